@@ -32,7 +32,7 @@ test: build build-asan
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIMHOLD_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target brimhold_bench
 	./$(BENCH_BUILD)/brimhold_bench
 
 clean:

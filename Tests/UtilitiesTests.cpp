@@ -24,7 +24,11 @@ struct Buffer {
 
 fs::path FreshFolder(const char *name)
 {
-    fs::path p = fs::temp_directory_path() / ("brimhold-test-" + std::to_string(getpid()) + "-" + name);
+    std::string folder = "brimhold-test-";
+    folder += std::to_string(getpid());
+    folder += "-";
+    folder += name;
+    fs::path p = fs::temp_directory_path() / folder;
     fs::remove_all(p);
     fs::create_directories(p);
     return p;
@@ -174,7 +178,7 @@ TEST(Folders, ListingIsSortedBoundedAndNullForMissing)
     EXPECT_EQ((*items)[0].filename(), "a");
     EXPECT_EQ((*items)[2].filename(), "c");
     for (int i = 0; i < 1005; i++)
-        std::ofstream(root / ("f" + std::to_string(i)));
+        std::ofstream(root / std::to_string(1000 + i));
     items = listFilesInFolder(root);
     ASSERT_TRUE(items.has_value());
     EXPECT_EQ(int32_t(items->size()), kMaxFolderListing);
