@@ -1,0 +1,34 @@
+// Drives one camera smoothly: a focus point easing towards a followed point,
+// user yaw, pitch and zoom with rates that build up and decay, a minimum
+// distance of 8 units, and (mode 0) a swing behind a followed direction.
+#pragma once
+
+#include "Camera.h"
+
+// Mode 0 follows a direction and refuses user yaw (the game); mode 2 orbits
+// freely (the editor).
+enum CameraControllerMode : int { kCameraFollowDirection = 0, kCameraFreeOrbit = 2 };
+
+// User actions: 1/2 yaw, 3/4 pitch, 5/6 zoom in/out.
+struct CameraController {
+    Camera *camera;
+    int mode;
+    Vector focusPoint;
+    Vector followPoint;
+    Vector followDirection;
+    int yawAction, pitchAction, zoomAction;
+    float yawRate, pitchRate, zoomRate;
+};
+
+CameraController *CameraControllerAllocate(int mode);
+void CameraControllerDispose(CameraController *controller);
+void CameraControllerSetCameraPos(CameraController *controller, float x, float y, float z);
+void CameraControllerSetFocusPoint(CameraController *controller, float x, float y, float z);
+void CameraControllerFollowPoint(CameraController *controller, float x, float y, float z);
+void CameraControllerFollowDirection(CameraController *controller, Vector direction);
+void CameraControllerSetFocusDirection(CameraController *controller, Vector direction);
+void CameraControllerUserActionStart(CameraController *controller, int code);
+void CameraControllerUserActionStop(CameraController *controller, int code);
+// One fixed step; elapsed is not used.
+void CameraControllerRun(CameraController *controller, float elapsed);
+void CameraControllerApplyCamera(CameraController *controller);
