@@ -384,6 +384,11 @@ int32_t PlatformWindowSamples(PlatformWindow *window)
     return window ? window->samples : 0;
 }
 
+const char *PlatformWindowGetTitle(PlatformWindow *window)
+{
+    return window ? SDL_GetWindowTitle(window->sdl) : "";
+}
+
 void PlatformWindowGetContentBounds(PlatformWindow *window, int32_t *left, int32_t *top, int32_t *width,
                                     int32_t *height)
 {

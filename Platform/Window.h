@@ -22,6 +22,7 @@ void PlatformWindowDispose(PlatformWindow *window);
 void PlatformWindowHide(PlatformWindow *window);
 void PlatformWindowRaise(PlatformWindow *window);
 int32_t PlatformWindowSamples(PlatformWindow *window);
+const char *PlatformWindowGetTitle(PlatformWindow *window);
 
 // The content rectangle in global screen pixels (y down).
 void PlatformWindowGetContentBounds(PlatformWindow *window, int32_t *left, int32_t *top, int32_t *width,

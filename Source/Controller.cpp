@@ -220,12 +220,9 @@ void ControllerPushMode(Controller *controller, int32_t mode)
         std::fflush(stdout);
         return;
     }
-    if (!KnownMode(mode)) {
-        std::printf("Error: ControllerPushMode called with unknown mode %d.\n", int(mode));
-        std::fflush(stdout);
-        return;
-    }
-    if (ControllerHasModeInStack(controller, mode)) {
+    // One object per mode kind: a kind already on the stack is not pushed
+    // again (its object would be lost).
+    if (KnownMode(mode) && ControllerHasModeInStack(controller, mode)) {
         std::printf("Error: ControllerPushMode called with mode %d already in the stack.\n", int(mode));
         std::fflush(stdout);
         return;

@@ -394,11 +394,11 @@ void OpenGLWindowTakeSnapshot(OpenGLWindow *window, bool keepAlpha)
         PlatformBeep();
         return;
     }
-    // The last presented frame: the back buffer is undefined after a swap.
+    // The colour buffer that the modes draw into holds the last frame.
     std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
     GLint readBuffer = GL_BACK;
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-    glReadBuffer(GL_FRONT);
+    glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
     glReadBuffer(GLenum(readBuffer));
