@@ -31,7 +31,6 @@ struct PlatformGLContext {
 namespace {
 
 std::vector<PlatformWindow *> windows;
-bool videoStartedForWindows = false;
 bool desktopStarted = false;
 bool applicationActive = false;
 const auto clockStart = std::chrono::steady_clock::now();
@@ -43,20 +42,15 @@ bool EnsureVideo()
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-        videoStartedForWindows = true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
         return true;
-    }
     // No display at all: the offscreen driver still gives drawing contexts.
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
     if ((display && *display) || (wayland && *wayland))
         return false;
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return false;
-    videoStartedForWindows = true;
-    return true;
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
 PlatformWindow *FindWindow(Uint32 id)
@@ -286,14 +280,6 @@ PlatformWindow *CreateAt(const char *title, int x, int y, int32_t width, int32_t
     return w;
 }
 
-void StopVideoIfUnused()
-{
-    if (windows.empty() && videoStartedForWindows && !desktopStarted) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        videoStartedForWindows = false;
-    }
-}
-
 } // namespace
 
 // ---- Start and end ------------------------------------------------------------
@@ -325,10 +311,9 @@ void PlatformShutDown()
         PlatformSetEventSource(nullptr);
     desktopStarted = false;
     SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);
-    if (windows.empty()) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        videoStartedForWindows = false;
-    }
+    // The video subsystem stays up until the process ends: shutting it down
+    // unloads the graphics driver, and windows may still be made afterwards
+    // (tests make many).
 }
 
 uint64_t PlatformGetUpTime()
@@ -364,7 +349,6 @@ void PlatformWindowDispose(PlatformWindow *window)
     windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
     SDL_DestroyWindow(window->sdl);
     delete window;
-    StopVideoIfUnused();
 }
 
 void PlatformWindowHide(PlatformWindow *window)
