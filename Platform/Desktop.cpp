@@ -32,6 +32,7 @@ namespace {
 
 std::vector<PlatformWindow *> windows;
 bool desktopStarted = false;
+PlatformDisplayLimits displayLimits = {-1, false};
 bool applicationActive = false;
 const auto clockStart = std::chrono::steady_clock::now();
 
@@ -270,6 +271,10 @@ PlatformWindow *CreateAt(const char *title, int x, int y, int32_t width, int32_t
 {
     if (!EnsureVideo() || width <= 0 || height <= 0)
         return nullptr;
+    if (displayLimits.maxSamples >= 0 && samples > displayLimits.maxSamples) {
+        SDL_SetError("no pixel format with %d samples", int(samples));
+        return nullptr;
+    }
     ApplyAttributes(samples);
     SDL_Window *sdl = SDL_CreateWindow(title, x, y, width, height,
                                        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN | extraFlags);
@@ -435,7 +440,14 @@ int32_t PlatformWindowSetFullScreen(PlatformWindow *window, bool fullScreen)
 {
     if (!window)
         return -1;
+    if (fullScreen && displayLimits.fullScreenRefused)
+        return -1;
     return SDL_SetWindowFullscreen(window->sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+void PlatformSetDisplayLimits(const PlatformDisplayLimits &limits)
+{
+    displayLimits = limits;
 }
 
 PlatformWindow *PlatformMainWindow()

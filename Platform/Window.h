@@ -47,5 +47,14 @@ bool PlatformGLContextMakeCurrent(PlatformWindow *window, PlatformGLContext *con
 bool PlatformGLSetSwapInterval(int32_t interval);
 void PlatformGLSwapBuffers(PlatformWindow *window);
 
+// Limits of the display that tests impose to play a lesser graphics
+// device: at most maxSamples samples per pixel (-1: whatever the device
+// offers) and, with fullScreenRefused, no full screen.
+struct PlatformDisplayLimits {
+    int32_t maxSamples;
+    bool fullScreenRefused;
+};
+void PlatformSetDisplayLimits(const PlatformDisplayLimits &limits);
+
 // The last window created and still alive (alerts use it as their parent).
 PlatformWindow *PlatformMainWindow();

@@ -371,12 +371,27 @@ TEST_F(ControllerTest, PreferencesCommandTogglesTheScreenAndIsPassedOn)
     EXPECT_EQ(passedOn, (std::vector<FourCharCode>{'pref', 'pref'}));
 }
 
+int32_t snapshotsWritten = 0;
+bool CountSnapshot(const std::filesystem::path &, int32_t, int32_t, const uint8_t *)
+{
+    snapshotsWritten++;
+    return true;
+}
+
 TEST_F(ControllerTest, UnknownCommandsAndSnapshotsArePassedOn)
 {
     ControllerStart(controller);
     Command('open');
     Command('xyzw');
     EXPECT_EQ(passedOn, (std::vector<FourCharCode>{'open', 'xyzw'}));
+    passedOn.clear();
+    snapshotsWritten = 0;
+    OpenGLWindowSetImageWriter(CountSnapshot);
+    Command('Scsh');
+    OpenGLWindowSetImageWriter(nullptr);
+    EXPECT_EQ(passedOn, std::vector<FourCharCode>{'Scsh'});
+    // Written, or refused with beeps when this machine has no desktop folder.
+    EXPECT_TRUE(snapshotsWritten == 1 || HeadlessBeepCount() > 0);
 }
 
 TEST_F(ControllerTest, FirstActivationDoesNothingLaterOnesResume)

@@ -250,6 +250,55 @@ TEST_F(WindowTest, AntiAliasingIsGrantedAndSwitchedWithTexturesKept)
     EXPECT_TRUE(glIsTexture(texture));
 }
 
+TEST_F(WindowTest, RefusedMultisamplingStillGivesAContextWithoutIt)
+{
+    PlatformSetDisplayLimits({0, false});
+    Open(true);
+    EXPECT_FALSE(window->fsaa);
+    EXPECT_NE(window->windowedContext, nullptr);
+    GLint samples = -1;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    EXPECT_EQ(samples, 0);
+    EXPECT_FALSE(glIsEnabled(GL_MULTISAMPLE));
+    // Switching it on later keeps the old context, without anti-aliasing.
+    PlatformWindow *before = window->window;
+    OpenGLWindowSetFSAAEnabled(window, true);
+    EXPECT_FALSE(window->fsaa);
+    EXPECT_EQ(window->window, before);
+    EXPECT_NE(window->windowedContext, nullptr);
+    PlatformSetDisplayLimits({-1, false});
+}
+
+TEST_F(WindowTest, RefusedFullScreenBeepsAndStaysWindowed)
+{
+    Open();
+    LogAllCallbacks(window);
+    PlatformSetDisplayLimits({-1, true});
+    testing::internal::CaptureStdout();
+    OpenGLWindowToggleFullScreen(window);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "aglSetFullScreen failed: -1\n");
+    PlatformSetDisplayLimits({-1, false});
+    EXPECT_FALSE(OpenGLWindowIsFullScreen(window));
+    EXPECT_NE(window->windowedContext, nullptr);
+    EXPECT_EQ(window->fullScreenContext, nullptr);
+    EXPECT_EQ(HeadlessBeepCount(), 1);
+    EXPECT_EQ(callbackLog, (std::vector<int32_t>{4, 5}));
+}
+
+TEST_F(WindowTest, StartingInFullScreenSwitchesDuringAllocation)
+{
+    window = OpenGLWindowAllocate("Brimhold", 800, 600, true, false, kProjectionPerspective);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(OpenGLWindowIsFullScreen(window));
+    EXPECT_NE(window->fullScreenContext, nullptr);
+    EXPECT_EQ(window->windowedContext, nullptr);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 768);
+    ExpectPerspective(1024.0f / 768.0f);
+}
+
 TEST_F(WindowTest, VerticalBlankSyncIsStoredPerMode)
 {
     Open();
