@@ -298,6 +298,9 @@ bool PlatformStartUp()
         return false;
     }
     SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);
+    // Keys arrive as key events with their character codes; the input
+    // method's text events are not used.
+    SDL_StopTextInput();
     desktopStarted = true;
     applicationActive = false;
     PlatformSetEventSource(&desktopSource);
