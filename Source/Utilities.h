@@ -61,3 +61,16 @@ void alertf(const char *format, ...) __attribute__((format(printf, 1, 2)));
 // message is only printed.  Tests install a recorder.
 typedef void (*AlertPresenter)(const char *message);
 void setAlertPresenter(AlertPresenter presenter);
+
+// Checks that the current drawing context offers every named extension; the
+// list ends with a null.  False at the first one missing.
+bool checkGLExtensions(const char *name, ...) __attribute__((sentinel));
+
+// The character a hardware key code types with no modifier held, through
+// the current keyboard layout.
+int32_t keyCodeToCharCode(int32_t keyCode);
+// The caret's blink interval in seconds: shown for one interval, hidden for
+// the next.
+double getCaretBlinkInterval();
+// The colour behind selected text.
+void getTextHighlightColor(float *r, float *g, float *b, float *a);

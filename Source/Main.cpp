@@ -1,0 +1,75 @@
+// The entry point: starts the shared services, creates the controller with
+// the main window, checks the graphics features, runs the event loop until
+// the controller agrees to stop, and shuts everything down in order.
+#include "Controller.h"
+#include "Events.h"
+#include "MenuBar.h"
+#include "Preferences.h"
+#include "Random.h"
+#include "Utilities.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// A shared service started after the preference store and shut down after
+// the controller is disposed, both in the order of the list.
+struct Service {
+    void (*startUp)();
+    void (*shutDown)();
+};
+
+// Sound effects, then the text system.
+const std::vector<Service> services = {};
+
+// The mode kinds register their operations with the controller here.
+const std::vector<void (*)()> modeRegistrations = {};
+
+} // namespace
+
+int main()
+{
+    if (!PlatformStartUp())
+        return 1;
+
+    int32_t menuError = PlatformMenuBarLoad("MainMenu");
+    if (menuError != 0)
+        alertf("MainMenu.nib failed to load: %d", int(menuError));
+
+    sdrand(int32_t(uint32_t(PlatformGetUpTime() & 0xFFFFFFFFu)));
+
+    PrefsStartUp();
+    for (const Service &service : services)
+        service.startUp();
+    for (void (*registerMode)() : modeRegistrations)
+        registerMode();
+
+    Controller *controller = ControllerAllocate();
+
+    if (!checkGLExtensions("GL_EXT_bgra", "GL_ARB_multitexture", "GL_ARB_texture_env_combine", nullptr)) {
+        alertf("Some OpenGL features required to run Brimhold are not available. Your operating system "
+               "version and/or graphics card may not meet the minimum system requirements to run this "
+               "game. For more information, see the Read Me file.");
+        ControllerDispose(controller);
+        PlatformShutDown();
+        std::exit(1);
+    }
+
+    ControllerInit(controller);
+    ControllerStart(controller);
+
+    for (;;) {
+        PlatformRunApplicationEventLoop();
+        if (ControllerStop(controller))
+            break;
+    }
+
+    ControllerDispose(controller);
+    for (const Service &service : services)
+        service.shutDown();
+    PrefsShutDown();
+    PlatformShutDown();
+    return 0;
+}

@@ -1,0 +1,529 @@
+// The application controller driven through the headless platform, with
+// test mode kinds that record what the controller asks of them.
+#include "Controller.h"
+#include "Folders.h"
+#include "Headless.h"
+#include "MenuBar.h"
+#include "OpenGLWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> modeLog;
+int32_t refusalsLeft = 0;        // the editor refuses to stop this many times
+bool quittingSeenByStop = false; // the controller's quitting flag at the editor's stop
+
+struct TestMode {
+    int32_t kind;
+    bool paused;
+};
+
+void Log(const char *operation, void *mode)
+{
+    modeLog.push_back(operation + std::to_string(static_cast<TestMode *>(mode)->kind));
+}
+
+template <int32_t Kind> void *Allocate()
+{
+    modeLog.push_back("Allocate" + std::to_string(Kind));
+    return new TestMode{Kind, false};
+}
+void Init(void *m) { Log("Init", m); }
+void Start(void *m) { Log("Start", m); }
+bool Stop(void *m)
+{
+    Log("Stop", m);
+    if (static_cast<TestMode *>(m)->kind == ModeLevelEditor) {
+        quittingSeenByStop = ControllerIsQuitting(ControllerGetMainController());
+        if (refusalsLeft > 0) {
+            refusalsLeft--;
+            return false;
+        }
+    }
+    return true;
+}
+void Dispose(void *m)
+{
+    Log("Dispose", m);
+    delete static_cast<TestMode *>(m);
+}
+void Draw(void *m) { Log("Draw", m); }
+void Suspend(void *m) { Log("Suspend", m); }
+void Resume(void *m) { Log("Resume", m); }
+void Freeze(void *m) { Log("Freeze", m); }
+void Defrost(void *m) { Log("Defrost", m); }
+void GoToLevel(void *m, int32_t level)
+{
+    modeLog.push_back("GoToLevel" + std::to_string(static_cast<TestMode *>(m)->kind) + "(" +
+                      std::to_string(level) + ")");
+}
+void Restart(void *m) { Log("Restart", m); }
+bool IsPaused(void *m) { return static_cast<TestMode *>(m)->paused; }
+void Pause(void *m, bool hideOverlay)
+{
+    static_cast<TestMode *>(m)->paused = true;
+    modeLog.push_back("Pause" + std::to_string(static_cast<TestMode *>(m)->kind) + "(" +
+                      std::to_string(int(hideOverlay)) + ")");
+}
+void Unpause(void *m)
+{
+    static_cast<TestMode *>(m)->paused = false;
+    Log("Unpause", m);
+}
+
+template <int32_t Kind> void Register()
+{
+    ModeFunctions f{};
+    f.allocate = Allocate<Kind>;
+    f.init = Init;
+    f.start = Start;
+    f.stop = Stop;
+    f.dispose = Dispose;
+    f.draw = Draw;
+    f.suspend = Suspend;
+    f.resume = Resume;
+    f.freeze = Freeze;
+    f.defrost = Defrost;
+    if (Kind == ModeGame) {
+        f.goToLevel = GoToLevel;
+        f.restart = Restart;
+        f.isPaused = IsPaused;
+        f.pause = Pause;
+        f.unpause = Unpause;
+    }
+    ControllerRegisterMode(Kind, &f);
+}
+
+const FourCharCode allCommands[] = {'NGam', 'PGam', 'EGam', 'LEdt', 'FScn', 'Scsh', 'pref', 'quit', 'new ', 'open',
+                                    'save', 'svas', 'rvrt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'TLvl', 'SLvl',
+                                    'undo', 'redo', 'cut ', 'copy', 'past', 'clea', 'sall', 'SHgh', 'CHgh'};
+
+bool InList(const FourCharCode *list, FourCharCode code)
+{
+    for (; *list; list++)
+        if (*list == code)
+            return true;
+    return false;
+}
+
+// Every command is enabled exactly when the top mode's list lacks it.
+void ExpectMenuFor(int32_t topMode)
+{
+    const FourCharCode *disabled = ControllerGetDisabledCommands(topMode);
+    for (FourCharCode code : allCommands)
+        EXPECT_EQ(PlatformIsMenuCommandEnabled(code), !InList(disabled, code))
+            << "mode " << topMode << " code " << std::string{char(code >> 24), char(code >> 16), char(code >> 8),
+                                                              char(code)};
+}
+
+// Commands that the controller passes on reach this older handler, which
+// passes them on in turn to the standard handling.
+std::vector<FourCharCode> passedOn;
+bool RecordPassedOn(const PlatformEvent *event, void *)
+{
+    passedOn.push_back(event->command);
+    return false;
+}
+
+class ControllerTest : public ::testing::Test {
+protected:
+    Controller *controller = nullptr;
+
+    void SetUp() override
+    {
+        HeadlessPlatformStartUp();
+        PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
+        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
+        Register<ModeSplashScreen>();
+        Register<ModeGame>();
+        Register<ModeLevelEditor>();
+        Register<ModePreferences>();
+        modeLog.clear();
+        passedOn.clear();
+        refusalsLeft = 0;
+        const int32_t kinds[] = {kEventCommandProcess};
+        PlatformInstallEventHandler(kTargetApplication, kinds, 1, RecordPassedOn, nullptr);
+        controller = ControllerAllocate();
+        ASSERT_NE(controller, nullptr);
+        ASSERT_NE(controller->mainWindow, nullptr) << "no window could be opened";
+    }
+    void TearDown() override
+    {
+        if (controller) {
+            ControllerStop(controller);
+            ControllerDispose(controller);
+        }
+        for (int32_t mode = 1; mode <= 4; mode++)
+            ControllerRegisterMode(mode, nullptr);
+        HeadlessPlatformShutDown();
+        PlatformMenuBarClear();
+        PlatformSetResourcesFolder("");
+    }
+
+    void Command(FourCharCode code)
+    {
+        HeadlessInjectCommand(code);
+        HeadlessRunFor(0.0);
+    }
+    std::vector<int32_t> Stack()
+    {
+        return std::vector<int32_t>(controller->modeStack, controller->modeStack + controller->modeStackTop + 1);
+    }
+};
+
+TEST_F(ControllerTest, AllocateMakesAnEmptyRecordWithItsWindow)
+{
+    EXPECT_EQ(ControllerGetMainController(), controller);
+    EXPECT_EQ(controller->activatedOnce, 0);
+    EXPECT_EQ(controller->quitting, 0);
+    EXPECT_EQ(controller->modeStackTop, -1);
+    EXPECT_EQ(controller->startingLevel, 0);
+    EXPECT_EQ(controller->currentLevelSet, nullptr);
+    EXPECT_EQ(controller->splashScreen, nullptr);
+    EXPECT_EQ(ControllerGetMainWindow(controller), controller->mainWindow);
+    Rect4f bounds = OpenGLWindowGetBounds(controller->mainWindow);
+    EXPECT_EQ(bounds.right - bounds.left, 800.0f);
+    EXPECT_EQ(bounds.bottom - bounds.top, 600.0f);
+    EXPECT_FALSE(OpenGLWindowIsFullScreen(controller->mainWindow));
+    // Nothing on the stack: nothing to draw, suspend or resume.
+    ControllerRedraw(controller);
+    ControllerSuspend(controller);
+    ControllerResume(controller);
+    EXPECT_TRUE(modeLog.empty());
+}
+
+TEST_F(ControllerTest, StartPushesTheTitleScreen)
+{
+    ControllerStart(controller);
+    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+    EXPECT_NE(controller->splashScreen, nullptr);
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Allocate1", "Init1", "Start1"}));
+    ExpectMenuFor(ModeSplashScreen);
+}
+
+TEST_F(ControllerTest, PushFreezesAndPopDefrostsTheModeBelow)
+{
+    ControllerStart(controller);
+    modeLog.clear();
+    controller->startingLevel = 4;
+    ControllerPushMode(controller, ModeGame);
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Freeze1", "Allocate2", "Init2", "Start2", "GoToLevel2(4)"}));
+    EXPECT_TRUE(ControllerHasModeInStack(controller, ModeGame));
+    EXPECT_EQ(ControllerGetTopMode(controller), ModeGame);
+    ExpectMenuFor(ModeGame);
+
+    modeLog.clear();
+    EXPECT_TRUE(ControllerPopMode(controller));
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Stop2", "Dispose2", "Defrost1"}));
+    EXPECT_EQ(controller->gameController, nullptr);
+    EXPECT_FALSE(ControllerHasModeInStack(controller, ModeGame));
+    ExpectMenuFor(ModeSplashScreen);
+}
+
+TEST_F(ControllerTest, EachModeDisablesItsOwnCommands)
+{
+    ControllerStart(controller);
+    for (int32_t mode : {ModeGame, ModeLevelEditor, ModePreferences}) {
+        ControllerPushMode(controller, mode);
+        ExpectMenuFor(mode);
+        ControllerPopMode(controller);
+        ExpectMenuFor(ModeSplashScreen);
+    }
+    // Spot checks against the table.
+    ControllerPushMode(controller, ModeLevelEditor);
+    EXPECT_TRUE(PlatformIsMenuCommandEnabled('new '));
+    EXPECT_TRUE(PlatformIsMenuCommandEnabled('svas'));
+    EXPECT_FALSE(PlatformIsMenuCommandEnabled('save'));
+    EXPECT_FALSE(PlatformIsMenuCommandEnabled('NGam'));
+    EXPECT_TRUE(PlatformIsMenuCommandEnabled('FScn'));
+    EXPECT_TRUE(PlatformIsMenuCommandEnabled('CHgh'));
+    ControllerEnableMenuItems(controller, 'save', 'rvrt', 'none', 0);
+    EXPECT_TRUE(PlatformIsMenuCommandEnabled('save'));
+    EXPECT_TRUE(PlatformIsMenuCommandEnabled('rvrt'));
+    ControllerDisableMenuItems(controller, 'save', 0);
+    EXPECT_FALSE(PlatformIsMenuCommandEnabled('save'));
+    EXPECT_TRUE(PlatformIsMenuCommandEnabled('rvrt'));
+}
+
+TEST_F(ControllerTest, FiveModesFitAndTheSixthIsRefused)
+{
+    ControllerPushMode(controller, ModeSplashScreen);
+    ControllerPushMode(controller, ModeLevelEditor);
+    ControllerPushMode(controller, ModeGame);
+    ControllerPushMode(controller, ModePreferences);
+    ControllerPushMode(controller, 9); // a code without a mode kind: kept, nothing called
+    EXPECT_EQ(Stack(), (std::vector<int32_t>{1, 3, 2, 4, 9}));
+    modeLog.clear();
+    testing::internal::CaptureStdout();
+    ControllerPushMode(controller, 7);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error: ControllerPushMode called when mode stack is already full.\n");
+    EXPECT_EQ(Stack(), (std::vector<int32_t>{1, 3, 2, 4, 9}));
+    EXPECT_TRUE(modeLog.empty());
+    // The unknown code on top draws nothing.
+    ControllerRedraw(controller);
+    EXPECT_TRUE(modeLog.empty());
+}
+
+TEST_F(ControllerTest, AKindAlreadyOnTheStackIsNotPushedAgain)
+{
+    ControllerStart(controller);
+    void *title = controller->splashScreen;
+    modeLog.clear();
+    testing::internal::CaptureStdout();
+    ControllerPushMode(controller, ModeSplashScreen);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error: ControllerPushMode called with mode 1 already in the stack.\n");
+    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+    EXPECT_EQ(controller->splashScreen, title);
+    EXPECT_TRUE(modeLog.empty());
+}
+
+TEST_F(ControllerTest, PopOnAnEmptyStackIsAnError)
+{
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ControllerPopMode(controller));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error: ControllerPopMode called when mode stack is already empty.\n");
+    EXPECT_EQ(controller->modeStackTop, -1);
+}
+
+TEST_F(ControllerTest, EndGameWhenTheGameIsNotOnTopIsHandledAndDoesNothing)
+{
+    ControllerStart(controller);
+    modeLog.clear();
+    Command('EGam');
+    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+    EXPECT_TRUE(modeLog.empty());
+    EXPECT_TRUE(passedOn.empty());
+
+    // With the game on top it pops the game.
+    ControllerPushMode(controller, ModeGame);
+    modeLog.clear();
+    Command('EGam');
+    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Stop2", "Dispose2", "Defrost1"}));
+    EXPECT_TRUE(passedOn.empty());
+}
+
+TEST_F(ControllerTest, NewGameStartsAtLevelZeroFromTheTitleAndRestartsInTheGame)
+{
+    ControllerStart(controller);
+    controller->startingLevel = 3;
+    modeLog.clear();
+    Command('NGam');
+    EXPECT_EQ(ControllerGetStartingLevel(controller), 0);
+    EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeGame}));
+    EXPECT_EQ(modeLog.back(), "GoToLevel2(0)");
+    modeLog.clear();
+    Command('NGam');
+    EXPECT_EQ(modeLog, std::vector<std::string>{"Restart2"});
+    // In the editor: nothing.
+    Command('EGam');
+    ControllerPushMode(controller, ModeLevelEditor);
+    modeLog.clear();
+    Command('NGam');
+    EXPECT_TRUE(modeLog.empty());
+    EXPECT_TRUE(passedOn.empty());
+}
+
+TEST_F(ControllerTest, PauseCommandTogglesTheGamesPauseWithTheOverlay)
+{
+    ControllerStart(controller);
+    Command('PGam'); // title on top: nothing
+    ControllerPushMode(controller, ModeGame);
+    modeLog.clear();
+    Command('PGam');
+    Command('PGam');
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(0)", "Unpause2"}));
+    EXPECT_TRUE(passedOn.empty());
+}
+
+TEST_F(ControllerTest, LevelEditorCommandOpensAndClosesTheEditor)
+{
+    ControllerStart(controller);
+    Command('LEdt');
+    EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
+    ExpectMenuFor(ModeLevelEditor);
+    Command('LEdt');
+    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+    EXPECT_TRUE(passedOn.empty());
+}
+
+TEST_F(ControllerTest, PreferencesCommandTogglesTheScreenAndIsPassedOn)
+{
+    ControllerStart(controller);
+    ControllerPushMode(controller, ModeLevelEditor);
+    Command('pref');
+    EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor, ModePreferences}));
+    ExpectMenuFor(ModePreferences);
+    modeLog.clear();
+    Command('pref');
+    EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Stop4", "Dispose4", "Defrost3"}));
+    // Exactly the commands that the editor does not disable are enabled again.
+    ExpectMenuFor(ModeLevelEditor);
+    EXPECT_EQ(passedOn, (std::vector<FourCharCode>{'pref', 'pref'}));
+}
+
+int32_t snapshotsWritten = 0;
+bool CountSnapshot(const std::filesystem::path &, int32_t, int32_t, const uint8_t *)
+{
+    snapshotsWritten++;
+    return true;
+}
+
+TEST_F(ControllerTest, UnknownCommandsAndSnapshotsArePassedOn)
+{
+    ControllerStart(controller);
+    Command('open');
+    Command('xyzw');
+    EXPECT_EQ(passedOn, (std::vector<FourCharCode>{'open', 'xyzw'}));
+    passedOn.clear();
+    snapshotsWritten = 0;
+    OpenGLWindowSetImageWriter(CountSnapshot);
+    Command('Scsh');
+    OpenGLWindowSetImageWriter(nullptr);
+    EXPECT_EQ(passedOn, std::vector<FourCharCode>{'Scsh'});
+    // Written, or refused with beeps when this machine has no desktop folder.
+    EXPECT_TRUE(snapshotsWritten == 1 || HeadlessBeepCount() > 0);
+}
+
+TEST_F(ControllerTest, FirstActivationDoesNothingLaterOnesResume)
+{
+    ControllerStart(controller);
+    modeLog.clear();
+    HeadlessInjectSimple(kEventAppActivated);
+    HeadlessRunFor(0.0);
+    EXPECT_EQ(controller->activatedOnce, 1);
+    EXPECT_TRUE(modeLog.empty());
+    HeadlessInjectSimple(kEventAppDeactivated);
+    HeadlessInjectSimple(kEventAppActivated);
+    HeadlessRunFor(0.0);
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Suspend1", "Resume1"}));
+}
+
+TEST_F(ControllerTest, WindowEventsReachTheTopMode)
+{
+    ControllerStart(controller);
+    ControllerPushMode(controller, ModeGame);
+    modeLog.clear();
+    HeadlessInjectSimple(kEventWindowCollapsing);
+    HeadlessInjectSimple(kEventWindowExpanding);
+    HeadlessInjectSimple(kEventWindowDrawContent);
+    HeadlessRunFor(0.0);
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Suspend2", "Resume2", "Draw2"}));
+}
+
+TEST_F(ControllerTest, WindowCloseEndsTheEventLoop)
+{
+    ControllerStart(controller);
+    HeadlessInjectSimple(kEventWindowClose, 0.25);
+    HeadlessInjectCommand('NGam', 0.5); // never reached
+    EXPECT_TRUE(HeadlessRunUntil(10.0));
+    EXPECT_DOUBLE_EQ(HeadlessGetTime(), 0.25);
+    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+}
+
+TEST_F(ControllerTest, QuittingLoopsAgainWhileTheEditorRefuses)
+{
+    ControllerStart(controller);
+    ControllerPushMode(controller, ModeLevelEditor);
+    ControllerPushMode(controller, ModeGame);
+    refusalsLeft = 1;
+    HeadlessInjectCommand('quit', 0.1);
+    HeadlessInjectCommand('quit', 0.2);
+    int32_t loops = 0;
+    std::vector<std::vector<int32_t>> stacksAfterRefusal;
+    testing::internal::CaptureStdout();
+    for (;;) {
+        PlatformRunApplicationEventLoop();
+        loops++;
+        if (ControllerStop(controller))
+            break;
+        EXPECT_FALSE(ControllerIsQuitting(controller));
+        stacksAfterRefusal.push_back(Stack());
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(loops, 2);
+    EXPECT_TRUE(quittingSeenByStop);
+    // The game above the editor was popped; the editor and the title stayed.
+    ASSERT_EQ(stacksAfterRefusal.size(), 1u);
+    EXPECT_EQ(stacksAfterRefusal[0], (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
+    EXPECT_EQ(controller->modeStackTop, -1);
+    EXPECT_TRUE(ControllerIsQuitting(controller));
+    EXPECT_DOUBLE_EQ(HeadlessGetTime(), 0.2);
+}
+
+TEST_F(ControllerTest, FullScreenCommandPausesTheGameWithoutOverlayAndRestoresIt)
+{
+    ControllerStart(controller);
+    ControllerPushMode(controller, ModeGame);
+    modeLog.clear();
+    Command('FScn');
+    EXPECT_TRUE(OpenGLWindowIsFullScreen(controller->mainWindow));
+    EXPECT_FALSE(PlatformIsCursorVisible());
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(1)", "Unpause2", "Draw2"}));
+    modeLog.clear();
+
+    // A game that was paused stays paused.
+    Command('PGam');
+    modeLog.clear();
+    Command('FScn');
+    EXPECT_FALSE(OpenGLWindowIsFullScreen(controller->mainWindow));
+    EXPECT_TRUE(PlatformIsCursorVisible());
+    EXPECT_EQ(modeLog, std::vector<std::string>{"Draw2"});
+    EXPECT_TRUE(passedOn.empty());
+}
+
+TEST_F(ControllerTest, CursorFollowsTheGameInFullScreen)
+{
+    ControllerStart(controller);
+    Command('FScn');
+    ASSERT_TRUE(OpenGLWindowIsFullScreen(controller->mainWindow));
+    EXPECT_TRUE(PlatformIsCursorVisible());
+    ControllerPushMode(controller, ModeGame);
+    EXPECT_FALSE(PlatformIsCursorVisible());
+    ControllerPushMode(controller, ModePreferences);
+    EXPECT_TRUE(PlatformIsCursorVisible());
+    ControllerPopMode(controller);
+    EXPECT_FALSE(PlatformIsCursorVisible());
+    ControllerPopMode(controller);
+    EXPECT_TRUE(PlatformIsCursorVisible());
+}
+
+TEST(ControllerServicesTest, InitLoadsModelsAndTheLevelSetAndDisposeReleasesIt)
+{
+    static std::vector<std::string> calls;
+    static int fakeSet;
+    calls.clear();
+    ControllerServices services{};
+    services.loadModels = [] { calls.push_back("models"); };
+    services.createDefaultLevelSet = [] {
+        calls.push_back("level set");
+        return reinterpret_cast<LevelSet *>(&fakeSet);
+    };
+    services.disposeLevelSet = [](LevelSet *set) {
+        calls.push_back(set == reinterpret_cast<LevelSet *>(&fakeSet) ? "dispose set" : "dispose other");
+    };
+    ControllerSetServices(&services);
+    HeadlessPlatformStartUp();
+    Controller *controller = ControllerAllocate();
+    ControllerInit(controller);
+    EXPECT_EQ(ControllerGetCurrentLevelSet(), reinterpret_cast<LevelSet *>(&fakeSet));
+    ControllerSetCurrentLevelSet(nullptr);
+    EXPECT_EQ(ControllerGetCurrentLevelSet(), nullptr);
+    ControllerSetCurrentLevelSet(reinterpret_cast<LevelSet *>(&fakeSet));
+    ControllerDispose(controller);
+    EXPECT_EQ(ControllerGetMainController(), nullptr);
+    EXPECT_EQ(calls, (std::vector<std::string>{"models", "level set", "dispose set"}));
+    ControllerSetServices(nullptr);
+    HeadlessPlatformShutDown();
+}
+
+} // namespace

@@ -1,0 +1,160 @@
+// The desktop platform's translation of the display system's events, fed
+// through SDL's own queue: Ctrl+Q and the close button end the loop, keys
+// carry their codes and modifiers, focus becomes application activation.
+#include "Controller.h"
+#include "Events.h"
+#include "Folders.h"
+#include "Keyboard.h"
+#include "MenuBar.h"
+#include "OpenGLWindow.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class DesktopTest : public ::testing::Test {
+protected:
+    Controller *controller = nullptr;
+    Uint32 windowId = 0;
+    bool gaveUp = false;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(PlatformStartUp());
+        PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
+        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
+        controller = ControllerAllocate();
+        ASSERT_NE(controller->mainWindow, nullptr);
+        ControllerStart(controller);
+        SDL_Window *window = SDL_GL_GetCurrentWindow();
+        ASSERT_NE(window, nullptr);
+        windowId = SDL_GetWindowID(window);
+        // Let the window's own start-up events pass.
+        RunLoopFor(0.2);
+        gaveUp = false;
+    }
+    void TearDown() override
+    {
+        if (controller) {
+            ControllerStop(controller);
+            ControllerDispose(controller);
+        }
+        PlatformMenuBarClear();
+        PlatformSetResourcesFolder("");
+        PlatformShutDown();
+    }
+
+    static void GiveUp(PlatformTimerRef, void *context)
+    {
+        *static_cast<bool *>(context) = true;
+        PlatformQuitApplicationEventLoop();
+    }
+    // Runs the application loop until it ends or the time passes.
+    void RunLoopFor(double seconds)
+    {
+        PlatformTimerRef timer = PlatformInstallTimer(seconds, 0.0, GiveUp, &gaveUp);
+        PlatformRunApplicationEventLoop();
+        PlatformRemoveTimer(timer);
+    }
+    void PushKey(Uint32 type, SDL_Scancode code, Uint16 mod)
+    {
+        SDL_Event e{};
+        e.type = type;
+        e.key.windowID = windowId;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.scancode = code;
+        e.key.keysym.sym = SDL_GetKeyFromScancode(code);
+        e.key.keysym.mod = mod;
+        SDL_PushEvent(&e);
+    }
+    void PushWindowEvent(Uint8 event)
+    {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = windowId;
+        e.window.event = event;
+        SDL_PushEvent(&e);
+    }
+};
+
+TEST_F(DesktopTest, CtrlQEndsTheLoop)
+{
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_Q, KMOD_LCTRL);
+    RunLoopFor(3.0);
+    EXPECT_FALSE(gaveUp);
+    EXPECT_TRUE(ControllerStop(controller));
+}
+
+TEST_F(DesktopTest, CloseButtonEndsTheLoop)
+{
+    PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+    RunLoopFor(3.0);
+    EXPECT_FALSE(gaveUp);
+}
+
+TEST_F(DesktopTest, PlainQAndSignalQuit)
+{
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_Q, 0);
+    RunLoopFor(0.3);
+    EXPECT_TRUE(gaveUp); // q alone is no menu command
+    gaveUp = false;
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    RunLoopFor(3.0);
+    EXPECT_FALSE(gaveUp);
+}
+
+std::vector<PlatformEvent> seen;
+bool Record(const PlatformEvent *event, void *)
+{
+    seen.push_back(*event);
+    return false;
+}
+
+TEST_F(DesktopTest, KeysCarryCodesCharactersAndModifiers)
+{
+    seen.clear();
+    const int32_t kinds[] = {kEventRawKeyDown, kEventRawKeyRepeat, kEventRawKeyUp, kEventRawKeyModifiersChanged};
+    PlatformInstallEventHandler(kTargetApplication, kinds, 4, Record, nullptr);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_LSHIFT, KMOD_LSHIFT);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_A, KMOD_LSHIFT);
+    SDL_Event repeat{};
+    repeat.type = SDL_KEYDOWN;
+    repeat.key.windowID = windowId;
+    repeat.key.repeat = 1;
+    repeat.key.keysym.scancode = SDL_SCANCODE_UP;
+    SDL_PushEvent(&repeat);
+    PushKey(SDL_KEYUP, SDL_SCANCODE_A, 0);
+    RunLoopFor(0.3);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].kind, kEventRawKeyModifiersChanged);
+    EXPECT_EQ(seen[0].modifiers, uint32_t(kModifierShift));
+    EXPECT_EQ(seen[1].kind, kEventRawKeyDown);
+    EXPECT_EQ(seen[1].keyCode, kKeyCodeA);
+    EXPECT_EQ(seen[1].charCode, 'A');
+    EXPECT_EQ(seen[2].kind, kEventRawKeyRepeat);
+    EXPECT_EQ(seen[2].charCode, 30);
+    EXPECT_EQ(seen[3].kind, kEventRawKeyUp);
+    EXPECT_EQ(seen[3].charCode, 'a');
+}
+
+TEST_F(DesktopTest, MinimiseAndRestoreCollapseAndExpandOnce)
+{
+    seen.clear();
+    const int32_t kinds[] = {kEventWindowCollapsing, kEventWindowExpanding};
+    PlatformInstallEventHandler(kTargetApplication, kinds, 2, Record, nullptr);
+    PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    PushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    PushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    RunLoopFor(0.3);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].kind, kEventWindowCollapsing);
+    EXPECT_EQ(seen[1].kind, kEventWindowExpanding);
+}
+
+} // namespace

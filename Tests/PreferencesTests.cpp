@@ -1,0 +1,222 @@
+// The preference store: defaults, the 283-byte file byte for byte, and files
+// that are missing, short, long or garbage.
+#include "Folders.h"
+#include "Preferences.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PreferencesStore : public ::testing::Test {
+protected:
+    fs::path root;
+    std::string oldConfig;
+    bool hadConfig = false;
+
+    void SetUp() override
+    {
+        const char *old = std::getenv("XDG_CONFIG_HOME");
+        hadConfig = old != nullptr;
+        if (old)
+            oldConfig = old;
+        root = fs::temp_directory_path() /
+               ("brimhold-prefs-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root);
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        PrefsShutDown();
+        if (hadConfig)
+            setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        fs::remove_all(root);
+    }
+
+    void WriteFile(const std::vector<uint8_t> &bytes)
+    {
+        fs::create_directories(PlatformPreferencesFolder());
+        std::ofstream out(PrefsGetFilePath(), std::ios::binary);
+        out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    std::vector<uint8_t> ReadFile()
+    {
+        std::ifstream in(PrefsGetFilePath(), std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+};
+
+int32_t Flag(int32_t key)
+{
+    int32_t value = -1;
+    PrefsGetValue(key, &value);
+    return value;
+}
+
+std::string Text()
+{
+    char text[kPrefsTextSize];
+    std::memset(text, 'x', sizeof text);
+    PrefsGetValue(kPrefsKeyText, text);
+    return std::string(text, strnlen(text, sizeof text));
+}
+
+void ExpectDefaults()
+{
+    EXPECT_EQ(Flag(0), 1);
+    EXPECT_EQ(Flag(1), 1);
+    EXPECT_EQ(Flag(2), 0);
+    EXPECT_EQ(Flag(3), 0);
+    EXPECT_EQ(Flag(4), 1);
+    EXPECT_EQ(Flag(5), 0);
+    EXPECT_EQ(Flag(6), 1);
+    EXPECT_EQ(Text(), "Test levels");
+}
+
+TEST_F(PreferencesStore, FreshInstallationRunsWithTheDefaults)
+{
+    PrefsStartUp();
+    ExpectDefaults();
+    EXPECT_FALSE(fs::exists(PrefsGetFilePath()));
+}
+
+TEST_F(PreferencesStore, AnsweredWithDefaultsBeforeStartUp)
+{
+    ExpectDefaults();
+    PrefsSetValue(0, 0); // ignored: there is no record yet
+    EXPECT_EQ(Flag(0), 1);
+}
+
+TEST_F(PreferencesStore, WritesTheFileByteForByte)
+{
+    PrefsStartUp();
+    PrefsSetValue(kPrefsKeySound, 0);
+    PrefsSetValue(kPrefsKeyFSAA, 7);
+    PrefsSetValue(kPrefsKeyStartFullScreen, 1);
+    PrefsSetText(kPrefsKeyText, "Abc");
+    PrefsShutDown();
+
+    std::vector<uint8_t> file = ReadFile();
+    ASSERT_EQ(file.size(), size_t(kPrefsFileSize));
+    // The record: flags 0 1 1 0 1 1 1, then "Abc" and zeros.
+    const uint8_t record[12] = {0, 1, 1, 0, 1, 1, 1, 'A', 'b', 'c', 0, 0};
+    for (int32_t k = 0; k < 7; k++)
+        for (int32_t i = 0; i < 4; i++)
+            EXPECT_EQ(file[size_t(4 * k + i)], record[k + i]) << "group " << k << " byte " << i;
+    EXPECT_EQ(file[28], 'A');
+    EXPECT_EQ(file[29], 'b');
+    EXPECT_EQ(file[30], 'c');
+    for (size_t i = 31; i < file.size(); i++)
+        EXPECT_EQ(file[i], 0) << i;
+}
+
+TEST_F(PreferencesStore, WrittenPreferencesReadBackTheSame)
+{
+    PrefsStartUp();
+    const int32_t flags[7] = {0, 1, 1, 1, 0, 1, 0};
+    for (int32_t k = 0; k < 7; k++)
+        PrefsSetValue(k, flags[k]);
+    std::string longText(300, 'L');
+    PrefsSetText(kPrefsKeyText, longText.c_str());
+    PrefsShutDown();
+    EXPECT_EQ(ReadFile().size(), size_t(kPrefsFileSize));
+    PrefsStartUp();
+    for (int32_t k = 0; k < 7; k++)
+        EXPECT_EQ(Flag(k), flags[k]) << k;
+    EXPECT_EQ(Text(), std::string(254, 'L'));
+}
+
+TEST_F(PreferencesStore, EmptyFileLeavesEveryDefault)
+{
+    WriteFile({});
+    PrefsStartUp();
+    ExpectDefaults();
+}
+
+TEST_F(PreferencesStore, ShortFileTakesWhatTheReadsReach)
+{
+    // Ten bytes: groups 0 and 1 whole, group 2 half.  Flag 2 is byte 8,
+    // flag 4 was reached by the second read (file byte 7), and record bytes
+    // past what the reads reach keep their defaults.
+    WriteFile({0, 9, 9, 0, 0, 9, 9, 0, 1, 0});
+    PrefsStartUp();
+    EXPECT_EQ(Flag(0), 0);
+    EXPECT_EQ(Flag(1), 0);
+    EXPECT_EQ(Flag(2), 1);
+    EXPECT_EQ(Flag(3), 0);
+    EXPECT_EQ(Flag(4), 0); // reached by the second read
+    EXPECT_EQ(Flag(5), 0); // default
+    EXPECT_EQ(Flag(6), 1); // default
+    EXPECT_EQ(Text(), "Test levels");
+}
+
+TEST_F(PreferencesStore, GarbageFlagsBecomeZeroOrOneAndTheTextIsTerminated)
+{
+    std::vector<uint8_t> bytes(400, 0xA5);
+    for (int32_t k = 0; k < 7; k++)
+        bytes[size_t(4 * k)] = uint8_t(k == 3 ? 0 : 0x80 + k);
+    WriteFile(bytes);
+    PrefsStartUp();
+    for (int32_t k = 0; k < 7; k++)
+        EXPECT_EQ(Flag(k), k == 3 ? 0 : 1) << k;
+    EXPECT_EQ(Text(), std::string(254, char(0xA5)));
+    // Longer than 283 bytes: the rest is ignored, and the file is rewritten
+    // at its proper size.
+    PrefsShutDown();
+    EXPECT_EQ(ReadFile().size(), size_t(kPrefsFileSize));
+}
+
+TEST_F(PreferencesStore, FolderThatCannotBeCreatedWritesNothing)
+{
+    // A file where the configuration folder should be.
+    std::ofstream(root / "config") << "in the way";
+    PrefsStartUp();
+    ExpectDefaults();
+    PrefsSetValue(kPrefsKeySound, 0);
+    PrefsShutDown();
+    EXPECT_TRUE(fs::is_regular_file(root / "config"));
+    EXPECT_FALSE(fs::exists(PrefsGetFilePath()));
+    // The record is gone all the same: defaults are answered again.
+    EXPECT_EQ(Flag(kPrefsKeySound), 1);
+}
+
+TEST_F(PreferencesStore, OtherKeysAreIgnored)
+{
+    PrefsStartUp();
+    int32_t value = 42;
+    PrefsGetValue(8, &value);
+    PrefsGetValue(-1, &value);
+    EXPECT_EQ(value, 42);
+    PrefsSetValue(7, 0);
+    PrefsSetValue(9, 0);
+    PrefsSetText(3, "nope");
+    ExpectDefaults();
+}
+
+TEST_F(PreferencesStore, BytesOfTheFileFollowTheRecord)
+{
+    PrefsStartUp();
+    uint8_t bytes[kPrefsFileSize];
+    PrefsWriteToBytes(bytes);
+    // Defaults: 1 1 0 0 1 0 1 "Test levels".
+    const uint8_t expected[32] = {1, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 1,
+                                  1, 0, 1, 'T', 0, 1, 'T', 'e', 1, 'T', 'e', 's', 'T', 'e', 's', 't'};
+    EXPECT_EQ(std::memcmp(bytes, expected, sizeof expected), 0);
+    EXPECT_EQ(std::memcmp(bytes + 28, "Test levels", 12), 0);
+}
+
+} // namespace
