@@ -2,14 +2,21 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <cstdlib>
 #include <strings.h>
 
 // The best match for family, or empty.  With exact set, a match whose family
 // is not the one asked for counts as none (fontconfig always substitutes).
 static std::string MatchFamily(const char *family, bool exact)
 {
-    if (!FcInit())
-        return std::string();
+    static bool started = false;
+    if (!started) {
+        if (!FcInit())
+            return std::string();
+        // fontconfig's configuration lives until the program ends.
+        std::atexit(FcFini);
+        started = true;
+    }
     FcPattern *pattern = FcPatternCreate();
     if (!pattern)
         return std::string();
