@@ -81,7 +81,8 @@ int32_t StaticModelParse(StaticModel *model, const char *text, int32_t length, i
     StaticSegment *segment = nullptr; // the open segment
     int32_t nextSegment = 0;
     bool verticesOpen = false;
-    int32_t stored = 0;
+    bool verticesMade = false; // the open segment's records exist (maybe none)
+    int32_t stored = 0, capacity = 0;
     float normal[3] = {0, 0, -1};
     float texCoord[2] = {0, 0};
     float color[4] = {1, 1, 1, 1};
@@ -107,6 +108,8 @@ int32_t StaticModelParse(StaticModel *model, const char *text, int32_t length, i
                 return 3;
             segment = &model->segments[nextSegment++];
             ResetSegment(segment);
+            verticesMade = false;
+            capacity = 0;
             continue;
         }
         if (ModelLineBegins(&line, "End")) {
@@ -134,7 +137,7 @@ int32_t StaticModelParse(StaticModel *model, const char *text, int32_t length, i
             StaticModelPrimitiveFromName(word, &segment->primitiveType);
         } else if (std::sscanf(line.text, "NumVertices: %d", &number) == 1) {
             // A count must be sane, and may not change once its records exist.
-            if (number < 0 || segment->vertices || model->vertexTotal + number > kStaticModelMaxVertices)
+            if (number < 0 || verticesMade || model->vertexTotal + number > kStaticModelMaxVertices)
                 return 5;
             segment->numVertices = number;
             model->vertexTotal += number;
@@ -152,13 +155,15 @@ int32_t StaticModelParse(StaticModel *model, const char *text, int32_t length, i
                     throw std::bad_alloc();
             }
             verticesOpen = true;
+            verticesMade = true;
+            capacity = segment->numVertices;
             stored = 0;
             normal[0] = 0, normal[1] = 0, normal[2] = -1;
             texCoord[0] = 0, texCoord[1] = 0;
             color[0] = color[1] = color[2] = color[3] = 1;
         } else if (!verticesOpen) {
         } else if (std::sscanf(line.text, "Vertex: %f, %f, %f", &v[0], &v[1], &v[2]) == 3) {
-            if (stored >= segment->numVertices)
+            if (stored >= capacity)
                 return 7;
             StaticVertex *out = &segment->vertices[stored++];
             *out = StaticVertex{v[0], v[1], v[2], 1.0f, normal[0], normal[1], normal[2], texCoord[0],

@@ -571,7 +571,8 @@ int32_t BodyLoad(Body *body, const char *text, int32_t length, int32_t position)
         return 1;
     enum { kOutside, kSegment, kVertices } state = kOutside;
     bool segmentsCounted = false;
-    int32_t nextSegment = 0, stored = 0;
+    int32_t nextSegment = 0, stored = 0, capacity = 0;
+    bool verticesMade = false; // the open segment's records exist (maybe none)
     int64_t total = 0;
     BodySegment *segment = nullptr;
     BodyVertex current{};
@@ -605,6 +606,8 @@ int32_t BodyLoad(Body *body, const char *text, int32_t length, int32_t position)
                 if (nextSegment >= body->numSegments)
                     return 7;
                 segment = &body->segments[nextSegment++];
+                verticesMade = false;
+                capacity = 0;
                 state = kSegment;
             } else if (ModelLineBegins(&line, "End")) {
                 return 0;
@@ -616,7 +619,7 @@ int32_t BodyLoad(Body *body, const char *text, int32_t length, int32_t position)
             } else if (std::sscanf(line.text, "PrimitiveType: %255s", word) == 1) {
                 StaticModelPrimitiveFromName(word, &segment->primitiveType);
             } else if (std::sscanf(line.text, "NumVertices: %d", &number) == 1) {
-                if (number < 0 || segment->vertices || total + number > kBodyMaxVertices)
+                if (number < 0 || verticesMade || total + number > kBodyMaxVertices)
                     return 7;
                 total += number;
                 segment->numVertices = number;
@@ -630,6 +633,8 @@ int32_t BodyLoad(Body *body, const char *text, int32_t length, int32_t position)
                 current.nz = -1;
                 current.r = current.g = current.b = current.a = 1;
                 current.weights[0] = 1;
+                verticesMade = true;
+                capacity = segment->numVertices;
                 stored = 0;
                 state = kVertices;
             } else if (ModelLineBegins(&line, "End")) {
@@ -638,7 +643,7 @@ int32_t BodyLoad(Body *body, const char *text, int32_t length, int32_t position)
             break;
         case kVertices:
             if (std::sscanf(line.text, "Vertex: %f, %f, %f", &v[0], &v[1], &v[2]) == 3) {
-                if (stored >= segment->numVertices)
+                if (stored >= capacity)
                     return 7;
                 BodyVertex *out = &segment->vertices[stored++];
                 *out = current;

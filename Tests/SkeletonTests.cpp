@@ -499,6 +499,8 @@ TEST_F(Animated, BodyLoaderCodes)
     EXPECT_EQ(7, LoadBody("Body\nAnimation: 'Humn'\nNumSegments: 1\nSegment\nEnd\nSegment\n"));
     EXPECT_EQ(7, LoadBody("Body\nAnimation: 'Humn'\nSegment\n"));
     EXPECT_EQ(7, LoadBody("Body\nAnimation: 'Humn'\nNumSegments: -4\n"));
+    EXPECT_EQ(7, LoadBody("Body\nAnimation: 'Humn'\nNumSegments: 1\nSegment\nVertices\nEnd\nNumVertices: 3\n"
+                          "Vertices\nVertex: 1, 2, 3\n"));
     EXPECT_EQ(0, LoadBody(BodyWith("Bone1: 'Root'\nVertex: 0, 0, 0\n")));
 }
 

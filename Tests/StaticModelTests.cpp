@@ -64,6 +64,9 @@ TEST(StaticModelReading, CodesForBadBodies)
     EXPECT_EQ(4, ParseCode("StaticModel\nNumSegments: 1\nSegment\nNumVertices: 1\nVertices\nVertices\n"));
     EXPECT_EQ(5, ParseCode("StaticModel\nNumSegments: 1\n" + Segment("GL_TRIANGLES", 4)));
     EXPECT_EQ(5, ParseCode("StaticModel\nNumSegments: 1\nSegment\nNumVertices: -3\n"));
+    // A count may not change once its block was opened, even an empty one.
+    EXPECT_EQ(5, ParseCode("StaticModel\nNumSegments: 1\nSegment\nNumVertices: 0\nVertices\nEnd\n"
+                           "NumVertices: 5\nVertices\nVertex: 1, 1, 1\n"));
     EXPECT_EQ(7, ParseCode("StaticModel\nNumSegments: 1\n" +
                            Segment("GL_POINTS", 1, "Vertex: 0, 0, 0\nVertex: 1, 1, 1\n")));
     EXPECT_EQ(0, ParseCode("StaticModel\nNumSegments: 1\n" + Segment("GL_POINTS", 1, "Vertex: 0, 0, 0\n")));
