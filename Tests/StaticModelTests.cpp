@@ -311,3 +311,25 @@ TEST_F(StaticModelDrawing, TranslucentDrawingUsesTheCombinerAndRestoresModulate)
     EXPECT_EQ(255, gltest::ReadPixel(32, 32).r);
     glDisable(GL_BLEND);
 }
+
+TEST_F(StaticModelDrawing, DisplayListsHoldTheirShaders)
+{
+    REQUIRE_GL_CONTEXT();
+    const uint8_t green[3] = {0, 255, 0};
+    ASSERT_TRUE(PlatformWritePNG(folder.root / "Textures" / "green.png", 1, 1, green));
+    ASSERT_EQ(0, ModelLoadFile(folder.Model("Gren.shdr", Header("Shader", "Gren") +
+                                                              "Shader\nTexture\nFilename: \"green.png\"\nEnd\nEnd\n")));
+    StaticModel *model = Load("Big ", QuadModel(26, "Gren", false, "1, 1, 1, 1"));
+    ASSERT_EQ(kStaticDrawList, model->drawMode);
+    ShaderDisable();
+    gltest::ResetScene();
+    StaticModelDraw(model, 1.0f);
+    gltest::Pixel p = gltest::ReadPixel(32, 32);
+    EXPECT_EQ(0, p.r);
+    EXPECT_EQ(255, p.g);
+    // The list ends with the neutral state.
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLint binding = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    EXPECT_EQ(0, binding);
+}
