@@ -1,0 +1,232 @@
+#include "Sound.h"
+
+#include "Folders.h"
+#include "Preferences.h"
+#include "Utilities.h"
+
+#include <AL/al.h>
+#include <AL/alut.h>
+#include <vorbis/vorbisfile.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+static const char *const soundFiles[kSoundCount] = {
+    "Gem.ogg",         "Feather.ogg",       "Key.ogg",          "Unlock.ogg",        "Extra life.ogg",
+    "Breath.ogg",      "Switch.ogg",        "Yell.ogg",         "Drown.ogg",         "WalkStep0.ogg",
+    "WalkStep1.ogg",   "WalkStep2.ogg",     "WalkStep3.ogg",    "WalkStep4.ogg",     "WalkStep5.ogg",
+    "RunStep0.ogg",    "RunStep1.ogg",      "RunStep2.ogg",     "RunStep3.ogg",      "RunStep4.ogg",
+    "RunStep5.ogg",    "LadderStep0.ogg",   "LadderStep1.ogg",  "LadderStep2.ogg",   "LadderStep3.ogg",
+    "LadderStep4.ogg", "LadderStep5.ogg",   "Jump.ogg",         "Land.ogg",          "GrabLadder.ogg",
+    "LevelComplete.ogg", "LevelSetComplete.ogg", "GameOver.ogg", "Teleport.ogg",     "Phase.ogg",
+    "BlockToggle.ogg"};
+
+static ALuint soundBuffers[kSoundCount];
+static ALuint soundSources[kSoundVoices];
+static int32_t sourceCycle = 0;
+static bool soundEnabled = true;
+static bool alutStarted = false;
+
+const char *SoundFileName(int32_t index)
+{
+    if (index < 0 || index >= kSoundCount)
+        return nullptr;
+    return soundFiles[index];
+}
+
+int32_t SoundGetSourceCycle()
+{
+    return sourceCycle;
+}
+
+uint32_t SoundGetBuffer(int32_t index)
+{
+    if (index < 0 || index >= kSoundCount)
+        return 0;
+    return soundBuffers[index];
+}
+
+uint32_t SoundGetSource(int32_t voice)
+{
+    if (voice < 0 || voice >= kSoundVoices)
+        return 0;
+    return soundSources[voice];
+}
+
+void SoundSetEnabled(bool enabled)
+{
+    soundEnabled = enabled;
+}
+
+bool SoundIsEnabled()
+{
+    return soundEnabled;
+}
+
+// The Ogg stream of an open file is decoded whole; the file is closed by
+// ov_clear once ov_open has taken it, by fclose otherwise.
+static bool DecodeOpenFile(FILE *file, SoundPCM *out)
+{
+    OggVorbis_File stream;
+    int result = ov_open(file, &stream, nullptr, 0);
+    if (result < 0) {
+        std::printf("Error: ov_open returned %d\n", result);
+        std::fclose(file);
+        return false;
+    }
+    vorbis_info *info = ov_info(&stream, -1);
+    if (!info) {
+        std::printf("Error: ov_info returned NULL\n");
+        ov_clear(&stream);
+        return false;
+    }
+    out->channels = info->channels == 1 ? 1 : 2;
+    out->rate = int32_t(info->rate);
+
+    uint8_t *data = nullptr;
+    int32_t capacity = 0, length = 0;
+    char chunk[4096];
+    int bitstream = 0;
+    bool ok = true;
+    for (;;) {
+        long read = ov_read(&stream, chunk, sizeof chunk, 0, 2, 1, &bitstream);
+        if (read < 0) {
+            std::printf("Error: ov_read returned %ld\n", read);
+            ok = false;
+            break;
+        }
+        if (read == 0)
+            break;
+        if (length + read > kSoundMaxDecodedBytes) {
+            std::printf("Error: decoded sound is longer than %d bytes\n", kSoundMaxDecodedBytes);
+            ok = false;
+            break;
+        }
+        if (capacity == 0) {
+            data = static_cast<uint8_t *>(std::malloc(4096));
+            if (!data)
+                throw std::bad_alloc();
+            capacity = 4096;
+        }
+        appendToBufferAndReallocIfNecessary(&data, &capacity, &length, int32_t(read), chunk);
+    }
+    ov_clear(&stream);
+    if (ok)
+        out->data.assign(data, data + length);
+    std::free(data);
+    return ok;
+}
+
+bool SoundDecodeFile(const std::filesystem::path &file, SoundPCM *out)
+{
+    FILE *f = std::fopen(file.c_str(), "rb");
+    if (!f) {
+        std::printf("Couldn't fopen %s\n", file.c_str());
+        return false;
+    }
+    return DecodeOpenFile(f, out);
+}
+
+void SoundStartUp()
+{
+    if (!alutInit(nullptr, nullptr)) {
+        std::printf("alutinit: 0x%X\n", unsigned(alutGetError()));
+    } else {
+        alutStarted = true;
+    }
+    alGetError();
+    alGenBuffers(kSoundCount, soundBuffers);
+    ALenum error = alGetError();
+    if (error != AL_NO_ERROR)
+        std::printf("alGenBuffers: 0x%X\n", unsigned(error));
+
+    std::filesystem::path folder = PlatformResourceSubfolder("Sounds");
+    for (int32_t i = 0; i < kSoundCount; i++) {
+        std::filesystem::path file = folder / soundFiles[i];
+        std::error_code exists;
+        if (!std::filesystem::is_regular_file(file, exists)) {
+            std::printf("Error: Could not find sound file %s\n", soundFiles[i]);
+            continue;
+        }
+        SoundPCM pcm;
+        if (!SoundDecodeFile(file, &pcm))
+            continue;
+        alGetError();
+        alBufferData(soundBuffers[i], pcm.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16,
+                     pcm.data.data(), ALsizei(pcm.data.size()), ALsizei(pcm.rate));
+        error = alGetError();
+        if (error != AL_NO_ERROR)
+            std::printf("alBufferData: 0x%X\n", unsigned(error));
+    }
+
+    alGetError();
+    alGenSources(kSoundVoices, soundSources);
+    error = alGetError();
+    if (error != AL_NO_ERROR)
+        std::printf("alGenSources: 0x%X\n", unsigned(error));
+
+    const ALfloat zero[3] = {0, 0, 0};
+    const ALfloat orientation[6] = {0, 0, -1, 0, 1, 0};
+    alListenerfv(AL_POSITION, zero);
+    if ((error = alGetError()) != AL_NO_ERROR)
+        std::printf("alListenerfv: 0x%X\n", unsigned(error));
+    alListenerfv(AL_VELOCITY, zero);
+    if ((error = alGetError()) != AL_NO_ERROR)
+        std::printf("alListenerfv: 0x%X\n", unsigned(error));
+    alListenerfv(AL_ORIENTATION, orientation);
+    if ((error = alGetError()) != AL_NO_ERROR)
+        std::printf("alListenerfv: 0x%X\n", unsigned(error));
+
+    sourceCycle = 0;
+    int32_t enabled = 1;
+    PrefsGetValue(0, &enabled);
+    soundEnabled = enabled != 0;
+}
+
+void SoundPlay(int32_t index)
+{
+    if (!soundEnabled)
+        return;
+    if (index < 0 || index >= kSoundCount) {
+        std::printf("Error: SoundPlay index %d is not a sound\n", index);
+        return;
+    }
+    ALuint source = soundSources[sourceCycle];
+    alGetError();
+    alSourceStop(source);
+    ALenum error = alGetError();
+    if (error != AL_NO_ERROR)
+        std::printf("alSourceStop(%d): 0x%X\n", sourceCycle, unsigned(error));
+    alSourcei(source, AL_BUFFER, ALint(soundBuffers[index]));
+    error = alGetError();
+    if (error != AL_NO_ERROR)
+        std::printf("alSourcei(%d): 0x%X\n", index, unsigned(error));
+    alSourcePlay(source);
+    error = alGetError();
+    if (error != AL_NO_ERROR)
+        std::printf("alSourcePlay: 0x%X\n", unsigned(error));
+    sourceCycle = (sourceCycle + 1) % kSoundVoices;
+}
+
+void SoundShutDown()
+{
+    if (alutStarted) {
+        // Sources and buffers go with the context; freeing them first keeps
+        // OpenAL from reporting them as leaked.
+        alDeleteSources(kSoundVoices, soundSources);
+        alDeleteBuffers(kSoundCount, soundBuffers);
+        alGetError();
+        if (!alutExit())
+            std::printf("alutExit: 0x%X\n", unsigned(alutGetError()));
+        alutStarted = false;
+    } else if (!alutExit()) {
+        std::printf("alutExit: 0x%X\n", unsigned(alutGetError()));
+    }
+    for (ALuint &b : soundBuffers)
+        b = 0;
+    for (ALuint &s : soundSources)
+        s = 0;
+    PrefsSetValue(0, soundEnabled ? 1 : 0);
+}

@@ -1,0 +1,78 @@
+#include "Image.h"
+
+#include "AssetTestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> ReadBytes(const std::filesystem::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST(Images, WrittenRGBReadsBackAsARGBBottomRowFirst)
+{
+    assettest::Folder folder("images");
+    // 3 x 2, top row: red, green, blue; bottom row: white, black, grey.
+    const uint8_t rgb[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 128, 128, 128};
+    auto file = folder.root / "Textures" / "small.png";
+    ASSERT_TRUE(PlatformWritePNG(file, 3, 2, rgb));
+    PlatformImage image;
+    ASSERT_TRUE(PlatformReadPNG(file, &image));
+    EXPECT_EQ(3, image.width);
+    EXPECT_EQ(2, image.height);
+    ASSERT_EQ(6u, image.pixels.size());
+    EXPECT_EQ(0xFFFFFFFFu, image.pixels[0]);
+    EXPECT_EQ(0xFF000000u, image.pixels[1]);
+    EXPECT_EQ(0xFF808080u, image.pixels[2]);
+    EXPECT_EQ(0xFFFF0000u, image.pixels[3]);
+    EXPECT_EQ(0xFF00FF00u, image.pixels[4]);
+    EXPECT_EQ(0xFF0000FFu, image.pixels[5]);
+    // The file is a real 24-bit PNG: colour type 2 at byte 25, depth 8.
+    std::vector<uint8_t> bytes = ReadBytes(file);
+    ASSERT_GT(bytes.size(), 26u);
+    EXPECT_EQ(0x89, bytes[0]);
+    EXPECT_EQ(8, bytes[24]);
+    EXPECT_EQ(2, bytes[25]);
+}
+
+TEST(Images, BadInputFailsCleanly)
+{
+    assettest::Folder folder("badimages");
+    PlatformImage image;
+    EXPECT_FALSE(PlatformReadPNG(folder.root / "Textures" / "none.png", &image));
+    EXPECT_FALSE(PlatformReadPNG(folder.root / "Textures", &image)) << "a folder";
+    auto empty = folder.Write("Textures", "empty.png", "");
+    EXPECT_FALSE(PlatformReadPNG(empty, &image));
+    auto text = folder.Write("Textures", "text.png", "just some text, not an image");
+    EXPECT_FALSE(PlatformReadPNG(text, &image));
+    EXPECT_FALSE(PlatformDecodePNG(nullptr, 0, &image));
+
+    // A good file cut short, and one with a flipped byte in its data.
+    const uint8_t rgb[16 * 16 * 3] = {1, 2, 3};
+    auto good = folder.root / "Textures" / "good.png";
+    ASSERT_TRUE(PlatformWritePNG(good, 16, 16, rgb));
+    std::vector<uint8_t> bytes = ReadBytes(good);
+    EXPECT_TRUE(PlatformDecodePNG(bytes.data(), bytes.size(), &image));
+    EXPECT_FALSE(PlatformDecodePNG(bytes.data(), bytes.size() / 2, &image));
+    bytes[bytes.size() - 20] ^= 0x55;
+    EXPECT_FALSE(PlatformDecodePNG(bytes.data(), bytes.size(), &image));
+
+    // Wider than any texture may be.
+    std::vector<uint8_t> wide(size_t(kPlatformImageMaxSide + 1) * 3, 7);
+    auto huge = folder.root / "Textures" / "huge.png";
+    ASSERT_TRUE(PlatformWritePNG(huge, kPlatformImageMaxSide + 1, 1, wide.data()));
+    EXPECT_FALSE(PlatformReadPNG(huge, &image));
+
+    EXPECT_FALSE(PlatformWritePNG(folder.root / "nofolder" / "x.png", 1, 1, rgb));
+    EXPECT_FALSE(PlatformWritePNG(folder.root / "zero.png", 0, 1, rgb));
+}

@@ -1,0 +1,252 @@
+#include "ModelParser.h"
+
+#include "AssetTestFolder.h"
+#include "Shader.h"
+#include "Skeleton.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using assettest::Header;
+
+namespace {
+
+const std::string kShaderBody = "Shader\n\tMaterial\n\t\tDiffuse: 1, 0, 0, 1\n\tEnd\nEnd\n";
+const std::string kSkeletonBody = "Bone\n\tIdentifier: 'Root'\n\tLength: 1\n\tBone\n\t\tIdentifier: 'Arm1'\n"
+                                  "\t\tLength: 2\n\tEnd\nEnd\n";
+const std::string kAnimationBody = "Animation\n\tSkeleton: 'Skel'\nEnd\n";
+const std::string kBodyBody = "Body\n\tAnimation: 'Humn'\n\tNumSegments: 0\nEnd\n";
+
+class ModelRegistry : public ::testing::Test {
+protected:
+    assettest::Folder folder{"registry"};
+    void TearDown() override { ModelDisposeAllModels(); }
+};
+
+} // namespace
+
+TEST(ModelScanning, LinesSkipBlanksIndentationAndBothLineEnds)
+{
+    const char text[] = "first\r\n\r\n   \t second\n\n\tthird";
+    int32_t length = int32_t(sizeof text - 1);
+    int32_t second = ModelNextLine(text, length, 0);
+    ASSERT_GE(second, 0);
+    EXPECT_EQ(0, std::strncmp(text + second, "second", 6));
+    int32_t third = ModelNextLine(text, length, second);
+    ASSERT_GE(third, 0);
+    EXPECT_EQ(0, std::strncmp(text + third, "third", 5));
+    EXPECT_EQ(-1, ModelNextLine(text, length, third));
+
+    ModelLine line;
+    ModelCopyLine(text, length, second, &line);
+    EXPECT_STREQ("second", line.text);
+    EXPECT_TRUE(ModelLineBegins(&line, "sec"));
+    EXPECT_FALSE(ModelLineBegins(&line, "Second"));
+    EXPECT_EQ(third, ModelFindLine(text, length, 0, "third"));
+    EXPECT_EQ(-1, ModelFindLine(text, length, 0, "fourth"));
+}
+
+TEST(ModelScanning, CodesAreBigEndianAndPadded)
+{
+    EXPECT_EQ(0x48756D6Eu, ModelCodeFromChars("Humn"));
+    EXPECT_EQ(0x61620000u, ModelCodeFromChars("ab"));
+    ModelLine line;
+    std::strcpy(line.text, "Shader: 'Wall'");
+    FourCharCode code = 0;
+    EXPECT_TRUE(ModelScanCode(&line, "Shader: ", &code));
+    EXPECT_EQ(FourCharCode('Wall'), code);
+    EXPECT_FALSE(ModelScanCode(&line, "Identifier: ", &code));
+}
+
+TEST(ModelScanning, AnOverlongLineIsCutNotOverrun)
+{
+    std::string text(5000, 'x');
+    ModelLine line;
+    ModelCopyLine(text.data(), int32_t(text.size()), 0, &line);
+    EXPECT_EQ(kModelLineMax - 1, std::strlen(line.text));
+}
+
+TEST_F(ModelRegistry, LoadsAFileAndFindsItByKindAndIdentifier)
+{
+    auto file = folder.Model("Wall.shdr", Header("Shader", "Wall") + kShaderBody);
+    ASSERT_EQ(0, ModelLoadFile(file));
+    ASSERT_EQ(1, ModelGetNumberOfModels());
+    Model *entry = ModelGetModelByIdentifier(kModelKindShader, 'Wall');
+    ASSERT_NE(nullptr, entry);
+    EXPECT_EQ(kModelKindShader, entry->kind);
+    EXPECT_EQ(0x57616C6Cu, entry->identifier);
+    EXPECT_STREQ("Wall.shdr", entry->fileName);
+    Shader *shader = static_cast<Shader *>(entry->data);
+    EXPECT_EQ(1, shader->hasMaterial);
+    EXPECT_FLOAT_EQ(1.0f, shader->diffuse[0]);
+    EXPECT_EQ(nullptr, ModelGetModelByIdentifier(kModelKindStatic, 'Wall'));
+    EXPECT_EQ(nullptr, ModelGetModelByIdentifier(kModelKindShader, 'wall'));
+    EXPECT_EQ(entry, ModelGetModelAtIndex(0));
+    EXPECT_EQ(nullptr, ModelGetModelAtIndex(1));
+    EXPECT_EQ(nullptr, ModelGetModelAtIndex(-1));
+}
+
+TEST_F(ModelRegistry, HeaderOnTheFirstLineMustNotBeIndentedButLaterLinesMay)
+{
+    auto indentedFirst = folder.Model("a.shdr", "  Header\n\tType: Shader\n\tIdentifier: 'AAAA'\nEnd\n" + kShaderBody);
+    EXPECT_EQ(1, ModelLoadFile(indentedFirst)) << "the first line is tested at its very first character";
+    auto later = folder.Model("b.shdr", "# comment\n\n    Header\nType: Shader\nIdentifier: 'BBBB'\nEnd\n" + kShaderBody);
+    EXPECT_EQ(0, ModelLoadFile(later));
+    EXPECT_NE(nullptr, ModelGetModelByIdentifier(kModelKindShader, 'BBBB'));
+}
+
+TEST_F(ModelRegistry, MissingHeaderOrTypeFailsWithCode1AndLeavesNoEntry)
+{
+    auto noHeader = folder.Model("a.shdr", kShaderBody);
+    EXPECT_EQ(1, ModelLoadFile(noHeader));
+    auto noType = folder.Model("b.shdr", "Header\nIdentifier: 'Wall'\nEnd\n" + kShaderBody);
+    EXPECT_EQ(1, ModelLoadFile(noType));
+    auto unknownType = folder.Model("c.shdr", "Header\nType: Sound\nIdentifier: 'Wall'\nEnd\n" + kShaderBody);
+    EXPECT_EQ(1, ModelLoadFile(unknownType));
+    auto noOpening = folder.Model("d.shdr", Header("Shader", "Wall") + "Material\nEnd\n");
+    EXPECT_EQ(1, ModelLoadFile(noOpening));
+    EXPECT_EQ(0, ModelGetNumberOfModels());
+}
+
+TEST_F(ModelRegistry, MissingFileIsMinus43)
+{
+    EXPECT_EQ(-43, ModelLoadFile(folder.root / "Models" / "nothing.shdr"));
+    EXPECT_EQ(-43, ModelLoadIfNecessary("nothing.shdr"));
+    EXPECT_EQ(-43, ModelLoadIfNecessary("../Textures"));
+    EXPECT_EQ(0, ModelGetNumberOfModels());
+}
+
+TEST_F(ModelRegistry, RequiresLoadsFirstOnceAndMissingRequirementFails)
+{
+    folder.Model("Skel.skel", Header("Skeleton", "Skel") + kSkeletonBody);
+    auto animation = folder.Model("Humn.anim", Header("Animation", "Humn", {"Skel.skel"}) + kAnimationBody);
+    ASSERT_EQ(0, ModelLoadFile(animation));
+    ASSERT_EQ(2, ModelGetNumberOfModels());
+    // The animation's entry was pushed first; its requirement follows it.
+    EXPECT_EQ(kModelKindAnimation, ModelGetModelAtIndex(0)->kind);
+    EXPECT_EQ(kModelKindSkeleton, ModelGetModelAtIndex(1)->kind);
+
+    // Already loaded: nothing more.
+    EXPECT_EQ(0, ModelLoadIfNecessary("Skel.skel"));
+    EXPECT_EQ(2, ModelGetNumberOfModels());
+
+    auto needsMissing = folder.Model("x.shdr", Header("Shader", "Xxxx", {"Missing.skel"}) + kShaderBody);
+    EXPECT_EQ(-43, ModelLoadFile(needsMissing));
+    EXPECT_EQ(2, ModelGetNumberOfModels());
+}
+
+TEST_F(ModelRegistry, AFailedFileKeepsTheFilesItRequired)
+{
+    folder.Model("Skel.skel", Header("Skeleton", "Skel") + kSkeletonBody);
+    auto bad = folder.Model("Bad.anim", Header("Animation", "Badd", {"Skel.skel"}) +
+                                            "Animation\nSkeleton: 'None'\nEnd\n");
+    EXPECT_EQ(2, ModelLoadFile(bad));
+    ASSERT_EQ(1, ModelGetNumberOfModels());
+    EXPECT_EQ(kModelKindSkeleton, ModelGetModelAtIndex(0)->kind);
+}
+
+TEST_F(ModelRegistry, RequirementCyclesEnd)
+{
+    auto a = folder.Model("a.shdr", Header("Shader", "AAAA", {"b.shdr"}) + kShaderBody);
+    folder.Model("b.shdr", Header("Shader", "BBBB", {"a.shdr"}) + kShaderBody);
+    EXPECT_EQ(0, ModelLoadFile(a));
+    EXPECT_EQ(2, ModelGetNumberOfModels());
+}
+
+TEST_F(ModelRegistry, BodyAndAnimationMayShareAnIdentifier)
+{
+    folder.Model("Skel.skel", Header("Skeleton", "Skel") + kSkeletonBody);
+    folder.Model("Humn.anim", Header("Animation", "Humn", {"Skel.skel"}) + kAnimationBody);
+    auto body = folder.Model("Humn.body", Header("Body", "Humn", {"Humn.anim"}) + kBodyBody);
+    ASSERT_EQ(0, ModelLoadFile(body));
+    Model *b = ModelGetModelByIdentifier(kModelKindBody, 'Humn');
+    Model *a = ModelGetModelByIdentifier(kModelKindAnimation, 'Humn');
+    ASSERT_NE(nullptr, a);
+    ASSERT_NE(nullptr, b);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(static_cast<Animation *>(a->data)->skeleton, static_cast<Body *>(b->data)->skeleton);
+}
+
+TEST_F(ModelRegistry, FirstEntryInLoadOrderWins)
+{
+    auto one = folder.Model("one.shdr", Header("Shader", "Same") + kShaderBody);
+    auto two = folder.Model("two.shdr", Header("Shader", "Same") + "Shader\nTexture\nEnd\n");
+    ASSERT_EQ(0, ModelLoadFile(one));
+    ASSERT_EQ(0, ModelLoadFile(two));
+    EXPECT_EQ(ModelGetModelAtIndex(0), ModelGetModelByIdentifier(kModelKindShader, 'Same'));
+}
+
+TEST_F(ModelRegistry, RemovingTheMiddleOfThreeKeepsOrder)
+{
+    for (const char *id : {"AAAA", "BBBB", "CCCC"})
+        ASSERT_EQ(0, ModelLoadFile(folder.Model(std::string(id) + ".shdr", Header("Shader", id) + kShaderBody)));
+    ModelRemoveModelFromList(kModelKindShader, 'BBBB');
+    ASSERT_EQ(2, ModelGetNumberOfModels());
+    EXPECT_EQ(FourCharCode('AAAA'), ModelGetModelAtIndex(0)->identifier);
+    EXPECT_EQ(FourCharCode('CCCC'), ModelGetModelAtIndex(1)->identifier);
+    ModelRemoveModelFromList(kModelKindShader, 'ZZZZ');
+    EXPECT_EQ(2, ModelGetNumberOfModels());
+}
+
+TEST_F(ModelRegistry, CapacityStartsAt64AndDoubles)
+{
+    EXPECT_EQ(0, ModelGetListCapacity());
+    for (int i = 0; i < 64; i++)
+        ModelPush();
+    EXPECT_EQ(64, ModelGetListCapacity());
+    Model *pushed = ModelPush();
+    EXPECT_EQ(128, ModelGetListCapacity());
+    EXPECT_EQ(65, ModelGetNumberOfModels());
+    EXPECT_EQ(kModelKindNone, pushed->kind);
+    EXPECT_EQ(0u, pushed->identifier);
+    EXPECT_STREQ("", pushed->fileName);
+    EXPECT_EQ(nullptr, pushed->data);
+    ModelDisposeAllModels();
+    EXPECT_EQ(0, ModelGetNumberOfModels());
+}
+
+TEST_F(ModelRegistry, LoadAllPicksSuffixesAndAlertsPerFailingFile)
+{
+    folder.Model("Wall.shdr", Header("Shader", "Wall") + kShaderBody);
+    folder.Model("Skel.skel", Header("Skeleton", "Skel") + kSkeletonBody);
+    folder.Model("Capital.Body", Header("Shader", "Capi") + kShaderBody);
+    folder.Model("notes.txt", Header("Shader", "Note") + kShaderBody);
+    folder.Model("Broken.modl", Header("Static", "Brok") + "nothing here\n");
+    folder.Model("Worse.anim", Header("Animation", "Wors") + "Animation\nSkeleton: 'Gone'\nEnd\n");
+    ModelLoadAllModels();
+    EXPECT_EQ(2, ModelGetNumberOfModels());
+    EXPECT_NE(nullptr, ModelGetModelByIdentifier(kModelKindShader, 'Wall'));
+    EXPECT_NE(nullptr, ModelGetModelByIdentifier(kModelKindSkeleton, 'Skel'));
+    EXPECT_EQ(nullptr, ModelGetModelByIdentifier(kModelKindShader, 'Capi'));
+    EXPECT_EQ(nullptr, ModelGetModelByIdentifier(kModelKindShader, 'Note'));
+    ASSERT_EQ(2u, assettest::Alerts().size());
+    EXPECT_EQ("Error loading file \"" + (folder.root / "Models" / "Broken.modl").string() + "\": 1",
+              assettest::Alerts()[0]);
+    EXPECT_EQ("Error loading file \"" + (folder.root / "Models" / "Worse.anim").string() + "\": 2",
+              assettest::Alerts()[1]);
+}
+
+TEST_F(ModelRegistry, AFileLoadedAsARequirementGetsASecondEntryFromLoadAll)
+{
+    folder.Model("z.skel", Header("Skeleton", "Skel") + kSkeletonBody);
+    folder.Model("b.anim", Header("Animation", "Humn", {"z.skel"}) + kAnimationBody);
+    folder.Model("c.anim", Header("Animation", "Walk", {"z.skel"}) + kAnimationBody);
+    ModelLoadAllModels();
+    // b.anim with its requirement z.skel, c.anim, then z.skel once more.
+    ASSERT_EQ(4, ModelGetNumberOfModels());
+    EXPECT_STREQ("z.skel", ModelGetModelAtIndex(1)->fileName);
+    EXPECT_STREQ("z.skel", ModelGetModelAtIndex(3)->fileName);
+    EXPECT_EQ(ModelGetModelAtIndex(1), ModelGetModelByIdentifier(kModelKindSkeleton, 'Skel'));
+    EXPECT_TRUE(assettest::Alerts().empty());
+}
+
+TEST_F(ModelRegistry, OversizedFileIsRefused)
+{
+    std::string text = Header("Shader", "Huge") + kShaderBody;
+    text.resize(size_t(kModelMaxFileSize) + 1, ' ');
+    auto file = folder.Model("Huge.shdr", text);
+    EXPECT_EQ(kModelErrorIO, ModelLoadFile(file));
+    EXPECT_EQ(0, ModelGetNumberOfModels());
+}
