@@ -6,6 +6,8 @@
 #include "MenuBar.h"
 #include "Preferences.h"
 #include "Random.h"
+#include "Sound.h"
+#include "Text.h"
 #include "Utilities.h"
 
 #include <cstdint>
@@ -21,8 +23,14 @@ struct Service {
     void (*shutDown)();
 };
 
+void StartText()
+{
+    // Without a font the program still runs; text draws nothing.
+    TextStartUp();
+}
+
 // Sound effects, then the text system.
-const std::vector<Service> services = {};
+const std::vector<Service> services = {{SoundStartUp, SoundShutDown}, {StartText, TextShutDown}};
 
 // The mode kinds register their operations with the controller here.
 const std::vector<void (*)()> modeRegistrations = {};
@@ -43,6 +51,7 @@ int main()
     PrefsStartUp();
     for (const Service &service : services)
         service.startUp();
+    PlatformSetBeepSound(SoundBeep);
     for (void (*registerMode)() : modeRegistrations)
         registerMode();
 
@@ -67,6 +76,7 @@ int main()
     }
 
     ControllerDispose(controller);
+    PlatformSetBeepSound(nullptr);
     for (const Service &service : services)
         service.shutDown();
     PrefsShutDown();

@@ -8,6 +8,8 @@
 #include <AL/alut.h>
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,6 +30,8 @@ static ALuint soundSources[kSoundVoices];
 static int32_t sourceCycle = 0;
 static bool soundEnabled = true;
 static bool alutStarted = false;
+// The alert beep: a short tone of our own, made at start-up.
+static ALuint beepBuffer = 0;
 
 const char *SoundFileName(int32_t index)
 {
@@ -129,6 +133,27 @@ bool SoundDecodeFile(const std::filesystem::path &file, SoundPCM *out)
     return DecodeOpenFile(f, out);
 }
 
+// A 0.12 s tone at 880 Hz with a soft start and end, 16-bit mono.
+static void MakeBeep()
+{
+    const int rate = 22050;
+    const int samples = rate * 12 / 100;
+    std::vector<int16_t> pcm(size_t(samples), 0);
+    for (int i = 0; i < samples; i++) {
+        float t = float(i) / float(rate);
+        float edge = std::min(1.0f, std::min(float(i), float(samples - i)) / (0.01f * float(rate)));
+        pcm[size_t(i)] = int16_t(9000.0f * edge * std::sin(2.0f * float(M_PI) * 880.0f * t));
+    }
+    alGetError();
+    alGenBuffers(1, &beepBuffer);
+    if (alGetError() != AL_NO_ERROR) {
+        beepBuffer = 0;
+        return;
+    }
+    alBufferData(beepBuffer, AL_FORMAT_MONO16, pcm.data(), ALsizei(pcm.size() * sizeof(int16_t)), rate);
+    alGetError();
+}
+
 void SoundStartUp()
 {
     if (!alutInit(nullptr, nullptr)) {
@@ -179,27 +204,24 @@ void SoundStartUp()
     if ((error = alGetError()) != AL_NO_ERROR)
         std::printf("alListenerfv: 0x%X\n", unsigned(error));
 
+    MakeBeep();
+
     sourceCycle = 0;
     int32_t enabled = 1;
     PrefsGetValue(0, &enabled);
     soundEnabled = enabled != 0;
 }
 
-void SoundPlay(int32_t index)
+// Plays a buffer on the next voice of the rotation.
+static void PlayBuffer(ALuint buffer, int32_t index)
 {
-    if (!soundEnabled)
-        return;
-    if (index < 0 || index >= kSoundCount) {
-        std::printf("Error: SoundPlay index %d is not a sound\n", index);
-        return;
-    }
     ALuint source = soundSources[sourceCycle];
     alGetError();
     alSourceStop(source);
     ALenum error = alGetError();
     if (error != AL_NO_ERROR)
         std::printf("alSourceStop(%d): 0x%X\n", sourceCycle, unsigned(error));
-    alSourcei(source, AL_BUFFER, ALint(soundBuffers[index]));
+    alSourcei(source, AL_BUFFER, ALint(buffer));
     error = alGetError();
     if (error != AL_NO_ERROR)
         std::printf("alSourcei(%d): 0x%X\n", index, unsigned(error));
@@ -210,6 +232,24 @@ void SoundPlay(int32_t index)
     sourceCycle = (sourceCycle + 1) % kSoundVoices;
 }
 
+void SoundPlay(int32_t index)
+{
+    if (!soundEnabled)
+        return;
+    if (index < 0 || index >= kSoundCount) {
+        std::printf("Error: SoundPlay index %d is not a sound\n", index);
+        return;
+    }
+    PlayBuffer(soundBuffers[index], index);
+}
+
+void SoundBeep()
+{
+    if (!soundEnabled || beepBuffer == 0)
+        return;
+    PlayBuffer(beepBuffer, -1);
+}
+
 void SoundShutDown()
 {
     if (alutStarted) {
@@ -217,6 +257,8 @@ void SoundShutDown()
         // OpenAL from reporting them as leaked.
         alDeleteSources(kSoundVoices, soundSources);
         alDeleteBuffers(kSoundCount, soundBuffers);
+        if (beepBuffer != 0)
+            alDeleteBuffers(1, &beepBuffer);
         alGetError();
         if (!alutExit())
             std::printf("alutExit: 0x%X\n", unsigned(alutGetError()));
@@ -226,6 +268,7 @@ void SoundShutDown()
     }
     for (ALuint &b : soundBuffers)
         b = 0;
+    beepBuffer = 0;
     for (ALuint &s : soundSources)
         s = 0;
     PrefsSetValue(0, soundEnabled ? 1 : 0);

@@ -14,6 +14,8 @@ constexpr int32_t kSoundMaxDecodedBytes = 32 << 20;
 void SoundStartUp();
 void SoundShutDown();
 void SoundPlay(int32_t index);
+// The alert beep, a short tone on the next voice (silent with sound off).
+void SoundBeep();
 void SoundSetEnabled(bool enabled);
 bool SoundIsEnabled();
 
