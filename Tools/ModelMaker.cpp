@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -271,7 +272,7 @@ struct Segment {
 struct StaticModel {
     std::string identifier;
     std::string fileName;
-    std::vector<Segment> segments;
+    std::deque<Segment> segments; // references to earlier segments stay valid while adding
     Segment &add(const std::string &id, const std::string &shader, const std::string &primitive)
     {
         segments.push_back(Segment{});
@@ -812,11 +813,11 @@ std::vector<BoneDef> bones = {
     {"Ches", 1, {1, 0, 0}, 0, 0.7, {}, {}},      // 2
     {"Neck", 2, {1, 0, 0}, 0, 0.2, {}, {}},      // 3
     {"Head", 3, {1, 0, 0}, 0, 0.85, {}, {}},     // 4
-    {"ClvL", 2, {0, 0, 1}, -90, 0.72, {}, {}},   // 5
+    {"ClvL", 2, {0, 0, 1}, -100, 0.72, {}, {}},   // 5
     {"UArL", 5, {0, 0, 1}, -176, 1.1, {}, {}},   // 6
     {"LArL", 6, {0, 0, 1}, -176, 0.95, {}, {}},  // 7
     {"HndL", 7, {0, 0, 1}, -176, 0.42, {}, {}},  // 8
-    {"ClvR", 2, {0, 0, 1}, 90, 0.72, {}, {}},    // 9
+    {"ClvR", 2, {0, 0, 1}, 100, 0.72, {}, {}},    // 9
     {"UArR", 9, {0, 0, 1}, 176, 1.1, {}, {}},    // 10
     {"LArR", 10, {0, 0, 1}, 176, 0.95, {}, {}},  // 11
     {"HndR", 11, {0, 0, 1}, 176, 0.42, {}, {}},  // 12
@@ -1334,7 +1335,7 @@ bool writeBody()
         std::string s(side);
         auto n = [&](const char *b) { return std::string(b) + s; };
         const BoneDef &up = J(n("UAr").c_str()), &low = J(n("LAr").c_str()), &hand = J(n("Hnd").c_str());
-        bellipsoid(sShirt, up.start, {0.25, 0.25, 0.25}, 10, 8, shirt,
+        bellipsoid(sShirt, up.start, {0.22, 0.22, 0.22}, 10, 8, shirt,
                    influence({{boneIndex(n("Clv").c_str()), 0.5}, {boneIndex(n("UAr").c_str()), 0.5}}));
         tube(sShirt, limbRings(up.start, lerp(up.start, up.end, 0.55), {{0.23, 0.22}, {0.2, 0.19}, {0.19, 0.18}}),
              10, shirt,
