@@ -550,7 +550,7 @@ StaticModel teleportModel()
     StaticModel m;
     m.identifier = "Tprt";
     m.fileName = "Tprt.modl";
-    Segment &pad = m.add("Pad ", "Metl", "GL_TRIANGLES");
+    Segment &pad = m.add("Base", "Metl", "GL_TRIANGLES");
     cylinder(pad, {0, -3, 0}, {0, -2.7, 0}, 2.7, 2.5, 24, {0.35, 0.25, 0.5, 1});
     for (int i = 0; i < 3; i++) {
         double a = 2 * kPi * i / 3 + kPi / 2;
@@ -650,7 +650,7 @@ StaticModel gemModel()
     StaticModel m;
     m.identifier = "Gem ";
     m.fileName = "Gem.modl";
-    Segment &s = m.add("Gem ", "Shny", "GL_TRIANGLES");
+    Segment &s = m.add("Cut_", "Shny", "GL_TRIANGLES");
     const int n = 8;
     const double tableY = 0.75, tableR = 0.55, girdleY = 0.3, girdleR = 1.05, apexY = -1.15;
     const Colour light{0.45, 0.85, 1.0, 1}, deep{0.1, 0.35, 0.95, 1};
@@ -760,7 +760,7 @@ StaticModel keyModel()
     StaticModel m;
     m.identifier = "Key ";
     m.fileName = "Key.modl";
-    Segment &s = m.add("Key ", "Metl", "GL_TRIANGLES");
+    Segment &s = m.add("Gold", "Metl", "GL_TRIANGLES");
     const Colour gold{1.0, 0.8, 0.2, 1}, shade{0.85, 0.62, 0.12, 1};
     torus(s, {0, 0.9, 0}, {1, 0, 0}, {0, 1, 0}, 0.5, 0.16, 24, 8, gold);
     cylinder(s, {0, 0.38, 0}, {0, -1.45, 0}, 0.14, 0.14, 10, gold);
