@@ -1008,7 +1008,7 @@ std::vector<Keyframe> makeKeyframes()
         p.x("Head", -9);
         bool flight = f == 3 || f == 4 || f == 7 || f == 0;
         ground(p, flight ? 0.28 : 0);
-        k.push_back({code("Rn", f + 1), 0.065, p});
+        k.push_back({code("Rn", f + 1), 0.078, p});
     }
 
     // Climbing: eight frames facing the ladder; the left hand grips at
@@ -1029,7 +1029,7 @@ std::vector<Keyframe> makeKeyframes()
         p.x("Spin", 8);
         p.x("Head", -14);
         p.offset = {0, 0.1 * std::sin(f * kPi / 2), -0.15};
-        k.push_back({code("LU", f + 1), 0.0625, p});
+        k.push_back({code("LU", f + 1), 0.08, p});
     }
 
     // Jumping: tucked legs and raised arms.

@@ -376,6 +376,44 @@ void drawText(Image &img, const std::string &text, int size, double cx, double c
 std::filesystem::path outputFolder;
 int filesWritten = 0;
 
+// Fully transparent pixels take the colour of their visible neighbours, a
+// few pixels deep, so that filtering and mipmaps do not pull a dark fringe in
+// from the invisible black around shapes.  Alpha is unchanged.
+Image bleedIntoTransparent(const Image &img)
+{
+    Image out = img;
+    std::vector<uint8_t> known(out.px.size());
+    for (size_t i = 0; i < out.px.size(); i++)
+        known[i] = out.px[i].a > 0;
+    for (int pass = 0; pass < 6; pass++) {
+        std::vector<uint8_t> next = known;
+        for (int y = 0; y < out.h; y++)
+            for (int x = 0; x < out.w; x++) {
+                size_t i = size_t(y * out.w + x);
+                if (known[i])
+                    continue;
+                double r = 0, g = 0, b = 0;
+                int n = 0;
+                for (int dy = -1; dy <= 1; dy++)
+                    for (int dx = -1; dx <= 1; dx++) {
+                        int nx = x + dx, ny = y + dy;
+                        if (nx < 0 || ny < 0 || nx >= out.w || ny >= out.h)
+                            continue;
+                        size_t j = size_t(ny * out.w + nx);
+                        if (!known[j])
+                            continue;
+                        r += out.px[j].r, g += out.px[j].g, b += out.px[j].b, n++;
+                    }
+                if (n) {
+                    out.px[i] = {r / n, g / n, b / n, 0};
+                    next[i] = 1;
+                }
+            }
+        known.swap(next);
+    }
+    return out;
+}
+
 // Kept apart from writePNG so that nothing there lives across the longjmp
 // that libpng uses to report errors.
 bool encodePNG(FILE *file, int width, int height, png_bytep *rows)
@@ -408,8 +446,9 @@ bool writePNG(const std::string &name, const Image &img)
         return false;
     }
     std::vector<uint8_t> rows(size_t(img.w * img.h * 4));
-    for (size_t i = 0; i < img.px.size(); i++) {
-        const RGBA &p = img.px[i];
+    Image bled = bleedIntoTransparent(img);
+    for (size_t i = 0; i < bled.px.size(); i++) {
+        const RGBA &p = bled.px[i];
         rows[i * 4 + 0] = uint8_t(std::lround(clamp01(p.r) * 255));
         rows[i * 4 + 1] = uint8_t(std::lround(clamp01(p.g) * 255));
         rows[i * 4 + 2] = uint8_t(std::lround(clamp01(p.b) * 255));
