@@ -422,6 +422,7 @@ Sound switchClick()
     s.add(knock(rng, 2600, 20, 0.06, 0.012), 0, 0.8);
     s.add(burst(rng, 0.01, 2000, 9000, 0.002), at(0.025), 0.5);
     s.add(knock(rng, 1500, 18, 0.08, 0.02), at(0.025), 0.9);
+    s.add(thump(320, 200, 0.08, 0.02), at(0.025), 0.4);
     finish(s, 0.65);
     return s;
 }
@@ -502,8 +503,9 @@ Sound ladderStep(int foot, int variant)
     Sound s(0.22);
     Random rng(300 + foot * 3 + variant);
     double f = (foot ? 470 : 400) * rng.range(0.95, 1.06);
-    s.add(knock(rng, f, 14, 0.2, 0.06), 0, 1.0);
-    s.add(knock(rng, f * 2.7, 16, 0.1, 0.025), 0, 0.4);
+    s.add(knock(rng, f, 14, 0.2, 0.09), 0, 1.0);
+    s.add(knock(rng, f * 2.7, 16, 0.1, 0.03), 0, 0.4);
+    s.add(thump(f * 0.45, f * 0.3, 0.15, 0.04), 0, 0.5);
     s.add(burst(rng, 0.02, 1200, 5000, 0.004), 0, 0.3);
     finish(s, 0.45);
     return s;
@@ -539,6 +541,7 @@ Sound grabLadder()
     s.add(knock(rng, 430, 12, 0.22, 0.07), at(0.005), 1.0);
     s.add(knock(rng, 1150, 14, 0.1, 0.03), at(0.005), 0.35);
     s.add(knock(rng, 520, 12, 0.15, 0.05), at(0.06), 0.5);
+    s.add(thump(200, 110, 0.15, 0.05), at(0.005), 0.6);
     finish(s, 0.55);
     return s;
 }
