@@ -578,14 +578,15 @@ Image sandstone()
             double k = 0.8 + 0.1 * layers + 0.15 * (n - 0.5) - 0.25 * smooth(0.66, 0.74, holes);
             img.at(x, y) = scale(rgb(0.93, 0.78, 0.52), k);
         }
-    // A wave under a dissolving square: this block melts away in water.
-    for (int i = 0; i < 4; i++) {
-        double y0 = 52 + i * 12;
-        for (int j = 0; j < 4; j++) {
-            double x0 = 68 + j * 34;
-            if ((i + j) % 2 == 0 || i == 0 || i == 3 || j == 0 || j == 3)
-                roundedRect(img, x0, y0, x0 + 20 - i * 3, y0 + 8, 2, solid(rgb(0.55, 0.4, 0.22, 0.9 - i * 0.2)));
-        }
+    // A dashed outline over waves: this block vanishes once the water reaches it.
+    const RGBA ink = rgb(0.45, 0.3, 0.15, 0.85);
+    const double x0 = 84, y0 = 36, x1 = 172, y1 = 124, dash = 14, gap = 9;
+    for (double t = 0; t < x1 - x0; t += dash + gap) {
+        double e = std::min(t + dash, x1 - x0);
+        line(img, x0 + t, y0, x0 + e, y0, 5, ink);
+        line(img, x0 + t, y1, x0 + e, y1, 5, ink);
+        line(img, x0, y0 + t, x0, y0 + e, 5, ink);
+        line(img, x1, y0 + t, x1, y0 + e, 5, ink);
     }
     for (int k = 0; k < 2; k++) {
         std::vector<std::array<double, 2>> wave;
