@@ -889,6 +889,301 @@ TEST(ContentModels, TheBodyIsSkinnedToTheSkeletonAndStandsAboutFivePointSixTall)
     EXPECT_GT(front.maxZ, -front.minZ);
 }
 
+// ----------------------------------------------------------- the poses
+
+// The skinning arithmetic the game applies, in doubles: every bone turns
+// about its start joint after all its ancestors, the root about the origin.
+struct Q {
+    double x = 0, y = 0, z = 0, w = 1;
+};
+struct P3 {
+    double x = 0, y = 0, z = 0;
+};
+P3 operator+(P3 a, P3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+P3 operator-(P3 a, P3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+P3 operator*(P3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+
+Q AxisAngle(double x, double y, double z, double degrees)
+{
+    double l = std::sqrt(x * x + y * y + z * z), h = degrees * M_PI / 360.0;
+    return {x / l * std::sin(h), y / l * std::sin(h), z / l * std::sin(h), std::cos(h)};
+}
+Q Mul(Q a, Q b)
+{
+    return {a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
+            a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z};
+}
+P3 Rotate(Q q, P3 v)
+{
+    P3 u{q.x, q.y, q.z};
+    auto cross = [](P3 a, P3 b) { return P3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; };
+    P3 t = cross(u, v) * 2.0;
+    return v + t * q.w + cross(u, t);
+}
+struct Rigid {
+    Q r;
+    P3 t;
+};
+P3 Apply(const Rigid &m, P3 p) { return Rotate(m.r, p) + m.t; }
+
+struct Rig {
+    std::vector<std::string> ids;
+    std::vector<int> parent;
+    std::vector<P3> end; // rest end points (the root's: its offset)
+    int index(const std::string &id) const
+    {
+        auto it = std::find(ids.begin(), ids.end(), id);
+        return it == ids.end() ? -1 : int(it - ids.begin());
+    }
+};
+
+Rig ReadRig(const Asset &a)
+{
+    Rig rig;
+    std::vector<Q> rest;
+    std::vector<double> length;
+    int current = -1;
+    size_t i = a.header.end + 1;
+    while (i < a.lines.size() && !Begins(a.lines[i], "Bone"))
+        i++;
+    for (; i < a.lines.size(); i++) {
+        const std::string &l = a.lines[i];
+        char word[8];
+        float x, y, z, w;
+        if (std::sscanf(l.c_str(), "Identifier: '%4s'", word) == 1)
+            rig.ids[size_t(current)] = word;
+        else if (std::sscanf(l.c_str(), "Offset: %f, %f, %f", &x, &y, &z) == 3)
+            rig.end[size_t(current)] = {x, y, z};
+        else if (std::sscanf(l.c_str(), "Orientation: %f, %f, %f; %f", &x, &y, &z, &w) == 4)
+            rest[size_t(current)] = AxisAngle(x, y, z, w);
+        else if (std::sscanf(l.c_str(), "Length: %f", &x) == 1)
+            length[size_t(current)] = x;
+        else if (Begins(l, "Bone")) {
+            rig.ids.push_back("none");
+            rig.parent.push_back(current);
+            rig.end.push_back({});
+            rest.push_back({});
+            length.push_back(0);
+            current = int(rig.ids.size()) - 1;
+        } else if (Begins(l, "End")) {
+            current = rig.parent[size_t(current)];
+            if (current < 0)
+                break;
+        }
+    }
+    // Bones were appended in pre-order, so parents come first.
+    for (size_t b = 1; b < rig.ids.size(); b++)
+        rig.end[b] = rig.end[size_t(rig.parent[b])] + Rotate(rest[b], P3{0, length[b], 0});
+    return rig;
+}
+
+struct Pose {
+    P3 offset;
+    std::vector<std::pair<std::string, Q>> rotations;
+};
+
+std::map<std::string, Pose> ReadPoses(const Asset &a)
+{
+    std::map<std::string, Pose> poses;
+    Pose pose;
+    std::string id;
+    Q pending;
+    bool inList = false, inKey = false, inBones = false;
+    for (size_t i = a.header.end + 1; i < a.lines.size(); i++) {
+        const std::string &l = a.lines[i];
+        char word[8];
+        float x, y, z, w;
+        if (!inList) {
+            inList = Begins(l, "Keyframes");
+        } else if (inBones) {
+            if (std::sscanf(l.c_str(), "Orientation: %f, %f, %f; %f", &x, &y, &z, &w) == 4)
+                pending = AxisAngle(x, y, z, w);
+            else if (std::sscanf(l.c_str(), "Bone: '%4s'", word) == 1)
+                pose.rotations.push_back({word, pending});
+            else if (Begins(l, "End"))
+                inBones = false;
+        } else if (inKey) {
+            if (std::sscanf(l.c_str(), "Identifier: '%4s'", word) == 1)
+                id = word;
+            else if (std::sscanf(l.c_str(), "Offset: %f, %f, %f", &x, &y, &z) == 3)
+                pose.offset = {x, y, z};
+            else if (Begins(l, "Bones"))
+                inBones = true;
+            else if (Begins(l, "End")) {
+                poses[id] = pose;
+                inKey = false;
+            }
+        } else if (Begins(l, "Keyframe")) {
+            inKey = true;
+            pose = Pose{};
+        } else if (Begins(l, "End"))
+            break;
+    }
+    return poses;
+}
+
+struct SkinVertex {
+    P3 p;
+    int bone[4];
+    double weight[4];
+    int used;
+};
+
+std::vector<SkinVertex> ReadSkin(const Asset &a, const Rig &rig)
+{
+    std::vector<SkinVertex> v;
+    SkinVertex current{};
+    bool inVertices = false;
+    for (size_t i = a.header.end + 1; i < a.lines.size(); i++) {
+        const std::string &l = a.lines[i];
+        char word[8];
+        float x, y, z;
+        int n;
+        if (!inVertices) {
+            if (l.compare(0, 5, "Verti") == 0) {
+                inVertices = true;
+                current = SkinVertex{{}, {-1, -1, -1, -1}, {1, 0, 0, 0}, 0};
+            }
+        } else if (std::sscanf(l.c_str(), "Vertex: %f, %f, %f", &x, &y, &z) == 3) {
+            current.p = {x, y, z};
+            current.used = 0;
+            while (current.used < 4 && current.bone[current.used] >= 0)
+                current.used++;
+            v.push_back(current);
+        } else if (std::sscanf(l.c_str(), "Bone%d: '%4s'", &n, word) == 2) {
+            if (n >= 1 && n <= 4 && std::strcmp(word, "none") != 0)
+                current.bone[n - 1] = rig.index(word);
+        } else if (std::sscanf(l.c_str(), "Weight%d: %f", &n, &x) == 2) {
+            if (n >= 1 && n <= 4)
+                current.weight[n - 1] = x;
+        } else if (Begins(l, "End"))
+            inVertices = false;
+    }
+    return v;
+}
+
+std::vector<Rigid> BoneTransforms(const Rig &rig, const Pose &pose)
+{
+    std::vector<Q> r(rig.ids.size());
+    for (const auto &[id, q] : pose.rotations) {
+        int b = rig.index(id);
+        if (b >= 0)
+            r[size_t(b)] = q;
+    }
+    std::vector<Rigid> m(rig.ids.size());
+    m[0] = {r[0], {}};
+    for (size_t b = 1; b < rig.ids.size(); b++) {
+        const Rigid &p = m[size_t(rig.parent[b])];
+        P3 c = rig.end[size_t(rig.parent[b])];
+        Rigid local{r[b], c - Rotate(r[b], c)};
+        m[b] = {Mul(p.r, local.r), Apply(p, local.t)};
+    }
+    return m;
+}
+
+P3 Skin(const SkinVertex &v, const std::vector<Rigid> &m, const Pose &pose)
+{
+    P3 out;
+    if (v.used == 1)
+        out = Apply(m[size_t(v.bone[0])], v.p);
+    else
+        for (int k = 0; k < v.used; k++)
+            out = out + Apply(m[size_t(v.bone[k])], v.p) * v.weight[k];
+    return out + pose.offset;
+}
+
+struct PoseFixture {
+    Rig rig;
+    std::map<std::string, Pose> poses;
+    std::vector<SkinVertex> skin;
+    bool ok = false;
+    PoseFixture()
+    {
+        const Asset *skel = Find(2, "Humn"), *anim = Find(4, "Humn"), *body = Find(3, "Humn");
+        if (!skel || !anim || !body)
+            return;
+        rig = ReadRig(*skel);
+        poses = ReadPoses(*anim);
+        skin = ReadSkin(*body, rig);
+        ok = !rig.ids.empty() && !poses.empty() && !skin.empty();
+    }
+    // Lowest point of the vertices driven mainly by the named bones.
+    double lowest(const std::string &pose, std::initializer_list<const char *> bones) const
+    {
+        const Pose &p = poses.at(pose);
+        std::vector<Rigid> m = BoneTransforms(rig, p);
+        double low = 1e9;
+        for (const SkinVertex &v : skin) {
+            bool wanted = bones.size() == 0;
+            for (const char *b : bones)
+                wanted = wanted || v.bone[0] == rig.index(b);
+            if (wanted)
+                low = std::min(low, Skin(v, m, p).y);
+        }
+        return low;
+    }
+    double highest(const std::string &pose, const char *bone) const
+    {
+        const Pose &p = poses.at(pose);
+        std::vector<Rigid> m = BoneTransforms(rig, p);
+        double high = -1e9;
+        for (const SkinVertex &v : skin)
+            if (v.bone[0] == rig.index(bone))
+                high = std::max(high, Skin(v, m, p).y);
+        return high;
+    }
+    double forward(const std::string &pose, const char *bone) const
+    {
+        const Pose &p = poses.at(pose);
+        std::vector<Rigid> m = BoneTransforms(rig, p);
+        double z = -1e9;
+        for (const SkinVertex &v : skin)
+            if (v.bone[0] == rig.index(bone))
+                z = std::max(z, Skin(v, m, p).z);
+        return z;
+    }
+};
+
+TEST(ContentPoses, StandingAndWalkingKeepAFootOnTheFloor)
+{
+    PoseFixture f;
+    ASSERT_TRUE(f.ok);
+    for (const auto &[id, pose] : f.poses) {
+        if (id.compare(0, 3, "Std") && id.compare(0, 2, "Wk"))
+            continue;
+        SCOPED_TRACE(id);
+        EXPECT_NEAR(f.lowest(id, {}), 0.0, 0.08);
+    }
+}
+
+TEST(ContentPoses, StepMarkersAreTheMomentsAFootComesDown)
+{
+    PoseFixture f;
+    ASSERT_TRUE(f.ok);
+    // Walking: at Wk04 the left foot is down and ahead, at Wk10 the right.
+    EXPECT_NEAR(f.lowest("Wk04", {"FotL", "ShnL"}), 0.0, 0.1);
+    EXPECT_GT(f.forward("Wk04", "FotL"), f.forward("Wk04", "FotR") + 0.5);
+    EXPECT_NEAR(f.lowest("Wk10", {"FotR", "ShnR"}), 0.0, 0.1);
+    EXPECT_GT(f.forward("Wk10", "FotR"), f.forward("Wk10", "FotL") + 0.5);
+    // Between the markers the other foot swings clear of the floor.
+    EXPECT_GT(f.lowest("Wk07", {"FotR"}), 0.15);
+    EXPECT_GT(f.lowest("Wk01", {"FotL"}), 0.15);
+    // Running: the left foot lands at Rn03, the right at Rn07, and both
+    // feet leave the floor in between.
+    EXPECT_NEAR(f.lowest("Rn03", {"FotL", "ShnL"}), 0.0, 0.1);
+    EXPECT_NEAR(f.lowest("Rn07", {"FotR", "ShnR"}), 0.0, 0.1);
+    EXPECT_GT(f.lowest("Rn05", {}), 0.1);
+    EXPECT_GT(f.lowest("Rn01", {}), 0.1);
+    // Climbing: each hand grips at its highest point.
+    for (int i = 1; i <= 8; i++) {
+        std::string id = "LU0" + std::to_string(i);
+        EXPECT_GE(f.highest("LU03", "HndL"), f.highest(id, "HndL") - 1e-6) << id;
+        EXPECT_GE(f.highest("LU07", "HndR"), f.highest(id, "HndR") - 1e-6) << id;
+    }
+    // The hands reach above the head when they grip.
+    EXPECT_GT(f.highest("LU03", "HndL"), 5.6);
+}
+
 // ------------------------------------------------------------- determinism
 
 // Runs a tool into a fresh folder and compares every file it writes with the
