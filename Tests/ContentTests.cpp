@@ -11,6 +11,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -1207,6 +1208,31 @@ void ExpectSameOutput(const char *tool, const char *folder, const std::string &e
     int shippedFiles = int(std::distance(fs::directory_iterator(kResources / folder), fs::directory_iterator()));
     EXPECT_EQ(files, shippedFiles);
     fs::remove_all(out);
+}
+
+// The build declares every file the tools write (so it reruns them when one
+// goes missing): each file's name appears in the build's resource list.
+TEST(ContentTools, TheBuildDeclaresEveryFileTheToolsWrite)
+{
+    std::string list = ReadFile(fs::path(BRIMHOLD_SOURCE_DIR) / "Tools" / "ResourceList.cmake");
+    ASSERT_FALSE(list.empty());
+    std::set<std::string> tokens;
+    std::string token;
+    for (char c : list + " ") {
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_') {
+            token += c;
+        } else {
+            if (!token.empty())
+                tokens.insert(token);
+            token.clear();
+        }
+    }
+    for (const char *folder : {"Models", "Textures"})
+        for (const fs::directory_entry &e : fs::directory_iterator(kResources / folder))
+            EXPECT_TRUE(tokens.count(e.path().stem().string()) || tokens.count(e.path().filename().string()))
+                << e.path().filename();
+    for (const fs::directory_entry &e : fs::directory_iterator(kResources / "Sounds"))
+        EXPECT_NE(list.find("\"" + e.path().filename().string() + "\""), std::string::npos) << e.path().filename();
 }
 
 TEST(ContentTools, EveryToolWritesTheSameBytesOnEveryRun)

@@ -656,10 +656,9 @@ StaticModel gemModel()
     const Colour light{0.45, 0.85, 1.0, 1}, deep{0.1, 0.35, 0.95, 1};
     auto at = [](double r, double y, double a) { return V3{r * std::cos(a), y, r * std::sin(a)}; };
     for (int i = 0; i < n; i++) {
-        double a0 = 2 * kPi * i / n, a1 = 2 * kPi * (i + 1) / n, am = (a0 + a1) / 2;
+        double a0 = 2 * kPi * i / n, a1 = 2 * kPi * (i + 1) / n;
         V3 t0 = at(tableR, tableY, a0 + kPi / n), t1 = at(tableR, tableY, a1 + kPi / n);
         V3 g0 = at(girdleR, girdleY, a0 + kPi / n), g1 = at(girdleR, girdleY, a1 + kPi / n);
-        V3 gm = at(girdleR, girdleY, am + kPi / n);
         V3 tc{0, tableY, 0};
         // Table.
         triangle(s, vert(tc, {0, 1, 0}, light), vert(t0, {0, 1, 0}, light), vert(t1, {0, 1, 0}, light));
@@ -669,7 +668,6 @@ StaticModel gemModel()
             fn = -fn;
         triangle(s, vert(t0, fn, light), vert(g1, fn, deep), vert(t1, fn, light));
         triangle(s, vert(t0, fn, light), vert(g0, fn, deep), vert(g1, fn, deep));
-        (void)gm;
         // Pavilion.
         V3 apex{0, apexY, 0};
         V3 pn = normalize(cross(g0 - apex, g1 - apex));
@@ -1280,7 +1278,6 @@ std::vector<Ring> limbRings(V3 a, V3 b, std::initializer_list<std::pair<double, 
 
 bool writeBody()
 {
-    computeRestJoints();
     const Colour skin{0.96, 0.76, 0.6, 1}, shirt{0.86, 0.34, 0.14, 1}, trousers{0.2, 0.27, 0.52, 1},
         shoes{0.36, 0.2, 0.1, 1}, hair{0.32, 0.18, 0.08, 1}, eyes{0.08, 0.08, 0.12, 1}, belt{0.22, 0.13, 0.07, 1};
     BSegment sSkin{"Skin", "Skin", {}}, sShirt{"Shrt", "none", {}}, sTrousers{"Trsr", "none", {}},
