@@ -1,0 +1,34 @@
+# The files that the resource tools write, by folder.  The tools and this list
+# must agree; the content tests check every file.
+
+set(BRIMHOLD_INTERFACE_IMAGES
+  Shdw Paus SplS Logo BtnU BtnD CbUU CbUC CbDU CbDC
+  BlkT PlrT WtrT BInT
+  StnT PrtT DdlT LckT SwtT SwbT LdrT DspT AprT TprT PhsT GemT FtrT KeyT XLfT)
+set(BRIMHOLD_WORLD_IMAGES
+  Cmnt Brck Watr TxSt TxDs TxAp TxLk TxWd TxSw TxPh TxDd TxTp Swrl)
+set(BRIMHOLD_MATERIAL_SHADERS none Metl Shny Glow Skin)
+set(BRIMHOLD_STATIC_MODELS
+  Ston Dspr Appr SwtB Lckd Phas Ddly Swtc Ladr Tprt Prtl Outl BlkC Gem XLif Fthr Key)
+
+set(BRIMHOLD_TEXTURE_FILES ${BRIMHOLD_WORLD_IMAGES} ${BRIMHOLD_INTERFACE_IMAGES})
+list(TRANSFORM BRIMHOLD_TEXTURE_FILES APPEND .png)
+
+set(shader_files ${BRIMHOLD_MATERIAL_SHADERS} ${BRIMHOLD_WORLD_IMAGES} ${BRIMHOLD_INTERFACE_IMAGES})
+list(TRANSFORM shader_files APPEND .shdr)
+set(model_files ${BRIMHOLD_STATIC_MODELS})
+list(TRANSFORM model_files APPEND .modl)
+set(BRIMHOLD_MODEL_FILES ${shader_files} ${model_files} Humn.skel Humn.anim Humn.body)
+
+set(BRIMHOLD_SOUND_FILES
+  "Gem.ogg" "Feather.ogg" "Key.ogg" "Unlock.ogg" "Extra life.ogg" "Breath.ogg" "Switch.ogg" "Yell.ogg"
+  "Drown.ogg" "WalkStep0.ogg" "WalkStep1.ogg" "WalkStep2.ogg" "WalkStep3.ogg" "WalkStep4.ogg"
+  "WalkStep5.ogg" "RunStep0.ogg" "RunStep1.ogg" "RunStep2.ogg" "RunStep3.ogg" "RunStep4.ogg"
+  "RunStep5.ogg" "LadderStep0.ogg" "LadderStep1.ogg" "LadderStep2.ogg" "LadderStep3.ogg"
+  "LadderStep4.ogg" "LadderStep5.ogg" "Jump.ogg" "Land.ogg" "GrabLadder.ogg" "LevelComplete.ogg"
+  "LevelSetComplete.ogg" "GameOver.ogg" "Teleport.ogg" "Phase.ogg" "BlockToggle.ogg")
+
+set(BRIMHOLD_FONT_FILE /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf)
+if(NOT EXISTS ${BRIMHOLD_FONT_FILE})
+  message(FATAL_ERROR "The title and caption textures need ${BRIMHOLD_FONT_FILE} (Debian package fonts-dejavu-core)")
+endif()
