@@ -274,17 +274,17 @@ void ImageQuad(FourCharCode image, const float *color, float f, float left, floa
         return;
     }
     ShaderDisable();
-    float face = down ? 0.55f : 0.78f;
+    // Blue, lighter towards the top, darker while pressed.
+    float shade = down ? 0.7f : 1.0f;
     glBegin(GL_QUADS);
-    glColor4f(color[0] * face * 0.85f, color[1] * face * 0.85f, color[2] * face, color[3] * f);
+    glColor4f(color[0] * 0.18f * shade, color[1] * 0.28f * shade, color[2] * 0.55f * shade, color[3] * f);
     glVertex2f(left, bottom);
     glVertex2f(right, bottom);
-    glColor4f(color[0] * std::min(1.0f, face + 0.15f), color[1] * std::min(1.0f, face + 0.15f),
-              color[2] * std::min(1.0f, face + 0.2f), color[3] * f);
+    glColor4f(color[0] * 0.38f * shade, color[1] * 0.5f * shade, color[2] * 0.82f * shade, color[3] * f);
     glVertex2f(right, top);
     glVertex2f(left, top);
     glEnd();
-    glColor4f(0.2f, 0.2f, 0.3f, color[3] * f);
+    glColor4f(0.1f, 0.12f, 0.25f, color[3] * f);
     Outline(left, bottom, right, top);
     glColor4f(1, 1, 1, 1);
 }
