@@ -11,6 +11,8 @@ static Controller *mainController = nullptr;
 static ModeFunctions modeFunctions[5];
 static bool modeRegistered[5];
 static ControllerServices services;
+static ControllerFrameOverlay frameOverlay = nullptr;
+static void *frameOverlayContext = nullptr;
 
 // Commands unavailable while each mode is on top.
 static const FourCharCode titleDisabled[] = {
@@ -437,8 +439,17 @@ void ControllerHideMouseCursor(Controller *)
 
 void ControllerSwapGLBuffers(Controller *controller)
 {
-    if (controller->mainWindow)
-        OpenGLWindowSwapBuffers(controller->mainWindow);
+    if (!controller->mainWindow)
+        return;
+    if (frameOverlay)
+        frameOverlay(frameOverlayContext);
+    OpenGLWindowSwapBuffers(controller->mainWindow);
+}
+
+void ControllerSetFrameOverlay(ControllerFrameOverlay overlay, void *context)
+{
+    frameOverlay = overlay;
+    frameOverlayContext = overlay ? context : nullptr;
 }
 
 // ---- Accessors -------------------------------------------------------------------------------

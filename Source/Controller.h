@@ -114,7 +114,12 @@ const FourCharCode *ControllerGetDisabledCommands(int32_t mode);
 
 void ControllerShowMouseCursor(Controller *controller);
 void ControllerHideMouseCursor(Controller *controller);
+// Presents the frame, after drawing the frame overlay over it.
 void ControllerSwapGLBuffers(Controller *controller);
+// What is drawn over every frame just before it is presented, whatever the
+// mode (the menu strip); null for nothing.
+typedef void (*ControllerFrameOverlay)(void *context);
+void ControllerSetFrameOverlay(ControllerFrameOverlay overlay, void *context);
 
 Controller *ControllerGetMainController();
 OpenGLWindow *ControllerGetMainWindow(Controller *controller);

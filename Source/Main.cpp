@@ -4,9 +4,11 @@
 #include "Controller.h"
 #include "Events.h"
 #include "MenuBar.h"
+#include "MenuStrip.h"
 #include "Preferences.h"
 #include "Random.h"
 #include "Sound.h"
+#include "SplashScreen.h"
 #include "Text.h"
 #include "Utilities.h"
 
@@ -33,7 +35,7 @@ void StartText()
 const std::vector<Service> services = {{SoundStartUp, SoundShutDown}, {StartText, TextShutDown}};
 
 // The mode kinds register their operations with the controller here.
-const std::vector<void (*)()> modeRegistrations = {};
+const std::vector<void (*)()> modeRegistrations = {SplashScreenRegisterMode, PrefsScreenRegisterMode};
 
 } // namespace
 
@@ -66,6 +68,10 @@ int main()
         std::exit(1);
     }
 
+    // The menu strip over every frame of every mode.
+    MenuStrip *menuStrip = MenuStripAllocate(ControllerGetMainWindow(controller));
+    ControllerSetFrameOverlay(MenuStripDrawOverlay, menuStrip);
+
     ControllerInit(controller);
     ControllerStart(controller);
 
@@ -75,6 +81,8 @@ int main()
             break;
     }
 
+    ControllerSetFrameOverlay(nullptr, nullptr);
+    MenuStripDispose(menuStrip);
     ControllerDispose(controller);
     PlatformSetBeepSound(nullptr);
     for (const Service &service : services)

@@ -1,6 +1,15 @@
 #include "Preferences.h"
 
+#include "Controller.h"
 #include "Folders.h"
+#include "OpenGLWindow.h"
+#include "Shader.h"
+#include "Sound.h"
+#include "Widget.h"
+#include "WidgetController.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -159,4 +168,289 @@ void PrefsSetText(int32_t key, const char *text)
     size_t length = strnlen(text, kPrefsTextSize - 1);
     std::memset(preferences + kPrefsKeyText, 0, kPrefsTextSize);
     std::memcpy(preferences + kPrefsKeyText, text, length);
+}
+
+// ---- The preferences screen --------------------------------------------------------
+
+namespace {
+
+constexpr double kPrefsStep = 1.0 / 120.0;
+constexpr double kPrefsMaxCatchUp = 1.0 / 12.0;
+
+OpenGLWindow *PrefsWindow()
+{
+    return ControllerGetMainWindow(ControllerGetMainController());
+}
+
+// The check boxes that mirror one preference key each.
+struct PrefsCheckBox {
+    FourCharCode identifier;
+    float y;
+    const char *text;
+    int32_t key;
+    void (*apply)(bool value);
+};
+
+void ApplySound(bool value)
+{
+    SoundSetEnabled(value);
+}
+
+void ApplyFSAA(bool value)
+{
+    if (OpenGLWindow *window = PrefsWindow())
+        OpenGLWindowSetFSAAEnabled(window, value);
+}
+
+void ApplyVBLWindowed(bool value)
+{
+    if (OpenGLWindow *window = PrefsWindow())
+        OpenGLWindowSetVBLSyncEnabled(window, false, value);
+}
+
+void ApplyVBLFullScreen(bool value)
+{
+    if (OpenGLWindow *window = PrefsWindow())
+        OpenGLWindowSetVBLSyncEnabled(window, true, value);
+}
+
+void ApplyAnisotropic(bool value)
+{
+    if (value)
+        ShaderEnableAnisotropicFiltering();
+    else
+        ShaderDisableAnisotropicFiltering();
+}
+
+const PrefsCheckBox kPrefsCheckBoxes[] = {
+    {'Snd ', -0.1f, "Play sound", kPrefsKeySound, ApplySound},
+    {'FSAA', -0.2f, "Full scene anti-aliasing", kPrefsKeyFSAA, ApplyFSAA},
+    {'VBLW', -0.3f, "VBL sync (windowed)", kPrefsKeyVBLSyncWindowed, ApplyVBLWindowed},
+    {'VBLF', -0.4f, "VBL sync (full screen)", kPrefsKeyVBLSyncFullScreen, ApplyVBLFullScreen},
+    {'FSSt', -0.5f, "Start up in full screen mode", kPrefsKeyStartFullScreen, nullptr},
+    {'Anis', -0.6f, "Anisotropic texture filtering", kPrefsKeyAnisotropic, ApplyAnisotropic},
+};
+
+int32_t PrefsCheckBoxChanged(void *context, void *sender)
+{
+    const PrefsCheckBox *box = static_cast<const PrefsCheckBox *>(context);
+    bool value = WidgetIsChecked(static_cast<Widget *>(sender));
+    PrefsSetValue(box->key, value ? 1 : 0);
+    if (box->apply)
+        box->apply(value);
+    return 1;
+}
+
+int32_t FullScreenCheckBoxChanged(void *, void *sender)
+{
+    Widget *widget = static_cast<Widget *>(sender);
+    OpenGLWindow *window = PrefsWindow();
+    if (!window) {
+        WidgetSetChecked(widget, false, true);
+        return 1;
+    }
+    bool before = OpenGLWindowIsFullScreen(window);
+    OpenGLWindowToggleFullScreen(window);
+    // A switch that failed leaves the window as it was: so is the box.
+    if (OpenGLWindowIsFullScreen(window) == before)
+        WidgetSetChecked(widget, before, true);
+    return 1;
+}
+
+int32_t OKClicked(void *, void *)
+{
+    PlatformPostCommandEvent('pref');
+    return 0;
+}
+
+// The window switched between windowed and full screen (also through the
+// menu command): the box follows.
+int32_t FullScreenSwitched(void *context, void *)
+{
+    PrefsScreen *screen = static_cast<PrefsScreen *>(context);
+    Widget *box = WidgetControllerGetWidgetByIdentifier(screen->widgets, 'FScn');
+    OpenGLWindow *window = PrefsWindow();
+    if (box && window)
+        WidgetSetChecked(box, OpenGLWindowIsFullScreen(window), true);
+    return 1;
+}
+
+Widget *AddCheckBox(WidgetController *widgets, FourCharCode identifier, float y, const char *text, bool checked)
+{
+    Widget *box = WidgetAllocate(widgets, identifier, kWidgetCheckBox, -0.25f, y);
+    WidgetSetText(box, text);
+    WidgetSetFontSize(box, 14);
+    WidgetSetChecked(box, checked, true);
+    WidgetControllerAddWidget(widgets, box);
+    return box;
+}
+
+void PrefsTimerFired(PlatformTimerRef, void *context)
+{
+    PrefsScreen *screen = static_cast<PrefsScreen *>(context);
+    PrefsScreenTick(screen);
+    PrefsScreenDraw(screen);
+    GLenum error = glGetError();
+    if (error != GL_NO_ERROR) {
+        std::printf("OpenGL error: %s\n", reinterpret_cast<const char *>(gluErrorString(error)));
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+PrefsScreen *PrefsScreenAllocate()
+{
+    PrefsScreen *screen = new PrefsScreen{};
+    OpenGLWindow *window = PrefsWindow();
+    screen->widgets = WidgetControllerAllocate(window);
+    Widget *label = WidgetAllocate(screen->widgets, 'Pref', kWidgetStaticText, 0.0f, 0.2f);
+    WidgetSetText(label, "Preferences");
+    WidgetSetOrigin(label, 0.5f, 0.5f);
+    WidgetSetFontSize(label, 48);
+    WidgetControllerAddWidget(screen->widgets, label);
+    for (const PrefsCheckBox &box : kPrefsCheckBoxes) {
+        int32_t value = 0;
+        PrefsGetValue(box.key, &value);
+        Widget *widget = AddCheckBox(screen->widgets, box.identifier, box.y, box.text, value != 0);
+        CallbackControllerInstallCallback(WidgetGetCallbackController(widget), kWidgetCallbackValueChanged,
+                                          PrefsCheckBoxChanged, const_cast<PrefsCheckBox *>(&box));
+    }
+    Widget *fullScreen =
+        AddCheckBox(screen->widgets, 'FScn', -0.7f, "Full screen mode", window && OpenGLWindowIsFullScreen(window));
+    CallbackControllerInstallCallback(WidgetGetCallbackController(fullScreen), kWidgetCallbackValueChanged,
+                                      FullScreenCheckBoxChanged, nullptr);
+    Widget *ok = WidgetAllocate(screen->widgets, 'OK  ', kWidgetPushButton, 0.0f, -0.8f);
+    WidgetSetText(ok, "OK");
+    CallbackControllerInstallCallback(WidgetGetCallbackController(ok), kWidgetCallbackClicked, OKClicked, nullptr);
+    WidgetControllerAddWidget(screen->widgets, ok);
+    screen->suspendCount = 0;
+    screen->timer = PlatformInstallTimer(0.0, kPrefsStep, PrefsTimerFired, screen);
+    screen->lastTickTime = PlatformGetEventTime();
+    screen->leftoverTime = 0.0;
+    screen->fullScreenCallbackId = -1;
+    if (window)
+        screen->fullScreenCallbackId =
+            CallbackControllerInstallCallback(OpenGLWindowGetCallbackController(window),
+                                              kOpenGLWindowCallbackFullScreenSwitched, FullScreenSwitched, screen);
+    return screen;
+}
+
+void PrefsScreenInit(PrefsScreen *) {}
+
+void PrefsScreenStart(PrefsScreen *screen)
+{
+    PrefsScreenDraw(screen);
+}
+
+void PrefsScreenStop(PrefsScreen *) {}
+
+void PrefsScreenDispose(PrefsScreen *screen)
+{
+    if (!screen)
+        return;
+    PlatformRemoveTimer(screen->timer);
+    WidgetControllerDispose(screen->widgets);
+    OpenGLWindow *window = PrefsWindow();
+    if (window && screen->fullScreenCallbackId >= 0)
+        CallbackControllerRemoveCallback(OpenGLWindowGetCallbackController(window), screen->fullScreenCallbackId);
+    delete screen;
+}
+
+void PrefsScreenTick(PrefsScreen *screen)
+{
+    if (screen->suspendCount != 0)
+        return;
+    double now = PlatformGetEventTime();
+    double acc = std::min(now - screen->lastTickTime + screen->leftoverTime, kPrefsMaxCatchUp);
+    screen->lastTickTime = now;
+    while (acc >= kPrefsStep) {
+        WidgetControllerRun(screen->widgets, float(kPrefsStep));
+        acc -= kPrefsStep;
+    }
+    screen->leftoverTime = acc;
+}
+
+void PrefsScreenDraw(PrefsScreen *screen)
+{
+    OpenGLWindow *window = PrefsWindow();
+    if (!window)
+        return;
+    float ratio = OpenGLWindowGetRatio(window);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    OpenGLWindowSetOrtho(window);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    ShaderDisable();
+    glBegin(GL_QUADS);
+    glColor4f(0.6f, 0.6f, 0.9f, 1);
+    glVertex2f(-ratio, -1);
+    glVertex2f(ratio, -1);
+    glColor4f(1, 1, 0.3f, 1);
+    glVertex2f(ratio, 1);
+    glVertex2f(-ratio, 1);
+    glEnd();
+    glColor4f(1, 1, 1, 1);
+    WidgetControllerDraw(screen->widgets);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    if (Controller *controller = ControllerGetMainController())
+        ControllerSwapGLBuffers(controller);
+}
+
+void PrefsScreenSuspend(PrefsScreen *screen)
+{
+    screen->suspendCount++;
+    if (screen->suspendCount == 1)
+        PlatformSetTimerNextFireTime(screen->timer, kPlatformTimerNever);
+}
+
+void PrefsScreenResume(PrefsScreen *screen)
+{
+    if (screen->suspendCount == 0) {
+        std::printf("Anomaly: PrefsScreenResume called when not suspended\n");
+        std::fflush(stdout);
+        return;
+    }
+    screen->suspendCount--;
+    if (screen->suspendCount == 0)
+        PlatformSetTimerNextFireTime(screen->timer, kPrefsStep);
+}
+
+void PrefsScreenFreeze(PrefsScreen *screen)
+{
+    WidgetControllerFreeze(screen->widgets);
+    PrefsScreenSuspend(screen);
+}
+
+void PrefsScreenDefrost(PrefsScreen *screen)
+{
+    WidgetControllerDefrost(screen->widgets);
+    PrefsScreenResume(screen);
+}
+
+void PrefsScreenRegisterMode()
+{
+    ModeFunctions functions{};
+    functions.allocate = []() -> void * { return PrefsScreenAllocate(); };
+    functions.init = [](void *mode) { PrefsScreenInit(static_cast<PrefsScreen *>(mode)); };
+    functions.start = [](void *mode) { PrefsScreenStart(static_cast<PrefsScreen *>(mode)); };
+    functions.stop = [](void *mode) {
+        PrefsScreenStop(static_cast<PrefsScreen *>(mode));
+        return true;
+    };
+    functions.dispose = [](void *mode) { PrefsScreenDispose(static_cast<PrefsScreen *>(mode)); };
+    functions.draw = [](void *mode) { PrefsScreenDraw(static_cast<PrefsScreen *>(mode)); };
+    functions.suspend = [](void *mode) { PrefsScreenSuspend(static_cast<PrefsScreen *>(mode)); };
+    functions.resume = [](void *mode) { PrefsScreenResume(static_cast<PrefsScreen *>(mode)); };
+    functions.freeze = [](void *mode) { PrefsScreenFreeze(static_cast<PrefsScreen *>(mode)); };
+    functions.defrost = [](void *mode) { PrefsScreenDefrost(static_cast<PrefsScreen *>(mode)); };
+    ControllerRegisterMode(ModePreferences, &functions);
 }

@@ -3,6 +3,8 @@
 // "Brimhold Preferences" of the user's preferences folder between runs.
 #pragma once
 
+#include "Events.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -45,3 +47,37 @@ std::filesystem::path PrefsGetFilePath();
 void PrefsReadFromBytes(const uint8_t *data, size_t size);
 // The 283 bytes of the file for the current record.
 void PrefsWriteToBytes(uint8_t out[kPrefsFileSize]);
+
+// ---- The preferences screen ----
+//
+// Mode kind 4: a label and one check box per setting, each change stored and
+// applied at once, a check box that switches full screen now, and an OK
+// button that closes the screen.
+
+struct WidgetController;
+
+struct PrefsScreen {
+    WidgetController *widgets;
+    int32_t suspendCount;
+    PlatformTimerRef timer;
+    double lastTickTime;
+    double leftoverTime;
+    int32_t fullScreenCallbackId;
+};
+
+PrefsScreen *PrefsScreenAllocate();
+void PrefsScreenInit(PrefsScreen *screen);
+void PrefsScreenStart(PrefsScreen *screen);
+void PrefsScreenStop(PrefsScreen *screen);
+void PrefsScreenDispose(PrefsScreen *screen);
+void PrefsScreenDraw(PrefsScreen *screen);
+void PrefsScreenSuspend(PrefsScreen *screen);
+void PrefsScreenResume(PrefsScreen *screen);
+void PrefsScreenFreeze(PrefsScreen *screen);
+void PrefsScreenDefrost(PrefsScreen *screen);
+// Advances the widgets by the time since the last firing.
+void PrefsScreenTick(PrefsScreen *screen);
+
+// Registers the preferences screen as mode kind 4 with the application
+// controller.
+void PrefsScreenRegisterMode();

@@ -1,0 +1,77 @@
+#include "StatusLabels.h"
+
+#include "Widget.h"
+#include "WidgetController.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Label {
+    FourCharCode identifier;
+    float x;
+};
+
+const Label kLabels[5] = {{'Pnts', -0.99f}, {'Livs', -0.39f}, {'Keys', 0.01f}, {'Levl', 0.41f}, {'Air ', 0.81f}};
+
+void SetLabel(WidgetController *labels, int32_t index, const char *format, long long value)
+{
+    Widget *widget = WidgetControllerWidgetAtIndex(labels, index);
+    if (!widget)
+        return;
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    if (std::strcmp(text, WidgetGetText(widget)) == 0)
+        return;
+    WidgetSetText(widget, text);
+    WidgetUpdate(widget, true);
+}
+
+// Air left rounded up to whole seconds; what cannot be shown shows as 0.
+long long WholeSeconds(float air)
+{
+    if (!std::isfinite(air) || air <= 0.0f)
+        return 0;
+    if (air >= 1e9f)
+        return 1000000000LL;
+    return (long long)std::ceil(air);
+}
+
+} // namespace
+
+WidgetController *StatusLabelsAllocate(OpenGLWindow *window)
+{
+    WidgetController *labels = WidgetControllerAllocate(window);
+    for (const Label &label : kLabels) {
+        Widget *widget = WidgetAllocate(labels, label.identifier, kWidgetStaticText, label.x, -0.99f);
+        WidgetSetFontSize(widget, 24);
+        WidgetSetTextColor(widget, 1, 1, 1, 1);
+        WidgetSetOrigin(widget, 0, 0);
+        WidgetSetText(widget, "");
+        WidgetControllerAddWidget(labels, widget);
+        WidgetControllerSetWidgetRelativity(labels, widget, kWidgetRelativeLeft);
+    }
+    return labels;
+}
+
+void StatusLabelsUpdate(WidgetController *labels, int32_t points, int32_t lives, int32_t keys, int32_t levelIndex,
+                        float air)
+{
+    SetLabel(labels, 0, "Points: %lld", points);
+    SetLabel(labels, 1, "Lives: %lld", lives);
+    SetLabel(labels, 2, "Keys: %lld", keys);
+    SetLabel(labels, 3, "Level: %lld", (long long)levelIndex + 1);
+    SetLabel(labels, 4, "Air: %lld", WholeSeconds(air));
+}
+
+void StatusLabelsDraw(WidgetController *labels)
+{
+    WidgetControllerDraw(labels);
+}
+
+void StatusLabelsDispose(WidgetController *labels)
+{
+    WidgetControllerDispose(labels);
+}

@@ -1,0 +1,639 @@
+// Widgets and their controller on the headless platform: buttons, check
+// boxes, radio families, the text-editing table, sliders, focus and Tab,
+// anchoring, freezing.
+#include "WidgetTestSupport.h"
+
+#include "Shader.h"
+#include "Utilities.h"
+#include "Window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using widgettest::Counter;
+using widgettest::Key;
+using widgettest::WidgetFixture;
+
+namespace {
+
+class Widgets : public WidgetFixture {
+protected:
+    // A focused text input holding text with the caret at caret and the
+    // anchor at anchor.
+    Widget *Input(const char *text, int32_t anchor, int32_t caret, float y = 0.0f)
+    {
+        Widget *input = Add(0, kWidgetTextInput, 0, y, text);
+        EXPECT_TRUE(WidgetFocus(input));
+        WidgetTextRec *rec = WidgetGetTextRec(input);
+        rec->anchor = anchor;
+        rec->caret = caret;
+        return input;
+    }
+    static bool Press(Widget *w, uint8_t character, uint32_t modifiers = 0)
+    {
+        return WidgetKeyDown(w, character, 0, modifiers);
+    }
+};
+
+TEST_F(Widgets, DefaultsFollowTheKind)
+{
+    Widget *button = WidgetAllocate(controller, 'Butn', kWidgetPushButton, 0, 0);
+    EXPECT_STREQ(WidgetGetText(button), "Push Button");
+    EXPECT_EQ(WidgetGetTextRec(button)->fontSize, 12);
+    EXPECT_EQ(WidgetGetTextRec(button)->capacity, 255);
+    EXPECT_EQ(WidgetGetTextRec(button)->alignment, kTextAlignCenter);
+    EXPECT_EQ(button->textColor[0], 1.0f);
+    Rect4f b = WidgetGetBounds(button);
+    EXPECT_FLOAT_EQ(b.left, -0.15f);
+    EXPECT_FLOAT_EQ(b.bottom, -0.0375f);
+    EXPECT_FLOAT_EQ(b.right, 0.15f);
+    EXPECT_FLOAT_EQ(b.top, 0.0375f);
+    WidgetDispose(button);
+
+    Widget *input = WidgetAllocate(controller, 'Text', kWidgetTextInput, 0, 0);
+    EXPECT_STREQ(WidgetGetText(input), "Text input");
+    EXPECT_EQ(WidgetGetTextRec(input)->capacity, 1024);
+    EXPECT_EQ(WidgetGetTextRec(input)->fontSize, 24);
+    EXPECT_EQ(input->textColor[0], 0.0f);
+    EXPECT_EQ(input->textColor[3], 1.0f);
+    WidgetDispose(input);
+
+    Widget *slider = WidgetAllocate(controller, 'Sldr', kWidgetSlider, 0, 0);
+    EXPECT_EQ(WidgetGetTextRec(slider), nullptr);
+    EXPECT_STREQ(WidgetGetText(slider), "");
+    EXPECT_TRUE(WidgetSliderAllowsFractions(slider));
+    EXPECT_FLOAT_EQ(WidgetGetMaximum(slider), 1.0f);
+    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 0.0f);
+    EXPECT_FLOAT_EQ(WidgetGetBounds(slider).right - WidgetGetBounds(slider).left, 0.5f);
+    WidgetSliderSetVertical(slider, true);
+    EXPECT_FLOAT_EQ(WidgetGetBounds(slider).top - WidgetGetBounds(slider).bottom, 0.5f);
+    EXPECT_FALSE(WidgetIsChecked(slider));
+    EXPECT_EQ(WidgetRadioButtonGetFamilyID(slider), -1);
+    WidgetDispose(slider);
+
+    Widget *label = WidgetAllocate(controller, 'Labl', kWidgetStaticText, 0, 0);
+    EXPECT_FLOAT_EQ(WidgetGetMaximum(label), 1.0f);
+    EXPECT_FLOAT_EQ(WidgetGetValue(label), 1.0f);
+    WidgetDispose(label);
+}
+
+TEST_F(Widgets, CheckBoxBoundsGrowToTheRightByTheText)
+{
+    Widget *box = Add('Chek', kWidgetCheckBox, 0, 0, "Play sound");
+    int32_t textWidth = WidgetGetTextRec(box)->textWidth;
+    ASSERT_GT(textWidth, 0);
+    Rect4f b = WidgetGetBounds(box);
+    EXPECT_FLOAT_EQ(b.left, -0.04f);
+    EXPECT_FLOAT_EQ(b.bottom, -0.04f);
+    EXPECT_FLOAT_EQ(b.right, 0.04f + float(textWidth) / 300.0f + 0.02f);
+    EXPECT_FLOAT_EQ(b.top, 0.04f);
+    WidgetSetOrigin(box, 0, 0);
+    EXPECT_FLOAT_EQ(WidgetGetBounds(box).left, 0.0f);
+    WidgetSetBounds(box, 1, 2, 3, 4);
+    EXPECT_FLOAT_EQ(WidgetGetBounds(box).top, 4.0f);
+}
+
+TEST_F(Widgets, ButtonReleasedOutsideFiresNothingAndDraggedBackFiresOnce)
+{
+    Widget *button = Add('Butn', kWidgetPushButton, 0, 0, "Go");
+    Counter clicks;
+    clicks.Install(button, kWidgetCallbackClicked);
+    Mouse(kEventMouseDown, 0, 0);
+    EXPECT_TRUE(WidgetGetTextRec(button)->pressed);
+    EXPECT_TRUE(WidgetGetTextRec(button)->highlighted);
+    Mouse(kEventMouseDragged, 0.5f, 0.5f);
+    EXPECT_FALSE(WidgetGetTextRec(button)->highlighted);
+    Mouse(kEventMouseUp, 0.5f, 0.5f);
+    EXPECT_EQ(clicks.count, 0);
+    EXPECT_FALSE(WidgetGetTextRec(button)->pressed);
+
+    Mouse(kEventMouseDown, 0, 0);
+    Mouse(kEventMouseDragged, 0.5f, 0.5f);
+    Mouse(kEventMouseDragged, 0.05f, 0.01f);
+    EXPECT_TRUE(WidgetGetTextRec(button)->highlighted);
+    Mouse(kEventMouseUp, 0.05f, 0.01f);
+    EXPECT_EQ(clicks.count, 1);
+    EXPECT_EQ(clicks.last, button);
+    EXPECT_FALSE(WidgetGetTextRec(button)->highlighted);
+
+    // A mouse-up the callback consumes is reported as taken.
+    clicks.result = 0;
+    EXPECT_TRUE(WidgetMouseDown(button, 0, 0, 0));
+    EXPECT_TRUE(WidgetMouseUp(button, 0, 0));
+    // Disabled and hidden buttons ignore the mouse.
+    WidgetSetEnabled(button, false);
+    Click(0, 0);
+    WidgetSetEnabled(button, true);
+    WidgetSetVisible(button, false);
+    Click(0, 0);
+    EXPECT_EQ(clicks.count, 2);
+}
+
+TEST_F(Widgets, CheckBoxTogglesOnEveryClickInside)
+{
+    Widget *box = Add('Chek', kWidgetCheckBox, 0, 0, "Option");
+    Counter changes;
+    changes.Install(box, kWidgetCallbackValueChanged);
+    Click(0, 0);
+    EXPECT_TRUE(WidgetIsChecked(box));
+    Click(0, 0);
+    EXPECT_FALSE(WidgetIsChecked(box));
+    EXPECT_EQ(changes.count, 2);
+    WidgetSetChecked(box, true, true);
+    EXPECT_EQ(changes.count, 2);
+    WidgetSetChecked(box, true, false); // no change, no dispatch
+    EXPECT_EQ(changes.count, 2);
+    WidgetSetChecked(box, false, false);
+    EXPECT_EQ(changes.count, 3);
+}
+
+TEST_F(Widgets, RadioButtonsOfAFamilyExcludeEachOther)
+{
+    Widget *a = Add('RadA', kWidgetRadioButton, 0, 0.5f, "A");
+    Widget *b = Add('RadB', kWidgetRadioButton, 0, 0.0f, "B");
+    Widget *c = Add('RadC', kWidgetRadioButton, 0, -0.5f, "C");
+    WidgetRadioButtonSetFamilyID(a, 1);
+    WidgetRadioButtonSetFamilyID(b, 1);
+    WidgetRadioButtonSetFamilyID(c, 2);
+    EXPECT_EQ(WidgetRadioButtonGetFamilyID(b), 1);
+    Counter ca, cb, cc;
+    ca.Install(a, kWidgetCallbackValueChanged);
+    cb.Install(b, kWidgetCallbackValueChanged);
+    cc.Install(c, kWidgetCallbackValueChanged);
+    WidgetSetChecked(c, true, true);
+
+    Click(0, 0.5f);
+    EXPECT_TRUE(WidgetIsChecked(a));
+    EXPECT_EQ(ca.count, 1);
+    // Clicking it again when checked dispatches nothing.
+    Click(0, 0.5f);
+    EXPECT_TRUE(WidgetIsChecked(a));
+    EXPECT_EQ(ca.count, 1);
+
+    // Checking B unchecks A (with a dispatch even when silent), not C.
+    WidgetSetChecked(b, true, true);
+    EXPECT_TRUE(WidgetIsChecked(b));
+    EXPECT_EQ(cb.count, 0);
+    EXPECT_FALSE(WidgetIsChecked(a));
+    EXPECT_EQ(ca.count, 2);
+    EXPECT_TRUE(WidgetIsChecked(c));
+    EXPECT_EQ(cc.count, 0);
+
+    // A 0 from the changed button's own dispatch stops the walk.
+    ca.result = 0;
+    WidgetSetChecked(a, true, false);
+    EXPECT_TRUE(WidgetIsChecked(a));
+    EXPECT_TRUE(WidgetIsChecked(b));
+}
+
+TEST_F(Widgets, BackspaceAndForwardDelete)
+{
+    Widget *input = Input("abc", 3, 3);
+    EXPECT_TRUE(Press(input, 8));
+    EXPECT_STREQ(WidgetGetText(input), "ab");
+    EXPECT_EQ(WidgetGetTextRec(input)->caret, 2);
+    EXPECT_EQ(WidgetGetTextRec(input)->anchor, 2);
+
+    WidgetSetText(input, "abc");
+    WidgetGetTextRec(input)->anchor = WidgetGetTextRec(input)->caret = 2;
+    EXPECT_TRUE(Press(input, 127));
+    EXPECT_STREQ(WidgetGetText(input), "ab");
+    EXPECT_EQ(WidgetGetTextRec(input)->caret, 2);
+    // At the ends nothing is deleted.
+    EXPECT_TRUE(Press(input, 127));
+    EXPECT_STREQ(WidgetGetText(input), "ab");
+    WidgetGetTextRec(input)->anchor = WidgetGetTextRec(input)->caret = 0;
+    EXPECT_TRUE(Press(input, 8));
+    EXPECT_STREQ(WidgetGetText(input), "ab");
+
+    // With a selection both delete it and leave the caret at its start.
+    WidgetSetText(input, "abcdef");
+    WidgetGetTextRec(input)->anchor = 4;
+    WidgetGetTextRec(input)->caret = 1;
+    EXPECT_TRUE(Press(input, 127));
+    EXPECT_STREQ(WidgetGetText(input), "aef");
+    EXPECT_EQ(WidgetGetTextRec(input)->caret, 1);
+    EXPECT_EQ(WidgetGetTextRec(input)->anchor, 1);
+}
+
+TEST_F(Widgets, TypingReplacesTheSelection)
+{
+    Widget *input = Input("abcdef", 4, 1);
+    EXPECT_TRUE(Press(input, 'x'));
+    EXPECT_STREQ(WidgetGetText(input), "axef");
+    EXPECT_EQ(WidgetGetTextRec(input)->caret, 2);
+    EXPECT_EQ(WidgetGetTextRec(input)->anchor, 2);
+}
+
+TEST_F(Widgets, ArrowsMoveAndExtendTheCaret)
+{
+    Widget *input = Input("abcd", 2, 2);
+    WidgetTextRec *rec = WidgetGetTextRec(input);
+    Press(input, 28);
+    EXPECT_EQ(rec->caret, 1);
+    EXPECT_EQ(rec->anchor, 1);
+    Press(input, 29, kModifierShift);
+    Press(input, 29, kModifierShift);
+    EXPECT_EQ(rec->caret, 3);
+    EXPECT_EQ(rec->anchor, 1);
+    // Without Shift a selection collapses to its end.
+    Press(input, 28);
+    EXPECT_EQ(rec->caret, 1);
+    EXPECT_EQ(rec->anchor, 1);
+    rec->anchor = 1;
+    rec->caret = 3;
+    Press(input, 29);
+    EXPECT_EQ(rec->caret, 3);
+    EXPECT_EQ(rec->anchor, 3);
+    // Shift + left at caret 0 with a selection keeps the caret at 0.
+    rec->anchor = 2;
+    rec->caret = 0;
+    Press(input, 28, kModifierShift);
+    EXPECT_EQ(rec->caret, 0);
+    EXPECT_EQ(rec->anchor, 2);
+    // Up and down go to the ends; with Shift the anchor stays.
+    Press(input, 31, kModifierShift);
+    EXPECT_EQ(rec->caret, 4);
+    EXPECT_EQ(rec->anchor, 2);
+    Press(input, 30);
+    EXPECT_EQ(rec->caret, 0);
+    EXPECT_EQ(rec->anchor, 0);
+    Press(input, 28);
+    EXPECT_EQ(rec->caret, 0);
+}
+
+TEST_F(Widgets, InsertionBeyondTheCapacityBeepsAndChangesNothing)
+{
+    std::string full(1023, 'a');
+    Widget *input = Input("", 0, 0);
+    WidgetSetText(input, (full + "overflow").c_str());
+    EXPECT_EQ(std::string(WidgetGetText(input)), full);
+    WidgetGetTextRec(input)->anchor = 3;
+    WidgetGetTextRec(input)->caret = 3;
+    EXPECT_TRUE(Press(input, 'b'));
+    EXPECT_EQ(HeadlessBeepCount(), 1);
+    EXPECT_EQ(std::string(WidgetGetText(input)), full);
+    EXPECT_EQ(WidgetGetTextRec(input)->caret, 3);
+    // Replacing a selection of one character still fits.
+    WidgetGetTextRec(input)->caret = 4;
+    EXPECT_TRUE(Press(input, 'b'));
+    EXPECT_EQ(HeadlessBeepCount(), 1);
+    EXPECT_EQ(WidgetGetText(input)[3], 'b');
+    // Texts are cut to the shorter buffer of buttons too.
+    Widget *button = Add(0, kWidgetPushButton, 0, 0.5f, (full + full).c_str());
+    EXPECT_EQ(std::string(WidgetGetText(button)).size(), 254u);
+}
+
+TEST_F(Widgets, TypedKeysFollowTheLayoutAndControlKeysAreLeftToTheMenus)
+{
+    Widget *input = Input("", 0, 0);
+    Key(kKeyCodeA, kModifierShift);
+    Key(kKeyCodeA + 1);
+    Key(kKeyCode1, kModifierShift);
+    Key(kKeyCodeSpace);
+    Key(kKeyCodeA + 25, kModifierControl); // Ctrl+Z: a menu equivalent, not text
+    EXPECT_STREQ(WidgetGetText(input), "Ab! ");
+    Key(kKeyCodeBackspace);
+    EXPECT_STREQ(WidgetGetText(input), "Ab!");
+    Key(kKeyCodeLeft, kModifierShift);
+    Key(kKeyCodeLeft, kModifierShift);
+    Key(kKeyCodeA + 23); // x
+    EXPECT_STREQ(WidgetGetText(input), "Ax");
+    Key(kKeyCodeReturn);
+    EXPECT_FALSE(WidgetGetTextRec(input)->focused);
+    EXPECT_EQ(controller->focusedWidget, nullptr);
+    // Without the focus keys go on to the mode.
+    Key(kKeyCodeA);
+    EXPECT_STREQ(WidgetGetText(input), "Ax");
+}
+
+TEST_F(Widgets, CharactersTheFontLacksNeverCrash)
+{
+    Widget *input = Input("", 0, 0);
+    for (int c = 1; c < 256; c++)
+        WidgetKeyDown(input, uint8_t(c), 0, 0);
+    // Control characters other than the editing keys insert nothing.
+    for (char c : std::string(WidgetGetText(input)))
+        EXPECT_GE(uint8_t(c), 32);
+    EXPECT_FALSE(WidgetKeyDown(input, 0, 0, 0));
+    Widget *label = Add(0, kWidgetStaticText, 0, 0.5f, "\x01\x7f\x80\xff\xe9t\xe9");
+    WidgetUpdate(label, true);
+    WidgetControllerDraw(controller);
+    EXPECT_GT(WidgetGetTextRec(label)->lineHeight, 0);
+}
+
+TEST_F(Widgets, ClickPlacesTheCaretAndDraggingSelects)
+{
+    Widget *input = Add(0, kWidgetTextInput, 0, 0, "abcdef");
+    WidgetTextRec *rec = WidgetGetTextRec(input);
+    Rect4f b = WidgetGetBounds(input);
+    float y = (b.bottom + b.top) / 2;
+    Mouse(kEventMouseDown, b.left + 0.001f, y);
+    EXPECT_TRUE(rec->focused);
+    EXPECT_EQ(controller->focusedWidget, input);
+    EXPECT_EQ(rec->caret, 0);
+    Mouse(kEventMouseDragged, b.right - 0.001f, y);
+    EXPECT_EQ(rec->caret, 6);
+    EXPECT_EQ(rec->anchor, 0);
+    Mouse(kEventMouseDragged, b.right, b.top + 0.1f);
+    EXPECT_EQ(rec->caret, 0);
+    Mouse(kEventMouseDragged, b.left, b.bottom - 0.1f);
+    EXPECT_EQ(rec->caret, 6);
+    Mouse(kEventMouseUp, b.left, b.bottom - 0.1f);
+    EXPECT_FALSE(rec->dragging);
+    // The caret blinks: shown for half a second, hidden for the next.
+    WidgetRun(input, 0.25f);
+    EXPECT_TRUE(rec->caretVisible);
+    WidgetRun(input, 0.5f);
+    EXPECT_FALSE(rec->caretVisible);
+    WidgetRun(input, 0.5f);
+    EXPECT_TRUE(rec->caretVisible);
+}
+
+TEST_F(Widgets, SliderFineDragging)
+{
+    Widget *slider = Add('Sldr', kWidgetSlider, 0, 0);
+    WidgetSetMaximum(slider, 10);
+    Rect4f b = WidgetGetBounds(slider);
+    Counter changes;
+    changes.Install(slider, kWidgetCallbackValueChanged);
+    // With Alt a pointer movement worth 10 moves the value by 0.1.
+    EXPECT_TRUE(WidgetMouseDown(slider, b.left, 0, kModifierAlt));
+    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 0.0f);
+    EXPECT_FALSE(WidgetMouseMoved(slider, b.right, 0));
+    EXPECT_NEAR(WidgetGetValue(slider), 0.1f, 1e-5f);
+    WidgetMouseUp(slider, b.right, 0);
+    // With Shift at a tenth of the pointer's speed, from the value the drag
+    // began with: 0.1 + (10 - 0.1) / 10.
+    EXPECT_TRUE(WidgetMouseDown(slider, b.left + (b.right - b.left) * 0.1f, 0, kModifierShift));
+    WidgetMouseMoved(slider, b.right, 0);
+    EXPECT_NEAR(WidgetGetValue(slider), 1.09f, 1e-4f);
+    WidgetMouseUp(slider, b.right, 0);
+    // Plainly the value follows the pointer and stays within 0 and maximum.
+    Mouse(kEventMouseDown, (b.left + b.right) / 2, 0);
+    EXPECT_NEAR(WidgetGetValue(slider), 5.0f, 0.05f);
+    Mouse(kEventMouseDragged, b.right + 1, 0);
+    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 10.0f);
+    Mouse(kEventMouseDragged, b.left - 1, 0);
+    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 0.0f);
+    Mouse(kEventMouseUp, b.left - 1, 0);
+    Mouse(kEventMouseDragged, b.right, 0);
+    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 0.0f);
+    EXPECT_GE(changes.count, 5);
+    // A horizontal slider is hit a little beyond its ends.
+    EXPECT_TRUE(WidgetHitTest(slider, b.right + 0.01f, 0));
+    EXPECT_FALSE(WidgetHitTest(slider, b.right + 0.02f, 0));
+}
+
+TEST_F(Widgets, MaximumBelowTheValueLowersIt)
+{
+    Widget *slider = Add('Sldr', kWidgetSlider, 0, 0);
+    WidgetSetMaximum(slider, 10);
+    WidgetSetValue(slider, 8);
+    WidgetSetMaximum(slider, 5);
+    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 5.0f);
+    WidgetSetValue(slider, 7);
+    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 5.0f);
+    Widget *bar = Add('Prog', kWidgetProgressBar, 0, 0.5f);
+    WidgetSetValue(bar, 0.5f);
+    WidgetSetMaximum(bar, 0.25f);
+    EXPECT_FLOAT_EQ(WidgetGetValue(bar), 0.25f);
+    EXPECT_FALSE(WidgetHitTest(bar, 0, 0.5f));
+}
+
+TEST_F(Widgets, HitTestAndDrawOverrides)
+{
+    Widget *button = Add('Butn', kWidgetPushButton, 0, 0);
+    Counter hits;
+    hits.result = kWidgetHitTestForceMiss;
+    hits.Install(button, kWidgetCallbackHitTest);
+    EXPECT_FALSE(WidgetHitTest(button, 0, 0));
+    hits.result = kWidgetHitTestForceHit;
+    EXPECT_TRUE(WidgetHitTest(button, 0.9f, 0.9f));
+    hits.result = 1;
+    EXPECT_TRUE(WidgetHitTest(button, 0, 0));
+
+    // A widget that suppresses its drawing still takes the mouse.
+    Counter draws, clicks;
+    draws.result = 0;
+    draws.Install(button, kWidgetCallbackDraw);
+    clicks.Install(button, kWidgetCallbackClicked);
+    WidgetControllerDraw(controller);
+    EXPECT_EQ(draws.count, 1);
+    Click(0, 0);
+    EXPECT_EQ(clicks.count, 1);
+}
+
+class Focus : public Widgets {};
+
+TEST_F(Focus, TabCyclesThroughTextInputs)
+{
+    Add('Butn', kWidgetPushButton, 0, 0.8f);
+    Widget *first = Add('In 1', kWidgetTextInput, 0, 0.5f, "one");
+    Widget *second = Add('In 2', kWidgetTextInput, 0, 0.0f, "two");
+    Widget *third = Add('In 3', kWidgetTextInput, 0, -0.5f, "three");
+    ASSERT_TRUE(WidgetFocus(second));
+    Key(kKeyCodeTab);
+    EXPECT_EQ(controller->focusedWidget, third);
+    EXPECT_FALSE(WidgetGetTextRec(second)->focused);
+    Key(kKeyCodeTab);
+    EXPECT_EQ(controller->focusedWidget, first);
+    Key(kKeyCodeTab, kModifierShift);
+    EXPECT_EQ(controller->focusedWidget, third);
+    EXPECT_TRUE(WidgetGetTextRec(third)->focused);
+    EXPECT_FALSE(WidgetGetTextRec(first)->focused);
+    // Tab never reaches the text.
+    EXPECT_STREQ(WidgetGetText(third), "three");
+}
+
+TEST_F(Focus, TabWithoutFocusStartsAtTheEnds)
+{
+    Widget *first = Add('In 1', kWidgetTextInput, 0, 0.5f);
+    Widget *second = Add('In 2', kWidgetTextInput, 0, 0.0f);
+    Key(kKeyCodeTab);
+    EXPECT_EQ(controller->focusedWidget, first);
+    WidgetBlur(first);
+    EXPECT_EQ(controller->focusedWidget, nullptr);
+    Key(kKeyCodeTab, kModifierShift);
+    EXPECT_EQ(controller->focusedWidget, second);
+}
+
+TEST_F(Focus, RefusedFocusIsSkipped)
+{
+    Widget *first = Add('In 1', kWidgetTextInput, 0, 0.5f);
+    Widget *second = Add('In 2', kWidgetTextInput, 0, 0.0f);
+    Counter refuse;
+    refuse.result = 0;
+    refuse.Install(first, kWidgetCallbackFocus);
+    EXPECT_FALSE(WidgetFocus(first));
+    Click(0, 0.5f);
+    EXPECT_EQ(controller->focusedWidget, nullptr);
+    // Without a focus Tab starts after the last widget, which it never tries.
+    Key(kKeyCodeTab);
+    EXPECT_EQ(controller->focusedWidget, nullptr);
+    Key(kKeyCodeTab, kModifierShift);
+    EXPECT_EQ(controller->focusedWidget, second);
+    Key(kKeyCodeTab);
+    EXPECT_EQ(controller->focusedWidget, second);
+    // Hidden and disabled inputs take no focus either, and hiding blurs.
+    WidgetSetVisible(second, false);
+    EXPECT_EQ(controller->focusedWidget, nullptr);
+    EXPECT_FALSE(WidgetFocus(second));
+}
+
+TEST_F(Focus, AClickElsewhereBlursBeforeAnyWidgetSeesIt)
+{
+    Widget *input = Add('In 1', kWidgetTextInput, 0, 0.5f);
+    Widget *button = Add('Butn', kWidgetPushButton, 0, -0.5f);
+    ASSERT_TRUE(WidgetFocus(input));
+    struct Probe {
+        Widget *input;
+        int32_t focusedAtHitTest = -1;
+        static int32_t Callback(void *context, void *)
+        {
+            Probe *probe = static_cast<Probe *>(context);
+            if (probe->focusedAtHitTest < 0)
+                probe->focusedAtHitTest = WidgetGetTextRec(probe->input)->focused;
+            return 1;
+        }
+    } probe{input};
+    CallbackControllerInstallCallback(WidgetGetCallbackController(button), kWidgetCallbackHitTest, Probe::Callback,
+                                      &probe);
+    Mouse(kEventMouseDown, 0, -0.5f);
+    EXPECT_EQ(probe.focusedAtHitTest, 0);
+    EXPECT_EQ(controller->focusedWidget, nullptr);
+    EXPECT_TRUE(WidgetGetTextRec(button)->pressed);
+    Mouse(kEventMouseUp, 0, -0.5f);
+}
+
+TEST_F(Focus, ARefusedBlurKeepsTheFocusAndGivesTheClickToNobody)
+{
+    Widget *input = Add('In 1', kWidgetTextInput, 0, 0.5f);
+    Widget *other = Add('In 2', kWidgetTextInput, 0, 0.0f);
+    Widget *button = Add('Butn', kWidgetPushButton, 0, -0.5f);
+    ASSERT_TRUE(WidgetFocus(input));
+    Counter refuse;
+    refuse.result = 0;
+    refuse.Install(input, kWidgetCallbackBlur);
+    Mouse(kEventMouseDown, 0, -0.5f);
+    EXPECT_FALSE(WidgetGetTextRec(button)->pressed);
+    EXPECT_EQ(controller->focusedWidget, input);
+    Mouse(kEventMouseUp, 0, -0.5f);
+    // Another input cannot take the focus either; only one is ever marked.
+    EXPECT_FALSE(WidgetFocus(other));
+    EXPECT_FALSE(WidgetGetTextRec(other)->focused);
+    EXPECT_TRUE(WidgetGetTextRec(input)->focused);
+    Key(kKeyCodeEscape);
+    EXPECT_TRUE(WidgetGetTextRec(input)->focused);
+}
+
+TEST_F(Focus, RemovingTheFocusedWidgetClearsTheFocus)
+{
+    Add('Butn', kWidgetPushButton, 0, -0.5f);
+    Widget *input = Add('In 1', kWidgetTextInput, 0, 0.5f);
+    ASSERT_TRUE(WidgetFocus(input));
+    WidgetControllerRemoveWidgetAtIndex(controller, 5);  // out of range: nothing
+    WidgetControllerRemoveWidgetAtIndex(controller, -1);
+    EXPECT_EQ(WidgetControllerNumberOfWidgets(controller), 2);
+    WidgetControllerRemoveWidgetAtIndex(controller, 1);
+    EXPECT_EQ(controller->focusedWidget, nullptr);
+    EXPECT_EQ(WidgetControllerNumberOfWidgets(controller), 1);
+    Key(kKeyCodeA);
+    Key(kKeyCodeTab);
+}
+
+class Controllers : public Widgets {};
+
+TEST_F(Controllers, KeepsOrderAndFindsWidgets)
+{
+    EXPECT_EQ(controller->capacity, 32);
+    for (int32_t i = 0; i < 33; i++)
+        Add(FourCharCode('W000' + i), kWidgetStaticText, 0, 0);
+    EXPECT_EQ(WidgetControllerNumberOfWidgets(controller), 33);
+    EXPECT_EQ(controller->capacity, 64);
+    Widget *fifth = WidgetControllerWidgetAtIndex(controller, 4);
+    EXPECT_EQ(fifth->identifier, FourCharCode('W000' + 4));
+    EXPECT_EQ(WidgetControllerGetWidgetByIdentifier(controller, 'W000' + 4), fifth);
+    EXPECT_EQ(WidgetControllerGetWidgetByIdentifier(controller, 'none'), nullptr);
+    EXPECT_EQ(WidgetControllerIndexForWidget(controller, fifth), 4);
+    EXPECT_EQ(WidgetControllerWidgetAtIndex(controller, 33), nullptr);
+    WidgetControllerRemoveWidgetAtIndex(controller, 0);
+    EXPECT_EQ(WidgetControllerIndexForWidget(controller, fifth), 3);
+}
+
+TEST_F(Controllers, MousePositionsBecomeOverlayPoints)
+{
+    Rect4f b = OpenGLWindowGetBounds(window);
+    float r = OpenGLWindowGetRatio(window);
+    Point2f p = WidgetControllerConvertMouse(controller, Point2f{b.left, b.top});
+    EXPECT_FLOAT_EQ(p.x, -r);
+    EXPECT_FLOAT_EQ(p.y, 1.0f);
+    p = WidgetControllerConvertMouse(controller, Point2f{(b.left + b.right) / 2, b.bottom});
+    EXPECT_NEAR(p.x, 0.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(p.y, -1.0f);
+    // The offset moves the overlay, so mouse points move against it.
+    WidgetControllerSetOffset(controller, 0.5f, 0.25f);
+    p = WidgetControllerConvertMouse(controller, Point2f{b.left, b.top});
+    EXPECT_FLOAT_EQ(p.x, -r - 0.5f);
+    EXPECT_FLOAT_EQ(p.y, 0.75f);
+}
+
+TEST_F(Controllers, AFrozenControllersButtonsDoNotReact)
+{
+    Widget *button = Add('Butn', kWidgetPushButton, 0, 0);
+    Counter clicks;
+    clicks.Install(button, kWidgetCallbackClicked);
+    WidgetControllerFreeze(controller);
+    EXPECT_EQ(controller->eventHandlerRef, 0);
+    Click(0, 0);
+    EXPECT_EQ(clicks.count, 0);
+    WidgetControllerDefrost(controller);
+    Click(0, 0);
+    EXPECT_EQ(clicks.count, 1);
+}
+
+class Anchoring : public WidgetFixture {
+protected:
+    void SetUp() override { Open(600, 600); }
+};
+
+TEST_F(Anchoring, WidgetsFollowTheirEdgeWhenTheRatioChanges)
+{
+    ASSERT_FLOAT_EQ(OpenGLWindowGetRatio(window), 1.0f);
+    Widget *left = Add('Left', kWidgetStaticText, -0.9f, 0);
+    Widget *right = Add('Rght', kWidgetStaticText, 0.9f, 0);
+    Widget *free = Add('Free', kWidgetStaticText, 0.3f, 0);
+    WidgetControllerSetWidgetRelativity(controller, left, kWidgetRelativeLeft);
+    WidgetControllerSetWidgetRelativity(controller, right, kWidgetRelativeRight);
+    PlatformWindowSetContentSize(window->window, 960, 600);
+    PlatformEvent event{};
+    event.kind = kEventWindowBoundsChanged;
+    event.sizeChanged = true;
+    HeadlessInjectEvent(event);
+    HeadlessRunFor(0.0);
+    ASSERT_FLOAT_EQ(OpenGLWindowGetRatio(window), 1.6f);
+    EXPECT_FLOAT_EQ(WidgetGetLocation(left).x, -1.5f);
+    EXPECT_FLOAT_EQ(WidgetGetLocation(right).x, 1.5f);
+    EXPECT_FLOAT_EQ(WidgetGetLocation(free).x, 0.3f);
+    EXPECT_FLOAT_EQ(controller->ratio, 1.6f);
+    // Anchoring at a ratio of 1.6 moves a widget placed for 1.0 to its edge.
+    WidgetControllerSetWidgetRelativity(controller, free, kWidgetRelativeLeft);
+    EXPECT_FLOAT_EQ(WidgetGetLocation(free).x, -0.3f);
+    WidgetControllerSetWidgetRelativity(controller, free, kWidgetRelativeRight);
+    EXPECT_FLOAT_EQ(WidgetGetLocation(free).x, 0.9f);
+    WidgetControllerSetWidgetRelativity(controller, free, kWidgetRelativeNone);
+    EXPECT_FLOAT_EQ(WidgetGetLocation(free).x, 0.3f);
+}
+
+TEST_F(Anchoring, DisposingRemovesTheBoundsCallback)
+{
+    CallbackController *callbacks = OpenGLWindowGetCallbackController(window);
+    int32_t before = callbacks->count;
+    WidgetController *other = WidgetControllerAllocate(window);
+    EXPECT_EQ(callbacks->count, before + 1);
+    WidgetControllerDispose(other);
+    EXPECT_EQ(callbacks->count, before);
+}
+
+} // namespace
