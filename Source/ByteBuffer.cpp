@@ -1,0 +1,144 @@
+#include "ByteBuffer.h"
+
+#include "Utilities.h"
+
+#include <cstdlib>
+#include <cstring>
+
+void ByteBufferInit(ByteBuffer *buffer, int32_t initialCapacity)
+{
+    if (initialCapacity < 1)
+        initialCapacity = 1;
+    buffer->data = static_cast<uint8_t *>(std::malloc(size_t(initialCapacity)));
+    buffer->capacity = buffer->data ? initialCapacity : 0;
+    buffer->length = 0;
+}
+
+void ByteBufferDispose(ByteBuffer *buffer)
+{
+    std::free(buffer->data);
+    buffer->data = nullptr;
+    buffer->capacity = 0;
+    buffer->length = 0;
+}
+
+bool ByteBufferAppendBytes(ByteBuffer *buffer, const void *bytes, int32_t count)
+{
+    return appendToBufferAndReallocIfNecessary(&buffer->data, &buffer->capacity, &buffer->length, count, bytes);
+}
+
+bool ByteBufferAppendZeros(ByteBuffer *buffer, int32_t count)
+{
+    return ByteBufferAppendBytes(buffer, nullptr, count);
+}
+
+bool ByteBufferAppendUInt8(ByteBuffer *buffer, uint8_t value)
+{
+    return ByteBufferAppendBytes(buffer, &value, 1);
+}
+
+bool ByteBufferAppendInt16(ByteBuffer *buffer, int16_t value)
+{
+    uint16_t v = uint16_t(value);
+    uint8_t bytes[2] = {uint8_t(v >> 8), uint8_t(v)};
+    return ByteBufferAppendBytes(buffer, bytes, 2);
+}
+
+bool ByteBufferAppendUInt32(ByteBuffer *buffer, uint32_t v)
+{
+    uint8_t bytes[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+    return ByteBufferAppendBytes(buffer, bytes, 4);
+}
+
+bool ByteBufferAppendInt32(ByteBuffer *buffer, int32_t value)
+{
+    return ByteBufferAppendUInt32(buffer, uint32_t(value));
+}
+
+bool ByteBufferAppendFloat(ByteBuffer *buffer, float value)
+{
+    uint32_t v;
+    std::memcpy(&v, &value, 4);
+    return ByteBufferAppendUInt32(buffer, v);
+}
+
+bool ByteBufferAppendDouble(ByteBuffer *buffer, double value)
+{
+    uint64_t v;
+    std::memcpy(&v, &value, 8);
+    uint8_t bytes[8];
+    for (int i = 0; i < 8; i++)
+        bytes[i] = uint8_t(v >> (56 - 8 * i));
+    return ByteBufferAppendBytes(buffer, bytes, 8);
+}
+
+bool ByteBufferAppendFlag32(ByteBuffer *buffer, bool value)
+{
+    uint8_t bytes[4] = {uint8_t(value ? 1 : 0), 0, 0, 0};
+    return ByteBufferAppendBytes(buffer, bytes, 4);
+}
+
+bool ByteBufferPutInt32(ByteBuffer *buffer, int32_t offset, int32_t value)
+{
+    if (offset < 0 || int64_t(offset) + 4 > buffer->length)
+        return false;
+    uint32_t v = uint32_t(value);
+    buffer->data[offset] = uint8_t(v >> 24);
+    buffer->data[offset + 1] = uint8_t(v >> 16);
+    buffer->data[offset + 2] = uint8_t(v >> 8);
+    buffer->data[offset + 3] = uint8_t(v);
+    return true;
+}
+
+bool ReadUInt8(const uint8_t *data, int32_t size, int32_t *position, uint8_t *out)
+{
+    return readBytesFromMemoryBlock(data, size, position, 1, 1, out);
+}
+
+bool ReadInt16(const uint8_t *data, int32_t size, int32_t *position, int16_t *out)
+{
+    return readBytesFromMemoryBlock(data, size, position, 2, 2, out);
+}
+
+bool ReadInt32(const uint8_t *data, int32_t size, int32_t *position, int32_t *out)
+{
+    return readBytesFromMemoryBlock(data, size, position, 4, 4, out);
+}
+
+bool ReadUInt32(const uint8_t *data, int32_t size, int32_t *position, uint32_t *out)
+{
+    return readBytesFromMemoryBlock(data, size, position, 4, 4, out);
+}
+
+bool ReadFloat(const uint8_t *data, int32_t size, int32_t *position, float *out)
+{
+    static_assert(sizeof(float) == 4);
+    return readBytesFromMemoryBlock(data, size, position, 4, 4, out);
+}
+
+bool ReadDouble(const uint8_t *data, int32_t size, int32_t *position, double *out)
+{
+    static_assert(sizeof(double) == 8);
+    return readBytesFromMemoryBlock(data, size, position, 8, 8, out);
+}
+
+bool ReadFlag32(const uint8_t *data, int32_t size, int32_t *position, bool *out)
+{
+    uint8_t bytes[4];
+    if (!readBytesFromMemoryBlock(data, size, position, 4, 1, bytes))
+        return false;
+    *out = bytes[0] != 0;
+    return true;
+}
+
+bool SkipBytes(const uint8_t *data, int32_t size, int32_t *position, int32_t count)
+{
+    return readBytesFromMemoryBlock(data, size, position, count, 1, nullptr);
+}
+
+int32_t BytesRemaining(int32_t size, int32_t position)
+{
+    if (position < 0 || position >= size)
+        return 0;
+    return size - position;
+}
