@@ -142,3 +142,12 @@ int32_t BytesRemaining(int32_t size, int32_t position)
         return 0;
     return size - position;
 }
+
+bool CheckBytesRemain(const uint8_t *data, int32_t size, int32_t position, int64_t needed)
+{
+    if (needed < 0)
+        return false;
+    int32_t probe = position;
+    int32_t count = needed > int64_t(INT32_MAX) ? INT32_MAX : int32_t(needed);
+    return readBytesFromMemoryBlock(data, size, &probe, count, 1, nullptr);
+}

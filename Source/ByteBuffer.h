@@ -40,5 +40,8 @@ bool ReadDouble(const uint8_t *data, int32_t size, int32_t *position, double *ou
 // A 4-byte flag field read as four single bytes; the first one decides.
 bool ReadFlag32(const uint8_t *data, int32_t size, int32_t *position, bool *out);
 bool SkipBytes(const uint8_t *data, int32_t size, int32_t *position, int32_t count);
+// Whether at least needed bytes remain after position; when not, reports the
+// end of the buffer as a read running past it would.
+bool CheckBytesRemain(const uint8_t *data, int32_t size, int32_t position, int64_t needed);
 // Bytes left after *position (0 when the position is past the end).
 int32_t BytesRemaining(int32_t size, int32_t position);

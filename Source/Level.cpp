@@ -604,10 +604,12 @@ Level *LevelLoad(const uint8_t *data, int32_t size, int32_t *position)
                     int32_t(kLevelMaxCells));
         return nullptr;
     }
-    if (blockCount < 0 || int64_t(blockCount) * kMinimumBlockRecord > BytesRemaining(size, *position)) {
-        std::printf("Error: block count %d does not fit the level record\n", blockCount);
+    if (blockCount < 0) {
+        std::printf("Error: negative block count %d\n", blockCount);
         return nullptr;
     }
+    if (!CheckBytesRemain(data, size, *position, int64_t(blockCount) * kMinimumBlockRecord))
+        return nullptr;
     Level *level = LevelAllocate(sizeX, sizeY, sizeZ, blockCount, 0);
     bool ok = ReadInt32(data, size, position, &level->playerStartX) &&
               ReadInt32(data, size, position, &level->playerStartY) &&
@@ -629,10 +631,12 @@ Level *LevelLoad(const uint8_t *data, int32_t size, int32_t *position)
     int32_t powerupCount = 0;
     if (ok)
         ok = ReadInt32(data, size, position, &powerupCount);
-    if (ok && (powerupCount < 0 || int64_t(powerupCount) * kPowerupRecord > BytesRemaining(size, *position))) {
-        std::printf("Error: powerup count %d does not fit the level record\n", powerupCount);
+    if (ok && powerupCount < 0) {
+        std::printf("Error: negative powerup count %d\n", powerupCount);
         ok = false;
     }
+    if (ok)
+        ok = CheckBytesRemain(data, size, *position, int64_t(powerupCount) * kPowerupRecord);
     for (int32_t i = 0; ok && i < powerupCount; i++) {
         Powerup *powerup = PowerupLoad(data, size, position);
         if (powerup)

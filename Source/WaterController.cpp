@@ -241,10 +241,12 @@ WaterController *WaterControllerLoad(Level *level, const uint8_t *data, int32_t 
         controller->currentWaterLevel = initial;
         return controller;
     }
-    if (form < 0 || int64_t(form) * 24 > BytesRemaining(size, *position) || form > kWaterMaximumBoxes) {
-        std::printf("Error: water box count %d does not fit the level record\n", form);
+    if (form < 0 || form > kWaterMaximumBoxes) {
+        std::printf("Error: water box count %d is out of range\n", form);
         return nullptr;
     }
+    if (!CheckBytesRemain(data, size, *position, int64_t(form) * 24))
+        return nullptr;
     WaterController *controller = WaterControllerAllocate(level, kWaterModeBoxes);
     for (int32_t i = 0; i < form; i++) {
         WaterBox *box = WaterBoxLoad(controller, data, size, position);
