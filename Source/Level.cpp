@@ -17,7 +17,9 @@
 
 static bool LevelSizeIsValid(int32_t sizeX, int32_t sizeY, int32_t sizeZ)
 {
-    return sizeX > 0 && sizeY > 0 && sizeZ > 0 && int64_t(sizeX) * sizeY * sizeZ <= kLevelMaxCells;
+    // Each side is checked first so that the product cannot overflow.
+    return sizeX > 0 && sizeY > 0 && sizeZ > 0 && sizeX <= kLevelMaxCells && sizeY <= kLevelMaxCells &&
+           sizeZ <= kLevelMaxCells && int64_t(sizeX) * sizeY * sizeZ <= kLevelMaxCells;
 }
 
 static size_t LevelCellCount(const Level *level)

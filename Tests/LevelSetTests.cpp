@@ -475,6 +475,7 @@ TEST(LevelSetFile, RefusesImplausibleLevels)
         {78, 0, "size x 0"},
         {82, 0xFFFFFFFE, "negative size y"},
         {78, 100, "more than 32768 cells (100 x 2 x 200)"},
+        {78, 0x02000000, "sizes whose product would overflow"},
         {90, 0xFFFFFFFF, "negative block count"},
         {90, 0x7FFFFFFF, "block count the bytes cannot hold"},
         {94, 2, "start cell outside"},
@@ -493,6 +494,10 @@ TEST(LevelSetFile, RefusesImplausibleLevels)
         PutInt32(bytes, patch.at, patch.value);
         if (std::string(patch.what).find("32768") != std::string::npos)
             PutInt32(bytes, 86, 200);
+        if (std::string(patch.what).find("overflow") != std::string::npos) {
+            PutInt32(bytes, 82, 0x02000000);
+            PutInt32(bytes, 86, 0x02000000);
+        }
         EXPECT_FALSE(Loads(bytes)) << patch.what;
     }
 }
@@ -751,4 +756,30 @@ TEST_F(FoldersFixture, DefaultFileIsExactlyTestLevels)
     EXPECT_EQ(LevelSetGetLevelSetName(set), "Test levels");
     EXPECT_EQ(set->currentLevelIndex, 0);
     LevelSetDispose(set);
+}
+
+// The fuzz target's seeds are level-set files made by this code.  Run with
+// BRIMHOLD_WRITE_SEEDS=1 to write them again; every run checks that they load.
+TEST(LevelSetFile, FuzzSeedsAreLoadableLevelSets)
+{
+    fs::path seeds = fs::path(BRIMHOLD_SOURCE_DIR) / "Fuzz" / "Seeds" / "FuzzLevelSet";
+    const char *write = std::getenv("BRIMHOLD_WRITE_SEEDS");
+    if (write && *write == '1') {
+        fs::create_directories(seeds);
+        WriteBytes(seeds / "small", SmallFile());
+        LevelSet *rich = RichSet();
+        WriteBytes(seeds / "rich", Bytes(rich));
+        LevelSetDispose(rich);
+        LevelSet *fresh = LevelSetAllocate();
+        LevelSetInit(fresh);
+        WriteBytes(seeds / "new", Bytes(fresh));
+        LevelSetDispose(fresh);
+    }
+    int32_t found = 0;
+    for (const auto &entry : fs::directory_iterator(seeds)) {
+        std::vector<uint8_t> bytes = ReadBytes(entry.path());
+        EXPECT_TRUE(Loads(bytes)) << entry.path();
+        found++;
+    }
+    EXPECT_GE(found, 3);
 }

@@ -64,6 +64,8 @@ TEST(LevelConstruction, NewLevelDefaults)
 
     EXPECT_EQ(LevelAllocate(0, 5, 5, 0, 0), nullptr);
     EXPECT_EQ(LevelAllocate(33, 33, 33, 0, 0), nullptr);
+    EXPECT_EQ(LevelAllocate(1 << 25, 1 << 25, 1 << 25, 0, 0), nullptr);
+    EXPECT_EQ(LevelAllocate(-4, -4, 2, 0, 0), nullptr);
 }
 
 TEST(LevelGrid, CellRangeTruncatesAndClamps)
