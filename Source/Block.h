@@ -121,6 +121,11 @@ bool BlockStopsLight(const Block *block);
 AABB BlockGetBounds(const Block *block);
 
 void BlockRun(Block *block, Level *level, bool firstOfTick, float dt);
+// Whether BlockRun does anything for the type besides clearing the sound flags.
+constexpr bool BlockTypeRunsEachTick(uint8_t type)
+{
+    return type == kBlockDisappearing || type == kBlockAppearing || type == kBlockSwitch || type == kBlockPhasing;
+}
 // True after a death or a completed level.
 bool BlockTouched(Block *block, Player *player, Level *level);
 void BlockPlayerAction(Block *block, Player *player, Level *level);

@@ -491,8 +491,13 @@ Vector LevelGetInitialCameraFacing(const Level *level)
 
 void LevelRun(Level *level, float dt)
 {
-    for (int32_t i = 0; i < level->blockCount; i++)
-        BlockRun(&level->blocks[i], level, i == 0, dt);
+    // The first block always runs, since it starts the tick; after it only
+    // the types that change over time need a call.
+    if (level->blockCount > 0)
+        BlockRun(&level->blocks[0], level, true, dt);
+    for (int32_t i = 1; i < level->blockCount; i++)
+        if (BlockTypeRunsEachTick(level->blocks[i].type))
+            BlockRun(&level->blocks[i], level, false, dt);
     for (int32_t i = 0; i < level->powerupCount; i++)
         PowerupRun(level->powerups[i]);
 }

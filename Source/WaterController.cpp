@@ -376,7 +376,13 @@ std::vector<AABB> WaterControllerComputeEmptySpace(AABB region, Vector seed, con
         size_t i = 0;
         while (i < free.size()) {
             bool removed = false;
-            for (int face = 0; face < 6; face++) {
+            // Only an obstacle that reaches into the free box cuts it: one
+            // lying beside it would split it without taking anything away.
+            const AABB &candidate = free[i];
+            bool overlaps = obstacle.minX < candidate.maxX && candidate.minX < obstacle.maxX &&
+                            obstacle.minY < candidate.maxY && candidate.minY < obstacle.maxY &&
+                            obstacle.minZ < candidate.maxZ && candidate.minZ < obstacle.maxZ;
+            for (int face = 0; overlaps && face < 6; face++) {
                 int axis = face / 2;
                 float c = (face & 1) ? AABBHigh(obstacle, axis) : AABBLow(obstacle, axis);
                 AABB box = free[i];

@@ -147,6 +147,17 @@ TEST(WaterEmptySpace, FloodsAroundAnObstacleAndLeavesItsInsideOut)
     EXPECT_NEAR(volume, 216 - 24, 1e-3);
 }
 
+TEST(WaterEmptySpace, ObstacleBesideTheRegionLeavesItWhole)
+{
+    AABB region{0, 6, 0, 6, 0, 6};
+    AABB beside{6, 8, 2, 3, 1, 5}; // shares part of the x = 6 face
+    std::vector<AABB> space = WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1);
+    ASSERT_EQ(space.size(), 1u);
+    EXPECT_EQ(space[0].minX, 0.0f);
+    EXPECT_EQ(space[0].maxX, 6.0f);
+    EXPECT_EQ(space[0].maxY, 6.0f);
+}
+
 TEST(WaterMerging, SideBySideBoxesMergeAndKeepTheirVolume)
 {
     Level *level = LevelAllocate(4, 4, 4, 0, 0);
@@ -290,5 +301,38 @@ TEST(WaterRecord, BothFormsRoundTrip)
     position = 0;
     EXPECT_EQ(WaterControllerLoad(level, huge.data(), int32_t(huge.size()), &position), nullptr);
     ByteBufferDispose(&buffer);
+    LevelDispose(level);
+}
+
+TEST(WaterBoxesRun, WaterSpreadingAroundPillarsStaysInFewBoxes)
+{
+    Level *level = LevelAllocate(16, 8, 16, 0, 0);
+    for (int32_t z = 1; z < 16; z += 3)
+        for (int32_t x = 1; x < 16; x += 3)
+            for (int32_t y = 0; y < 3; y++)
+                AddBlock(level, kBlockStone, x, y, z);
+    WaterController *water = BoxWater(level);
+    AddBox(water, AABB{0, 6, 0, 4, 0, 6});
+    AddBox(water, AABB{42, 54, 20, 30, 42, 54});
+    double before = WaterControllerGetTotalVolume(water);
+    for (int tick = 0; tick < 600; tick++) {
+        WaterControllerRun(water, 1.0f / 120);
+        ASSERT_LT(water->boxCount, 400) << tick;
+    }
+    double after = WaterControllerGetTotalVolume(water);
+    EXPECT_GT(after, 0.0);
+    EXPECT_LE(after, before + 0.01);
+    // No water inside a pillar.
+    for (int32_t i = 0; i < water->boxCount; i++) {
+        WaterBox *b = water->boxes[i];
+        if (WaterBoxGetVolume(b) < kWaterMinimumVolume)
+            continue;
+        for (int32_t j = 0; j < level->blockCount; j++) {
+            const Block &s = level->blocks[j];
+            bool inside = b->minX < s.maxX - 0.001f && s.minX + 0.001f < b->maxX && b->minY < s.maxY - 0.001f &&
+                          s.minY + 0.001f < b->maxY && b->minZ < s.maxZ - 0.001f && s.minZ + 0.001f < b->maxZ;
+            ASSERT_FALSE(inside) << i << " in " << j;
+        }
+    }
     LevelDispose(level);
 }
