@@ -66,6 +66,19 @@ void BM_LevelRunFull32(benchmark::State &state)
 }
 BENCHMARK(BM_LevelRunFull32)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+void BM_LevelRunFull32Stone(benchmark::State &state)
+{
+    Level *level = LevelAllocate(32, 32, 32, 32768, 0);
+    for (int32_t y = 0; y < 32; y++)
+        for (int32_t z = 0; z < 32; z++)
+            for (int32_t x = 0; x < 32; x++)
+                Add(level, kBlockStone, x, y, z);
+    for (auto _ : state)
+        LevelRun(level, 1.0f / 120);
+    LevelDispose(level);
+}
+BENCHMARK(BM_LevelRunFull32Stone)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 // 100 levels of 16 x 8 x 16 cells, every other cell filled.
 LevelSet *HundredLevels()
 {
@@ -114,7 +127,9 @@ void BM_LoadHundredLevels(benchmark::State &state)
     for (auto _ : state) {
         LevelSet *loaded = LevelSetAllocate();
         benchmark::DoNotOptimize(LevelSetInitWithFile(loaded, folder / "Bench levels"));
+        state.PauseTiming();
         LevelSetDispose(loaded);
+        state.ResumeTiming();
     }
     fs::remove_all(folder);
 }

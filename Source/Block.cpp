@@ -357,6 +357,14 @@ AABB BlockGetBounds(const Block *block)
 
 void BlockRun(Block *block, Level *level, bool firstOfTick, float dt)
 {
+    double water = 0.0;
+    if ((block->type == kBlockDisappearing || block->type == kBlockAppearing) && level)
+        water = WaterControllerGetCurrentWaterLevel(level->waterController);
+    BlockRunAtWaterLevel(block, level, firstOfTick, dt, water);
+}
+
+void BlockRunAtWaterLevel(Block *block, Level *, bool firstOfTick, float dt, double water)
+{
     if (firstOfTick) {
         playedPhaseSound = false;
         playedBlockToggleSound = false;
@@ -367,7 +375,6 @@ void BlockRun(Block *block, Level *level, bool firstOfTick, float dt)
         ToggleBlockData *d = static_cast<ToggleBlockData *>(block->data);
         if (!d)
             break;
-        double water = level ? WaterControllerGetCurrentWaterLevel(level->waterController) : 0.0;
         uint8_t on = block->type == kBlockDisappearing ? uint8_t(water < double(block->maxY))
                                                       : uint8_t(water > double(block->maxY));
         if (on != d->on) {

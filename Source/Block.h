@@ -121,6 +121,9 @@ bool BlockStopsLight(const Block *block);
 AABB BlockGetBounds(const Block *block);
 
 void BlockRun(Block *block, Level *level, bool firstOfTick, float dt);
+// BlockRun with the level's current water level already looked up (the level
+// runs all its blocks against one water level).
+void BlockRunAtWaterLevel(Block *block, Level *level, bool firstOfTick, float dt, double waterLevel);
 // Whether BlockRun does anything for the type besides clearing the sound flags.
 constexpr bool BlockTypeRunsEachTick(uint8_t type)
 {

@@ -90,36 +90,63 @@ bool ByteBufferPutInt32(ByteBuffer *buffer, int32_t offset, int32_t value)
     return true;
 }
 
+// Decodes n big-endian bytes when they are there; otherwise the foundation's
+// reader reports the end of the buffer.
+template <typename T> static bool ReadBigEndian(const uint8_t *data, int32_t size, int32_t *position, T *out)
+{
+    constexpr int32_t n = int32_t(sizeof(T));
+    if (*position < 0 || *position > size - n)
+        return readBytesFromMemoryBlock(data, size, position, n, n, out);
+    const uint8_t *from = data + *position;
+    uint64_t value = 0;
+    for (int32_t i = 0; i < n; i++)
+        value = (value << 8) | from[i];
+    if constexpr (n == 1) {
+        uint8_t v = uint8_t(value);
+        std::memcpy(out, &v, 1);
+    } else if constexpr (n == 2) {
+        uint16_t v = uint16_t(value);
+        std::memcpy(out, &v, 2);
+    } else if constexpr (n == 4) {
+        uint32_t v = uint32_t(value);
+        std::memcpy(out, &v, 4);
+    } else {
+        std::memcpy(out, &value, 8);
+    }
+    *position += n;
+    return true;
+}
+
 bool ReadUInt8(const uint8_t *data, int32_t size, int32_t *position, uint8_t *out)
 {
-    return readBytesFromMemoryBlock(data, size, position, 1, 1, out);
+    return ReadBigEndian(data, size, position, out);
 }
 
 bool ReadInt16(const uint8_t *data, int32_t size, int32_t *position, int16_t *out)
 {
-    return readBytesFromMemoryBlock(data, size, position, 2, 2, out);
+    return ReadBigEndian(data, size, position, out);
 }
 
 bool ReadInt32(const uint8_t *data, int32_t size, int32_t *position, int32_t *out)
 {
-    return readBytesFromMemoryBlock(data, size, position, 4, 4, out);
+    return ReadBigEndian(data, size, position, out);
 }
 
 bool ReadUInt32(const uint8_t *data, int32_t size, int32_t *position, uint32_t *out)
 {
-    return readBytesFromMemoryBlock(data, size, position, 4, 4, out);
+    return ReadBigEndian(data, size, position, out);
 }
 
 bool ReadFloat(const uint8_t *data, int32_t size, int32_t *position, float *out)
 {
     static_assert(sizeof(float) == 4);
-    return readBytesFromMemoryBlock(data, size, position, 4, 4, out);
+    return ReadBigEndian(data, size, position, out);
 }
 
 bool ReadDouble(const uint8_t *data, int32_t size, int32_t *position, double *out)
 {
     static_assert(sizeof(double) == 8);
-    return readBytesFromMemoryBlock(data, size, position, 8, 8, out);
+    return ReadBigEndian(data, size, position, out);
 }
 
 bool ReadFlag32(const uint8_t *data, int32_t size, int32_t *position, bool *out)

@@ -493,11 +493,12 @@ void LevelRun(Level *level, float dt)
 {
     // The first block always runs, since it starts the tick; after it only
     // the types that change over time need a call.
+    double water = WaterControllerGetCurrentWaterLevel(level->waterController);
     if (level->blockCount > 0)
-        BlockRun(&level->blocks[0], level, true, dt);
+        BlockRunAtWaterLevel(&level->blocks[0], level, true, dt, water);
     for (int32_t i = 1; i < level->blockCount; i++)
         if (BlockTypeRunsEachTick(level->blocks[i].type))
-            BlockRun(&level->blocks[i], level, false, dt);
+            BlockRunAtWaterLevel(&level->blocks[i], level, false, dt, water);
     for (int32_t i = 0; i < level->powerupCount; i++)
         PowerupRun(level->powerups[i]);
 }
