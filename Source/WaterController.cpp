@@ -531,7 +531,11 @@ bool CollectRun(WaterBox *start, int axis, int direction, bool fixed, Range *ran
             return true;
         const WaterSideLink &link = current->sides[SideFor(axis, direction)];
         WaterBox *next = link.kind == kWaterSideWater ? link.neighbour : nullptr;
-        bool accept = next && SameExtent(next, start, other1) && SameExtent(next, start, other2) &&
+        // A run must move on along the axis; boxes thinner than the slack
+        // can name each other both ways.
+        bool advances = next && (direction > 0 ? High(next, axis) > High(current, axis)
+                                               : Low(next, axis) < Low(current, axis));
+        bool accept = advances && SameExtent(next, start, other1) && SameExtent(next, start, other2) &&
                       SameCrossKinds(next, current, axis);
         if (accept && fixed) {
             float farFace = direction > 0 ? High(next, axis) : Low(next, axis);
@@ -581,7 +585,8 @@ bool CollectLayer(WaterBox *start, int dirX, int dirZ, bool fixed, Range *xRange
             return true;
         const WaterSideLink &link = rowStart->sides[SideFor(2, dirZ)];
         WaterBox *next = link.kind == kWaterSideWater ? link.neighbour : nullptr;
-        bool accept = next && SameExtent(next, start, 1) && SameCrossKinds(next, rowStart, 2);
+        bool advances = next && (dirZ > 0 ? next->maxZ > rowStart->maxZ : next->minZ < rowStart->minZ);
+        bool accept = advances && SameExtent(next, start, 1) && SameCrossKinds(next, rowStart, 2);
         if (accept && fixed) {
             float farFace = dirZ > 0 ? next->maxZ : next->minZ;
             accept = dirZ > 0 ? farFace <= zRange->high + kSlack : farFace >= zRange->low - kSlack;
@@ -634,7 +639,8 @@ void SimplifyFrom(WaterBox *box)
         for (;;) {
             const WaterSideLink &link = layerStart->sides[SideFor(1, dirY)];
             WaterBox *next = link.kind == kWaterSideWater ? link.neighbour : nullptr;
-            if (!next || !SameCrossKinds(next, box, 1))
+            bool advances = next && (dirY > 0 ? next->maxY > layerStart->maxY : next->minY < layerStart->minY);
+            if (!advances || !SameCrossKinds(next, box, 1))
                 break;
             Range x = xRange, z = zRange;
             if (!CollectLayer(next, dirX, dirZ, true, &x, &z, &members))

@@ -197,6 +197,22 @@ TEST(WaterMerging, BoxesOfDifferentHeightStaySeparate)
     LevelDispose(level);
 }
 
+TEST(WaterMerging, BoxesThinnerThanTheSlackDoNotLoop)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    WaterController *water = BoxWater(level);
+    // Each names the other on both x sides: faces within 0.0001 both ways.
+    AddBox(water, AABB{1.0f, 1.00008f, 0, 10, 0, 10});
+    AddBox(water, AABB{1.00003f, 1.00009f, 0, 10, 0, 10});
+    for (int32_t i = 0; i < water->boxCount; i++)
+        WaterBoxRelinkSides(water->boxes[i]);
+    WaterControllerSimplifyBoxes(water);
+    for (int tick = 0; tick < 5; tick++)
+        WaterControllerRun(water, 1.0f / 120);
+    EXPECT_LE(water->boxCount, 4);
+    LevelDispose(level);
+}
+
 TEST(WaterMerging, StackedBoxesMergeIntoAColumn)
 {
     Level *level = LevelAllocate(4, 4, 4, 0, 0);
