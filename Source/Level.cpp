@@ -167,12 +167,17 @@ bool LevelGridAddBlockIndexForBoundingBox(Level *level, AABB box, int32_t index)
                     cell->slots = grown;
                     cell->slotCount = uint16_t(newCount);
                 }
-                for (uint32_t s = 0; s < cell->slotCount; s++) {
-                    if (cell->slots[s] == -1) {
-                        cell->slots[s] = index;
-                        break;
-                    }
+                // Used slots form a run from the front, so the first -1 is
+                // found by halving.
+                uint32_t low = 0, high = cell->slotCount - 1;
+                while (low < high) {
+                    uint32_t middle = (low + high) / 2;
+                    if (cell->slots[middle] == -1)
+                        high = middle;
+                    else
+                        low = middle + 1;
                 }
+                cell->slots[low] = index;
             }
         }
     }
@@ -505,7 +510,6 @@ void LevelRun(Level *level, float dt)
 
 void LevelApplyLighting(Level *level)
 {
-    glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
     const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1.0f};

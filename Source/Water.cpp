@@ -322,6 +322,7 @@ void WaterBoxDraw(WaterBox *box, bool highlight)
     }
     glEnd();
     ShaderDisable();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 bool WaterBoxSave(const WaterBox *box, ByteBuffer *buffer)

@@ -165,6 +165,7 @@ void WaterControllerDraw(WaterController *controller, Vector cameraPosition, Vec
         glEnd();
         glEnable(GL_DEPTH_TEST);
         glPopMatrix();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         return;
     }
     glBegin(GL_QUADS);
@@ -200,6 +201,7 @@ void WaterControllerDraw(WaterController *controller, Vector cameraPosition, Vec
     glVertex3f(W, 0, D);
     glVertex3f(0, 0, D);
     glEnd();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 bool WaterControllerSave(const WaterController *controller, ByteBuffer *buffer)

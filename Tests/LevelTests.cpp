@@ -229,6 +229,24 @@ TEST(LevelRemoval, SeveralBlocksInOneCellStayListedWhenOneGoes)
     LevelDispose(level);
 }
 
+TEST(LevelRemoval, ManyBlocksInOneCellKeepTheirOrder)
+{
+    Level *level = LevelAllocate(2, 2, 2, 0, 0);
+    for (int32_t i = 0; i < 100; i++)
+        AddBlock(level, kBlockSwitch, 1, 1, 1);
+    EXPECT_EQ(LevelGetGridCell(level, 1, 1, 1)->slotCount, 128);
+    LevelRemoveBlock(level, 40, false);
+    LevelRemoveBlock(level, 0, true);
+    std::vector<int32_t> slots = CellSlots(level, 1, 1, 1);
+    ASSERT_EQ(slots.size(), 98u);
+    for (size_t i = 0; i < slots.size(); i++)
+        EXPECT_EQ(slots[i], int32_t(i < 39 ? i : i + 1)) << i;
+    AddBlock(level, kBlockSwitch, 1, 1, 1);
+    EXPECT_EQ(CellSlots(level, 1, 1, 1).back(), 99);
+    EXPECT_EQ(Query(level, AABB{8, 10, 8, 10, 8, 10}).size(), 99u);
+    LevelDispose(level);
+}
+
 TEST(LevelResize, ShrinkingRemovesOutsideBlocksAndClampsTheStart)
 {
     Level *level = LevelAllocate(10, 10, 10, 0, 0);
