@@ -412,6 +412,16 @@ void BlockRunAtWaterLevel(Block *block, Level *, bool firstOfTick, float dt, dou
     }
 }
 
+void BlockRunArray(Block *blocks, int32_t count, Level *level, float dt, double waterLevel)
+{
+    if (count <= 0)
+        return;
+    BlockRunAtWaterLevel(&blocks[0], level, true, dt, waterLevel);
+    for (int32_t i = 1; i < count; i++)
+        if (BlockTypeRunsEachTick(blocks[i].type))
+            BlockRunAtWaterLevel(&blocks[i], level, false, dt, waterLevel);
+}
+
 bool BlockTouched(Block *block, Player *player, Level *level)
 {
     switch (block->type) {

@@ -124,6 +124,9 @@ void BlockRun(Block *block, Level *level, bool firstOfTick, float dt);
 // BlockRun with the level's current water level already looked up (the level
 // runs all its blocks against one water level).
 void BlockRunAtWaterLevel(Block *block, Level *level, bool firstOfTick, float dt, double waterLevel);
+// One tick of count blocks in array order, the first one starting the tick:
+// the same as BlockRun on each of them.
+void BlockRunArray(Block *blocks, int32_t count, Level *level, float dt, double waterLevel);
 // Whether BlockRun does anything for the type besides clearing the sound flags.
 constexpr bool BlockTypeRunsEachTick(uint8_t type)
 {

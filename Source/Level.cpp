@@ -496,14 +496,8 @@ Vector LevelGetInitialCameraFacing(const Level *level)
 
 void LevelRun(Level *level, float dt)
 {
-    // The first block always runs, since it starts the tick; after it only
-    // the types that change over time need a call.
-    double water = WaterControllerGetCurrentWaterLevel(level->waterController);
-    if (level->blockCount > 0)
-        BlockRunAtWaterLevel(&level->blocks[0], level, true, dt, water);
-    for (int32_t i = 1; i < level->blockCount; i++)
-        if (BlockTypeRunsEachTick(level->blocks[i].type))
-            BlockRunAtWaterLevel(&level->blocks[i], level, false, dt, water);
+    BlockRunArray(level->blocks, level->blockCount, level, dt,
+                  WaterControllerGetCurrentWaterLevel(level->waterController));
     for (int32_t i = 0; i < level->powerupCount; i++)
         PowerupRun(level->powerups[i]);
 }
