@@ -24,8 +24,10 @@ AABB PlayerBoxAt(float x, float y, float z)
 
 TEST(PowerupBasics, AllocateWithoutAModelGivesAnEmptyBox)
 {
-    Powerup *p = PowerupAllocate(kPowerupGem);
-    EXPECT_EQ(p->kind, kPowerupGem);
+    // A code that names no kind has no model, so its box stays empty.
+    Powerup *p = PowerupAllocate(2000);
+    EXPECT_EQ(p->kind, 2000);
+    EXPECT_EQ(p->model, nullptr);
     EXPECT_EQ(p->spin, 0.0f);
     EXPECT_EQ(p->maxX - p->minX, 0.0f);
     PowerupSetPosition(p, 4, 5, 6);
