@@ -1,0 +1,83 @@
+// The player character: its record, awards, outcomes, position and ladders.
+#pragma once
+
+#include "Types.h"
+#include "Vector.h"
+
+#include <cstdint>
+
+struct Block;
+struct Level;
+struct GameController;
+struct Body;
+struct Animation;
+struct WidgetController;
+
+// The player's box: 1.5 wide and deep, 5.6 high, standing on position.
+constexpr float kPlayerHalfWidth = 0.75f;
+constexpr float kPlayerHeight = 5.6f;
+constexpr float kPlayerFullAir = 15.0f;
+constexpr int32_t kPlayerMaxLives = 10;
+
+struct Player {
+    GameController *controller; // told of deaths and completed levels; null in the editor
+    Vector position;            // bottom centre (the feet)
+    Vector velocity;            // units per tick; y without the water factor
+    Vector direction;           // facing, horizontal unit vector
+    uint8_t onGround;
+    uint8_t onLadder;
+    float ladderTop, ladderBottom;
+    int32_t baseDirection; // 0-7, which way the camera looks
+    Vector cameraDirection;
+    float waterCoverage;
+    float air; // seconds of breath left
+    int32_t points;
+    int32_t lives;
+    int32_t keys;
+    uint8_t hasFeather;
+    int32_t lateralKey; // 0 none, 3 towards -x, 4 towards +x
+    int32_t forwardKey; // 0 none, 1 towards -z, 2 towards +z
+    float lateralSpeed, forwardSpeed;
+    uint8_t walking;
+    int32_t keyBaseDirection;
+    AABB bounds;
+    Body *body;
+    Animation *animation;
+    int32_t stepCallbackIds[6];
+    WidgetController *statusWidgets;
+    // The animation action last asked for and whether it was to start at once
+    // rather than blended; the animation itself follows it.
+    FourCharCode animationAction;
+    uint8_t animationAtOnce;
+};
+
+Player *PlayerAllocate(GameController *gameMode);
+void PlayerDispose(Player *player);
+
+Vector PlayerGetPosition(const Player *player);
+Vector PlayerGetCameraDirection(const Player *player);
+int32_t PlayerGetNumberOfPoints(const Player *player);
+void PlayerSetNumberOfPoints(Player *player, int32_t points);
+int32_t PlayerGetNumberOfLives(const Player *player);
+int32_t PlayerGetNumberOfKeys(const Player *player);
+bool PlayerHasFeather(const Player *player);
+
+// Moves the player so that (x, y, z) is the centre of its box.
+void PlayerSetPosition(Player *player, float x, float y, float z);
+void PlayerCalculateBounds(Player *player);
+
+void PlayerAwardPoints(Player *player, int32_t points);
+void PlayerAwardExtraLife(Player *player);
+void PlayerAwardKey(Player *player);
+void PlayerAwardFeather(Player *player);
+// Spends a key: true when the player had one.
+bool PlayerUseKey(Player *player);
+
+void PlayerDie(Player *player);
+void PlayerLevelCompleted(Player *player);
+
+// Called by a touched ladder block with the ladder's orientation.
+void PlayerGrabLadder(Player *player, Block *ladder, int32_t orientation, Level *level);
+
+// Asks for an animation action, at once or blended.
+void PlayerSetAnimationAction(Player *player, FourCharCode action, bool atOnce);

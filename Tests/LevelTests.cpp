@@ -1,0 +1,383 @@
+#include "Block.h"
+#include "Level.h"
+#include "LevelWorldSupport.h"
+#include "Powerup.h"
+#include "WaterController.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+using namespace levelworld;
+
+namespace {
+
+std::vector<Block *> Query(Level *level, AABB q)
+{
+    int32_t count = -1;
+    Block **list = LevelGetSortedBlockListForBoundingBox(level, q.minX, q.maxX, q.minY, q.maxY, q.minZ, q.maxZ, &count);
+    std::vector<Block *> result(list, list + count);
+    std::free(list);
+    return result;
+}
+
+std::vector<int32_t> CellSlots(Level *level, int32_t x, int32_t y, int32_t z)
+{
+    std::vector<int32_t> slots;
+    for (int32_t s = 0;; s++) {
+        Block *b = LevelGetBlockAtPos(level, x, y, z, s);
+        if (!b)
+            break;
+        slots.push_back(LevelGetIndexForBlock(level, b));
+    }
+    return slots;
+}
+
+} // namespace
+
+TEST(LevelConstruction, NewLevelDefaults)
+{
+    Level *level = LevelAllocate(5, 5, 5, 0, 0);
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(level->blockCapacity, 16);
+    EXPECT_EQ(level->powerupCapacity, 8);
+    EXPECT_EQ(level->blockCount, 0);
+    EXPECT_EQ(level->playerStartX, 2);
+    EXPECT_EQ(level->playerStartY, 0);
+    EXPECT_EQ(level->playerStartZ, 2);
+    EXPECT_EQ(level->initialPlayerFacing, 2);
+    EXPECT_EQ(level->initialCameraFacing.z, -1.0f);
+    ASSERT_NE(level->waterController, nullptr);
+    EXPECT_EQ(level->waterController->mode, kWaterModeRisingLevel);
+    EXPECT_EQ(WaterControllerGetRiseSpeed(level->waterController), 1.0);
+    for (int32_t i = 0; i < 125; i++)
+        EXPECT_EQ(level->grid[i].slotCount, 0);
+    LevelDispose(level);
+
+    level = LevelAllocate(10, 2, 7, 100, 20);
+    EXPECT_EQ(level->blockCapacity, 100);
+    EXPECT_EQ(level->powerupCapacity, 20);
+    EXPECT_EQ(level->playerStartX, 5);
+    EXPECT_EQ(level->playerStartZ, 3);
+    LevelDispose(level);
+
+    EXPECT_EQ(LevelAllocate(0, 5, 5, 0, 0), nullptr);
+    EXPECT_EQ(LevelAllocate(33, 33, 33, 0, 0), nullptr);
+    EXPECT_EQ(LevelAllocate(1 << 25, 1 << 25, 1 << 25, 0, 0), nullptr);
+    EXPECT_EQ(LevelAllocate(-4, -4, 2, 0, 0), nullptr);
+}
+
+TEST(LevelGrid, CellRangeTruncatesAndClamps)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    CellRange r = LevelGetCellRange(level, AABB{6, 12, 0, 6, 0.5f, 13});
+    EXPECT_EQ(r.firstX, 1);
+    EXPECT_EQ(r.lastX, 1); // ends exactly on a boundary: only the cell it enters
+    EXPECT_EQ(r.firstY, 0);
+    EXPECT_EQ(r.lastY, 0);
+    EXPECT_EQ(r.firstZ, 0);
+    EXPECT_EQ(r.lastZ, 2);
+    r = LevelGetCellRange(level, AABB{-50, -10, 30, 100, -1, 1});
+    EXPECT_EQ(r.firstX, 0);
+    EXPECT_EQ(r.lastX, 0);
+    EXPECT_EQ(r.firstY, 3);
+    EXPECT_EQ(r.lastY, 3);
+    EXPECT_EQ(r.firstZ, 0);
+    EXPECT_EQ(r.lastZ, 0);
+    LevelDispose(level);
+}
+
+TEST(LevelGrid, SlotsGrowThroughPowersOfTwoAndFillFromTheFront)
+{
+    Level *level = LevelAllocate(3, 3, 3, 0, 0);
+    GridCell *cell = LevelGetGridCell(level, 1, 1, 1);
+    AABB box{6.5f, 7, 6.5f, 7, 6.5f, 7};
+    ASSERT_TRUE(LevelGridAddBlockIndexForBoundingBox(level, box, 10));
+    EXPECT_EQ(cell->slotCount, 1);
+    LevelGridAddBlockIndexForBoundingBox(level, box, 11);
+    EXPECT_EQ(cell->slotCount, 2);
+    LevelGridAddBlockIndexForBoundingBox(level, box, 12);
+    EXPECT_EQ(cell->slotCount, 4);
+    EXPECT_EQ(cell->slots[2], 12);
+    EXPECT_EQ(cell->slots[3], -1);
+    LevelGridChangeBlockIndexForBoundingBox(level, box, 11, 20);
+    EXPECT_EQ(cell->slots[1], 20);
+    LevelGridRemoveBlockIndexForBoundingBox(level, box, 10);
+    EXPECT_EQ(cell->slots[0], 20);
+    EXPECT_EQ(cell->slots[1], 12);
+    EXPECT_EQ(cell->slots[2], -1);
+    // Cell (1, 1, 1) is grid entry x + sizeX * (z + sizeZ * y).
+    EXPECT_EQ(cell, &level->grid[1 + 3 * (1 + 3 * 1)]);
+    LevelDispose(level);
+}
+
+TEST(LevelQuery, TouchingFacesCountAndOutsideBoxesAreClamped)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    AddBlock(level, kBlockDeadly, 1, 0, 0); // [6.7, 11.3] x [0.7, 5.3] x [0.7, 5.3]
+    AddBlock(level, kBlockStone, 0, 0, 0);  // [0, 6] x [0, 6] x [0, 6]
+    std::vector<Block *> found = Query(level, AABB{3, 6.7f, 1, 2, 1, 2});
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0], &level->blocks[1]); // deeper overlap first
+    EXPECT_EQ(found[1], &level->blocks[0]); // touching its face
+    EXPECT_TRUE(Query(level, AABB{11.31f, 13, 1, 2, 1, 2}).empty());
+    // Entirely outside the level below x = 0: the border cells are searched
+    // but only blocks that the box touches are returned.
+    EXPECT_TRUE(Query(level, AABB{-5, -1, 1, 2, 1, 2}).empty());
+    found = Query(level, AABB{-5, 0, 1, 2, 1, 2});
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0], &level->blocks[1]);
+    // An empty range returns nothing.
+    EXPECT_TRUE(Query(level, AABB{20, 3, 1, 2, 1, 2}).empty());
+    LevelDispose(level);
+}
+
+TEST(LevelQuery, OnlyTheCellsOfTheBoxRangeAreSearched)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    AddBlock(level, kBlockStone, 1, 0, 0); // [6, 12]
+    // A box ending exactly at x = 6 covers only cell 0, so the stone of
+    // cell 1 that it touches is not looked at; reaching past 6 finds it.
+    EXPECT_TRUE(Query(level, AABB{3, 6, 1, 2, 1, 2}).empty());
+    EXPECT_EQ(Query(level, AABB{3, 6.01f, 1, 2, 1, 2}).size(), 1u);
+    LevelDispose(level);
+}
+
+TEST(LevelQuery, LargeBlockInTwoCellsIsReturnedOnce)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    Block big;
+    BlockInit(&big, kBlockStone, 0, 0, 0);
+    big.maxX = 12.0f; // reaches into cell (1, 0, 0) as well
+    LevelAddBlock(level, &big);
+    EXPECT_EQ(CellSlots(level, 0, 0, 0).size(), 1u);
+    EXPECT_EQ(CellSlots(level, 1, 0, 0).size(), 1u);
+    std::vector<Block *> found = Query(level, AABB{1, 11, 1, 2, 1, 2});
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0], &level->blocks[0]);
+    LevelDispose(level);
+}
+
+TEST(LevelQuery, DeepestOverlapFirstAndTiesGoToTheLaterBlock)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    AddBlock(level, kBlockStone, 0, 0, 0);
+    AddBlock(level, kBlockStone, 2, 0, 0);
+    AddBlock(level, kBlockStone, 1, 0, 0);
+    // Query from x 5 to 13: blocks 0 and 1 overlap by 1 in x, block 2 fully.
+    std::vector<Block *> found = Query(level, AABB{5, 13, 0, 6, 0, 6});
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0], &level->blocks[2]);
+    // Blocks 0 and 1 tie: the later one in gathered order (x outermost) first.
+    EXPECT_EQ(found[1], &level->blocks[1]);
+    EXPECT_EQ(found[2], &level->blocks[0]);
+    LevelDispose(level);
+}
+
+TEST(LevelRemoval, CompactionRenamesTheGridEntries)
+{
+    Level *level = LevelAllocate(10, 1, 1, 0, 0);
+    for (int32_t i = 0; i < 10; i++)
+        AddBlock(level, kBlockStone, i, 0, 0);
+    LevelRemoveBlock(level, 3, true);
+    EXPECT_EQ(level->blockCount, 9);
+    EXPECT_TRUE(CellSlots(level, 3, 0, 0).empty());
+    for (int32_t x = 4; x < 10; x++) {
+        std::vector<int32_t> slots = CellSlots(level, x, 0, 0);
+        ASSERT_EQ(slots.size(), 1u);
+        EXPECT_EQ(slots[0], x - 1);
+        EXPECT_EQ(level->blocks[x - 1].cellX, x);
+    }
+    std::vector<Block *> found = Query(level, AABB{48.5f, 49, 1, 2, 1, 2});
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0]->cellX, 8);
+    EXPECT_EQ(found[0], &level->blocks[7]);
+    LevelRemoveBlock(level, -1, true);
+    LevelRemoveBlock(level, 9, true);
+    EXPECT_EQ(level->blockCount, 9);
+    LevelDispose(level);
+}
+
+TEST(LevelRemoval, InPlaceLeavesAnEmptySpaceRecordThatNoQueryReturns)
+{
+    Level *level = LevelAllocate(4, 1, 1, 0, 0);
+    AddBlock(level, kBlockStone, 0, 0, 0);
+    AddBlock(level, kBlockPhasing, 1, 0, 0);
+    AddBlock(level, kBlockStone, 2, 0, 0);
+    LevelRemoveBlock(level, 1, false);
+    EXPECT_EQ(level->blockCount, 3);
+    EXPECT_EQ(level->blocks[1].type, kBlockEmptySpace);
+    EXPECT_EQ(level->blocks[1].data, nullptr);
+    EXPECT_TRUE(Query(level, AABB{6.5f, 11, 1, 2, 1, 2}).empty());
+    EXPECT_EQ(Query(level, AABB{0, 24, 0, 6, 0, 6}).size(), 2u);
+    EXPECT_EQ(LevelGetIndexForBlock(level, &level->blocks[2]), 2);
+    Block outside;
+    EXPECT_EQ(LevelGetIndexForBlock(level, &outside), -1);
+    LevelDispose(level);
+}
+
+TEST(LevelRemoval, SeveralBlocksInOneCellStayListedWhenOneGoes)
+{
+    Level *level = LevelAllocate(2, 1, 1, 0, 0);
+    AddBlock(level, kBlockStone, 0, 0, 0);
+    AddBlock(level, kBlockLadder, 0, 0, 0);
+    AddBlock(level, kBlockSwitch, 0, 0, 0);
+    LevelRemoveBlock(level, 0, false);
+    std::vector<int32_t> slots = CellSlots(level, 0, 0, 0);
+    EXPECT_EQ(slots, (std::vector<int32_t>{1, 2}));
+    LevelDispose(level);
+}
+
+TEST(LevelRemoval, ManyBlocksInOneCellKeepTheirOrder)
+{
+    Level *level = LevelAllocate(2, 2, 2, 0, 0);
+    for (int32_t i = 0; i < 100; i++)
+        AddBlock(level, kBlockSwitch, 1, 1, 1);
+    EXPECT_EQ(LevelGetGridCell(level, 1, 1, 1)->slotCount, 128);
+    LevelRemoveBlock(level, 40, false);
+    LevelRemoveBlock(level, 0, true);
+    std::vector<int32_t> slots = CellSlots(level, 1, 1, 1);
+    ASSERT_EQ(slots.size(), 98u);
+    for (size_t i = 0; i < slots.size(); i++)
+        EXPECT_EQ(slots[i], int32_t(i < 39 ? i : i + 1)) << i;
+    AddBlock(level, kBlockSwitch, 1, 1, 1);
+    EXPECT_EQ(CellSlots(level, 1, 1, 1).back(), 99);
+    EXPECT_EQ(Query(level, AABB{8, 10, 8, 10, 8, 10}).size(), 99u);
+    LevelDispose(level);
+}
+
+TEST(LevelResize, ShrinkingRemovesOutsideBlocksAndClampsTheStart)
+{
+    Level *level = LevelAllocate(10, 10, 10, 0, 0);
+    AddBlock(level, kBlockStone, 8, 0, 0);
+    AddBlock(level, kBlockStone, 1, 1, 1);
+    AddBlock(level, kBlockPhasing, 0, 9, 0);
+    AddBlock(level, kBlockStone, 4, 4, 4);
+    AddBlock(level, kBlockStone, 4, 4, 7);
+    level->playerStartX = 7;
+    level->playerStartZ = 7;
+    LevelChangeGridSize(level, 5, 5, 5);
+    EXPECT_EQ(level->sizeX, 5);
+    EXPECT_EQ(level->blockCount, 2);
+    EXPECT_EQ(level->playerStartX, 4);
+    EXPECT_EQ(level->playerStartY, 0);
+    EXPECT_EQ(level->playerStartZ, 4);
+    EXPECT_EQ(CellSlots(level, 1, 1, 1), (std::vector<int32_t>{0}));
+    EXPECT_EQ(CellSlots(level, 4, 4, 4), (std::vector<int32_t>{1}));
+    EXPECT_EQ(level->blocks[1].cellX, 4);
+
+    LevelChangeGridSize(level, 40, 40, 40); // more than 32768 cells
+    EXPECT_EQ(level->sizeX, 5);
+    LevelChangeGridSize(level, 0, 5, 5);
+    EXPECT_EQ(level->sizeX, 5);
+    LevelChangeGridSize(level, 32, 32, 32);
+    EXPECT_EQ(level->sizeY, 32);
+    EXPECT_EQ(CellSlots(level, 4, 4, 4), (std::vector<int32_t>{1}));
+    EXPECT_EQ(Query(level, AABB{24.5f, 25, 24.5f, 25, 24.5f, 25}).size(), 1u);
+    LevelDispose(level);
+}
+
+TEST(LevelCopy, CopyIsDeepAndIndependent)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    AddBlock(level, kBlockSwitchable, 1, 0, 0);
+    AddBlock(level, kBlockStone, 2, 0, 0);
+    Powerup *gem = PowerupAllocate(kPowerupGem);
+    PowerupSetPosition(gem, 3, 3, 3);
+    LevelAddPowerup(level, gem);
+    WaterControllerSetRiseSpeed(level->waterController, 2.5);
+    level->initialPlayerFacing = 1;
+    level->initialCameraFacing = VectorWithValues(1, 0, 0);
+
+    Level *copy = LevelCreateCopy(level);
+    EXPECT_EQ(copy->blockCount, 2);
+    EXPECT_GE(copy->blockCapacity, 2);
+    EXPECT_NE(copy->blocks[0].data, level->blocks[0].data);
+    static_cast<SwitchableBlockData *>(copy->blocks[0].data)->on = 0;
+    EXPECT_EQ(static_cast<SwitchableBlockData *>(level->blocks[0].data)->on, 1);
+    EXPECT_EQ(CellSlots(copy, 2, 0, 0), (std::vector<int32_t>{1}));
+    ASSERT_EQ(copy->powerupCount, 1);
+    EXPECT_NE(copy->powerups[0], level->powerups[0]);
+    EXPECT_EQ(copy->powerups[0]->position.x, 3.0f);
+    EXPECT_EQ(WaterControllerGetRiseSpeed(copy->waterController), 2.5);
+    EXPECT_EQ(copy->waterController->level, copy);
+    EXPECT_EQ(copy->initialPlayerFacing, 1);
+    EXPECT_EQ(copy->initialCameraFacing.x, 1.0f);
+    LevelDispose(level);
+    // The copy lives on after the original is gone.
+    EXPECT_EQ(Query(copy, AABB{13, 14, 1, 2, 1, 2}).size(), 1u);
+    LevelDispose(copy);
+}
+
+TEST(LevelPowerups, AddRemoveAndFind)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    std::vector<Powerup *> added;
+    for (int i = 0; i < 12; i++) {
+        Powerup *p = PowerupAllocate(kPowerupKey);
+        p->minX = p->minY = p->minZ = -1;
+        p->maxX = p->maxY = p->maxZ = 1;
+        PowerupSetPosition(p, float(2 * i + 1), 1, 1);
+        LevelAddPowerup(level, p);
+        added.push_back(p);
+    }
+    EXPECT_EQ(level->powerupCount, 12);
+    EXPECT_EQ(LevelGetIndexForPowerup(level, added[5]), 5);
+    EXPECT_EQ(LevelGetPowerupAtPosition(level, 11, 1, 1), added[5]);
+    EXPECT_EQ(LevelGetPowerupAtPosition(level, 12, 2, 2), added[5]); // bounds included: first in order
+    EXPECT_EQ(LevelGetPowerupAtPosition(level, 50, 1, 1), nullptr);
+    LevelRemovePowerup(level, 5);
+    EXPECT_EQ(level->powerupCount, 11);
+    EXPECT_EQ(level->powerups[5], added[6]);
+    EXPECT_EQ(LevelGetIndexForPowerup(level, added[6]), 5);
+    LevelRemovePowerup(level, 11);
+    LevelRemovePowerup(level, -1);
+    EXPECT_EQ(level->powerupCount, 11);
+    LevelDispose(level);
+}
+
+TEST(LevelTick, RunsBlocksAndPowerupsButNotTheWater)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    AddBlock(level, kBlockPhasing, 0, 0, 0);
+    Powerup *p = PowerupAllocate(kPowerupGem);
+    LevelAddPowerup(level, p);
+    for (int i = 0; i < 10; i++)
+        LevelRun(level, 1.0f / 120);
+    EXPECT_NEAR(static_cast<PhasingBlockData *>(level->blocks[0].data)->elapsed, 10.0f / 120, 1e-6);
+    EXPECT_NEAR(p->spin, 8.0f, 1e-4);
+    EXPECT_EQ(WaterControllerGetCurrentWaterLevel(level->waterController), 0.0);
+    LevelDispose(level);
+}
+
+TEST(LevelRecord, BytesOfAnEmptyLevel)
+{
+    Level *level = LevelAllocate(2, 3, 4, 0, 0);
+    ByteBuffer buffer;
+    ByteBufferInit(&buffer, 256);
+    ASSERT_TRUE(LevelSave(level, &buffer));
+    // 7 ints, water (4 + 8 + 8), powerup count, facing, camera, 11 reserved, end offset.
+    ASSERT_EQ(buffer.length, 28 + 20 + 4 + 1 + 12 + 11 + 4);
+    EXPECT_EQ(buffer.data[3], 2);
+    EXPECT_EQ(buffer.data[7], 3);
+    EXPECT_EQ(buffer.data[11], 4);
+    EXPECT_EQ(buffer.data[19], 1); // start x = 2 / 2
+    EXPECT_EQ(buffer.data[28], 0xFF); // rising-level form: -1
+    EXPECT_EQ(buffer.data[31], 0xFF);
+    EXPECT_EQ(buffer.data[40], 0x3F); // speed 1.0 = 3FF0000000000000
+    EXPECT_EQ(buffer.data[41], 0xF0);
+    EXPECT_EQ(buffer.data[52], 2); // facing
+    EXPECT_EQ(buffer.data[61], 0xBF); // camera z = -1.0f
+    EXPECT_EQ(buffer.data[63], 0x00);
+    int32_t end = (buffer.data[76] << 24) | (buffer.data[77] << 16) | (buffer.data[78] << 8) | buffer.data[79];
+    EXPECT_EQ(end, buffer.length);
+    int32_t position = 0;
+    Level *loaded = LevelLoad(buffer.data, buffer.length, &position);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(position, buffer.length);
+    EXPECT_EQ(loaded->sizeZ, 4);
+    LevelDispose(loaded);
+    ByteBufferDispose(&buffer);
+    LevelDispose(level);
+}

@@ -1,0 +1,354 @@
+#include "Level.h"
+#include "LevelWorldSupport.h"
+#include "Water.h"
+#include "WaterController.h"
+
+#include <gtest/gtest.h>
+
+using namespace levelworld;
+
+namespace {
+
+WaterController *BoxWater(Level *level)
+{
+    WaterControllerDispose(level->waterController);
+    level->waterController = WaterControllerAllocate(level, kWaterModeBoxes);
+    return level->waterController;
+}
+
+WaterBox *AddBox(WaterController *water, AABB b)
+{
+    return WaterControllerAddBox(water, WaterBoxAllocate(water, b.minX, b.maxX, b.minY, b.maxY, b.minZ, b.maxZ));
+}
+
+int32_t CountFull(const WaterController *water)
+{
+    int32_t n = 0;
+    for (int32_t i = 0; i < water->boxCount; i++)
+        if (WaterBoxGetVolume(water->boxes[i]) >= kWaterMinimumVolume)
+            n++;
+    return n;
+}
+
+} // namespace
+
+TEST(WaterRising, RisesWithItsSpeedAndStopsAtTheTop)
+{
+    Level *level = LevelAllocate(2, 2, 2, 0, 0);
+    WaterController *water = level->waterController;
+    for (int i = 0; i < 120; i++)
+        WaterControllerRun(water, 1.0f / 120);
+    EXPECT_NEAR(WaterControllerGetCurrentWaterLevel(water), 1.0, 1e-6);
+    for (int i = 0; i < 120 * 20; i++)
+        WaterControllerRun(water, 1.0f / 120);
+    EXPECT_EQ(WaterControllerGetCurrentWaterLevel(water), 12.0);
+    LevelDispose(level);
+}
+
+TEST(WaterRising, NegativeSpeedSinksBelowZero)
+{
+    Level *level = LevelAllocate(2, 2, 2, 0, 0);
+    WaterController *water = level->waterController;
+    WaterControllerSetRiseSpeed(water, -16.0);
+    for (int i = 0; i < 120; i++)
+        WaterControllerRun(water, 1.0f / 120);
+    EXPECT_NEAR(WaterControllerGetCurrentWaterLevel(water), -16.0, 1e-5);
+    LevelDispose(level);
+}
+
+TEST(WaterRising, AccessorsAndCoverage)
+{
+    Level *level = LevelAllocate(2, 2, 2, 0, 0);
+    WaterController *water = level->waterController;
+    WaterControllerSetInitialWaterLevel(water, 4.0);
+    WaterControllerSetRiseSpeed(water, 0.5);
+    EXPECT_EQ(WaterControllerGetInitialWaterLevel(water), 4.0);
+    EXPECT_EQ(WaterControllerGetRiseSpeed(water), 0.5);
+    WaterControllerSetCurrentWaterLevel(water, 1.0);
+    EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 4, 0, 1), 0.0f);
+    WaterControllerSetCurrentWaterLevel(water, 3.0);
+    EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 4, 0, 1), 0.5f);
+    WaterControllerSetCurrentWaterLevel(water, 5.0);
+    EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 4, 0, 1), 1.0f);
+    // A box without height is either dry or wet.
+    EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 2, 0, 1), 1.0f);
+
+    WaterController *boxes = BoxWater(level);
+    WaterControllerSetCurrentWaterLevel(boxes, 3.0);
+    WaterControllerSetRiseSpeed(boxes, 3.0);
+    EXPECT_EQ(WaterControllerGetCurrentWaterLevel(boxes), 0.0);
+    EXPECT_EQ(WaterControllerGetRiseSpeed(boxes), 0.0);
+    EXPECT_EQ(WaterControllerGetInitialWaterLevel(boxes), 0.0);
+    EXPECT_EQ(WaterControllerGetWaterCoverage(boxes, 0, 1, 2, 4, 0, 1), 0.0f);
+    LevelDispose(level);
+}
+
+TEST(WaterBoxList, AddIndexRemoveAndQuery)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    // The rising-level form keeps no boxes.
+    EXPECT_EQ(WaterControllerAddBox(level->waterController, WaterBoxAllocate(nullptr, 0, 1, 0, 1, 0, 1)), nullptr);
+    WaterController *water = BoxWater(level);
+    std::vector<WaterBox *> boxes;
+    for (int i = 0; i < 5; i++)
+        boxes.push_back(AddBox(water, AABB{float(2 * i), float(2 * i + 1), 0, 1, 0, 1}));
+    EXPECT_EQ(water->boxCount, 5);
+    EXPECT_EQ(water->boxCapacity, 8);
+    EXPECT_EQ(WaterControllerIndexForBox(water, boxes[3]), 3);
+    std::vector<WaterBox *> found = WaterControllerGetBoxListForBoundingBox(water, AABB{1, 4, 0.5f, 2, 0, 1});
+    EXPECT_EQ(found, (std::vector<WaterBox *>{boxes[0], boxes[1], boxes[2]}));
+    WaterControllerRemoveBoxAtIndex(water, 1);
+    WaterControllerRemoveBoxAtIndex(water, -1);
+    EXPECT_EQ(water->boxCount, 4);
+    EXPECT_EQ(water->boxes[1], boxes[2]);
+    EXPECT_EQ(WaterControllerIndexForBox(water, boxes[1]), -1);
+    LevelDispose(level);
+}
+
+TEST(WaterEmptySpace, WallCutsTheRegionInHalf)
+{
+    AABB region{0, 6, 0, 6, 0, 6};
+    AABB wall{2.9f, 3.1f, -1, 7, -1, 7};
+    std::vector<AABB> space = WaterControllerComputeEmptySpace(region, VectorWithValues(1, 3, 3), &wall, 1);
+    ASSERT_FALSE(space.empty());
+    float volume = 0;
+    for (const AABB &b : space) {
+        EXPECT_LE(b.maxX, 2.9f + 1e-5f);
+        volume += (b.maxX - b.minX) * (b.maxY - b.minY) * (b.maxZ - b.minZ);
+    }
+    EXPECT_NEAR(volume, 2.9f * 36, 1e-3);
+    // A seed inside the obstacle finds nothing.
+    EXPECT_TRUE(WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &wall, 1).empty());
+}
+
+TEST(WaterEmptySpace, FloodsAroundAnObstacleAndLeavesItsInsideOut)
+{
+    AABB region{0, 6, 0, 6, 0, 6};
+    AABB pillar{2, 4, 0, 6, 2, 4};
+    AABB beside{7, 8, 0, 6, 0, 6}; // outside the region: changes nothing
+    AABB obstacles[] = {beside, pillar};
+    std::vector<AABB> space = WaterControllerComputeEmptySpace(region, VectorWithValues(0.5f, 1, 0.5f), obstacles, 2);
+    ASSERT_FALSE(space.empty());
+    EXPECT_LE(space[0].minX, 0.5f);
+    EXPECT_GE(space[0].maxX, 0.5f);
+    float volume = 0;
+    for (size_t i = 0; i < space.size(); i++) {
+        const AABB &b = space[i];
+        volume += (b.maxX - b.minX) * (b.maxY - b.minY) * (b.maxZ - b.minZ);
+        bool insidePillar = b.minX >= 2 && b.maxX <= 4 && b.minZ >= 2 && b.maxZ <= 4;
+        EXPECT_FALSE(insidePillar);
+        for (size_t j = 0; j < i; j++) {
+            const AABB &c = space[j];
+            bool overlap = b.minX < c.maxX && c.minX < b.maxX && b.minY < c.maxY && c.minY < b.maxY &&
+                           b.minZ < c.maxZ && c.minZ < b.maxZ;
+            EXPECT_FALSE(overlap);
+        }
+    }
+    EXPECT_NEAR(volume, 216 - 24, 1e-3);
+}
+
+TEST(WaterEmptySpace, ObstacleBesideTheRegionLeavesItWhole)
+{
+    AABB region{0, 6, 0, 6, 0, 6};
+    AABB beside{6, 8, 2, 3, 1, 5}; // shares part of the x = 6 face
+    std::vector<AABB> space = WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1);
+    ASSERT_EQ(space.size(), 1u);
+    EXPECT_EQ(space[0].minX, 0.0f);
+    EXPECT_EQ(space[0].maxX, 6.0f);
+    EXPECT_EQ(space[0].maxY, 6.0f);
+}
+
+TEST(WaterMerging, SideBySideBoxesMergeAndKeepTheirVolume)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    WaterController *water = BoxWater(level);
+    AddBox(water, AABB{0, 2, 0, 1, 0, 2});
+    AddBox(water, AABB{2, 4, 0, 1, 0, 2});
+    AddBox(water, AABB{0, 2, 0, 1, 2, 4});
+    AddBox(water, AABB{2, 4, 0, 1, 2, 4});
+    for (int32_t i = 0; i < water->boxCount; i++)
+        WaterBoxRelinkSides(water->boxes[i]);
+    double before = WaterControllerGetTotalVolume(water);
+    WaterControllerSimplifyBoxes(water);
+    EXPECT_EQ(CountFull(water), 1);
+    EXPECT_NEAR(WaterControllerGetTotalVolume(water), before, 1e-4);
+    WaterBox *merged = water->boxes[0];
+    EXPECT_EQ(merged->minX, 0.0f);
+    EXPECT_EQ(merged->maxX, 4.0f);
+    EXPECT_EQ(merged->minZ, 0.0f);
+    EXPECT_EQ(merged->maxZ, 4.0f);
+    // The absorbed boxes are removed at the start of the next run.
+    WaterControllerRun(water, 1.0f / 120);
+    EXPECT_EQ(water->boxCount, 1);
+    LevelDispose(level);
+}
+
+TEST(WaterMerging, BoxesOfDifferentHeightStaySeparate)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    WaterController *water = BoxWater(level);
+    AddBox(water, AABB{0, 2, 0, 1, 0, 2});
+    AddBox(water, AABB{2, 4, 0, 1.5f, 0, 2});
+    for (int32_t i = 0; i < water->boxCount; i++)
+        WaterBoxRelinkSides(water->boxes[i]);
+    EXPECT_EQ(water->boxes[0]->sides[kWaterSideMaxX].kind, kWaterSideWater);
+    WaterControllerSimplifyBoxes(water);
+    EXPECT_EQ(CountFull(water), 2);
+    LevelDispose(level);
+}
+
+TEST(WaterMerging, BoxesThinnerThanTheSlackDoNotLoop)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    WaterController *water = BoxWater(level);
+    // Each names the other on both x sides: faces within 0.0001 both ways.
+    AddBox(water, AABB{1.0f, 1.00008f, 0, 10, 0, 10});
+    AddBox(water, AABB{1.00003f, 1.00009f, 0, 10, 0, 10});
+    for (int32_t i = 0; i < water->boxCount; i++)
+        WaterBoxRelinkSides(water->boxes[i]);
+    WaterControllerSimplifyBoxes(water);
+    for (int tick = 0; tick < 5; tick++)
+        WaterControllerRun(water, 1.0f / 120);
+    EXPECT_LE(water->boxCount, 4);
+    LevelDispose(level);
+}
+
+TEST(WaterMerging, StackedBoxesMergeIntoAColumn)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    WaterController *water = BoxWater(level);
+    AddBox(water, AABB{0, 24, 0, 1, 0, 24});
+    AddBox(water, AABB{0, 24, 1, 3, 0, 24});
+    for (int32_t i = 0; i < water->boxCount; i++)
+        WaterBoxRelinkSides(water->boxes[i]);
+    WaterControllerSimplifyBoxes(water);
+    EXPECT_EQ(CountFull(water), 1);
+    EXPECT_EQ(water->boxes[0]->maxY, 3.0f);
+    EXPECT_NEAR(WaterControllerGetTotalVolume(water), 24.0 * 24 * 3, 1e-2);
+    LevelDispose(level);
+}
+
+TEST(WaterBoxesRun, FallingKeepsTheVolumeUntilTheFloor)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    WaterController *water = BoxWater(level);
+    AddBox(water, AABB{6, 12, 10, 12, 6, 12}); // 72 units: falls 0.144 per tick
+    for (int i = 0; i < 50; i++)
+        WaterControllerRun(water, 1.0f / 120);
+    ASSERT_EQ(CountFull(water), 1);
+    EXPECT_NEAR(water->boxes[0]->minY, 10.0f - 50 * 0.144f, 1e-3);
+    EXPECT_NEAR(WaterControllerGetTotalVolume(water), 72.0, 1e-2);
+    for (int i = 0; i < 100; i++)
+        WaterControllerRun(water, 1.0f / 120);
+    EXPECT_EQ(water->boxes[0]->minY, 0.0f);
+    EXPECT_EQ(water->boxes[0]->sides[kWaterSideBottom].kind, kWaterSideBoundary);
+    LevelDispose(level);
+}
+
+TEST(WaterBoxesRun, CopyRelinksAndLeavesOutEmptyBoxes)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    WaterController *water = BoxWater(level);
+    AddBox(water, AABB{0, 2, 0, 1, 0, 2});
+    WaterBox *second = AddBox(water, AABB{2, 4, 0, 1, 0, 2});
+    AddBox(water, AABB{10, 11, 0, 1, 0, 1});
+    second->maxY = second->minY; // emptied, awaiting removal
+    Level *copy = LevelCreateCopy(level);
+    WaterController *copied = copy->waterController;
+    EXPECT_EQ(copied->mode, kWaterModeBoxes);
+    EXPECT_EQ(copied->boxCount, 2);
+    EXPECT_EQ(copied->boxes[0]->controller, copied);
+    EXPECT_EQ(copied->boxes[0]->sides[kWaterSideBottom].kind, kWaterSideBoundary);
+    EXPECT_EQ(copied->boxes[0]->sides[kWaterSideMaxX].kind, kWaterSideOpen);
+    LevelDispose(copy);
+    LevelDispose(level);
+}
+
+TEST(WaterRecord, BothFormsRoundTrip)
+{
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    WaterControllerSetInitialWaterLevel(level->waterController, 2.5);
+    WaterControllerSetRiseSpeed(level->waterController, -0.25);
+    WaterControllerSetCurrentWaterLevel(level->waterController, 9.0);
+    ByteBuffer buffer;
+    ByteBufferInit(&buffer, 8);
+    ASSERT_TRUE(WaterControllerSave(level->waterController, &buffer));
+    EXPECT_EQ(buffer.length, 20);
+    int32_t position = 0;
+    WaterController *loaded = WaterControllerLoad(level, buffer.data, buffer.length, &position);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->initialWaterLevel, 2.5);
+    EXPECT_EQ(loaded->riseSpeed, -0.25);
+    EXPECT_EQ(loaded->currentWaterLevel, 2.5); // current starts at the initial level
+    WaterControllerDispose(loaded);
+    ByteBufferDispose(&buffer);
+
+    WaterController *water = BoxWater(level);
+    AddBox(water, AABB{0, 2, 0, 1, 0, 2});
+    AddBox(water, AABB{3, 4, 0, 1, 0, 2});
+    ByteBufferInit(&buffer, 8);
+    ASSERT_TRUE(WaterControllerSave(water, &buffer));
+    EXPECT_EQ(buffer.length, 4 + 2 * 24);
+    position = 0;
+    loaded = WaterControllerLoad(level, buffer.data, buffer.length, &position);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->mode, kWaterModeBoxes);
+    ASSERT_EQ(loaded->boxCount, 2);
+    EXPECT_EQ(loaded->boxes[1]->minX, 3.0f);
+    EXPECT_EQ(loaded->boxes[1]->maxZ, 2.0f);
+    WaterControllerDispose(loaded);
+
+    // A box of no volume, a negative count and a count the bytes cannot hold are refused.
+    std::vector<uint8_t> bytes(buffer.data, buffer.data + buffer.length);
+    std::vector<uint8_t> flat = bytes;
+    flat[4 + 12] = flat[4 + 8]; // maxY = minY of the first box
+    flat[4 + 13] = flat[4 + 9];
+    flat[4 + 14] = flat[4 + 10];
+    flat[4 + 15] = flat[4 + 11];
+    position = 0;
+    EXPECT_EQ(WaterControllerLoad(level, flat.data(), int32_t(flat.size()), &position), nullptr);
+    std::vector<uint8_t> negative = bytes;
+    negative[0] = 0xFF;
+    negative[3] = 0xFE;
+    position = 0;
+    EXPECT_EQ(WaterControllerLoad(level, negative.data(), int32_t(negative.size()), &position), nullptr);
+    std::vector<uint8_t> huge = bytes;
+    huge[0] = 0x10;
+    position = 0;
+    EXPECT_EQ(WaterControllerLoad(level, huge.data(), int32_t(huge.size()), &position), nullptr);
+    ByteBufferDispose(&buffer);
+    LevelDispose(level);
+}
+
+TEST(WaterBoxesRun, WaterSpreadingAroundPillarsStaysInFewBoxes)
+{
+    Level *level = LevelAllocate(16, 8, 16, 0, 0);
+    for (int32_t z = 1; z < 16; z += 3)
+        for (int32_t x = 1; x < 16; x += 3)
+            for (int32_t y = 0; y < 3; y++)
+                AddBlock(level, kBlockStone, x, y, z);
+    WaterController *water = BoxWater(level);
+    AddBox(water, AABB{0, 6, 0, 4, 0, 6});
+    AddBox(water, AABB{42, 54, 20, 30, 42, 54});
+    double before = WaterControllerGetTotalVolume(water);
+    for (int tick = 0; tick < 600; tick++) {
+        WaterControllerRun(water, 1.0f / 120);
+        ASSERT_LT(water->boxCount, 400) << tick;
+    }
+    double after = WaterControllerGetTotalVolume(water);
+    EXPECT_GT(after, 0.0);
+    EXPECT_LE(after, before + 0.01);
+    // No water inside a pillar.
+    for (int32_t i = 0; i < water->boxCount; i++) {
+        WaterBox *b = water->boxes[i];
+        if (WaterBoxGetVolume(b) < kWaterMinimumVolume)
+            continue;
+        for (int32_t j = 0; j < level->blockCount; j++) {
+            const Block &s = level->blocks[j];
+            bool inside = b->minX < s.maxX - 0.001f && s.minX + 0.001f < b->maxX && b->minY < s.maxY - 0.001f &&
+                          s.minY + 0.001f < b->maxY && b->minZ < s.maxZ - 0.001f && s.minZ + 0.001f < b->maxZ;
+            ASSERT_FALSE(inside) << i << " in " << j;
+        }
+    }
+    LevelDispose(level);
+}
