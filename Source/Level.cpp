@@ -108,25 +108,27 @@ void LevelDispose(Level *level)
     std::free(level);
 }
 
-// One axis of a cell range: truncated toward zero, then clamped to the level.
-static int32_t LevelClampCell(double value, int32_t size)
+// One axis of a cell range: the quotient truncated toward zero, then clamped
+// to the level.  Below 1 the truncation is 0 (or negative, clamped to 0); in
+// between the conversion to an integer truncates.
+static int32_t LevelClampCell(double quotient, int32_t size)
 {
-    if (!(value > 0.0)) // negative, zero or not a number
+    if (!(quotient >= 1.0)) // below one cell, negative or not a number
         return 0;
-    if (value >= double(size))
+    if (quotient >= double(size))
         return size - 1;
-    return int32_t(value);
+    return int32_t(quotient);
 }
 
 CellRange LevelGetCellRange(const Level *level, AABB box)
 {
     CellRange r;
-    r.firstX = LevelClampCell(std::trunc(double(box.minX) / 6.0), level->sizeX);
-    r.lastX = LevelClampCell(std::trunc((double(box.maxX) - 0.0001) / 6.0), level->sizeX);
-    r.firstY = LevelClampCell(std::trunc(double(box.minY) / 6.0), level->sizeY);
-    r.lastY = LevelClampCell(std::trunc((double(box.maxY) - 0.0001) / 6.0), level->sizeY);
-    r.firstZ = LevelClampCell(std::trunc(double(box.minZ) / 6.0), level->sizeZ);
-    r.lastZ = LevelClampCell(std::trunc((double(box.maxZ) - 0.0001) / 6.0), level->sizeZ);
+    r.firstX = LevelClampCell(double(box.minX) / 6.0, level->sizeX);
+    r.lastX = LevelClampCell((double(box.maxX) - 0.0001) / 6.0, level->sizeX);
+    r.firstY = LevelClampCell(double(box.minY) / 6.0, level->sizeY);
+    r.lastY = LevelClampCell((double(box.maxY) - 0.0001) / 6.0, level->sizeY);
+    r.firstZ = LevelClampCell(double(box.minZ) / 6.0, level->sizeZ);
+    r.lastZ = LevelClampCell((double(box.maxZ) - 0.0001) / 6.0, level->sizeZ);
     return r;
 }
 
