@@ -33,7 +33,7 @@ test: build build-asan
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIMHOLD_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target brimhold_bench
-	./$(BENCH_BUILD)/brimhold_bench
+	ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1024x768x24" ./$(BENCH_BUILD)/brimhold_bench
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
