@@ -28,7 +28,7 @@ test: build build-asan
 	cd $(BUILD) && ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && ALSOFT_DRIVERS=null ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j $(JOBS)
+	  xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j $(JOBS) --repeat until-pass:2
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIMHOLD_BENCH=ON

@@ -68,6 +68,8 @@ protected:
             ControllerStop(controller);
             ControllerDispose(controller);
         }
+        LevelSetDispose(set);
+        set = nullptr;
         ControllerRegisterMode(ModeGame, nullptr);
         PrefsShutDown();
         HeadlessPlatformShutDown();
