@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-release
 JOBS       ?= $(shell nproc)
 
-.PHONY: run test bench deps build build-asan clean
+.PHONY: run test bench screenshots deps build build-asan clean
 
 deps:
 	@bash Tools/install-deps.sh
@@ -34,6 +34,10 @@ bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIMHOLD_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target brimhold_bench
 	ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1024x768x24" ./$(BENCH_BUILD)/brimhold_bench
+
+# The README's pictures, taken with the real game on a virtual display.
+screenshots: build
+	ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1024x768x24" ./$(BUILD)/brimhold-screenshots docs
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
