@@ -396,7 +396,10 @@ std::vector<AABB> WaterControllerComputeEmptySpace(AABB region, Vector seed, con
             bool overlaps = obstacle.minX < candidate.maxX && candidate.minX < obstacle.maxX &&
                             obstacle.minY < candidate.maxY && candidate.minY < obstacle.maxY &&
                             obstacle.minZ < candidate.maxZ && candidate.minZ < obstacle.maxZ;
-            bool beside = o < splittingCount && AABBIntersects(obstacle, candidate);
+            // Beside means against a vertical face: a block under the water
+            // supports it and does not cut it.
+            bool beside = o < splittingCount && AABBIntersects(obstacle, candidate) &&
+                          obstacle.minY < candidate.maxY && candidate.minY < obstacle.maxY;
             for (int face = 0; (overlaps || beside) && face < 6; face++) {
                 int axis = face / 2;
                 if (!overlaps && axis == 1)
@@ -673,8 +676,11 @@ void SimplifyFrom(WaterBox *box)
         return;
     // Merge only when the members fill the new box exactly: their volumes
     // must add up to its volume, so that no water is made or lost.
-    std::sort(members.begin(), members.end());
-    members.erase(std::unique(members.begin(), members.end()), members.end());
+    std::vector<WaterBox *> distinct;
+    for (WaterBox *member : members)
+        if (std::find(distinct.begin(), distinct.end(), member) == distinct.end())
+            distinct.push_back(member);
+    members.swap(distinct);
     double filled = 0.0;
     for (WaterBox *member : members)
         filled += double(member->maxX - member->minX) * double(member->maxY - member->minY) *

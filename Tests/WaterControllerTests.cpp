@@ -525,4 +525,7 @@ TEST(WaterEmptySpace, BlocksBesideTheRegionCutItAlongTheirSides)
     EXPECT_NEAR(volume, 216.0f, 1e-3);
     // Water obstacles (past the splitting count) beside it leave it whole.
     EXPECT_EQ(WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1, 0).size(), 1u);
+    // So does a block under it, which only carries it.
+    AABB below{1, 2, -6, 0, 1, 2};
+    EXPECT_EQ(WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &below, 1, 1).size(), 1u);
 }
