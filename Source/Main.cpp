@@ -3,8 +3,11 @@
 // the controller agrees to stop, and shuts everything down in order.
 #include "Controller.h"
 #include "Events.h"
+#include "GameController.h"
+#include "LevelSet.h"
 #include "MenuBar.h"
 #include "MenuStrip.h"
+#include "ModelParser.h"
 #include "Preferences.h"
 #include "Random.h"
 #include "Sound.h"
@@ -35,7 +38,20 @@ void StartText()
 const std::vector<Service> services = {{SoundStartUp, SoundShutDown}, {StartText, TextShutDown}};
 
 // The mode kinds register their operations with the controller here.
-const std::vector<void (*)()> modeRegistrations = {SplashScreenRegisterMode, PrefsScreenRegisterMode};
+const std::vector<void (*)()> modeRegistrations = {SplashScreenRegisterMode, GameControllerRegisterMode,
+                                                   PrefsScreenRegisterMode};
+
+// The level set that the program starts with: "Test levels" when it can be
+// found, otherwise one empty level.
+LevelSet *CreateDefaultLevelSet()
+{
+    LevelSet *set = LevelSetAllocate();
+    LevelSetInit(set);
+    LevelSetLoadDefaultFile(set);
+    return set;
+}
+
+const ControllerServices controllerServices = {ModelLoadAllModels, CreateDefaultLevelSet, LevelSetDispose};
 
 } // namespace
 
@@ -56,6 +72,7 @@ int main()
     PlatformSetBeepSound(SoundBeep);
     for (void (*registerMode)() : modeRegistrations)
         registerMode();
+    ControllerSetServices(&controllerServices);
 
     Controller *controller = ControllerAllocate();
 
@@ -83,6 +100,8 @@ int main()
 
     ControllerSetFrameOverlay(nullptr, nullptr);
     MenuStripDispose(menuStrip);
+    // Models hold textures and display lists of the window's context.
+    ModelDisposeAllModels();
     ControllerDispose(controller);
     PlatformSetBeepSound(nullptr);
     for (const Service &service : services)

@@ -1,15 +1,81 @@
 #include "Player.h"
 
 #include "Block.h"
+#include "CallbackController.h"
+#include "Controller.h"
 #include "GameController.h"
 #include "Level.h"
+#include "LevelSet.h"
+#include "Matrix.h"
+#include "ModelParser.h"
+#include "Powerup.h"
 #include "Random.h"
+#include "Shader.h"
+#include "Skeleton.h"
 #include "Sound.h"
+#include "StatusLabels.h"
+#include "Utilities.h"
+#include "WaterController.h"
 
+#include <GL/gl.h>
+
+#include <cfloat>
+#include <cmath>
 #include <cstdlib>
 
 enum {
+    kSoundBreath = 5,
+    kSoundDrown = 8,
+    kSoundWalkStep = 9,
+    kSoundRunStep = 15,
+    kSoundLadderStep = 21,
+    kSoundJump = 27,
+    kSoundLand = 28,
     kSoundGrabLadder = 29,
+};
+
+// The ring of held-key pairs (lateralKey, forwardKey), clockwise from -z.
+static const int32_t lookupTable[8][2] = {{0, 1}, {4, 1}, {4, 0}, {4, 2}, {0, 2}, {3, 2}, {3, 0}, {3, 1}};
+
+static const float kDiagonal = 0.7071068f;
+static const Vector baseDirectionVectors[8] = {
+    {0, 0, -1}, {kDiagonal, 0, -kDiagonal}, {1, 0, 0},  {kDiagonal, 0, kDiagonal},
+    {0, 0, 1},  {-kDiagonal, 0, kDiagonal}, {-1, 0, 0}, {-kDiagonal, 0, -kDiagonal},
+};
+
+// The three step sounds: each foot alternates between even and odd file
+// numbers, with one of three variants each time.
+static int32_t StepSound(int32_t base, int32_t *leftRight)
+{
+    SoundPlay(base + *leftRight + 2 * (uirand() % 3));
+    *leftRight ^= 1;
+    return 0;
+}
+
+static int32_t PlayerWalkStepCallback(void *, void *)
+{
+    static int32_t leftRight = 0;
+    return StepSound(kSoundWalkStep, &leftRight);
+}
+
+static int32_t PlayerRunStepCallback(void *, void *)
+{
+    static int32_t leftRight = 0;
+    return StepSound(kSoundRunStep, &leftRight);
+}
+
+static int32_t PlayerLadderStepCallback(void *, void *)
+{
+    static int32_t leftRight = 0;
+    return StepSound(kSoundLadderStep, &leftRight);
+}
+
+static const struct {
+    FourCharCode marker;
+    CallbackFunction function;
+} stepCallbacks[6] = {
+    {'Wk04', PlayerWalkStepCallback}, {'Wk10', PlayerWalkStepCallback}, {'Rn03', PlayerRunStepCallback},
+    {'Rn07', PlayerRunStepCallback},  {'LU03', PlayerLadderStepCallback}, {'LU07', PlayerLadderStepCallback},
 };
 
 Player *PlayerAllocate(GameController *gameMode)
@@ -23,11 +89,74 @@ Player *PlayerAllocate(GameController *gameMode)
     player->animationAction = 'Stnd';
     player->animationAtOnce = 1;
     PlayerCalculateBounds(player);
+    // The status labels belong to the main window; a player made without one
+    // (tests of the movement alone) has none.
+    Controller *controller = ControllerGetMainController();
+    if (controller && ControllerGetMainWindow(controller))
+        player->statusWidgets = StatusLabelsAllocate(ControllerGetMainWindow(controller));
     return player;
+}
+
+// Resets what a level start and a new game share.
+static void PlayerResetForLevel(Player *player, Vector position, Vector direction)
+{
+    player->position = position;
+    player->velocity = VectorWithValues(0, 0, 0);
+    player->direction = direction;
+    player->onGround = 1;
+    player->onLadder = 0;
+    player->baseDirection = 0;
+    player->cameraDirection = VectorWithValues(0, 0, -1);
+    player->waterCoverage = 0;
+    player->air = kPlayerFullAir;
+    player->lateralKey = player->forwardKey = 0;
+    player->lateralSpeed = player->forwardSpeed = 0;
+    player->keyBaseDirection = 0;
+    player->walking = 0;
+    player->keys = 0;
+    player->hasFeather = 0;
+    PlayerCalculateBounds(player);
+    PlayerSetAnimationAction(player, 'Stnd', true);
+}
+
+void PlayerInit(Player *player)
+{
+    if (!player->body) {
+        Model *body = ModelGetModelByIdentifier(kModelKindBody, 'Humn');
+        Model *animation = ModelGetModelByIdentifier(kModelKindAnimation, 'Humn');
+        if (body && animation) {
+            player->body = BodyCreateCopy(static_cast<Body *>(body->data));
+            player->animation = AnimationCreateCopy(static_cast<Animation *>(animation->data), player->body->skeleton);
+            CallbackController *callbacks = AnimationGetCallbackController(player->animation);
+            for (int i = 0; i < 6; i++)
+                player->stepCallbackIds[i] = CallbackControllerInstallCallback(
+                    callbacks, int32_t(stepCallbacks[i].marker), stepCallbacks[i].function, player);
+        }
+    }
+    PlayerResetForLevel(player, VectorWithValues(3, 3, 3), VectorWithValues(0, 0, -1));
+    player->lives = 3;
+    player->points = 0;
+}
+
+void PlayerStartAtPos(Player *player, Vector position, Vector direction)
+{
+    PlayerResetForLevel(player, position, direction);
 }
 
 void PlayerDispose(Player *player)
 {
+    if (!player)
+        return;
+    if (player->animation) {
+        CallbackController *callbacks = AnimationGetCallbackController(player->animation);
+        for (int32_t id : player->stepCallbackIds)
+            CallbackControllerRemoveCallback(callbacks, id);
+        AnimationDispose(player->animation);
+    }
+    if (player->body)
+        BodyDispose(player->body);
+    if (player->statusWidgets)
+        StatusLabelsDispose(player->statusWidgets);
     std::free(player);
 }
 
@@ -131,6 +260,373 @@ void PlayerSetAnimationAction(Player *player, FourCharCode action, bool atOnce)
 {
     player->animationAction = action;
     player->animationAtOnce = atOnce ? 1 : 0;
+    if (player->animation)
+        AnimationSetCurrentAction(player->animation, action, atOnce ? 1 : 0);
+}
+
+// A walking or running start on a foot chosen at random (1 gives the left).
+static FourCharCode MovingAction(const Player *player)
+{
+    bool left = (uirand() & 1) != 0;
+    if (player->walking)
+        return left ? 'WkFL' : 'WkFR';
+    return left ? 'RnFL' : 'RnFR';
+}
+
+static bool MovementKeyHeld(const Player *player)
+{
+    return player->lateralKey != 0 || player->forwardKey != 0;
+}
+
+void PlayerRotateDirection(Player *player, int32_t from, int32_t to)
+{
+    for (int32_t i = 0; i < 8; i++) {
+        if (lookupTable[i][0] == player->lateralKey && lookupTable[i][1] == player->forwardKey) {
+            int32_t j = ((i + to - from) % 8 + 8) % 8;
+            player->lateralKey = lookupTable[j][0];
+            player->forwardKey = lookupTable[j][1];
+            return;
+        }
+    }
+}
+
+void PlayerRotateBaseDirection(Player *player, int32_t code)
+{
+    if (code == 8)
+        player->baseDirection = (player->baseDirection + 1) % 8;
+    else if (code == 9)
+        player->baseDirection = (player->baseDirection + 7) % 8;
+    else
+        return;
+    player->cameraDirection = baseDirectionVectors[player->baseDirection];
+}
+
+// The blocks near the player's centre that the use key acts on.
+static void PlayerUse(Player *player)
+{
+    if (!player->controller)
+        return;
+    LevelSet *set = ControllerGetCurrentLevelSet();
+    Level *level = set ? LevelSetGetCurrentLevelCopy(set) : nullptr;
+    if (!level)
+        return;
+    Vector p = player->position;
+    int32_t count = 0;
+    Block **blocks = LevelGetSortedBlockListForBoundingBox(level, p.x - 3, p.x + 3, p.y + 2.8f - 3, p.y + 2.8f + 3,
+                                                           p.z - 3, p.z + 3, &count);
+    for (int32_t i = 0; i < count; i++)
+        BlockPlayerAction(blocks[i], player, level);
+    std::free(blocks);
+}
+
+void PlayerStartAction(Player *player, int32_t code)
+{
+    switch (code) {
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+        if (player->keyBaseDirection != player->baseDirection)
+            PlayerRotateDirection(player, player->keyBaseDirection, player->baseDirection);
+        player->keyBaseDirection = player->baseDirection;
+        PlayerRotateDirection(player, player->baseDirection, 0);
+        if (code <= 2)
+            player->forwardKey = code;
+        else
+            player->lateralKey = code;
+        PlayerRotateDirection(player, 0, player->baseDirection);
+        if (player->onGround)
+            PlayerSetAnimationAction(player, MovingAction(player), false);
+        break;
+    case 7: {
+        float lift = player->hasFeather ? 0.5f : 0.35f;
+        if (player->onGround) {
+            SoundPlay(kSoundJump);
+            PlayerSetAnimationAction(player, 'Jump', false);
+            player->velocity.y += lift;
+            player->onGround = 0;
+        } else if (player->onLadder) {
+            SoundPlay(kSoundJump);
+            PlayerSetAnimationAction(player, 'Jump', false);
+            player->forwardSpeed = player->direction.z * 0.3f;
+            player->lateralSpeed = -player->direction.x * 0.3f;
+            player->velocity.y += lift;
+            player->onLadder = 0;
+        }
+        break;
+    }
+    case 8:
+        if (player->onLadder) {
+            player->onLadder = 0;
+            PlayerSetAnimationAction(player, 'Fall', false);
+        } else if (player->onGround && MovementKeyHeld(player)) {
+            PlayerSetAnimationAction(player, (uirand() & 1) ? 'WkFL' : 'WkFR', false);
+        }
+        player->walking = 1;
+        break;
+    case 9:
+        PlayerUse(player);
+        break;
+    default:
+        break;
+    }
+}
+
+void PlayerStopAction(Player *player, int32_t code)
+{
+    switch (code) {
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+        PlayerRotateDirection(player, player->keyBaseDirection, 0);
+        if (code <= 2) {
+            if (player->forwardKey == code)
+                player->forwardKey = 0;
+        } else if (player->lateralKey == code) {
+            player->lateralKey = 0;
+        }
+        PlayerRotateDirection(player, 0, player->keyBaseDirection);
+        if (player->onGround && !MovementKeyHeld(player))
+            PlayerSetAnimationAction(player, 'Stnd', false);
+        break;
+    case 8:
+        if (player->onGround && MovementKeyHeld(player))
+            PlayerSetAnimationAction(player, (uirand() & 1) ? 'RnFL' : 'RnFR', false);
+        player->walking = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+// Moves speed by the held key: +a up to m, -a down to -m, or braking by b
+// towards 0 without crossing it.
+static float KeySpeed(float speed, int32_t key, int32_t plusKey, int32_t minusKey, float a, float m, float b)
+{
+    if (key == plusKey)
+        return speed + a > m ? m : speed + a;
+    if (key == minusKey)
+        return speed - a < -m ? -m : speed - a;
+    if (speed > 0)
+        return speed > b ? speed - b : 0.0f;
+    if (speed < 0)
+        return speed < -b ? speed + b : 0.0f;
+    return 0.0f;
+}
+
+static AABB BoxAt(Vector p)
+{
+    return AABB{p.x - kPlayerHalfWidth, p.x + kPlayerHalfWidth, p.y, p.y + kPlayerHeight,
+                p.z - kPlayerHalfWidth, p.z + kPlayerHalfWidth};
+}
+
+// Keeps one axis of the moved position inside [0, size] for a box of the
+// given extent below and above the position.
+static void KeepInside(float *p, float *d, float *velocity, float below, float above, float size)
+{
+    if (*p - below < 0) {
+        *d -= *p - below;
+        *velocity = 0;
+        *p = below;
+    }
+    if (*p + above > size) {
+        *d -= *p + above - size;
+        *velocity = 0;
+        *p = size - above;
+    }
+}
+
+bool PlayerRun(Player *player, Level *level, float elapsed)
+{
+    // 1. Water factor and animation speed.
+    float c = player->waterCoverage;
+    float k;
+    float multiplier;
+    if (player->onLadder) {
+        k = 1.0f - 0.25f * c;
+        multiplier = std::fabs(k *
+                               (player->lateralSpeed * player->direction.x - player->forwardSpeed * player->direction.z) /
+                               0.04f);
+    } else {
+        k = player->walking ? 1.0f - 0.25f * c : 1.0f - 0.5f * c;
+        multiplier = k;
+    }
+    if (player->animation) {
+        AnimationSetSpeedMultiplier(player->animation, multiplier);
+        AnimationRun(player->animation, elapsed);
+    }
+
+    // 2. Facing follows the held world direction on the ground.
+    if (player->onGround && !player->onLadder) {
+        int32_t f = player->forwardKey, l = player->lateralKey;
+        if (f == 1)
+            player->direction = l == 3 ? Vector{-kDiagonal, 0, -kDiagonal}
+                                : l == 4 ? Vector{kDiagonal, 0, -kDiagonal}
+                                         : Vector{0, 0, -1};
+        else if (f == 2)
+            player->direction = l == 3 ? Vector{-kDiagonal, 0, kDiagonal}
+                                : l == 4 ? Vector{kDiagonal, 0, kDiagonal}
+                                         : Vector{0, 0, 1};
+        else if (l == 3)
+            player->direction = Vector{-1, 0, 0};
+        else if (l == 4)
+            player->direction = Vector{1, 0, 0};
+    }
+
+    // 3. Key-driven speeds.
+    float a = 0.01f, m = 0.2f, b = 0.02f;
+    if (player->walking) {
+        a = 0.008f;
+        m = 0.05f;
+        b = 0.016f;
+    } else if (player->onLadder) {
+        a = 0.008f;
+        m = 0.04f;
+        b = 0.016f;
+    }
+    player->forwardSpeed = KeySpeed(player->forwardSpeed, player->forwardKey, 1, 2, a, m, b);
+    player->lateralSpeed = KeySpeed(player->lateralSpeed, player->lateralKey, 4, 3, a, m, b);
+
+    // 4. Ladder climbing: pushing towards the ladder climbs.
+    bool climbing = false;
+    if (player->onLadder) {
+        player->velocity.y = player->lateralSpeed * player->direction.x - player->forwardSpeed * player->direction.z;
+        if (player->onGround && player->velocity.y < 0) {
+            player->onLadder = 0;
+            PlayerSetAnimationAction(player, MovementKeyHeld(player) ? MovingAction(player) : 'Stnd', false);
+        } else {
+            climbing = true;
+        }
+    }
+    if (!climbing) {
+        // 5. Horizontal velocity: a diagonal is no faster than the larger speed.
+        float s = std::sqrt(player->lateralSpeed * player->lateralSpeed + player->forwardSpeed * player->forwardSpeed);
+        if (s != 0) {
+            float top = std::max(std::fabs(player->lateralSpeed), std::fabs(player->forwardSpeed));
+            player->velocity.x = (player->lateralSpeed / s) * top * k;
+            player->velocity.z = (-player->forwardSpeed / s) * top * k;
+        } else {
+            player->velocity.x = 0;
+            player->velocity.z = 0;
+        }
+        // 6. Gravity.
+        player->velocity.y += -0.009f * k;
+    }
+
+    // 7. Vertical drag.
+    player->velocity.y = k * player->velocity.y;
+    Vector d = player->velocity;
+    float verticalDisplacement = d.y;
+
+    // 8. Keep inside the level.
+    Vector p = VectorAdd(player->position, d);
+    KeepInside(&p.x, &d.x, &player->velocity.x, kPlayerHalfWidth, kPlayerHalfWidth, 6.0f * float(level->sizeX));
+    KeepInside(&p.y, &d.y, &player->velocity.y, 0.0f, kPlayerHeight, 6.0f * float(level->sizeY));
+    KeepInside(&p.z, &d.z, &player->velocity.z, kPlayerHalfWidth, kPlayerHalfWidth, 6.0f * float(level->sizeZ));
+    AABB moved = BoxAt(p);
+
+    // 9. Blocks reached by the sweep, in the level's order.
+    AABB from = player->bounds;
+    int32_t count = 0;
+    Block **blocks = LevelGetSortedBlockListForBoundingBox(
+        level, std::min(from.minX, moved.minX), std::max(from.maxX, moved.maxX), std::min(from.minY, moved.minY),
+        std::max(from.maxY, moved.maxY), std::min(from.minZ, moved.minZ), std::max(from.maxZ, moved.maxZ), &count);
+    std::vector<Block *> touched;
+    touched.reserve(4);
+    for (int32_t i = 0; i < count; i++) {
+        Block *block = blocks[i];
+        Vector out = VectorWithValues(FLT_MAX, FLT_MAX, FLT_MAX);
+        int hit = checkCollision(from, moved, BlockGetBounds(block), &out);
+        if (!hit)
+            continue;
+        bool stops = BlockStopsPlayer(block);
+        if (stops) {
+            if (std::fabs(d.x) > std::fabs(out.x)) {
+                player->velocity.x = 0;
+                d.x = out.x;
+            }
+            if (std::fabs(d.y) > std::fabs(out.y)) {
+                player->velocity.y = 0;
+                d.y = out.y;
+            }
+            if (std::fabs(d.z) > std::fabs(out.z)) {
+                player->velocity.z = 0;
+                d.z = out.z;
+            }
+        }
+        touched.push_back(block);
+        if (stops)
+            moved = BoxAt(VectorAdd(player->position, d));
+    }
+    std::free(blocks);
+
+    // 10. Powerups swept through are picked up.
+    for (int32_t i = 0; i < level->powerupCount;) {
+        Powerup *powerup = level->powerups[i];
+        if (PowerupDetectCollision(powerup, from, moved)) {
+            PowerupPickedUp(powerup, player);
+            LevelRemovePowerup(level, i);
+        } else {
+            i++;
+        }
+    }
+
+    // 11. Ladder limits: the feet no more than 1 below the bottom, the head
+    // no more than 1 above the top.
+    if (player->onLadder) {
+        if (player->ladderBottom - 1 > from.minY + player->velocity.y ||
+            from.maxY + player->velocity.y > player->ladderTop + 1) {
+            player->forwardSpeed = player->lateralSpeed = 0;
+            d.y = 0;
+        }
+    }
+
+    // 12. A jump turns into a fall on the way down.
+    if (player->velocity.y < 0 && player->animationAction == 'Jump')
+        PlayerSetAnimationAction(player, 'Fall', false);
+
+    // 13. Ground contact.
+    bool landed = verticalDisplacement < 0 && player->velocity.y == 0;
+    if (!landed) {
+        if (player->onGround)
+            PlayerSetAnimationAction(player, 'Fall', false);
+        player->onGround = 0;
+    } else if (!player->onGround) {
+        PlayerSetAnimationAction(player, MovementKeyHeld(player) ? MovingAction(player) : 'Stnd', false);
+        SoundPlay(kSoundLand);
+        player->onGround = 1;
+    }
+
+    // 14. Move.
+    player->position = VectorAdd(player->position, d);
+    PlayerCalculateBounds(player);
+    player->velocity.y = player->velocity.y / k;
+
+    // 15. Breath.
+    const AABB &bb = player->bounds;
+    player->waterCoverage = level->waterController
+                                ? WaterControllerGetWaterCoverage(level->waterController, bb.minX, bb.maxX, bb.minY,
+                                                                  bb.maxY, bb.minZ, bb.maxZ)
+                                : 0.0f;
+    if (player->waterCoverage > 0.9f) {
+        player->air -= elapsed;
+        if (!(player->air > 0)) {
+            SoundPlay(kSoundDrown);
+            touched.clear();
+            PlayerDie(player);
+        }
+    } else {
+        if (player->air < 10)
+            SoundPlay(kSoundBreath);
+        player->air = kPlayerFullAir;
+    }
+
+    // 16. Touched blocks react, last touched first.
+    for (size_t i = touched.size(); i-- > 0;)
+        if (BlockTouched(touched[i], player, level))
+            return true;
+    return false;
 }
 
 static bool PlayerIsLadder(const Block *block)
@@ -207,4 +703,91 @@ void PlayerGrabLadder(Player *player, Block *ladder, int32_t orientation, Level 
     player->onLadder = 1;
     SoundPlay(kSoundGrabLadder);
     PlayerSetAnimationAction(player, (uirand() & 1) ? 'LdUL' : 'LdUR', true);
+}
+
+void PlayerDraw(Player *player)
+{
+    if (!player->body)
+        return;
+    if (player->animation)
+        AnimationApply(player->animation);
+    glPushMatrix();
+    glTranslatef(player->position.x, player->position.y, player->position.z);
+    Vector up = VectorWithValues(0, 1, 0);
+    Matrix facing = MatrixFromDirectionVectors(VectorCross(up, player->direction), up, player->direction);
+    MatrixApply(&facing);
+
+    // Count, in the stencil buffer, the body's fragments that something
+    // nearer hides.
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_ALWAYS, 0, ~0u);
+    glStencilOp(GL_KEEP, GL_INCR, GL_KEEP);
+    glDepthMask(GL_FALSE);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    BodyDraw(player->body);
+
+    // Where the count is above 0, a dark blue half-transparent silhouette.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisable(GL_DEPTH_TEST);
+    glStencilFunc(GL_LESS, 0, ~0u);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    glPushMatrix();
+    glLoadIdentity();
+    GLboolean lighting = glIsEnabled(GL_LIGHTING);
+    glDisable(GL_LIGHTING);
+    glColor4f(0, 0, 0.2f, 0.5f);
+    glBegin(GL_QUADS);
+    glVertex3f(-50, -50, -3);
+    glVertex3f(50, -50, -3);
+    glVertex3f(50, 50, -3);
+    glVertex3f(-50, 50, -3);
+    glEnd();
+    glColor4f(1, 1, 1, 1);
+    if (lighting)
+        glEnable(GL_LIGHTING);
+    glPopMatrix();
+
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glDepthMask(GL_TRUE);
+    BodyDraw(player->body);
+    glPopMatrix();
+}
+
+void PlayerDrawShadow(Player *player, Level *level)
+{
+    Vector p = player->position;
+    int32_t count = 0;
+    Block **blocks =
+        LevelGetSortedBlockListForBoundingBox(level, p.x, p.x, 0, player->bounds.maxY, p.z, p.z, &count);
+    float top = 0;
+    for (int32_t i = 0; i < count; i++)
+        if (BlockStopsLight(blocks[i]) && blocks[i]->maxY > top)
+            top = blocks[i]->maxY;
+    std::free(blocks);
+    float height = top + 0.01f;
+    float opacity = 1 - (p.y - height) / 30;
+    if (!(opacity > 0))
+        return;
+    ShaderApplyByIdentifier('Shdw');
+    glColor4f(1, 1, 1, opacity);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex3f(p.x - 1, height, p.z - 1);
+    glTexCoord2f(0, 1);
+    glVertex3f(p.x - 1, height, p.z + 1);
+    glTexCoord2f(1, 1);
+    glVertex3f(p.x + 1, height, p.z + 1);
+    glTexCoord2f(1, 0);
+    glVertex3f(p.x + 1, height, p.z - 1);
+    glEnd();
+    ShaderDisable();
+}
+
+void PlayerDrawStatus(Player *player, int32_t levelIndex)
+{
+    if (!player->statusWidgets)
+        return;
+    StatusLabelsUpdate(player->statusWidgets, player->points, player->lives, player->keys, levelIndex, player->air);
+    StatusLabelsDraw(player->statusWidgets);
 }

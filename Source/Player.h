@@ -52,6 +52,12 @@ struct Player {
 };
 
 Player *PlayerAllocate(GameController *gameMode);
+// Takes copies of the body and animation 'Humn' (when registered), installs
+// the step-sound callbacks, and starts a new game's state: 3 lives, 0 points.
+void PlayerInit(Player *player);
+// Starts the player in a level at position (the feet) facing direction;
+// points and lives are kept.
+void PlayerStartAtPos(Player *player, Vector position, Vector direction);
 void PlayerDispose(Player *player);
 
 Vector PlayerGetPosition(const Player *player);
@@ -78,6 +84,24 @@ void PlayerLevelCompleted(Player *player);
 
 // Called by a touched ladder block with the ladder's orientation.
 void PlayerGrabLadder(Player *player, Block *ladder, int32_t orientation, Level *level);
+
+// Action codes: 1 forward, 2 back, 3 left, 4 right, 7 jump, 8 walk, 9 use.
+void PlayerStartAction(Player *player, int32_t code);
+void PlayerStopAction(Player *player, int32_t code);
+// 8 turns the view one step on, 9 one step back.
+void PlayerRotateBaseDirection(Player *player, int32_t code);
+// Turns the held movement keys from one base direction to another.
+void PlayerRotateDirection(Player *player, int32_t from, int32_t to);
+
+// One fixed step of movement, collision, pickups, ladders, breath and
+// touched blocks.  True when a touched block ended the step (death, level
+// completed): the caller runs no further steps for this firing.
+bool PlayerRun(Player *player, Level *level, float elapsed);
+
+void PlayerDraw(Player *player);
+void PlayerDrawShadow(Player *player, Level *level);
+// Draws the status line; levelIndex counts from 0.
+void PlayerDrawStatus(Player *player, int32_t levelIndex);
 
 // Asks for an animation action, at once or blended.
 void PlayerSetAnimationAction(Player *player, FourCharCode action, bool atOnce);

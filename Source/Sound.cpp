@@ -232,8 +232,24 @@ static void PlayBuffer(ALuint buffer, int32_t index)
     sourceCycle = (sourceCycle + 1) % kSoundVoices;
 }
 
+// How often each effect was asked for, played or not (tests read it).
+static uint32_t requestCounts[kSoundCount];
+
+uint32_t SoundGetRequestCount(int32_t index)
+{
+    return index >= 0 && index < kSoundCount ? requestCounts[index] : 0;
+}
+
+void SoundResetRequestCounts()
+{
+    for (uint32_t &count : requestCounts)
+        count = 0;
+}
+
 void SoundPlay(int32_t index)
 {
+    if (index >= 0 && index < kSoundCount)
+        requestCounts[index]++;
     if (!soundEnabled)
         return;
     if (index < 0 || index >= kSoundCount) {

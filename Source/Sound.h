@@ -21,6 +21,10 @@ bool SoundIsEnabled();
 
 // The table's file name of an index ("Gem.ogg" ...), null outside the table.
 const char *SoundFileName(int32_t index);
+// How many times SoundPlay asked for the effect since the last reset,
+// whether or not sound was on.
+uint32_t SoundGetRequestCount(int32_t index);
+void SoundResetRequestCounts();
 // The voice that plays next (0 to 7).
 int32_t SoundGetSourceCycle();
 // The audio buffer of a table entry and the audio source of a voice (0 when

@@ -1,0 +1,615 @@
+#include "GameController.h"
+
+#include "CameraController.h"
+#include "Controller.h"
+#include "Level.h"
+#include "LevelSet.h"
+#include "ModelParser.h"
+#include "Player.h"
+#include "Random.h"
+#include "Replay.h"
+#include "Shader.h"
+#include "Sound.h"
+#include "Utilities.h"
+#include "WaterController.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr double kStep = 1.0 / 120.0;
+constexpr float kStepFloat = 1.0f / 120.0f;
+constexpr double kMaxSimulatedPerFiring = 1.0 / 12.0;
+
+enum {
+    kSoundLevelComplete = 30,
+    kSoundLevelSetComplete = 31,
+    kSoundGameOver = 32,
+};
+
+// The modifier word of the previous modifier event, shared by all games.
+uint32_t lastModifiers = 0;
+
+Level *CurrentLevel(GameController *game)
+{
+    return game->levelSet ? LevelSetGetCurrentLevelCopy(game->levelSet) : nullptr;
+}
+
+void InitCameraPos(GameController *game)
+{
+    Vector p = PlayerGetPosition(game->player);
+    CameraControllerSetCameraPos(game->cameraController, p.x, p.y + 15, p.z - 30);
+    CameraControllerSetFocusPoint(game->cameraController, p.x, p.y + 5.6f, p.z);
+    CameraControllerSetFocusDirection(game->cameraController, VectorWithValues(0, 0, -1));
+}
+
+void PlacePlayerAtStart(GameController *game)
+{
+    PlayerStartAtPos(game->player, LevelSetGetCurrentLevelPlayerStartPos(game->levelSet),
+                     LevelSetGetCurrentLevelPlayerFacingVector(game->levelSet));
+}
+
+void RenewFrameRateText(GameController *game, double now)
+{
+    if (game->frameRateText) {
+        ShaderDispose(game->frameRateText);
+        game->frameRateText = nullptr;
+    }
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%d", game->frameCount);
+    Shader *text = ShaderAllocate();
+    if (ShaderCreateFromString(text, digits, "Lucida Grande", 12, -1, 32, 16) == 0)
+        game->frameRateText = text;
+    else
+        ShaderDispose(text);
+    if (now - game->frameRateTime > 2.0)
+        game->frameRateTime = now;
+    else
+        game->frameRateTime += 1.0;
+    game->frameCount = 0;
+}
+
+void TimerFired(PlatformTimerRef, void *context)
+{
+    GameController *game = static_cast<GameController *>(context);
+    double now = PlatformGetEventTime();
+    if (!game->paused && game->suspendCount == 0) {
+        double acc = (now - game->lastTickTime) + game->leftoverTime;
+        game->lastTickTime = now;
+        if (acc > kMaxSimulatedPerFiring)
+            acc = kMaxSimulatedPerFiring;
+        while (acc >= kStep) {
+            acc -= kStep;
+            if (GameControllerStep(game))
+                break;
+        }
+        game->leftoverTime = acc;
+    }
+    game->frameCount += 1;
+    if (now - game->frameRateTime >= 1.0)
+        RenewFrameRateText(game, now);
+    if (!game->frozen)
+        GameControllerDraw(game);
+    GLenum error = glGetError();
+    if (error != GL_NO_ERROR)
+        std::printf("%s\n", reinterpret_cast<const char *>(gluErrorString(error)));
+}
+
+bool KeyEvent(const PlatformEvent *event, void *context)
+{
+    GameController *game = static_cast<GameController *>(context);
+    if (game->playback)
+        return false;
+    if (event->kind == kEventRawKeyModifiersChanged) {
+        GameControllerHandleModifiers(game, event->modifiers);
+    } else {
+        uint8_t character = uint8_t(keyCodeToCharCode(event->keyCode));
+        GameControllerHandleKey(game, character, event->kind == kEventRawKeyDown);
+    }
+    // Menus and other handlers still see every key.
+    return false;
+}
+
+void InstallKeyHandler(GameController *game)
+{
+    if (game->keyHandler)
+        return;
+    static const int32_t kinds[] = {kEventRawKeyDown, kEventRawKeyUp, kEventRawKeyModifiersChanged};
+    game->keyHandler = PlatformInstallEventHandler(kTargetApplication, kinds, 3, KeyEvent, game);
+}
+
+void RemoveKeyHandler(GameController *game)
+{
+    if (game->keyHandler) {
+        PlatformRemoveEventHandler(game->keyHandler);
+        game->keyHandler = 0;
+    }
+}
+
+void RemoveTimer(GameController *game)
+{
+    if (game->timer) {
+        PlatformRemoveTimer(game->timer);
+        game->timer = 0;
+    }
+}
+
+// A fresh start of a level with a new game's player, as a replay expects.
+void BeginReplayAt(GameController *game, int32_t levelIndex, int32_t seed)
+{
+    LevelSetSetCurrentLevel(game->levelSet, levelIndex);
+    PlayerInit(game->player);
+    PlacePlayerAtStart(game);
+    game->pointsAtLevelStart = 0;
+    InitCameraPos(game);
+    game->stepCount = 0;
+    game->levelsCompleted = 0;
+    game->deaths = 0;
+    game->setCompleted = false;
+    game->gameOver = false;
+    lastModifiers = 0;
+    sdrand(seed);
+}
+
+void ApplyReplayEvents(GameController *game)
+{
+    const Replay *replay = game->playback;
+    while (game->playback && game->playbackNext < replay->events.size() &&
+           replay->events[game->playbackNext].step <= game->stepCount) {
+        const ReplayEvent &e = replay->events[game->playbackNext++];
+        if (e.kind == kReplayModifiers)
+            GameControllerHandleModifiers(game, uint32_t(e.value));
+        else
+            GameControllerHandleKey(game, uint8_t(e.value), e.kind == kReplayKeyDown);
+    }
+}
+
+void DrawScreenQuad(float left, float bottom, float right, float top, bool textured, bool flippedV)
+{
+    glBegin(GL_QUADS);
+    if (textured)
+        glTexCoord2f(0, flippedV ? 1.0f : 0.0f);
+    glVertex3f(left, bottom, -2);
+    if (textured)
+        glTexCoord2f(1, flippedV ? 1.0f : 0.0f);
+    glVertex3f(right, bottom, -2);
+    if (textured)
+        glTexCoord2f(1, flippedV ? 0.0f : 1.0f);
+    glVertex3f(right, top, -2);
+    if (textured)
+        glTexCoord2f(0, flippedV ? 0.0f : 1.0f);
+    glVertex3f(left, top, -2);
+    glEnd();
+}
+
+} // namespace
+
+GameController *GameControllerAllocate()
+{
+    GameController *game = new GameController{};
+    game->levelSet = ControllerGetCurrentLevelSet();
+    game->player = PlayerAllocate(game);
+    return game;
+}
+
+void GameControllerInit(GameController *game)
+{
+    PlayerInit(game->player);
+    game->cameraController = CameraControllerAllocate(kCameraFollowDirection);
+}
+
+void GameControllerStartGame(GameController *game)
+{
+    LevelSetSetCurrentLevel(game->levelSet, 0);
+    PlacePlayerAtStart(game);
+    game->pointsAtLevelStart = 0;
+    InitCameraPos(game);
+    InstallKeyHandler(game);
+    if (!game->timer)
+        game->timer = PlatformInstallTimer(0, kStep, TimerFired, game);
+    game->paused = false;
+    double now = PlatformGetEventTime();
+    game->lastTickTime = game->pauseStartTime = game->frameRateTime = now;
+    game->leftoverTime = 0;
+    game->frameCount = 0;
+}
+
+void GameControllerGoToLevel(GameController *game, int32_t index)
+{
+    LevelSetSetCurrentLevel(game->levelSet, index);
+    PlacePlayerAtStart(game);
+    game->pointsAtLevelStart = 0;
+    InitCameraPos(game);
+}
+
+void GameControllerRestartGame(GameController *game)
+{
+    LevelSetSetCurrentLevel(game->levelSet, 0);
+    PlayerInit(game->player);
+    PlacePlayerAtStart(game);
+    game->pointsAtLevelStart = 0;
+    InitCameraPos(game);
+}
+
+void GameControllerRestartLevel(GameController *game)
+{
+    LevelSetFetchCurrentLevelCopy(game->levelSet);
+    PlacePlayerAtStart(game);
+    PlayerSetNumberOfPoints(game->player, game->pointsAtLevelStart);
+    InitCameraPos(game);
+}
+
+void GameControllerStopGame(GameController *game)
+{
+    RemoveTimer(game);
+    RemoveKeyHandler(game);
+}
+
+void GameControllerDispose(GameController *game)
+{
+    if (!game)
+        return;
+    RemoveTimer(game);
+    RemoveKeyHandler(game);
+    PlayerDispose(game->player);
+    CameraControllerDispose(game->cameraController);
+    if (game->frameRateText)
+        ShaderDispose(game->frameRateText);
+    delete game;
+}
+
+void GameControllerLevelCompleted(GameController *game)
+{
+    game->levelsCompleted++;
+    Controller *controller = ControllerGetMainController();
+    if (controller && ControllerHasModeInStack(controller, ModeLevelEditor)) {
+        SoundPlay(kSoundLevelComplete);
+        GameControllerPostExitEvent(game);
+        return;
+    }
+    if (LevelSetGoToNextLevel(game->levelSet, false)) {
+        SoundPlay(kSoundLevelComplete);
+        PlacePlayerAtStart(game);
+        game->pointsAtLevelStart = PlayerGetNumberOfPoints(game->player);
+        InitCameraPos(game);
+    } else {
+        game->setCompleted = true;
+        SoundPlay(kSoundLevelSetComplete);
+        GameControllerPostExitEvent(game);
+    }
+}
+
+void GameControllerPlayerDied(GameController *game)
+{
+    game->deaths++;
+    Controller *controller = ControllerGetMainController();
+    if (controller && ControllerHasModeInStack(controller, ModeLevelEditor)) {
+        GameControllerPostExitEvent(game);
+        return;
+    }
+    GameControllerRestartLevel(game);
+}
+
+void GameControllerGameOver(GameController *game)
+{
+    game->deaths++;
+    game->gameOver = true;
+    SoundPlay(kSoundGameOver);
+    GameControllerPostExitEvent(game);
+}
+
+void GameControllerPause(GameController *game, bool hideOverlay)
+{
+    game->pauseOverlayHidden = hideOverlay;
+    game->paused = true;
+    game->pauseStartTime = PlatformGetEventTime();
+}
+
+void GameControllerUnpause(GameController *game)
+{
+    game->paused = false;
+    double d = PlatformGetEventTime() - game->pauseStartTime;
+    game->lastTickTime += d;
+    game->frameRateTime += d;
+}
+
+bool GameControllerIsPaused(GameController *game)
+{
+    return game->paused;
+}
+
+void GameControllerSuspend(GameController *game)
+{
+    if (game->suspendCount == 0) {
+        if (!game->paused)
+            game->pauseStartTime = PlatformGetEventTime();
+        if (game->timer)
+            PlatformSetTimerNextFireTime(game->timer, kPlatformTimerNever);
+    }
+    game->suspendCount += 1;
+}
+
+void GameControllerResume(GameController *game)
+{
+    if (game->suspendCount == 0) {
+        std::printf("Anomaly: GameControllerResume called when not suspended\n");
+        return;
+    }
+    game->suspendCount -= 1;
+    if (game->suspendCount == 0) {
+        if (!game->paused) {
+            double d = PlatformGetEventTime() - game->pauseStartTime;
+            game->lastTickTime += d;
+            game->frameRateTime += d;
+        }
+        if (game->timer)
+            PlatformSetTimerNextFireTime(game->timer, kStep);
+    }
+}
+
+void GameControllerFreeze(GameController *game)
+{
+    GameControllerSuspend(game);
+    RemoveKeyHandler(game);
+    game->frozen = true;
+}
+
+void GameControllerDefrost(GameController *game)
+{
+    InstallKeyHandler(game);
+    GameControllerResume(game);
+    game->frozen = false;
+}
+
+void GameControllerPostExitEvent(GameController *game)
+{
+    if (game->exitPosted)
+        return;
+    game->exitPosted = true;
+    GameControllerSuspend(game);
+    PlatformPostCommandEvent('EGam');
+}
+
+void GameControllerHandleKey(GameController *game, uint8_t character, bool down)
+{
+    if (game->recording)
+        ReplayRecordEvent(game->recording, game->stepCount, down ? kReplayKeyDown : kReplayKeyUp, character);
+    Player *player = game->player;
+    CameraController *camera = game->cameraController;
+    int32_t playerAction = 0;
+    int32_t cameraAction = 0;
+    switch (character) {
+    case 27:
+        if (down) {
+            if (game->paused)
+                GameControllerUnpause(game);
+            else
+                GameControllerPause(game, false);
+        }
+        return;
+    case 30: playerAction = 1; break;
+    case 31: playerAction = 2; break;
+    case 28: playerAction = 3; break;
+    case 29: playerAction = 4; break;
+    case 32: playerAction = 7; break;
+    case 'q': playerAction = 9; break;
+    case 'a':
+        if (down)
+            PlayerRotateBaseDirection(player, 8);
+        cameraAction = 2;
+        break;
+    case 'd':
+        if (down)
+            PlayerRotateBaseDirection(player, 9);
+        cameraAction = 1;
+        break;
+    case 'w': cameraAction = 3; break;
+    case 's': cameraAction = 4; break;
+    case 'e': cameraAction = 5; break;
+    case 'c': cameraAction = 6; break;
+    default: return;
+    }
+    if (playerAction) {
+        if (down)
+            PlayerStartAction(player, playerAction);
+        else
+            PlayerStopAction(player, playerAction);
+    }
+    if (cameraAction && camera) {
+        if (down)
+            CameraControllerUserActionStart(camera, cameraAction);
+        else
+            CameraControllerUserActionStop(camera, cameraAction);
+    }
+}
+
+void GameControllerHandleModifiers(GameController *game, uint32_t modifiers)
+{
+    if (game->recording)
+        ReplayRecordEvent(game->recording, game->stepCount, kReplayModifiers, int32_t(modifiers & 0xFFFF));
+    bool wasShift = (lastModifiers & kModifierShift) != 0;
+    bool isShift = (modifiers & kModifierShift) != 0;
+    if (!wasShift && isShift)
+        PlayerStartAction(game->player, 8);
+    else if (wasShift && !isShift)
+        PlayerStopAction(game->player, 8);
+    lastModifiers = modifiers;
+}
+
+bool GameControllerStep(GameController *game)
+{
+    ApplyReplayEvents(game);
+    game->stepCount++;
+    Level *level = CurrentLevel(game);
+    if (!level)
+        return true;
+    LevelRun(level, kStepFloat);
+    if (level->waterController)
+        WaterControllerRun(level->waterController, kStepFloat);
+    if (PlayerRun(game->player, level, kStepFloat))
+        return true;
+    Vector p = PlayerGetPosition(game->player);
+    CameraControllerFollowPoint(game->cameraController, p.x, p.y + 5.6f, p.z);
+    CameraControllerFollowDirection(game->cameraController, PlayerGetCameraDirection(game->player));
+    CameraControllerRun(game->cameraController, kStepFloat);
+    return false;
+}
+
+void GameControllerRecordReplay(GameController *game, Replay *replay)
+{
+    // Stopping a recording marks where it ended.
+    if (game->recording && game->recording->endStep < game->stepCount)
+        game->recording->endStep = game->stepCount;
+    game->recording = replay;
+    if (!replay)
+        return;
+    replay->setName = LevelSetGetLevelSetName(game->levelSet);
+    replay->levelIndex = LevelSetGetCurrentLevelIndex(game->levelSet);
+    replay->events.clear();
+    replay->endStep = 0;
+    BeginReplayAt(game, replay->levelIndex, replay->seed);
+}
+
+void GameControllerPlayReplay(GameController *game, const Replay *replay)
+{
+    game->playback = replay;
+    game->playbackNext = 0;
+    if (replay)
+        BeginReplayAt(game, replay->levelIndex, replay->seed);
+}
+
+void GameControllerDraw(GameController *game)
+{
+    Controller *controller = ControllerGetMainController();
+    Level *level = CurrentLevel(game);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    CameraControllerApplyCamera(game->cameraController);
+    if (level) {
+        LevelApplyLighting(level);
+        LevelDraw(level);
+        PlayerDraw(game->player);
+        PlayerDrawShadow(game->player, level);
+        if (level->waterController)
+            WaterControllerDraw(level->waterController, game->cameraController->camera->position,
+                                game->cameraController->camera->forward, 1.5f);
+    }
+    PlayerDrawStatus(game->player, LevelSetGetCurrentLevelIndex(game->levelSet));
+
+    if (game->frameRateText) {
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glColor4f(1, 1, 1, 1);
+        ShaderApply(game->frameRateText);
+        DrawScreenQuad(0.92f, -0.80f, 1.0f, -0.76f, true, true);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_LIGHTING);
+        ShaderDisable();
+    }
+    if (game->paused && !game->pauseOverlayHidden) {
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_TEXTURE_2D);
+        glColor4f(0, 0, 0, 0.5f);
+        DrawScreenQuad(-10, -10, 10, 10, false, false);
+        glColor4f(1, 1, 1, 1);
+        bool textured = ShaderApplyByIdentifier('Paus');
+        DrawScreenQuad(-0.2f, -0.05f, 0.2f, 0.05f, textured, false);
+        ShaderDisable();
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_LIGHTING);
+    }
+    if (controller)
+        ControllerSwapGLBuffers(controller);
+}
+
+namespace {
+void *ModeAllocate()
+{
+    return GameControllerAllocate();
+}
+void ModeInit(void *mode)
+{
+    GameControllerInit(static_cast<GameController *>(mode));
+}
+void ModeStart(void *mode)
+{
+    GameControllerStartGame(static_cast<GameController *>(mode));
+}
+bool ModeStop(void *mode)
+{
+    GameControllerStopGame(static_cast<GameController *>(mode));
+    return true;
+}
+void ModeDispose(void *mode)
+{
+    GameControllerDispose(static_cast<GameController *>(mode));
+}
+void ModeDraw(void *mode)
+{
+    GameControllerDraw(static_cast<GameController *>(mode));
+}
+void ModeSuspend(void *mode)
+{
+    GameControllerSuspend(static_cast<GameController *>(mode));
+}
+void ModeResume(void *mode)
+{
+    GameControllerResume(static_cast<GameController *>(mode));
+}
+void ModeFreeze(void *mode)
+{
+    GameControllerFreeze(static_cast<GameController *>(mode));
+}
+void ModeDefrost(void *mode)
+{
+    GameControllerDefrost(static_cast<GameController *>(mode));
+}
+void ModeGoToLevel(void *mode, int32_t level)
+{
+    GameControllerGoToLevel(static_cast<GameController *>(mode), level);
+}
+void ModeRestart(void *mode)
+{
+    GameControllerRestartGame(static_cast<GameController *>(mode));
+}
+bool ModeIsPaused(void *mode)
+{
+    return GameControllerIsPaused(static_cast<GameController *>(mode));
+}
+void ModePause(void *mode, bool hideOverlay)
+{
+    GameControllerPause(static_cast<GameController *>(mode), hideOverlay);
+}
+void ModeUnpause(void *mode)
+{
+    GameControllerUnpause(static_cast<GameController *>(mode));
+}
+} // namespace
+
+void GameControllerRegisterMode()
+{
+    ModeFunctions functions{};
+    functions.allocate = ModeAllocate;
+    functions.init = ModeInit;
+    functions.start = ModeStart;
+    functions.stop = ModeStop;
+    functions.dispose = ModeDispose;
+    functions.draw = ModeDraw;
+    functions.suspend = ModeSuspend;
+    functions.resume = ModeResume;
+    functions.freeze = ModeFreeze;
+    functions.defrost = ModeDefrost;
+    functions.goToLevel = ModeGoToLevel;
+    functions.restart = ModeRestart;
+    functions.isPaused = ModeIsPaused;
+    functions.pause = ModePause;
+    functions.unpause = ModeUnpause;
+    ControllerRegisterMode(ModeGame, &functions);
+}

@@ -1,0 +1,242 @@
+// The player's step: jumps, speeds, water, breath, ladders, landing and the
+// held-key ring, on small levels built in the test (no window needed).
+#include "Block.h"
+#include "Level.h"
+#include "Player.h"
+#include "Sound.h"
+#include "WaterController.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+const float kStep = 1.0f / 120.0f;
+
+struct PlayerWorld : testing::Test {
+    Level *level = nullptr;
+    Player *player = nullptr;
+
+    void SetUp() override
+    {
+        SoundSetEnabled(false);
+        SoundResetRequestCounts();
+        level = LevelAllocate(6, 6, 6, 0, 0);
+        SetWater(-100);
+        player = PlayerAllocate(nullptr);
+        PlayerInit(player);
+        PlayerStartAtPos(player, VectorWithValues(15, 0, 15), VectorWithValues(0, 0, -1));
+    }
+    void TearDown() override
+    {
+        PlayerDispose(player);
+        LevelDispose(level);
+        SoundSetEnabled(true);
+    }
+    void SetWater(double height)
+    {
+        WaterControllerSetInitialWaterLevel(level->waterController, height);
+        WaterControllerSetCurrentWaterLevel(level->waterController, height);
+        WaterControllerSetRiseSpeed(level->waterController, 0);
+    }
+    void AddBlock(int32_t type, int32_t x, int32_t y, int32_t z)
+    {
+        Block block;
+        BlockInit(&block, type, x, y, z);
+        ASSERT_TRUE(LevelAddBlock(level, &block));
+    }
+    void Run(int steps)
+    {
+        for (int i = 0; i < steps; i++)
+            PlayerRun(player, level, kStep);
+    }
+};
+
+} // namespace
+
+TEST_F(PlayerWorld, AJumpRisesSixPointSixInThirtyEightSteps)
+{
+    PlayerStartAction(player, 7);
+    EXPECT_EQ(player->onGround, 0);
+    EXPECT_EQ(SoundGetRequestCount(27), 1u);
+    float best = 0;
+    int bestStep = 0;
+    for (int i = 1; i <= 80; i++) {
+        PlayerRun(player, level, kStep);
+        if (player->position.y > best) {
+            best = player->position.y;
+            bestStep = i;
+        }
+    }
+    EXPECT_NEAR(best, 6.63f, 0.01f);
+    EXPECT_EQ(bestStep, 38);
+    // Back on the floor, landing once.
+    EXPECT_EQ(player->position.y, 0.0f);
+    EXPECT_EQ(player->onGround, 1);
+    EXPECT_EQ(SoundGetRequestCount(28), 1u);
+}
+
+TEST_F(PlayerWorld, AFeatherJumpRisesAboutThirteenPointSixInFiftyFiveSteps)
+{
+    PlayerAwardFeather(player);
+    PlayerStartAction(player, 7);
+    float best = 0;
+    int bestStep = 0;
+    for (int i = 1; i <= 120; i++) {
+        PlayerRun(player, level, kStep);
+        if (player->position.y > best) {
+            best = player->position.y;
+            bestStep = i;
+        }
+    }
+    EXPECT_NEAR(best, 13.64f, 0.02f);
+    EXPECT_EQ(bestStep, 55);
+    // A jump in the air does nothing.
+    PlayerStopAction(player, 7);
+    player->onGround = 0;
+    float vy = player->velocity.y;
+    PlayerStartAction(player, 7);
+    EXPECT_EQ(player->velocity.y, vy);
+}
+
+TEST_F(PlayerWorld, RunningDiagonallyIsNoFasterThanStraight)
+{
+    PlayerStartAction(player, 1);
+    PlayerStartAction(player, 4);
+    Run(40);
+    Vector before = player->position;
+    PlayerRun(player, level, kStep);
+    Vector moved = VectorSubtract(player->position, before);
+    EXPECT_NEAR(std::sqrt(moved.x * moved.x + moved.z * moved.z), 0.2f, 1e-5f);
+    EXPECT_NEAR(moved.x, 0.2f * 0.7071068f, 1e-5f);
+    EXPECT_NEAR(moved.z, -0.2f * 0.7071068f, 1e-5f);
+    EXPECT_NEAR(player->direction.x, 0.7071068f, 1e-6f);
+}
+
+TEST_F(PlayerWorld, SubmergedFactorsHalveRunningAndSlowWalking)
+{
+    SetWater(100);
+    player->position.y = 12;
+    player->onGround = 0;
+    PlayerCalculateBounds(player);
+    PlayerRun(player, level, kStep); // measures the coverage
+    ASSERT_EQ(player->waterCoverage, 1.0f);
+    float stored = player->velocity.y;
+    float y = player->position.y;
+    PlayerRun(player, level, kStep);
+    EXPECT_NEAR(player->velocity.y - stored, -0.0045f, 1e-6f);
+    EXPECT_NEAR(player->position.y - y, 0.5f * player->velocity.y, 1e-5f);
+
+    // Running under water tops out at half speed; walking at 0.75.
+    player->position.y = 0;
+    player->velocity = VectorWithValues(0, 0, 0);
+    PlayerCalculateBounds(player);
+    PlayerStartAction(player, 4);
+    Run(40);
+    EXPECT_NEAR(player->velocity.x, 0.1f, 1e-6f);
+    PlayerStartAction(player, 8);
+    Run(40);
+    EXPECT_NEAR(player->velocity.x, 0.05f * 0.75f, 1e-6f);
+}
+
+TEST_F(PlayerWorld, UnderWaterTheAirLastsFifteenSeconds)
+{
+    SetWater(100);
+    Run(1800);
+    EXPECT_GT(player->air, 0.0f);
+    EXPECT_EQ(SoundGetRequestCount(8), 0u);
+    PlayerRun(player, level, kStep);
+    EXPECT_FALSE(player->air > 0.0f);
+    EXPECT_EQ(SoundGetRequestCount(8), 1u);
+    // Surfacing after more than five seconds gasps and refills the air.
+    SetWater(-100);
+    player->air = 9.5f;
+    PlayerRun(player, level, kStep);
+    EXPECT_EQ(player->air, 15.0f);
+    EXPECT_EQ(SoundGetRequestCount(5), 1u);
+}
+
+TEST_F(PlayerWorld, StandingOnABlockDoesNotLandAgainAndAgain)
+{
+    AddBlock(kBlockStone, 2, 0, 2);
+    PlayerStartAtPos(player, VectorWithValues(15, 6, 15), VectorWithValues(0, 0, -1));
+    Run(200);
+    EXPECT_EQ(player->position.y, 6.0f);
+    EXPECT_EQ(player->onGround, 1);
+    EXPECT_EQ(player->velocity.y, 0.0f);
+    EXPECT_EQ(SoundGetRequestCount(28), 0u);
+}
+
+TEST_F(PlayerWorld, TheLevelWallsHoldThePlayerIn)
+{
+    PlayerStartAtPos(player, VectorWithValues(0.75f, 0, 15), VectorWithValues(-1, 0, 0));
+    PlayerStartAction(player, 3);
+    Run(30);
+    EXPECT_EQ(player->position.x, 0.75f);
+    EXPECT_EQ(player->velocity.x, 0.0f);
+}
+
+TEST_F(PlayerWorld, RunningIntoALadderGrabsItButWalkingPassesBy)
+{
+    // A ladder in cell (2, 0, 3): its rungs run along x at z 20.875..21.125,
+    // and it stops the player like a wall.
+    AddBlock(kBlockLadder, 2, 0, 3);
+    PlayerStartAtPos(player, VectorWithValues(15, 0, 15), VectorWithValues(0, 0, 1));
+    PlayerStartAction(player, 8); // walk
+    PlayerStartAction(player, 2); // towards +z
+    Run(200);
+    // The ladder is solid: the walker stands against it without holding on.
+    EXPECT_EQ(player->onLadder, 0);
+    EXPECT_NEAR(player->position.z, 20.875f - 0.75f, 1e-4f);
+    EXPECT_EQ(SoundGetRequestCount(29), 0u);
+
+    PlayerStartAtPos(player, VectorWithValues(15, 0, 15), VectorWithValues(0, 0, 1));
+    PlayerStopAction(player, 8);
+    PlayerStartAction(player, 2);
+    for (int i = 0; i < 200 && !player->onLadder; i++)
+        PlayerRun(player, level, kStep);
+    ASSERT_EQ(player->onLadder, 1);
+    EXPECT_NEAR(player->position.z, 20.875f - 0.75f, 1e-4f);
+    EXPECT_EQ(player->position.x, 15.0f);
+    EXPECT_EQ(SoundGetRequestCount(29), 1u);
+    // Pushing on climbs, the head stopping 1 above the ladder's top.
+    Run(600);
+    EXPECT_LE(player->bounds.maxY, 6.0f + 1.0f + 0.05f);
+    EXPECT_GT(player->position.y, 1.0f);
+}
+
+TEST_F(PlayerWorld, HeldKeysFollowTheBaseDirection)
+{
+    PlayerRotateBaseDirection(player, 8);
+    PlayerRotateBaseDirection(player, 8);
+    EXPECT_EQ(player->baseDirection, 2);
+    EXPECT_EQ(player->cameraDirection.x, 1.0f);
+    PlayerStartAction(player, 1);
+    EXPECT_EQ(player->lateralKey, 4);
+    EXPECT_EQ(player->forwardKey, 0);
+    // Turning the view does not change the heading until the next key press.
+    PlayerRotateBaseDirection(player, 9);
+    EXPECT_EQ(player->lateralKey, 4);
+    // The release is mapped through the base direction of the press.
+    PlayerStopAction(player, 1);
+    EXPECT_EQ(player->lateralKey, 0);
+    EXPECT_EQ(player->forwardKey, 0);
+    // From 0, turning back once gives 7.
+    PlayerRotateBaseDirection(player, 9);
+    PlayerRotateBaseDirection(player, 9);
+    EXPECT_EQ(player->baseDirection, 7);
+    EXPECT_NEAR(player->cameraDirection.x, -0.7071068f, 1e-7f);
+}
+
+TEST_F(PlayerWorld, JumpingOffALadderPushesAway)
+{
+    player->onGround = 0;
+    player->onLadder = 1;
+    player->direction = VectorWithValues(0, 0, 1);
+    PlayerStartAction(player, 7);
+    EXPECT_EQ(player->onLadder, 0);
+    EXPECT_FLOAT_EQ(player->forwardSpeed, 0.3f);
+    EXPECT_FLOAT_EQ(player->lateralSpeed, 0.0f);
+    EXPECT_FLOAT_EQ(player->velocity.y, 0.35f);
+}
