@@ -65,11 +65,15 @@ bool PlayOne(Controller *controller, const std::filesystem::path &resources, con
         if (trace > 0 && step % trace == 0) {
             const Player *p = game->player;
             Level *level = LevelSetGetCurrentLevelCopy(set);
-            double water = level ? WaterControllerGetCurrentWaterLevel(level->waterController) : 0.0;
-            std::printf("  %6lld  x %7.3f y %7.3f z %7.3f  %s%s  water %6.2f air %5.2f keys %d feather %d "
-                        "points %d\n",
+            const WaterController *water = level ? level->waterController : nullptr;
+            char waterText[64] = "";
+            if (water && water->mode == kWaterModeBoxes)
+                std::snprintf(waterText, sizeof waterText, "%d boxes", int(water->boxCount));
+            else if (water)
+                std::snprintf(waterText, sizeof waterText, "water %6.2f", WaterControllerGetCurrentWaterLevel(water));
+            std::printf("  %6lld  x %7.3f y %7.3f z %7.3f  %s%s  %s air %5.2f keys %d feather %d points %d\n",
                         (long long)step, p->position.x, p->position.y, p->position.z, p->onGround ? "G" : "-",
-                        p->onLadder ? "L" : "-", water, p->air, int(p->keys), int(p->hasFeather),
+                        p->onLadder ? "L" : "-", waterText, p->air, int(p->keys), int(p->hasFeather),
                         int(p->points));
         }
     }
