@@ -32,3 +32,7 @@ set(BRIMHOLD_FONT_FILE /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf)
 if(NOT EXISTS ${BRIMHOLD_FONT_FILE})
   message(FATAL_ERROR "The title and caption textures need ${BRIMHOLD_FONT_FILE} (Debian package fonts-dejavu-core)")
 endif()
+
+# Level sets, each compiled by LevelMaker from Resources/Levels/<name>.txt
+# into Levels/<name>.
+set(BRIMHOLD_LEVEL_SETS "Test levels")

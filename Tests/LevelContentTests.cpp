@@ -1,0 +1,480 @@
+// The shipped "Test levels" set and LevelMaker, the compiler that writes it
+// from text: the set loads and every level can be started and finished, the
+// water-box levels are in that form, the compiled bytes survive a load and a
+// save unchanged and come out the same on every run, every glyph and setting
+// of the text lands in the right block or powerup, and malformed text is
+// refused with a message that names its line.
+
+#include "Block.h"
+#include "Level.h"
+#include "LevelSet.h"
+#include "Powerup.h"
+#include "Water.h"
+#include "WaterController.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kShippedSet = fs::path(BRIMHOLD_BINARY_DIR) / "Resources" / "Levels" / "Test levels";
+const fs::path kSource = fs::path(BRIMHOLD_SOURCE_DIR) / "Resources" / "Levels" / "Test levels.txt";
+const fs::path kLevelMaker = fs::path(BRIMHOLD_BINARY_DIR) / "Tools" / "LevelMaker";
+
+std::vector<uint8_t> ReadBytes(const fs::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A scratch folder for one test, removed afterwards.
+struct Scratch {
+    fs::path root;
+    explicit Scratch(const char *name)
+    {
+        root = fs::temp_directory_path() / ("brimhold-levels-" + std::string(name) + "-" + std::to_string(getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root);
+    }
+    ~Scratch() { fs::remove_all(root); }
+};
+
+struct ToolRun {
+    int status = -1; // exit status, or -1 when the tool did not exit normally
+    std::string output;
+};
+
+// Runs LevelMaker on a source file, writing the set "Out" into folder.
+ToolRun RunLevelMaker(const fs::path &source, const fs::path &folder)
+{
+    std::string command = "'" + kLevelMaker.string() + "' '" + source.string() + "' '" + folder.string() + "' Out 2>&1";
+    ToolRun run;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe))
+        run.output += buffer;
+    int raw = pclose(pipe);
+    if (raw != -1 && WIFEXITED(raw))
+        run.status = WEXITSTATUS(raw);
+    return run;
+}
+
+ToolRun CompileText(const Scratch &scratch, const std::string &text)
+{
+    fs::path source = scratch.root / "levels.txt";
+    std::ofstream(source, std::ios::binary) << text;
+    return RunLevelMaker(source, scratch.root / "out");
+}
+
+LevelSet *LoadShippedSet()
+{
+    LevelSet *set = LevelSetAllocate();
+    if (!LevelSetInitWithFile(set, kShippedSet)) {
+        LevelSetDispose(set);
+        return nullptr;
+    }
+    return set;
+}
+
+int32_t CountBlocks(const Level *level, int32_t type)
+{
+    int32_t count = 0;
+    for (int32_t i = 0; i < level->blockCount; i++)
+        count += level->blocks[i].type == type;
+    return count;
+}
+
+bool CellStopsPlayer(Level *level, int32_t x, int32_t y, int32_t z)
+{
+    for (int32_t slot = 0;; slot++) {
+        Block *block = LevelGetBlockAtPos(level, x, y, z, slot);
+        if (!block)
+            return false;
+        if (block->cellX == x && block->cellY == y && block->cellZ == z && BlockStopsPlayer(block))
+            return true;
+    }
+}
+
+// ------------------------------------------------------------ the shipped set
+
+TEST(TestLevels, TheSetLoadsWithAtLeastTwelveLevels)
+{
+    LevelSet *set = LoadShippedSet();
+    ASSERT_NE(set, nullptr) << kShippedSet;
+    EXPECT_GE(LevelSetGetLevelCount(set), 12);
+    EXPECT_EQ(LevelSetGetLevelSetName(set), "Test levels");
+    LevelSetDispose(set);
+}
+
+TEST(TestLevels, EveryLevelHasOneStartOnFirmGroundAndAPortal)
+{
+    LevelSet *set = LoadShippedSet();
+    ASSERT_NE(set, nullptr);
+    for (int32_t i = 0; i < LevelSetGetLevelCount(set); i++) {
+        SCOPED_TRACE("level " + std::to_string(i));
+        Level *level = LevelSetGetLevel(set, i);
+        int32_t x = level->playerStartX, y = level->playerStartY, z = level->playerStartZ;
+        ASSERT_TRUE(x >= 0 && x < level->sizeX && y >= 0 && y < level->sizeY && z >= 0 && z < level->sizeZ);
+        EXPECT_FALSE(CellStopsPlayer(level, x, y, z)) << "the start cell is blocked";
+        EXPECT_TRUE(y == 0 || CellStopsPlayer(level, x, y - 1, z)) << "the player would start in the air";
+        EXPECT_GE(CountBlocks(level, kBlockLevelPortal), 1);
+        EXPECT_LE(level->initialPlayerFacing, 3);
+    }
+    LevelSetDispose(set);
+}
+
+TEST(TestLevels, TwoLevelsUseWaterBoxesAndTheOthersRisingWater)
+{
+    LevelSet *set = LoadShippedSet();
+    ASSERT_NE(set, nullptr);
+    std::vector<int32_t> boxLevels;
+    int32_t rising = 0;
+    for (int32_t i = 0; i < LevelSetGetLevelCount(set); i++) {
+        const WaterController *water = LevelSetGetLevel(set, i)->waterController;
+        ASSERT_NE(water, nullptr);
+        if (water->mode == kWaterModeBoxes) {
+            boxLevels.push_back(i);
+            EXPECT_GT(water->boxCount, 0) << "level " << i;
+            EXPECT_GT(WaterControllerGetTotalVolume(water), 100.0) << "level " << i;
+        } else {
+            rising++;
+        }
+    }
+    EXPECT_EQ(boxLevels, (std::vector<int32_t>{5, 13}));
+    // At least three levels race the rising water: it reaches the player's
+    // head height at the start within half a minute.
+    int32_t racing = 0;
+    for (int32_t i = 0; i < LevelSetGetLevelCount(set); i++) {
+        Level *level = LevelSetGetLevel(set, i);
+        const WaterController *water = level->waterController;
+        if (water->mode != kWaterModeRisingLevel || water->riseSpeed <= 0)
+            continue;
+        double head = CellSize * level->playerStartY + 5.6;
+        if ((head - water->initialWaterLevel) / water->riseSpeed < 30.0)
+            racing++;
+    }
+    EXPECT_GE(racing, 3);
+    EXPECT_GE(rising, 12);
+    LevelSetDispose(set);
+}
+
+TEST(TestLevels, TheLessonsUseEveryBuiltBlockAndPowerup)
+{
+    LevelSet *set = LoadShippedSet();
+    ASSERT_NE(set, nullptr);
+    std::map<int32_t, int32_t> firstLevel;
+    for (int32_t i = LevelSetGetLevelCount(set) - 1; i >= 0; i--) {
+        Level *level = LevelSetGetLevel(set, i);
+        for (int32_t b = 0; b < level->blockCount; b++)
+            firstLevel[level->blocks[b].type] = i;
+        for (int32_t p = 0; p < level->powerupCount; p++)
+            firstLevel[level->powerups[p]->kind] = i;
+    }
+    for (int32_t kind : std::initializer_list<int32_t>{kBlockStone, kBlockDisappearing, kBlockAppearing, kBlockSwitchable, kBlockTeleport,
+                         kBlockDeadly, kBlockSwitch, kBlockPhasing, kBlockLadder, kBlockLocked, kBlockLevelPortal,
+                         int32_t(kPowerupGem), int32_t(kPowerupExtraLife), int32_t(kPowerupFeather),
+                         int32_t(kPowerupKey)})
+        EXPECT_TRUE(firstLevel.count(kind)) << "nothing of kind " << kind;
+    // The first level only walks: stone, a portal and gems.
+    Level *first = LevelSetGetLevel(set, 0);
+    for (int32_t b = 0; b < first->blockCount; b++)
+        EXPECT_TRUE(first->blocks[b].type == kBlockStone || first->blocks[b].type == kBlockLevelPortal);
+    EXPECT_LE(int64_t(first->sizeX) * first->sizeY * first->sizeZ, 200);
+    LevelSetDispose(set);
+}
+
+TEST(TestLevels, LoadingAndSavingGivesBackTheSameBytes)
+{
+    std::vector<uint8_t> bytes = ReadBytes(kShippedSet);
+    ASSERT_GT(bytes.size(), 74u);
+    LevelSet *set = LevelSetAllocate();
+    ASSERT_TRUE(LevelSetInitWithData(set, bytes.data(), int32_t(bytes.size())));
+    std::vector<uint8_t> saved;
+    ASSERT_TRUE(LevelSetWriteToBuffer(set, &saved));
+    EXPECT_TRUE(saved == bytes);
+    LevelSetDispose(set);
+}
+
+TEST(TestLevels, TheCompilerWritesTheSameBytesOnEveryRun)
+{
+    Scratch scratch("again");
+    ToolRun run = RunLevelMaker(kSource, scratch.root);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(ReadBytes(scratch.root / "Out") == ReadBytes(kShippedSet));
+}
+
+// ------------------------------------------------------------ the compiler
+
+const char *const kEveryGlyph = R"(; every glyph and setting
+level Every glyph
+size 4 3 3
+facing +x
+camera 1 0 0
+water rising 2.5 -0.5
+define 1 teleport id=AAAA target=BBBB
+define 2 teleport id=BBBB target=AAAA
+define r switch id=RED1
+define R switchable id=RED1 state=off
+define p phasing delay=0.25 on=3 off=0.5 state=off
+define h ladder orientation=1
+
+layer 0
+@#DA
+SsTX
+!PLO
+layer 1
+  H=12
+  rRph
+  *+fk
+powerup gem 1.5 2 3.25
+
+level Boxes
+size 2 2 2
+water boxes
+box 0 12 0 3 0 12
+box 0 6 6 9.5 0 6
+layer 1
+@O
+..
+)";
+
+TEST(LevelMaker, EveryGlyphAndSettingLandsInItsCell)
+{
+    Scratch scratch("glyphs");
+    ToolRun run = CompileText(scratch, kEveryGlyph);
+    ASSERT_EQ(run.status, 0) << run.output;
+    LevelSet *set = LevelSetAllocate();
+    ASSERT_TRUE(LevelSetInitWithFile(set, scratch.root / "out" / "Out"));
+    ASSERT_EQ(LevelSetGetLevelCount(set), 2);
+
+    Level *level = LevelSetGetLevel(set, 0);
+    EXPECT_EQ(std::make_tuple(level->sizeX, level->sizeY, level->sizeZ), std::make_tuple(4, 3, 3));
+    EXPECT_EQ(std::make_tuple(level->playerStartX, level->playerStartY, level->playerStartZ),
+              std::make_tuple(0, 0, 0));
+    EXPECT_EQ(level->initialPlayerFacing, 1);
+    EXPECT_EQ(level->initialCameraFacing.x, 1.0f);
+    EXPECT_EQ(level->initialCameraFacing.z, 0.0f);
+    EXPECT_EQ(level->waterController->mode, kWaterModeRisingLevel);
+    EXPECT_EQ(WaterControllerGetInitialWaterLevel(level->waterController), 2.5);
+    EXPECT_EQ(WaterControllerGetCurrentWaterLevel(level->waterController), 2.5);
+    EXPECT_EQ(WaterControllerGetRiseSpeed(level->waterController), -0.5);
+
+    // Blocks follow the maps: layers upwards, rows from z = 0, cells from x = 0.
+    ASSERT_EQ(level->blockCount, 19);
+    std::map<std::tuple<int32_t, int32_t, int32_t>, const Block *> at;
+    for (int32_t i = 0; i < level->blockCount; i++)
+        at[{level->blocks[i].cellX, level->blocks[i].cellY, level->blocks[i].cellZ}] = &level->blocks[i];
+    auto type = [&](int32_t x, int32_t y, int32_t z) { return at.count({x, y, z}) ? int(at[{x, y, z}]->type) : -1; };
+    EXPECT_EQ(level->blocks[0].type, kBlockStone);
+    EXPECT_EQ(level->blocks[0].cellX, 1);
+    EXPECT_EQ(type(0, 0, 0), -1);
+    EXPECT_EQ(type(2, 0, 0), kBlockDisappearing);
+    EXPECT_EQ(type(3, 0, 0), kBlockAppearing);
+    EXPECT_EQ(type(0, 0, 1), kBlockSwitchable);
+    EXPECT_EQ(type(3, 0, 1), kBlockDeadly);
+    EXPECT_EQ(type(0, 0, 2), kBlockSwitch);
+    EXPECT_EQ(type(2, 0, 2), kBlockLocked);
+    EXPECT_EQ(type(3, 0, 2), kBlockLevelPortal);
+
+    auto data = [&](int32_t x, int32_t y, int32_t z) { return at[{x, y, z}]->data; };
+    const SwitchableBlockData *on = static_cast<const SwitchableBlockData *>(data(0, 0, 1));
+    const SwitchableBlockData *off = static_cast<const SwitchableBlockData *>(data(1, 0, 1));
+    EXPECT_EQ(on->on, 1);
+    EXPECT_EQ(on->identifier, kBlockDefaultIdentifier);
+    EXPECT_EQ(off->on, 0);
+    const TeleportData *plain = static_cast<const TeleportData *>(data(2, 0, 1));
+    EXPECT_EQ(plain->identifier, kBlockDefaultIdentifier);
+    EXPECT_EQ(plain->target, kBlockDefaultIdentifier);
+    const PhasingBlockData *standardPhase = static_cast<const PhasingBlockData *>(data(1, 0, 2));
+    EXPECT_EQ(standardPhase->initialDelay, 0.0f);
+    EXPECT_EQ(standardPhase->onInterval, 1.0f);
+    EXPECT_EQ(standardPhase->offInterval, 1.0f);
+    EXPECT_EQ(standardPhase->on, 1);
+
+    EXPECT_EQ(static_cast<const LadderData *>(data(0, 1, 0))->orientation, 0);
+    const Block *straight = at[{0, 1, 0}];
+    const Block *turned = at[{1, 1, 0}];
+    EXPECT_EQ(straight->minZ, 2.875f);
+    EXPECT_EQ(static_cast<const LadderData *>(data(1, 1, 0))->orientation, 1);
+    EXPECT_FLOAT_EQ(turned->minX, 8.875f); // turned: thin along x
+    EXPECT_FLOAT_EQ(turned->maxZ, 4.15f);
+    const TeleportData *one = static_cast<const TeleportData *>(data(2, 1, 0));
+    const TeleportData *two = static_cast<const TeleportData *>(data(3, 1, 0));
+    EXPECT_EQ(one->identifier, uint32_t('AAAA'));
+    EXPECT_EQ(one->target, uint32_t('BBBB'));
+    EXPECT_EQ(two->identifier, uint32_t('BBBB'));
+    EXPECT_EQ(two->target, uint32_t('AAAA'));
+    EXPECT_EQ(static_cast<const SwitchData *>(data(0, 1, 1))->identifier, uint32_t('RED1'));
+    const SwitchableBlockData *red = static_cast<const SwitchableBlockData *>(data(1, 1, 1));
+    EXPECT_EQ(red->identifier, uint32_t('RED1'));
+    EXPECT_EQ(red->on, 0);
+    const PhasingBlockData *phase = static_cast<const PhasingBlockData *>(data(2, 1, 1));
+    EXPECT_EQ(phase->initialDelay, 0.25f);
+    EXPECT_EQ(phase->onInterval, 3.0f);
+    EXPECT_EQ(phase->offInterval, 0.5f);
+    EXPECT_EQ(phase->on, 0);
+    EXPECT_EQ(phase->nextToggle, 0.25f);
+    EXPECT_EQ(static_cast<const LadderData *>(data(3, 1, 1))->orientation, 1);
+
+    // Powerups at their cells' centres, then the free one.
+    ASSERT_EQ(level->powerupCount, 5);
+    const int32_t kinds[] = {kPowerupGem, kPowerupExtraLife, kPowerupFeather, kPowerupKey};
+    for (int32_t i = 0; i < 4; i++) {
+        EXPECT_EQ(level->powerups[i]->kind, kinds[i]);
+        EXPECT_EQ(level->powerups[i]->position.x, 6.0f * float(i) + 3.0f);
+        EXPECT_EQ(level->powerups[i]->position.y, 9.0f);
+        EXPECT_EQ(level->powerups[i]->position.z, 15.0f);
+    }
+    EXPECT_EQ(level->powerups[4]->kind, kPowerupGem);
+    EXPECT_EQ(level->powerups[4]->position.x, 1.5f);
+    EXPECT_EQ(level->powerups[4]->position.z, 3.25f);
+
+    Level *boxes = LevelSetGetLevel(set, 1);
+    EXPECT_EQ(boxes->initialPlayerFacing, 2); // -z unless told otherwise
+    EXPECT_EQ(boxes->playerStartY, 1);
+    ASSERT_EQ(boxes->waterController->mode, kWaterModeBoxes);
+    ASSERT_EQ(boxes->waterController->boxCount, 2);
+    AABB second = WaterBoxGetBounds(boxes->waterController->boxes[1]);
+    EXPECT_EQ(second.maxX, 6.0f);
+    EXPECT_EQ(second.minY, 6.0f);
+    EXPECT_EQ(second.maxY, 9.5f);
+    LevelSetDispose(set);
+}
+
+// A small valid level, line by line, that the refusal cases break.
+std::vector<std::string> ValidLines()
+{
+    return {"level Small",     // 1
+            "size 3 2 2",      // 2
+            "water rising 0 1", // 3
+            "define 1 teleport id=AAAA target=AAAA", // 4
+            "layer 0",         // 5
+            "@.1",             // 6
+            "#.O"};            // 7
+}
+
+std::string Join(const std::vector<std::string> &lines)
+{
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + "\n";
+    return text;
+}
+
+TEST(LevelMaker, TheSmallLevelCompiles)
+{
+    Scratch scratch("valid");
+    ToolRun run = CompileText(scratch, Join(ValidLines()));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(fs::exists(scratch.root / "out" / "Out"));
+}
+
+struct Breakage {
+    int line;              // the line to replace (1-based), or 0 to append
+    std::string text;      // its new text
+    int reportedLine;      // the line the message must name
+    std::string phrase;    // part of the message
+};
+
+TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
+{
+    const Breakage cases[] = {
+        {6, "@.Q", 6, "unknown glyph 'Q'"},
+        {7, "#.", 7, "a row of 2 glyphs; the level is 3 cells wide"},
+        {6, "..1", 1, "exactly one start '@', it has 0"},
+        {7, "@.O", 1, "exactly one start '@', it has 2"},
+        {7, "#..", 1, "no level portal"},
+        {2, "sise 3 2 2", 2, "unknown keyword \"sise\""},
+        {2, "size 100 100 100", 2, "at most 32768 cells"},
+        {2, "size 3 0 2", 2, "at least 1"},
+        {2, "size 3 two 2", 2, "whole numbers"},
+        {3, "water falling 0 1", 3, "water rising"},
+        {3, "; no water", 1, "no \"water\" line"},
+        {4, "define 1 teleport id=AAAA target=ZZZZ", 6, "target ZZZZ names no teleport"},
+        {4, "define # stone", 4, "'#' cannot be defined"},
+        {4, "define 1 teleport id=AAAAA target=AAAA", 4, "exactly 4 visible characters"},
+        {4, "define 1 teleport speed=3", 4, "no setting \"speed\""},
+        {4, "define 1 wormhole", 4, "unknown kind \"wormhole\""},
+        {5, "layer 2", 5, "outside the level"},
+        {7, "layer 1", 7, "layer 0 ends after 1 rows"},
+        {0, "powerup gem 1 2 99", 8, "outside the level"},
+        {0, "box 0 1 0 1 0 1", 8, "needs \"water boxes\""},
+        {1, "size 3 2 2", 1, "before the first \"level\""},
+    };
+    Scratch scratch("refused");
+    for (const Breakage &c : cases) {
+        std::vector<std::string> lines = ValidLines();
+        if (c.line == 0)
+            lines.push_back(c.text);
+        else
+            lines[size_t(c.line - 1)] = c.text;
+        SCOPED_TRACE(c.text);
+        fs::remove_all(scratch.root / "out");
+        ToolRun run = CompileText(scratch, Join(lines));
+        EXPECT_EQ(run.status, 1) << run.output;
+        EXPECT_NE(run.output.find(", line " + std::to_string(c.reportedLine) + ": "), std::string::npos)
+            << run.output;
+        EXPECT_NE(run.output.find(c.phrase), std::string::npos) << run.output;
+        EXPECT_FALSE(fs::exists(scratch.root / "out" / "Out")) << "nothing is written for refused text";
+    }
+}
+
+TEST(LevelMaker, WaterBoxesMustHoldWaterInsideTheLevel)
+{
+    Scratch scratch("boxes");
+    std::vector<std::string> lines = ValidLines();
+    lines[2] = "water boxes";
+    std::vector<std::string> outside = lines, empty = lines, none = lines;
+    outside.push_back("box 0 19 0 1 0 1");
+    empty.push_back("box 0 6 3 3 0 6");
+    ToolRun run = CompileText(scratch, Join(outside));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("line 8: the water box reaches outside the level"), std::string::npos) << run.output;
+    run = CompileText(scratch, Join(empty));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("line 8: the water box holds no water"), std::string::npos) << run.output;
+    run = CompileText(scratch, Join(none));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("line 3: \"water boxes\" without any \"box\" line"), std::string::npos) << run.output;
+}
+
+TEST(LevelMaker, AnyBytesAreRefusedWithoutACrash)
+{
+    Scratch scratch("bytes");
+    uint32_t state = 12345;
+    for (int round = 0; round < 12; round++) {
+        std::string text;
+        size_t length = 1 + round * 97;
+        for (size_t i = 0; i < length; i++) {
+            state = state * 1664525u + 1013904223u;
+            text += char(state >> 24);
+        }
+        // Half the rounds start like a level so that the maps are reached.
+        if (round % 2)
+            text = "level x\nsize 3 2 2\nwater rising 0 1\nlayer 0\n" + text;
+        ToolRun run = CompileText(scratch, text);
+        EXPECT_EQ(run.status, 1) << "round " << round << ": " << run.output;
+        EXPECT_NE(run.output.find(", line "), std::string::npos) << run.output;
+    }
+    fs::path missing = scratch.root / "no such file.txt";
+    ToolRun run = RunLevelMaker(missing, scratch.root / "out");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("cannot read"), std::string::npos);
+}
+
+} // namespace
