@@ -125,15 +125,24 @@ int main(int argc, char **argv)
     // player running forward.
     LevelSet *set = ControllerGetCurrentLevelSet();
     int32_t count = set ? LevelSetGetLevelCount(set) : 0;
-    ControllerSetStartingLevel(controller, count > 2 ? 2 : 0);
     HeadlessInjectCommand('NGam');
+    HeadlessRunFor(0.1);
+    GameController *game = controller->gameController;
+    if (game)
+        GameControllerGoToLevel(game, count > 2 ? 2 : 0);
     HeadlessRunFor(0.5);
     ok &= Shot(out / "level-in-play.png");
 
-    // The water: a level whose water has risen to the player's waist.
-    GameController *game = controller->gameController;
+    // The water: the first level past the introductory ones whose water
+    // rises, with the water at the player's waist.
+    int32_t waterLevel = 0;
+    for (int32_t i = count - 1; i >= 3; i--) {
+        Level *stored = LevelSetGetLevel(set, i);
+        if (stored && stored->waterController && stored->waterController->mode == kWaterModeRisingLevel)
+            waterLevel = i;
+    }
     if (game) {
-        GameControllerGoToLevel(game, count > 5 ? 5 : 0);
+        GameControllerGoToLevel(game, waterLevel);
         Level *level = LevelSetGetCurrentLevelCopy(set);
         Vector feet = PlayerGetPosition(game->player);
         if (level && level->waterController)
