@@ -482,7 +482,9 @@ TEST(DesktopLoop, SleepsBetweenTimerFiringsInsteadOfSpinning)
     EXPECT_LE(probe.firings, int32_t(wall * 120.0) + 2);
     EXPECT_GE(probe.firings, 10);
     // A spinning loop would use the whole half second.
-    EXPECT_LT(cpu, 0.5 * wall) << "cpu " << cpu << " s in " << wall << " s";
+    // (A loaded machine, or the sanitizer build, costs more per firing, so
+    // the bound leaves room below the whole half second.)
+    EXPECT_LT(cpu, 0.8 * wall) << "cpu " << cpu << " s in " << wall << " s";
 }
 
 TEST(DesktopLoop, RealWindowResizeReachesTheWindowThroughTheLoop)
