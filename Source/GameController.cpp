@@ -481,6 +481,21 @@ void GameControllerPlayReplay(GameController *game, const Replay *replay)
         BeginReplayAt(game, replay->levelIndex, replay->seed);
 }
 
+ReplayOutcome GameControllerRunReplay(GameController *game, const Replay *replay, bool stopAtOutcome,
+                                      ReplayTrace trace, void *context, int32_t traceEvery)
+{
+    GameControllerPlayReplay(game, replay);
+    while (game->stepCount < replay->endStep && !game->exitPosted) {
+        GameControllerStep(game);
+        if (trace && traceEvery > 0 && game->stepCount % traceEvery == 0)
+            trace(game, context);
+        if (stopAtOutcome && (game->levelsCompleted > 0 || game->deaths > 0))
+            break;
+    }
+    GameControllerPlayReplay(game, nullptr);
+    return ReplayOutcome{game->stepCount, game->levelsCompleted, game->deaths, game->setCompleted, game->gameOver};
+}
+
 void GameControllerDraw(GameController *game)
 {
     Controller *controller = ControllerGetMainController();

@@ -97,5 +97,21 @@ void GameControllerRecordReplay(GameController *game, Replay *replay);
 // seed, as when the replay was recorded.
 void GameControllerPlayReplay(GameController *game, const Replay *replay);
 
+// What playing a replay led to.
+struct ReplayOutcome {
+    int64_t steps;
+    int32_t levelsCompleted;
+    int32_t deaths;
+    bool setCompleted;
+    bool gameOver;
+};
+typedef void (*ReplayTrace)(const GameController *game, void *context);
+// Plays replay on the game step by step, without the timer or drawing,
+// until its end step; with stopAtOutcome, also as soon as a level is
+// completed or a life is lost.  trace, when given, is called after every
+// traceEvery-th step.
+ReplayOutcome GameControllerRunReplay(GameController *game, const Replay *replay, bool stopAtOutcome,
+                                      ReplayTrace trace, void *context, int32_t traceEvery);
+
 // Registers the game as mode kind 2 with the application controller.
 void GameControllerRegisterMode();

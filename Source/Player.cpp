@@ -306,7 +306,7 @@ static void PlayerUse(Player *player)
 {
     if (!player->controller)
         return;
-    LevelSet *set = ControllerGetCurrentLevelSet();
+    LevelSet *set = player->controller->levelSet;
     Level *level = set ? LevelSetGetCurrentLevelCopy(set) : nullptr;
     if (!level)
         return;

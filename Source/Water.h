@@ -51,6 +51,9 @@ void WaterBoxDispose(WaterBox *box);
 void WaterBoxClearNeighbors(WaterBox *box);
 void WaterBoxRelinkSides(WaterBox *box);
 void WaterBoxRun(WaterBox *box);
+// Moves water between this resting box and the resting boxes beside it so
+// that their surfaces stand at one height, keeping their total volume.
+void WaterBoxLevelWithNeighbors(WaterBox *box);
 void WaterBoxDraw(WaterBox *box, bool highlight);
 float WaterBoxGetVolume(const WaterBox *box);
 AABB WaterBoxGetBounds(const WaterBox *box);

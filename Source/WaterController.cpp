@@ -118,6 +118,9 @@ static void WaterControllerRunBoxes(WaterController *controller)
     }
     for (int32_t j = 0; j < controller->boxCount; j++)
         WaterBoxRelinkSides(controller->boxes[j]);
+    // Resting water side by side flows from the higher surface to the lower.
+    for (int32_t j = 0; j < controller->boxCount; j++)
+        WaterBoxLevelWithNeighbors(controller->boxes[j]);
     WaterControllerSimplifyBoxes(controller);
 }
 
@@ -363,6 +366,12 @@ static bool SharesFace(const AABB &a, const AABB &b)
 std::vector<AABB> WaterControllerComputeEmptySpace(AABB region, Vector seed, const AABB *obstacles,
                                                    int32_t obstacleCount)
 {
+    return WaterControllerComputeEmptySpace(region, seed, obstacles, obstacleCount, 0);
+}
+
+std::vector<AABB> WaterControllerComputeEmptySpace(AABB region, Vector seed, const AABB *obstacles,
+                                                   int32_t obstacleCount, int32_t splittingCount)
+{
     std::vector<AABB> result;
     if (!(AABBVolume(region) >= 0.0001f) || !std::isfinite(AABBVolume(region)))
         return result;
@@ -378,14 +387,23 @@ std::vector<AABB> WaterControllerComputeEmptySpace(AABB region, Vector seed, con
         size_t i = 0;
         while (i < free.size()) {
             bool removed = false;
-            // Only an obstacle that reaches into the free box cuts it: one
-            // lying beside it would split it without taking anything away.
+            // An obstacle that reaches into the free box cuts it with all six
+            // face planes.  The first splittingCount obstacles also cut free
+            // boxes they only lie beside, with their vertical face planes:
+            // water spreading along a block then gets a piece past the
+            // block's edge whose side is clear of it.
             const AABB &candidate = free[i];
             bool overlaps = obstacle.minX < candidate.maxX && candidate.minX < obstacle.maxX &&
                             obstacle.minY < candidate.maxY && candidate.minY < obstacle.maxY &&
                             obstacle.minZ < candidate.maxZ && candidate.minZ < obstacle.maxZ;
-            for (int face = 0; overlaps && face < 6; face++) {
+            // Beside means against a vertical face: a block under the water
+            // supports it and does not cut it.
+            bool beside = o < splittingCount && AABBIntersects(obstacle, candidate) &&
+                          obstacle.minY < candidate.maxY && candidate.minY < obstacle.maxY;
+            for (int face = 0; (overlaps || beside) && face < 6; face++) {
                 int axis = face / 2;
+                if (!overlaps && axis == 1)
+                    continue;
                 float c = (face & 1) ? AABBHigh(obstacle, axis) : AABBLow(obstacle, axis);
                 AABB box = free[i];
                 if (!(AABBLow(box, axis) <= c && c <= AABBHigh(box, axis)))
@@ -655,6 +673,21 @@ void SimplifyFrom(WaterBox *box)
         }
     }
     if (members.size() < 2)
+        return;
+    // Merge only when the members fill the new box exactly: their volumes
+    // must add up to its volume, so that no water is made or lost.
+    std::vector<WaterBox *> distinct;
+    for (WaterBox *member : members)
+        if (std::find(distinct.begin(), distinct.end(), member) == distinct.end())
+            distinct.push_back(member);
+    members.swap(distinct);
+    double filled = 0.0;
+    for (WaterBox *member : members)
+        filled += double(member->maxX - member->minX) * double(member->maxY - member->minY) *
+                  double(member->maxZ - member->minZ);
+    double merged = (double(xRange.high) - double(xRange.low)) * (double(yRange.high) - double(yRange.low)) *
+                    (double(zRange.high) - double(zRange.low));
+    if (std::fabs(merged - filled) > 1e-5 * filled + 1e-6)
         return;
     for (WaterBox *member : members) {
         if (member == box)

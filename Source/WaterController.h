@@ -66,8 +66,13 @@ std::vector<WaterBox *> WaterControllerGetBoxListForBoundingBox(WaterController 
 void WaterControllerSimplifyBoxes(WaterController *controller);
 // The empty space of region around the seed that no obstacle covers, as
 // non-overlapping boxes, the one holding the seed first; empty when the seed
-// lies in no free part.
+// lies in no free part.  An obstacle cuts only the free boxes it reaches
+// into.
 std::vector<AABB> WaterControllerComputeEmptySpace(AABB region, Vector seed, const AABB *obstacles,
                                                    int32_t obstacleCount);
+// The same, but the first splittingCount obstacles (the blocks) also cut the
+// free boxes they touch without reaching into them, along their vertical faces.
+std::vector<AABB> WaterControllerComputeEmptySpace(AABB region, Vector seed, const AABB *obstacles,
+                                                   int32_t obstacleCount, int32_t splittingCount);
 // The sum of the volumes of all water boxes.
 double WaterControllerGetTotalVolume(const WaterController *controller);

@@ -68,6 +68,8 @@ protected:
             ControllerStop(controller);
             ControllerDispose(controller);
         }
+        LevelSetDispose(set);
+        set = nullptr;
         ControllerRegisterMode(ModeGame, nullptr);
         PrefsShutDown();
         HeadlessPlatformShutDown();
@@ -309,5 +311,27 @@ TEST_F(GameFlow, AReplayReproducesAPlayExactly)
     EXPECT_EQ(played.z, recorded.z);
     GameControllerPlayReplay(game, nullptr);
     ReplayDispose(loaded);
+    ReplayDispose(replay);
+}
+
+TEST_F(GameFlow, RunningAReplayReportsItsOutcome)
+{
+    UseLevels({kBlockLevelPortal, kBlockDeadly});
+    GameController *game = StartGame();
+    Replay *replay = ReplayAllocate();
+    std::string error;
+    ASSERT_TRUE(ReplayLoadFromText(replay, "Brimhold replay 1\nlevel 0\n3 down 29\nend 600\n", &error)) << error;
+    ReplayOutcome outcome = GameControllerRunReplay(game, replay, true, nullptr, nullptr, 0);
+    EXPECT_EQ(outcome.levelsCompleted, 1);
+    EXPECT_EQ(outcome.deaths, 0);
+    EXPECT_LT(outcome.steps, 600);
+    EXPECT_EQ(LevelSetGetCurrentLevelIndex(set), 1);
+
+    // The same run on the second level ends in a death.
+    replay->levelIndex = 1;
+    outcome = GameControllerRunReplay(game, replay, true, nullptr, nullptr, 0);
+    EXPECT_EQ(outcome.levelsCompleted, 0);
+    EXPECT_EQ(outcome.deaths, 1);
+    EXPECT_EQ(PlayerGetNumberOfLives(game->player), 2);
     ReplayDispose(replay);
 }

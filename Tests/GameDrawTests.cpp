@@ -67,6 +67,7 @@ class GameDrawing : public testing::Test {
 protected:
     std::filesystem::path config;
     Controller *controller = nullptr;
+    LevelSet *set = nullptr;
 
     void SetUp() override
     {
@@ -88,6 +89,8 @@ protected:
             ModelDisposeAllModels();
             ControllerDispose(controller);
         }
+        LevelSetDispose(set);
+        set = nullptr;
         ControllerRegisterMode(ModeGame, nullptr);
         PlatformSetResourcesFolder({});
         TextShutDown();
@@ -116,7 +119,7 @@ TEST_F(GameDrawing, AFrameOfPlayShowsTheLevelAndThePlayer)
     ModelLoadAllModels();
     ASSERT_NE(ModelGetModelByIdentifier(kModelKindBody, 'Humn'), nullptr) << "the shipped art is missing";
 
-    LevelSet *set = LevelSetAllocate();
+    set = LevelSetAllocate();
     LevelSetInit(set);
     Level *level = LevelSetGetLevel(set, 0);
     LevelChangeGridSize(level, 6, 3, 6);
