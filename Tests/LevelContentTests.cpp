@@ -412,6 +412,7 @@ TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
         {4, "define 1 wormhole", 4, "unknown kind \"wormhole\""},
         {5, "layer 2", 5, "outside the level"},
         {7, "layer 1", 7, "layer 0 ends after 1 rows"},
+        {7, "# O", 7, "no blanks inside"},
         {0, "powerup gem 1 2 99", 8, "outside the level"},
         {0, "box 0 1 0 1 0 1", 8, "needs \"water boxes\""},
         {1, "size 3 2 2", 1, "before the first \"level\""},

@@ -444,11 +444,14 @@ bool ParseLevels(const std::vector<std::string> &lines, std::vector<LevelText> *
                 i++;
                 if (!isContent(row))
                     continue;
+                // Every keyword line has more than one word; a map row has one.
                 std::vector<std::string> rowWords = SplitWords(row);
-                if (IsKeyword(rowWords[0]))
+                if (rowWords.size() > 1 && IsKeyword(rowWords[0]))
                     return Refuse(fault, rowLine,
                                   "layer " + words[1] + " ends after " + std::to_string(rows.size()) +
                                       " rows; the level is " + std::to_string(level->sizeZ) + " cells deep");
+                if (rowWords.size() > 1)
+                    return Refuse(fault, rowLine, "a map row has no blanks inside");
                 if (int32_t(row.size()) != level->sizeX)
                     return Refuse(fault, rowLine,
                                   "a row of " + std::to_string(row.size()) + " glyphs; the level is " +
