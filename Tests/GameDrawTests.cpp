@@ -181,3 +181,67 @@ TEST_F(GameDrawing, AFrameOfPlayShowsTheLevelAndThePlayer)
             changed++;
     EXPECT_GT(changed, 2000) << "the player covers a visible part of the frame";
 }
+
+namespace {
+
+int DistinctColours(const Frame &f)
+{
+    std::vector<bool> seen(1 << 15, false);
+    int distinct = 0;
+    for (size_t i = 0; i + 2 < f.rgb.size(); i += 3) {
+        int key = (f.rgb[i] >> 3) << 10 | (f.rgb[i + 1] >> 3) << 5 | (f.rgb[i + 2] >> 3);
+        if (!seen[size_t(key)]) {
+            seen[size_t(key)] = true;
+            distinct++;
+        }
+    }
+    return distinct;
+}
+
+int ChangedPixels(const Frame &a, const Frame &b)
+{
+    int changed = 0;
+    for (size_t i = 0; i + 2 < a.rgb.size() && i + 2 < b.rgb.size(); i += 3) {
+        int d = std::abs(int(a.rgb[i]) - int(b.rgb[i])) + std::abs(int(a.rgb[i + 1]) - int(b.rgb[i + 1])) +
+                std::abs(int(a.rgb[i + 2]) - int(b.rgb[i + 2]));
+        if (d > 30)
+            changed++;
+    }
+    return changed;
+}
+
+} // namespace
+
+TEST_F(GameDrawing, EveryShippedLevelDrawsWithThePlayerInSight)
+{
+    ASSERT_NE(controller, nullptr);
+    OpenGLWindow *window = ControllerGetMainWindow(controller);
+    ModelLoadAllModels();
+    set = LevelSetAllocate();
+    ASSERT_TRUE(LevelSetInitWithFile(set, std::filesystem::path(BRIMHOLD_BINARY_DIR) / "Resources" / "Levels" /
+                                              "Test levels"));
+    controller->currentLevelSet = set;
+    ControllerStart(controller);
+    ControllerPushMode(controller, ModeGame);
+    GameController *game = controller->gameController;
+    ASSERT_NE(game, nullptr);
+    captureWindow = window;
+    ControllerSetFrameOverlay(CaptureOverlay, nullptr);
+    for (int32_t i = 0; i < LevelSetGetLevelCount(set); i++) {
+        SCOPED_TRACE("level " + std::to_string(i + 1));
+        GameControllerGoToLevel(game, i);
+        // Let the camera settle behind the player.
+        for (int step = 0; step < 60; step++)
+            GameControllerStep(game);
+        GameControllerDraw(game);
+        Frame with = captured;
+        EXPECT_GT(DistinctColours(with), 200) << "the frame is blank";
+        Vector feet = PlayerGetPosition(game->player);
+        game->player->position = VectorWithValues(-1000, -1000, -1000);
+        GameControllerDraw(game);
+        Frame without = captured;
+        game->player->position = feet;
+        EXPECT_GT(ChangedPixels(with, without), 1500) << "the player is not in sight";
+    }
+    ControllerSetFrameOverlay(nullptr, nullptr);
+}
