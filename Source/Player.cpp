@@ -629,9 +629,16 @@ bool PlayerRun(Player *player, Level *level, float elapsed)
     return false;
 }
 
-static bool PlayerIsLadder(const Block *block)
+// The first ladder among the blocks listed in a cell, or null.
+static Block *LadderInCell(Level *level, int32_t x, int32_t y, int32_t z)
 {
-    return block && block->type == kBlockLadder;
+    for (int32_t slot = 0;; slot++) {
+        Block *b = LevelGetBlockAtPos(level, x, y, z, slot);
+        if (!b)
+            return nullptr;
+        if (b->type == kBlockLadder)
+            return b;
+    }
 }
 
 void PlayerGrabLadder(Player *player, Block *ladder, int32_t orientation, Level *level)
@@ -662,31 +669,13 @@ void PlayerGrabLadder(Player *player, Block *ladder, int32_t orientation, Level 
     if (level) {
         int32_t x = ladder->cellX, z = ladder->cellZ;
         for (int32_t y = ladder->cellY + 1; y < level->sizeY; y++) {
-            Block *found = nullptr;
-            for (int32_t slot = 0;; slot++) {
-                Block *b = LevelGetBlockAtPos(level, x, y, z, slot);
-                if (!b)
-                    break;
-                if (PlayerIsLadder(b)) {
-                    found = b;
-                    break;
-                }
-            }
+            Block *found = LadderInCell(level, x, y, z);
             if (!found)
                 break;
             player->ladderTop = found->maxY;
         }
         for (int32_t y = ladder->cellY - 1; y >= 0; y--) {
-            Block *found = nullptr;
-            for (int32_t slot = 0;; slot++) {
-                Block *b = LevelGetBlockAtPos(level, x, y, z, slot);
-                if (!b)
-                    break;
-                if (PlayerIsLadder(b)) {
-                    found = b;
-                    break;
-                }
-            }
+            Block *found = LadderInCell(level, x, y, z);
             if (!found)
                 break;
             player->ladderBottom = found->minY;
