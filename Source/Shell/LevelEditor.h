@@ -1,0 +1,86 @@
+// The level editor mode: a block cursor moves through the current level of
+// the application's level set; space places boxes of the palette's block type
+// (or clears them), toggles powerups or sets the player's start; the level can
+// be resized, levels added, inserted and deleted, the current level
+// test-played in the game mode, and sets created, opened, saved and reverted.
+#pragma once
+
+#include "Events.h"
+#include "Types.h"
+
+#include <cstdint>
+
+struct LevelSet;
+struct CameraController;
+struct Player;
+struct ToolPalette;
+struct StaticModel;
+struct Block;
+
+struct LevelEditor {
+    LevelSet *levelSet;                 // the application's current set
+    CameraController *cameraController; // free orbit (mode 2)
+    Player *player;                     // shows the start position and facing
+    ToolPalette *palette;
+    int32_t cursor[3];                  // cell x, y, z, always inside the level
+    int32_t anchor[3];                  // where the current placement started
+    uint8_t placing;
+    uint8_t orienting;
+    float blinkPhase;                   // 0 to 2
+    double lastTime, leftoverTime;
+    uint8_t placeType;                  // 0 clears cells
+    void *placeData;                    // owned per-type data (ladder), or null
+    StaticModel *cursorModel;           // 'BlkC', or null
+    int32_t suspendCount;
+    uint8_t frozen;
+    PlatformTimerRef timer;
+    PlatformEventHandlerRef eventHandler;
+};
+
+// Cursor move codes.
+enum : int {
+    CursorMoveMinusX = 0,
+    CursorMovePlusX = 1,
+    CursorMoveMinusY = 2,
+    CursorMovePlusY = 3,
+    CursorMoveMinusZ = 4,
+    CursorMovePlusZ = 5,
+};
+
+// Mode operations.
+LevelEditor *LevelEditorAllocate();
+void LevelEditorInit(LevelEditor *editor);
+void LevelEditorStart(LevelEditor *editor);
+bool LevelEditorStop(LevelEditor *editor); // false: the editor stays
+void LevelEditorFreeze(LevelEditor *editor);
+void LevelEditorDefrost(LevelEditor *editor);
+void LevelEditorSuspend(LevelEditor *editor);
+void LevelEditorResume(LevelEditor *editor);
+void LevelEditorDispose(LevelEditor *editor);
+void LevelEditorDraw(LevelEditor *editor);
+// Registers kind 3 with the application controller.
+void LevelEditorRegisterMode();
+
+// Editing.
+void LevelEditorMoveBlockCursor(LevelEditor *editor, int code);
+void LevelEditorConstrainBlockCursorToLevelBounds(LevelEditor *editor);
+void LevelEditorStartPlacingBlocks(LevelEditor *editor);
+void LevelEditorCommitBlocksBeingPlaced(LevelEditor *editor);
+void LevelEditorChangeLevelSize(LevelEditor *editor, int dx, int dy, int dz);
+void LevelEditorUpdatePlayerPos(LevelEditor *editor);
+void LevelEditorUpdateToolPalette(LevelEditor *editor);
+
+// File commands.
+void LevelEditorCreateNewLevelSet(LevelEditor *editor);
+void LevelEditorOpenLevelSet(LevelEditor *editor);
+// True when the set was written (false on cancel or failure).
+bool LevelEditorSaveLevelSet(LevelEditor *editor, bool saveAs);
+void LevelEditorRevertLevelSet(LevelEditor *editor);
+
+// Called by the tool palette.
+float LevelEditorGetMaxWaterLevel(LevelEditor *editor);
+float LevelEditorGetCurrentWaterLevel(LevelEditor *editor);
+float LevelEditorGetCurrentWaterSpeed(LevelEditor *editor);
+void LevelEditorSetWaterLevel(LevelEditor *editor, float level);
+void LevelEditorSetWaterSpeed(LevelEditor *editor, float speed);
+void LevelEditorNewToolSelected(LevelEditor *editor, int oldTool, int newTool);
