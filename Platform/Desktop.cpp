@@ -381,6 +381,12 @@ const char *PlatformWindowGetTitle(PlatformWindow *window)
     return window ? SDL_GetWindowTitle(window->sdl) : "";
 }
 
+void PlatformWindowSetTitle(PlatformWindow *window, const char *title)
+{
+    if (window && title)
+        SDL_SetWindowTitle(window->sdl, title);
+}
+
 void PlatformWindowGetContentBounds(PlatformWindow *window, int32_t *left, int32_t *top, int32_t *width,
                                     int32_t *height)
 {
