@@ -4,6 +4,7 @@
 #include "Controller.h"
 #include "Events.h"
 #include "GameController.h"
+#include "LevelEditor.h"
 #include "LevelSet.h"
 #include "MenuBar.h"
 #include "MenuStrip.h"
@@ -39,7 +40,7 @@ const std::vector<Service> services = {{SoundStartUp, SoundShutDown}, {StartText
 
 // The mode kinds register their operations with the controller here.
 const std::vector<void (*)()> modeRegistrations = {SplashScreenRegisterMode, GameControllerRegisterMode,
-                                                   PrefsScreenRegisterMode};
+                                                   LevelEditorRegisterMode, PrefsScreenRegisterMode};
 
 // The level set that the program starts with: "Test levels" when it can be
 // found, otherwise one empty level.
