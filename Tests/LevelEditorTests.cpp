@@ -251,10 +251,21 @@ TEST_F(LevelEditorTest, LevelCommandsAndResizing)
     EXPECT_EQ(CurrentLevel(), only);
     EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
 
+    // The inspector follows the cursor's cell into other levels.
+    Space(true);
+    Space(false);
+    editor->palette->tool = ToolInspector;
+    LevelEditorNewToolSelected(editor, ToolBlock, ToolInspector);
+    EXPECT_EQ(editor->palette->inspectedBlock, BlockAt(2, 0, 2));
     Command('NLvl');
     EXPECT_EQ(editor->levelSet->levelCount, 2);
     EXPECT_EQ(editor->levelSet->currentLevelIndex, 1);
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
+    EXPECT_EQ(editor->palette->inspectedBlock, nullptr);
+    Command('PrvL');
+    ASSERT_NE(BlockAt(2, 0, 2), nullptr);
+    EXPECT_EQ(editor->palette->inspectedBlock, BlockAt(2, 0, 2));
+    Command('NxtL');
     Command('DLvl');
     EXPECT_EQ(editor->levelSet->levelCount, 1);
     EXPECT_EQ(editor->levelSet->currentLevelIndex, 0);

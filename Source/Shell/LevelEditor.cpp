@@ -162,6 +162,18 @@ bool InBox(const CellRange &box, int32_t x, int32_t y, int32_t z)
            z <= box.lastZ;
 }
 
+// The palette holds a pointer into the level's block array: before blocks
+// are added or removed, or the level copy is replaced, it lets go of it
+// (under the inspector while the block is still there, so that its fields
+// are hidden).
+void DetachInspector(LevelEditor *editor)
+{
+    if (ToolPaletteGetTool(editor->palette) == ToolInspector)
+        ToolPaletteInspectBlock(editor->palette, nullptr);
+    else
+        editor->palette->inspectedBlock = nullptr;
+}
+
 void InspectCursorCell(LevelEditor *editor)
 {
     Level *level = CurrentLevel(editor);
@@ -207,6 +219,7 @@ void SetReplacedTail(LevelEditor *editor)
 
 void GoToLevel(LevelEditor *editor, bool next)
 {
+    DetachInspector(editor);
     LevelSetCommitCurrentLevelCopy(editor->levelSet);
     if (next)
         LevelSetGoToNextLevel(editor->levelSet, true);
@@ -226,6 +239,7 @@ void NewLevel(LevelEditor *editor, bool insert)
         PlatformBeep();
         return;
     }
+    DetachInspector(editor);
     LevelSetCommitCurrentLevelCopy(set);
     int32_t index = insert ? std::max(0, set->currentLevelIndex) : set->levelCount;
     if (insert)
@@ -242,6 +256,7 @@ void DeleteLevel(LevelEditor *editor)
     if (set->levelCount <= 1)
         return;
     int32_t index = set->currentLevelIndex;
+    DetachInspector(editor);
     LevelSetDeleteLevel(set, index);
     // The level that took the deleted one's place, or the one before it when
     // the last level was deleted.
@@ -439,6 +454,7 @@ fs::path DefaultSaveFolder(const LevelSet *set)
 // Makes the set the editor's and the application's, disposing the old one.
 void ReplaceSet(LevelEditor *editor, LevelSet *set)
 {
+    DetachInspector(editor);
     LevelSet *old = editor->levelSet;
     editor->levelSet = set;
     ControllerSetCurrentLevelSet(set);
@@ -583,6 +599,7 @@ void LevelEditorFreeze(LevelEditor *editor)
     for (int action = 1; action <= 6; action++)
         CameraControllerUserActionStop(editor->cameraController, action);
     editor->frozenLevelIndex = LevelSetGetCurrentLevelIndex(editor->levelSet);
+    DetachInspector(editor);
     ToolPaletteFreeze(editor->palette);
     LevelEditorSuspend(editor);
     RemoveHandler(editor);
@@ -602,6 +619,7 @@ void LevelEditorDefrost(LevelEditor *editor)
         LevelSetFetchCurrentLevelCopy(editor->levelSet);
     editor->frozen = 0;
     LevelEditorConstrainBlockCursorToLevelBounds(editor);
+    InspectCursorCell(editor);
     LevelEditorUpdatePlayerPos(editor);
     ShowDirtyState(editor);
 }
@@ -788,6 +806,7 @@ void LevelEditorCommitBlocksBeingPlaced(LevelEditor *editor)
         ReleasePlaceData(editor);
         return;
     }
+    DetachInspector(editor);
     CellRange box = PlacementBox(editor, level);
     for (int32_t y = box.firstY; y <= box.lastY; y++) {
         for (int32_t z = box.firstZ; z <= box.lastZ; z++) {
@@ -813,6 +832,7 @@ void LevelEditorChangeLevelSize(LevelEditor *editor, int dx, int dy, int dz)
     Level *level = CurrentLevel(editor);
     if (!level)
         return;
+    DetachInspector(editor);
     LevelChangeGridSize(level, level->sizeX + dx, level->sizeY + dy, level->sizeZ + dz);
     LevelEditorUpdateToolPalette(editor);
     LevelEditorConstrainBlockCursorToLevelBounds(editor);
@@ -894,7 +914,9 @@ bool LevelEditorSaveLevelSet(LevelEditor *editor, bool saveAs)
     } else {
         folder = set->file->parent_path();
     }
-    if (!LevelSetSaveToFile(set, folder, name)) {
+    // No folder (no per-user folder could be made) is a failure, never the
+    // working directory.
+    if (folder.empty() || !LevelSetSaveToFile(set, folder, name)) {
         alertf("There was a problem saving the file \"%s\".", name.c_str());
         return false;
     }
@@ -909,12 +931,15 @@ void LevelEditorRevertLevelSet(LevelEditor *editor)
         // A file that can no longer be read leaves the edits as they are,
         // still unsaved.
         fs::path file = *set->file;
+        DetachInspector(editor);
         if (!LevelSetReInitWithFile(set, file)) {
+            InspectCursorCell(editor);
             alertf("There was a problem loading the specified level file.");
             return;
         }
         LevelSetMakeClean(set);
     } else {
+        DetachInspector(editor);
         LevelSetRevert(set);
     }
     SetReplacedTail(editor);
