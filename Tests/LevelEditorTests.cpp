@@ -444,6 +444,13 @@ TEST_F(LevelEditorTest, CancellingTheQuestionKeepsTheEditorAndTheModesBelow)
     EXPECT_EQ(controller->levelEditor, editor);
     EXPECT_FALSE(ControllerIsQuitting(controller));
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
+    // The window's close button asks the same way.
+    HeadlessInjectSimple(kEventWindowClose);
+    EXPECT_TRUE(HeadlessRunFor(0.0));
+    DialogsQueueScriptedAnswer(0);
+    EXPECT_FALSE(ControllerStop(controller));
+    EXPECT_EQ(controller->levelEditor, editor);
+    EXPECT_EQ(DialogsPendingScriptedAnswers(), 0);
     // The editor still works.
     Space(true);
     Space(false);
