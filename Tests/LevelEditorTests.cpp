@@ -18,6 +18,7 @@
 #include "Powerup.h"
 #include "Preferences.h"
 #include "Sound.h"
+#include "Text.h"
 #include "ToolPalette.h"
 #include "Window.h"
 
@@ -78,6 +79,7 @@ protected:
     void SetUp() override
     {
         HeadlessPlatformStartUp();
+        TextStartUp(); // the palette's labels
         PrefsStartUp();
         SoundSetEnabled(false);
         ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
@@ -108,6 +110,7 @@ protected:
             ControllerRegisterMode(mode, nullptr);
         PlatformMenuBarClear();
         PrefsShutDown();
+        TextShutDown();
         HeadlessPlatformShutDown();
         SoundSetEnabled(true);
     }
@@ -469,6 +472,7 @@ TEST(LevelEditorDesktop, KeysMoveResizeAndPlace)
 {
     TemporaryHome home;
     ASSERT_TRUE(PlatformStartUp());
+    TextStartUp();
     ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
     ControllerSetServices(nullptr);
     LevelEditorRegisterMode();
@@ -520,6 +524,7 @@ TEST(LevelEditorDesktop, KeysMoveResizeAndPlace)
     LevelSetDispose(set);
     ControllerRegisterMode(ModeLevelEditor, nullptr);
     PlatformMenuBarClear();
+    TextShutDown();
     PlatformShutDown();
 }
 
