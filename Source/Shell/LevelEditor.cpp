@@ -7,6 +7,7 @@
 #include "Level.h"
 #include "LevelSet.h"
 #include "Model.h"
+#include "ModeSupport.h"
 #include "ModelParser.h"
 #include "OpenGLWindow.h"
 #include "Player.h"
@@ -18,11 +19,9 @@
 #include "Window.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -31,9 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr double kStep = 1.0 / 120.0;
-constexpr float kStepFloat = 1.0f / 120.0f;
-constexpr double kMaxSimulatedPerFiring = 1.0 / 12.0;
 constexpr int32_t kFirstPowerupType = 1024;
 constexpr const char *kApplicationTitle = "Brimhold";
 
@@ -367,30 +363,27 @@ bool EventHandler(const PlatformEvent *event, void *context)
     return false;
 }
 
-void InstallHandler(LevelEditor *editor)
+// The editor's timer, suspension count, keyboard and command handler and
+// frozen flag, for the shared mode functions.
+ModeParts Parts(LevelEditor *editor)
 {
-    if (editor->eventHandler)
-        return;
     static const int32_t kinds[] = {kEventRawKeyDown, kEventRawKeyRepeat, kEventRawKeyUp, kEventCommandProcess};
-    editor->eventHandler =
-        PlatformInstallEventHandler(kTargetApplication, kinds, int32_t(std::size(kinds)), EventHandler, editor);
+    return ModeParts{"LevelEditor",      &editor->suspendCount, &editor->timer,
+                     &editor->eventHandler, &editor->frozen,    kinds,
+                     int32_t(std::size(kinds)), EventHandler,   editor};
 }
 
-void RemoveHandler(LevelEditor *editor)
+bool Tick(void *context)
 {
-    PlatformRemoveEventHandler(editor->eventHandler);
-    editor->eventHandler = 0;
-}
-
-void Tick(LevelEditor *editor)
-{
+    LevelEditor *editor = static_cast<LevelEditor *>(context);
     editor->blinkPhase += 1.0f / 60.0f;
     if (editor->blinkPhase > 2.0f)
         editor->blinkPhase = 0.0f;
     Vector centre = CellCentre(editor->cursor[0], editor->cursor[1], editor->cursor[2]);
     CameraControllerFollowPoint(editor->cameraController, centre.x, centre.y, centre.z);
-    CameraControllerRun(editor->cameraController, kStepFloat);
-    ToolPaletteRun(editor->palette, kStepFloat);
+    CameraControllerRun(editor->cameraController, kModeStepFloat);
+    ToolPaletteRun(editor->palette, kModeStepFloat);
+    return true;
 }
 
 void TimerFired(PlatformTimerRef, void *context)
@@ -398,28 +391,11 @@ void TimerFired(PlatformTimerRef, void *context)
     LevelEditor *editor = static_cast<LevelEditor *>(context);
     if (editor->suspendCount > 0)
         return;
-    double now = PlatformGetEventTime();
-    double t = now - editor->lastTime + editor->leftoverTime;
-    editor->lastTime = now;
-    t = std::min(t, kMaxSimulatedPerFiring);
-    while (t >= kStep) {
-        Tick(editor);
-        t -= kStep;
-    }
-    editor->leftoverTime = t;
+    ModeRunSteps(PlatformGetEventTime(), &editor->lastTime, &editor->leftoverTime, Tick, editor);
     if (editor->frozen)
         return;
     LevelEditorDraw(editor);
-    GLenum error = glGetError();
-    if (error != GL_NO_ERROR)
-        std::printf("%s\n", reinterpret_cast<const char *>(gluErrorString(error)));
-}
-
-void RemoveTimer(LevelEditor *editor)
-{
-    if (editor->timer)
-        PlatformRemoveTimer(editor->timer);
-    editor->timer = 0;
+    ModePrintGLError("");
 }
 
 // ---- Files ------------------------------------------------------------------------------------------
@@ -562,9 +538,9 @@ void LevelEditorStart(LevelEditor *editor)
     CameraControllerSetCameraPos(editor->cameraController, p.x, p.y + 6, p.z - 30);
     CameraControllerSetFocusPoint(editor->cameraController, p.x, p.y + 3, p.z);
     CameraControllerSetFocusDirection(editor->cameraController, VectorWithValues(0, 0, -1));
-    InstallHandler(editor);
+    ModeInstallHandler(Parts(editor));
     if (!editor->timer)
-        editor->timer = PlatformInstallTimer(0, kStep, TimerFired, editor);
+        editor->timer = ModeInstallTimer(TimerFired, editor);
     ToolPaletteStart(editor->palette);
     LevelEditorUpdateToolPalette(editor);
     editor->lastTime = PlatformGetEventTime();
@@ -579,8 +555,8 @@ bool LevelEditorStop(LevelEditor *editor)
     LevelSetCommitCurrentLevelCopy(editor->levelSet);
     if (!MaySetBeGivenUp(editor, ControllerIsQuitting(ControllerGetMainController())))
         return false;
-    RemoveTimer(editor);
-    RemoveHandler(editor);
+    ModeRemoveTimer(&editor->timer);
+    ModeRemoveHandler(Parts(editor));
     ToolPaletteStop(editor->palette);
     if (observedEditor == editor) {
         observedEditor = nullptr;
@@ -601,23 +577,19 @@ void LevelEditorFreeze(LevelEditor *editor)
     editor->frozenLevelIndex = LevelSetGetCurrentLevelIndex(editor->levelSet);
     DetachInspector(editor);
     ToolPaletteFreeze(editor->palette);
-    LevelEditorSuspend(editor);
-    RemoveHandler(editor);
-    editor->frozen = 1;
+    ModeFreeze(Parts(editor));
 }
 
 void LevelEditorDefrost(LevelEditor *editor)
 {
-    InstallHandler(editor);
     ToolPaletteDefrost(editor->palette);
-    LevelEditorResume(editor);
+    ModeDefrost(Parts(editor));
     // The play may have moved to another level (a restarted game begins at
     // level 0) and changed its copy: back to the edited level as stored.
     if (LevelSetGetCurrentLevelIndex(editor->levelSet) != editor->frozenLevelIndex)
         LevelSetSetCurrentLevel(editor->levelSet, editor->frozenLevelIndex);
     else
         LevelSetFetchCurrentLevelCopy(editor->levelSet);
-    editor->frozen = 0;
     LevelEditorConstrainBlockCursorToLevelBounds(editor);
     InspectCursorCell(editor);
     LevelEditorUpdatePlayerPos(editor);
@@ -626,28 +598,20 @@ void LevelEditorDefrost(LevelEditor *editor)
 
 void LevelEditorSuspend(LevelEditor *editor)
 {
-    if (editor->suspendCount == 0 && editor->timer)
-        PlatformSetTimerNextFireTime(editor->timer, kPlatformTimerNever);
-    editor->suspendCount++;
+    ModeSuspend(Parts(editor));
 }
 
 void LevelEditorResume(LevelEditor *editor)
 {
-    if (editor->suspendCount == 0) {
-        std::printf("Anomaly: LevelEditorResume called when not suspended\n");
-        return;
-    }
-    editor->suspendCount--;
-    if (editor->suspendCount == 0 && editor->timer)
-        PlatformSetTimerNextFireTime(editor->timer, kStep);
+    ModeResume(Parts(editor));
 }
 
 void LevelEditorDispose(LevelEditor *editor)
 {
     if (!editor)
         return;
-    RemoveTimer(editor);
-    RemoveHandler(editor);
+    ModeRemoveTimer(&editor->timer);
+    ModeRemoveHandler(Parts(editor));
     if (observedEditor == editor) {
         observedEditor = nullptr;
         LevelSetSetDirtyObserver(nullptr);
@@ -998,43 +962,43 @@ void LevelEditorNewToolSelected(LevelEditor *editor, int, int newTool)
 // ---- Registration --------------------------------------------------------------------------------------------
 
 namespace {
-void *ModeAllocate()
+void *EditorModeAllocate()
 {
     return LevelEditorAllocate();
 }
-void ModeInit(void *mode)
+void EditorModeInit(void *mode)
 {
     LevelEditorInit(static_cast<LevelEditor *>(mode));
 }
-void ModeStart(void *mode)
+void EditorModeStart(void *mode)
 {
     LevelEditorStart(static_cast<LevelEditor *>(mode));
 }
-bool ModeStop(void *mode)
+bool EditorModeStop(void *mode)
 {
     return LevelEditorStop(static_cast<LevelEditor *>(mode));
 }
-void ModeDispose(void *mode)
+void EditorModeDispose(void *mode)
 {
     LevelEditorDispose(static_cast<LevelEditor *>(mode));
 }
-void ModeDraw(void *mode)
+void EditorModeDraw(void *mode)
 {
     LevelEditorDraw(static_cast<LevelEditor *>(mode));
 }
-void ModeSuspend(void *mode)
+void EditorModeSuspend(void *mode)
 {
     LevelEditorSuspend(static_cast<LevelEditor *>(mode));
 }
-void ModeResume(void *mode)
+void EditorModeResume(void *mode)
 {
     LevelEditorResume(static_cast<LevelEditor *>(mode));
 }
-void ModeFreeze(void *mode)
+void EditorModeFreeze(void *mode)
 {
     LevelEditorFreeze(static_cast<LevelEditor *>(mode));
 }
-void ModeDefrost(void *mode)
+void EditorModeDefrost(void *mode)
 {
     LevelEditorDefrost(static_cast<LevelEditor *>(mode));
 }
@@ -1043,15 +1007,15 @@ void ModeDefrost(void *mode)
 void LevelEditorRegisterMode()
 {
     ModeFunctions functions{};
-    functions.allocate = ModeAllocate;
-    functions.init = ModeInit;
-    functions.start = ModeStart;
-    functions.stop = ModeStop;
-    functions.dispose = ModeDispose;
-    functions.draw = ModeDraw;
-    functions.suspend = ModeSuspend;
-    functions.resume = ModeResume;
-    functions.freeze = ModeFreeze;
-    functions.defrost = ModeDefrost;
+    functions.allocate = EditorModeAllocate;
+    functions.init = EditorModeInit;
+    functions.start = EditorModeStart;
+    functions.stop = EditorModeStop;
+    functions.dispose = EditorModeDispose;
+    functions.draw = EditorModeDraw;
+    functions.suspend = EditorModeSuspend;
+    functions.resume = EditorModeResume;
+    functions.freeze = EditorModeFreeze;
+    functions.defrost = EditorModeDefrost;
     ControllerRegisterMode(ModeLevelEditor, &functions);
 }

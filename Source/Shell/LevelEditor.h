@@ -34,7 +34,7 @@ struct LevelEditor {
     void *placeData;                    // owned per-type data (ladder), or null
     StaticModel *cursorModel;           // 'BlkC', or null
     int32_t suspendCount;
-    uint8_t frozen;
+    bool frozen;
     PlatformTimerRef timer;
     PlatformEventHandlerRef eventHandler;
     int32_t frozenLevelIndex;           // the edited level while a test play runs
