@@ -961,61 +961,23 @@ void LevelEditorNewToolSelected(LevelEditor *editor, int, int newTool)
 
 // ---- Registration --------------------------------------------------------------------------------------------
 
-namespace {
-void *EditorModeAllocate()
+static LevelEditor *AsEditor(void *mode)
 {
-    return LevelEditorAllocate();
+    return static_cast<LevelEditor *>(mode);
 }
-void EditorModeInit(void *mode)
-{
-    LevelEditorInit(static_cast<LevelEditor *>(mode));
-}
-void EditorModeStart(void *mode)
-{
-    LevelEditorStart(static_cast<LevelEditor *>(mode));
-}
-bool EditorModeStop(void *mode)
-{
-    return LevelEditorStop(static_cast<LevelEditor *>(mode));
-}
-void EditorModeDispose(void *mode)
-{
-    LevelEditorDispose(static_cast<LevelEditor *>(mode));
-}
-void EditorModeDraw(void *mode)
-{
-    LevelEditorDraw(static_cast<LevelEditor *>(mode));
-}
-void EditorModeSuspend(void *mode)
-{
-    LevelEditorSuspend(static_cast<LevelEditor *>(mode));
-}
-void EditorModeResume(void *mode)
-{
-    LevelEditorResume(static_cast<LevelEditor *>(mode));
-}
-void EditorModeFreeze(void *mode)
-{
-    LevelEditorFreeze(static_cast<LevelEditor *>(mode));
-}
-void EditorModeDefrost(void *mode)
-{
-    LevelEditorDefrost(static_cast<LevelEditor *>(mode));
-}
-} // namespace
 
 void LevelEditorRegisterMode()
 {
     ModeFunctions functions{};
-    functions.allocate = EditorModeAllocate;
-    functions.init = EditorModeInit;
-    functions.start = EditorModeStart;
-    functions.stop = EditorModeStop;
-    functions.dispose = EditorModeDispose;
-    functions.draw = EditorModeDraw;
-    functions.suspend = EditorModeSuspend;
-    functions.resume = EditorModeResume;
-    functions.freeze = EditorModeFreeze;
-    functions.defrost = EditorModeDefrost;
+    functions.allocate = []() -> void * { return LevelEditorAllocate(); };
+    functions.init = [](void *mode) { LevelEditorInit(AsEditor(mode)); };
+    functions.start = [](void *mode) { LevelEditorStart(AsEditor(mode)); };
+    functions.stop = [](void *mode) { return LevelEditorStop(AsEditor(mode)); };
+    functions.dispose = [](void *mode) { LevelEditorDispose(AsEditor(mode)); };
+    functions.draw = [](void *mode) { LevelEditorDraw(AsEditor(mode)); };
+    functions.suspend = [](void *mode) { LevelEditorSuspend(AsEditor(mode)); };
+    functions.resume = [](void *mode) { LevelEditorResume(AsEditor(mode)); };
+    functions.freeze = [](void *mode) { LevelEditorFreeze(AsEditor(mode)); };
+    functions.defrost = [](void *mode) { LevelEditorDefrost(AsEditor(mode)); };
     ControllerRegisterMode(ModeLevelEditor, &functions);
 }
