@@ -5,6 +5,7 @@
 #include "Level.h"
 #include "LevelEditor.h"
 #include "LevelSet.h"
+#include "ModeSupport.h"
 #include "OpenGLWindow.h"
 #include "Shader.h"
 #include "Widget.h"
@@ -596,16 +597,6 @@ void RemoveHandler(ToolPalette *palette)
 
 // ---- Drawing ----------------------------------------------------------------------------
 
-void Quad(float left, float bottom, float right, float top)
-{
-    glBegin(GL_QUADS);
-    glVertex2f(left, bottom);
-    glVertex2f(right, bottom);
-    glVertex2f(right, top);
-    glVertex2f(left, top);
-    glEnd();
-}
-
 void Line(float x0, float y0, float x1, float y1)
 {
     glBegin(GL_LINES);
@@ -623,20 +614,11 @@ void DrawCell(int32_t index, FourCharCode icon, bool selected, float cellTop, fl
         glColor4f(0, 0, 1, 1);
     else
         glColor4f(0, 0, 0, 1);
-    Quad(0.463f + dx, cellTop - 0.165f - dy, 0.628f + dx, cellTop - dy);
+    ModeDrawQuad(0.463f + dx, cellTop - 0.165f - dy, 0.628f + dx, cellTop - dy);
     if (ShaderApplyByIdentifier(icon)) {
         float left = 0.47f + dx, right = 0.621f + dx, bottom = iconTop - 0.151f - dy, top = iconTop - dy;
         glColor4f(1, 1, 1, 1);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex2f(left, bottom);
-        glTexCoord2f(1, 0);
-        glVertex2f(right, bottom);
-        glTexCoord2f(1, 1);
-        glVertex2f(right, top);
-        glTexCoord2f(0, 1);
-        glVertex2f(left, top);
-        glEnd();
+        ModeDrawTexturedQuad(left, bottom, right, top, 0, 0, 1, 1);
     }
     ShaderDisable();
 }
@@ -740,21 +722,15 @@ void ToolPaletteRun(ToolPalette *palette, float elapsed)
 void ToolPaletteDraw(ToolPalette *palette)
 {
     OpenGLWindow *window = PaletteWindow(palette);
+    if (!window)
+        return;
     float ox = Origin(palette, true);
 
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    if (window)
-        OpenGLWindowSetOrtho(window);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    ModeBeginOverlay(window);
     glTranslatef(ox, 0.0f, 0.0f);
 
     glColor4f(0.0f, 0.4f, 0.0f, 0.5f);
-    Quad(0.4f, -1.0f, 1.0f, 1.0f);
+    ModeDrawQuad(0.4f, -1.0f, 1.0f, 1.0f);
 
     glColor4f(0.0f, 0.0f, 0.0f, 0.9f);
     Line(0.4f, -1.0f, 0.4f, 1.0f);
@@ -774,20 +750,16 @@ void ToolPaletteDraw(ToolPalette *palette)
     if (hint && WidgetIsVisible(hint)) {
         Rect4f b = WidgetGetBounds(hint);
         glColor4f(0.0f, 0.0f, 0.0f, 0.75f);
-        Quad(b.left - 0.01f, b.bottom - 0.005f, b.right + 0.01f, b.top + 0.005f);
+        ModeDrawQuad(b.left - 0.01f, b.bottom - 0.005f, b.right + 0.01f, b.top + 0.005f);
     }
     glColor4f(1, 1, 1, 1);
-    glPopMatrix();
+    ModeEndOverlay();
 
+    // The widgets draw their own overlay, moved with the panel.
     if (palette->widgets) {
         WidgetControllerSetOffset(palette->widgets, ox, 0.0f);
         WidgetControllerDraw(palette->widgets);
     }
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
 }
 
 // ---- Queries and setters ----------------------------------------------------------------
