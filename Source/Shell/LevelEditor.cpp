@@ -38,7 +38,7 @@ LevelEditor *observedEditor = nullptr;
 
 Level *CurrentLevel(const LevelEditor *editor)
 {
-    return editor->levelSet ? LevelSetGetCurrentLevelCopy(editor->levelSet) : nullptr;
+    return (editor && editor->levelSet) ? LevelSetGetCurrentLevelCopy(editor->levelSet) : nullptr;
 }
 
 Vector CellCentre(int32_t x, int32_t y, int32_t z)
@@ -951,7 +951,7 @@ void LevelEditorSetWaterSpeed(LevelEditor *editor, float speed)
 
 void LevelEditorNewToolSelected(LevelEditor *editor, int, int newTool)
 {
-    if (newTool == ToolInspector) {
+    if (newTool == ToolInspector && editor->palette) {
         Level *level = CurrentLevel(editor);
         if (level)
             ToolPaletteInspectBlock(
