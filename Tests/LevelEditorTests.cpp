@@ -165,13 +165,6 @@ TEST_F(LevelEditorTest, CursorMovesFollowTheView)
     LevelEditorMoveBlockCursor(editor, CursorMoveMinusX);
     EXPECT_EQ(editor->cursor[2], 1);
     EXPECT_EQ(editor->cursor[0], 2);
-    // The cursor stays inside the level.
-    SetCursor(0, 0, 0);
-    editor->cameraController->camera->forward = VectorWithValues(0, 0, -1);
-    LevelEditorMoveBlockCursor(editor, CursorMoveMinusX);
-    LevelEditorMoveBlockCursor(editor, CursorMoveMinusY);
-    EXPECT_EQ(editor->cursor[0], 0);
-    EXPECT_EQ(editor->cursor[1], 0);
 }
 
 TEST_F(LevelEditorTest, SpaceHeldPlacesABoxAndTheSameTypeClears)
