@@ -85,23 +85,6 @@ void ExpectNeutral()
 
 } // namespace
 
-TEST_F(Shaders, AllocationDefaults)
-{
-    shader = ShaderAllocate();
-    EXPECT_EQ(0, shader->hasMaterial);
-    EXPECT_EQ(0, shader->hasTexture);
-    EXPECT_FLOAT_EQ(0.2f, shader->ambient[0]);
-    EXPECT_FLOAT_EQ(0.8f, shader->diffuse[2]);
-    EXPECT_FLOAT_EQ(1.0f, shader->specular[3]);
-    EXPECT_FLOAT_EQ(0.0f, shader->emission[0]);
-    EXPECT_EQ(uint32_t(GL_REPEAT), shader->wrapS);
-    EXPECT_EQ(uint32_t(GL_LINEAR), shader->minFilter);
-    EXPECT_EQ(uint32_t(GL_SRC_ALPHA), shader->blendSource);
-    EXPECT_EQ(uint32_t(GL_ONE_MINUS_SRC_ALPHA), shader->blendDestination);
-    EXPECT_EQ(nullptr, shader->pixels);
-    EXPECT_EQ(0u, shader->textureName);
-}
-
 TEST_F(Shaders, ParserCodes)
 {
     WriteImage(folder.root / "Textures" / "wide.png", 256, 128, {{255, 0, 0}});

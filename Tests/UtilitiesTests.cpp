@@ -36,23 +36,6 @@ fs::path FreshFolder(const char *name)
 
 } // namespace
 
-TEST(GrowableBuffer, GrowsThroughPowersOfTwo)
-{
-    Buffer b;
-    b.data = static_cast<uint8_t *>(std::malloc(4096));
-    b.capacity = 4096;
-    std::vector<uint8_t> filler(4096, 7);
-    ASSERT_TRUE(appendToBufferAndReallocIfNecessary(&b.data, &b.capacity, &b.length, 4096, filler.data()));
-    EXPECT_EQ(b.capacity, 4096); // filled exactly: no growth
-    EXPECT_EQ(b.length, 4096);
-    uint8_t one = 9;
-    ASSERT_TRUE(appendToBufferAndReallocIfNecessary(&b.data, &b.capacity, &b.length, 1, &one));
-    EXPECT_EQ(b.capacity, 8192);
-    EXPECT_EQ(b.length, 4097);
-    EXPECT_EQ(b.data[4095], 7);
-    EXPECT_EQ(b.data[4096], 9);
-}
-
 TEST(GrowableBuffer, NullSourceWritesZerosAndEmptyBufferStarts)
 {
     Buffer b;
@@ -122,21 +105,6 @@ TEST(TextScanning, LineAndWhitespaceEdges)
     EXPECT_EQ(skipWhitespace("abc", 3, -2), -1);
     const char withNul[] = {'\0', '\t', 'x'};
     EXPECT_EQ(skipWhitespace(withNul, 3, 0), 2);
-}
-
-TEST(ImageFlip, SwapsRowsAroundTheMiddle)
-{
-    uint8_t rows[3][2] = {{1, 1}, {2, 2}, {3, 3}};
-    flipImageY(rows, 2, 3);
-    EXPECT_EQ(rows[0][0], 3);
-    EXPECT_EQ(rows[1][1], 2);
-    EXPECT_EQ(rows[2][0], 1);
-    uint8_t four[4] = {1, 2, 3, 4};
-    flipImageY(four, 1, 4);
-    EXPECT_EQ(four[0], 4);
-    EXPECT_EQ(four[1], 3);
-    EXPECT_EQ(four[2], 2);
-    EXPECT_EQ(four[3], 1);
 }
 
 TEST(Folders, CreateFindAndRefuse)

@@ -36,48 +36,6 @@ protected:
     }
 };
 
-TEST_F(Widgets, DefaultsFollowTheKind)
-{
-    Widget *button = WidgetAllocate(controller, 'Butn', kWidgetPushButton, 0, 0);
-    EXPECT_STREQ(WidgetGetText(button), "Push Button");
-    EXPECT_EQ(WidgetGetTextRec(button)->fontSize, 12);
-    EXPECT_EQ(WidgetGetTextRec(button)->capacity, 255);
-    EXPECT_EQ(WidgetGetTextRec(button)->alignment, kTextAlignCenter);
-    EXPECT_EQ(button->textColor[0], 1.0f);
-    Rect4f b = WidgetGetBounds(button);
-    EXPECT_FLOAT_EQ(b.left, -0.15f);
-    EXPECT_FLOAT_EQ(b.bottom, -0.0375f);
-    EXPECT_FLOAT_EQ(b.right, 0.15f);
-    EXPECT_FLOAT_EQ(b.top, 0.0375f);
-    WidgetDispose(button);
-
-    Widget *input = WidgetAllocate(controller, 'Text', kWidgetTextInput, 0, 0);
-    EXPECT_STREQ(WidgetGetText(input), "Text input");
-    EXPECT_EQ(WidgetGetTextRec(input)->capacity, 1024);
-    EXPECT_EQ(WidgetGetTextRec(input)->fontSize, 24);
-    EXPECT_EQ(input->textColor[0], 0.0f);
-    EXPECT_EQ(input->textColor[3], 1.0f);
-    WidgetDispose(input);
-
-    Widget *slider = WidgetAllocate(controller, 'Sldr', kWidgetSlider, 0, 0);
-    EXPECT_EQ(WidgetGetTextRec(slider), nullptr);
-    EXPECT_STREQ(WidgetGetText(slider), "");
-    EXPECT_TRUE(WidgetSliderAllowsFractions(slider));
-    EXPECT_FLOAT_EQ(WidgetGetMaximum(slider), 1.0f);
-    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 0.0f);
-    EXPECT_FLOAT_EQ(WidgetGetBounds(slider).right - WidgetGetBounds(slider).left, 0.5f);
-    WidgetSliderSetVertical(slider, true);
-    EXPECT_FLOAT_EQ(WidgetGetBounds(slider).top - WidgetGetBounds(slider).bottom, 0.5f);
-    EXPECT_FALSE(WidgetIsChecked(slider));
-    EXPECT_EQ(WidgetRadioButtonGetFamilyID(slider), -1);
-    WidgetDispose(slider);
-
-    Widget *label = WidgetAllocate(controller, 'Labl', kWidgetStaticText, 0, 0);
-    EXPECT_FLOAT_EQ(WidgetGetMaximum(label), 1.0f);
-    EXPECT_FLOAT_EQ(WidgetGetValue(label), 1.0f);
-    WidgetDispose(label);
-}
-
 TEST_F(Widgets, CheckBoxBoundsGrowToTheRightByTheText)
 {
     Widget *box = Add('Chek', kWidgetCheckBox, 0, 0, "Play sound");
@@ -544,23 +502,6 @@ TEST_F(Focus, RemovingTheFocusedWidgetClearsTheFocus)
 }
 
 class Controllers : public Widgets {};
-
-TEST_F(Controllers, KeepsOrderAndFindsWidgets)
-{
-    EXPECT_EQ(controller->capacity, 32);
-    for (int32_t i = 0; i < 33; i++)
-        Add(FourCharCode('W000' + i), kWidgetStaticText, 0, 0);
-    EXPECT_EQ(WidgetControllerNumberOfWidgets(controller), 33);
-    EXPECT_EQ(controller->capacity, 64);
-    Widget *fifth = WidgetControllerWidgetAtIndex(controller, 4);
-    EXPECT_EQ(fifth->identifier, FourCharCode('W000' + 4));
-    EXPECT_EQ(WidgetControllerGetWidgetByIdentifier(controller, 'W000' + 4), fifth);
-    EXPECT_EQ(WidgetControllerGetWidgetByIdentifier(controller, 'none'), nullptr);
-    EXPECT_EQ(WidgetControllerIndexForWidget(controller, fifth), 4);
-    EXPECT_EQ(WidgetControllerWidgetAtIndex(controller, 33), nullptr);
-    WidgetControllerRemoveWidgetAtIndex(controller, 0);
-    EXPECT_EQ(WidgetControllerIndexForWidget(controller, fifth), 3);
-}
 
 TEST_F(Controllers, MousePositionsBecomeOverlayPoints)
 {
