@@ -112,19 +112,12 @@ bool CellStopsPlayer(Level *level, int32_t x, int32_t y, int32_t z)
 
 // ------------------------------------------------------------ the shipped set
 
-TEST(TestLevels, TheSetLoadsWithAtLeastTwelveLevels)
+TEST(TestLevels, AtLeastTwelveLevelsEachWithOneStartOnFirmGroundAndAPortal)
 {
     LevelSet *set = LoadShippedSet();
     ASSERT_NE(set, nullptr) << kShippedSet;
     EXPECT_GE(LevelSetGetLevelCount(set), 12);
     EXPECT_EQ(LevelSetGetLevelSetName(set), "Test levels");
-    LevelSetDispose(set);
-}
-
-TEST(TestLevels, EveryLevelHasOneStartOnFirmGroundAndAPortal)
-{
-    LevelSet *set = LoadShippedSet();
-    ASSERT_NE(set, nullptr);
     for (int32_t i = 0; i < LevelSetGetLevelCount(set); i++) {
         SCOPED_TRACE("level " + std::to_string(i));
         Level *level = LevelSetGetLevel(set, i);

@@ -145,80 +145,42 @@ TEST_F(Widgets, RadioButtonsOfAFamilyExcludeEachOther)
     EXPECT_TRUE(WidgetIsChecked(b));
 }
 
-TEST_F(Widgets, BackspaceAndForwardDelete)
+// The text-editing table: one key on a text with its anchor and caret.
+TEST_F(Widgets, EditingKeysDeleteTypeAndMoveTheCaret)
 {
-    Widget *input = Input("abc", 3, 3);
-    EXPECT_TRUE(Press(input, 8));
-    EXPECT_STREQ(WidgetGetText(input), "ab");
-    EXPECT_EQ(WidgetGetTextRec(input)->caret, 2);
-    EXPECT_EQ(WidgetGetTextRec(input)->anchor, 2);
-
-    WidgetSetText(input, "abc");
-    WidgetGetTextRec(input)->anchor = WidgetGetTextRec(input)->caret = 2;
-    EXPECT_TRUE(Press(input, 127));
-    EXPECT_STREQ(WidgetGetText(input), "ab");
-    EXPECT_EQ(WidgetGetTextRec(input)->caret, 2);
-    // At the ends nothing is deleted.
-    EXPECT_TRUE(Press(input, 127));
-    EXPECT_STREQ(WidgetGetText(input), "ab");
-    WidgetGetTextRec(input)->anchor = WidgetGetTextRec(input)->caret = 0;
-    EXPECT_TRUE(Press(input, 8));
-    EXPECT_STREQ(WidgetGetText(input), "ab");
-
-    // With a selection both delete it and leave the caret at its start.
-    WidgetSetText(input, "abcdef");
-    WidgetGetTextRec(input)->anchor = 4;
-    WidgetGetTextRec(input)->caret = 1;
-    EXPECT_TRUE(Press(input, 127));
-    EXPECT_STREQ(WidgetGetText(input), "aef");
-    EXPECT_EQ(WidgetGetTextRec(input)->caret, 1);
-    EXPECT_EQ(WidgetGetTextRec(input)->anchor, 1);
-}
-
-TEST_F(Widgets, TypingReplacesTheSelection)
-{
-    Widget *input = Input("abcdef", 4, 1);
-    EXPECT_TRUE(Press(input, 'x'));
-    EXPECT_STREQ(WidgetGetText(input), "axef");
-    EXPECT_EQ(WidgetGetTextRec(input)->caret, 2);
-    EXPECT_EQ(WidgetGetTextRec(input)->anchor, 2);
-}
-
-TEST_F(Widgets, ArrowsMoveAndExtendTheCaret)
-{
-    Widget *input = Input("abcd", 2, 2);
-    WidgetTextRec *rec = WidgetGetTextRec(input);
-    Press(input, 28);
-    EXPECT_EQ(rec->caret, 1);
-    EXPECT_EQ(rec->anchor, 1);
-    Press(input, 29, kModifierShift);
-    Press(input, 29, kModifierShift);
-    EXPECT_EQ(rec->caret, 3);
-    EXPECT_EQ(rec->anchor, 1);
-    // Without Shift a selection collapses to its end.
-    Press(input, 28);
-    EXPECT_EQ(rec->caret, 1);
-    EXPECT_EQ(rec->anchor, 1);
-    rec->anchor = 1;
-    rec->caret = 3;
-    Press(input, 29);
-    EXPECT_EQ(rec->caret, 3);
-    EXPECT_EQ(rec->anchor, 3);
-    // Shift + left at caret 0 with a selection keeps the caret at 0.
-    rec->anchor = 2;
-    rec->caret = 0;
-    Press(input, 28, kModifierShift);
-    EXPECT_EQ(rec->caret, 0);
-    EXPECT_EQ(rec->anchor, 2);
-    // Up and down go to the ends; with Shift the anchor stays.
-    Press(input, 31, kModifierShift);
-    EXPECT_EQ(rec->caret, 4);
-    EXPECT_EQ(rec->anchor, 2);
-    Press(input, 30);
-    EXPECT_EQ(rec->caret, 0);
-    EXPECT_EQ(rec->anchor, 0);
-    Press(input, 28);
-    EXPECT_EQ(rec->caret, 0);
+    const struct {
+        const char *text;
+        int32_t anchor, caret;
+        uint8_t key;
+        uint32_t modifiers;
+        const char *after;
+        int32_t newAnchor, newCaret;
+    } cases[] = {
+        {"abc", 3, 3, 8, 0, "ab", 2, 2},             // backspace
+        {"abc", 2, 2, 127, 0, "ab", 2, 2},           // forward delete
+        {"ab", 2, 2, 127, 0, "ab", 2, 2},            // at the ends nothing goes
+        {"ab", 0, 0, 8, 0, "ab", 0, 0},              //
+        {"abcdef", 4, 1, 127, 0, "aef", 1, 1},       // a selection goes, the caret at its start
+        {"abcdef", 4, 1, 8, 0, "aef", 1, 1},         //
+        {"abcdef", 4, 1, 'x', 0, "axef", 2, 2},      // typing replaces the selection
+        {"abcd", 2, 2, 28, 0, "abcd", 1, 1},         // left
+        {"abcd", 1, 2, 29, kModifierShift, "abcd", 1, 3}, // shift extends
+        {"abcd", 3, 1, 28, 0, "abcd", 1, 1},         // without shift a selection collapses to its end
+        {"abcd", 1, 3, 29, 0, "abcd", 3, 3},         //
+        {"abcd", 2, 0, 28, kModifierShift, "abcd", 2, 0}, // shift+left at 0 keeps the caret
+        {"abcd", 2, 0, 31, kModifierShift, "abcd", 2, 4}, // up and down go to the ends
+        {"abcd", 2, 4, 30, 0, "abcd", 0, 0},         //
+        {"abcd", 0, 0, 28, 0, "abcd", 0, 0},         //
+    };
+    for (const auto &c : cases) {
+        Widget *input = Input(c.text, c.anchor, c.caret);
+        EXPECT_TRUE(Press(input, c.key, c.modifiers));
+        WidgetTextRec *rec = WidgetGetTextRec(input);
+        EXPECT_STREQ(WidgetGetText(input), c.after) << c.text << " key " << int(c.key);
+        EXPECT_EQ(rec->anchor, c.newAnchor) << c.text << " key " << int(c.key);
+        EXPECT_EQ(rec->caret, c.newCaret) << c.text << " key " << int(c.key);
+        WidgetControllerRemoveWidgetAtIndex(controller, WidgetControllerIndexForWidget(controller, input));
+    }
 }
 
 TEST_F(Widgets, InsertionBeyondTheCapacityBeepsAndChangesNothing)
