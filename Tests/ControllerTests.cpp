@@ -295,26 +295,20 @@ TEST_F(ControllerTest, NewGameStartsAtLevelZeroFromTheTitleAndRestartsInTheGame)
     EXPECT_TRUE(passedOn.empty());
 }
 
-TEST_F(ControllerTest, PauseCommandTogglesTheGamesPauseWithTheOverlay)
+TEST_F(ControllerTest, PauseTogglesTheGameAndTheEditorCommandOpensAndClosesTheEditor)
 {
     ControllerStart(controller);
     Command('PGam'); // title on top: nothing
-    ControllerPushMode(controller, ModeGame);
-    modeLog.clear();
-    Command('PGam');
-    Command('PGam');
-    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(0)", "Unpause2"}));
-    EXPECT_TRUE(passedOn.empty());
-}
-
-TEST_F(ControllerTest, LevelEditorCommandOpensAndClosesTheEditor)
-{
-    ControllerStart(controller);
     Command('LEdt');
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
     ExpectMenuFor(ModeLevelEditor);
     Command('LEdt');
     EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+    ControllerPushMode(controller, ModeGame);
+    modeLog.clear();
+    Command('PGam');
+    Command('PGam');
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(0)", "Unpause2"}));
     EXPECT_TRUE(passedOn.empty());
 }
 

@@ -445,23 +445,6 @@ TEST(LevelSetFile, RefusesImplausibleLevels)
     }
 }
 
-TEST(LevelSetFile, RefusesAWaterBoxWithoutVolume)
-{
-    LevelSet *set = LevelSetAllocate();
-    Level *level = LevelAllocate(2, 2, 2, 0, 0);
-    WaterControllerDispose(level->waterController);
-    level->waterController = WaterControllerAllocate(level, kWaterModeBoxes);
-    WaterControllerAddBox(level->waterController, WaterBoxAllocate(level->waterController, 0, 1, 0, 1, 0, 1));
-    set->levels.push_back(level);
-    set->levelCount = 1;
-    std::vector<uint8_t> bytes = Bytes(set);
-    EXPECT_TRUE(Loads(bytes));
-    // Water record at 106: count 1, then minX, maxX, ...: make maxX equal minX.
-    PutInt32(bytes, 114, GetInt32(bytes, 110));
-    EXPECT_FALSE(Loads(bytes));
-    LevelSetDispose(set);
-}
-
 TEST(LevelSetFile, TruncatedFileFailsWithTheEndOfBufferMessage)
 {
     LevelSet *set = RichSet();

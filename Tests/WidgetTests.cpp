@@ -353,6 +353,13 @@ TEST_F(Focus, TabCyclesThroughTextInputs)
     Widget *first = Add('In 1', kWidgetTextInput, 0, 0.5f, "one");
     Widget *second = Add('In 2', kWidgetTextInput, 0, 0.0f, "two");
     Widget *third = Add('In 3', kWidgetTextInput, 0, -0.5f, "three");
+    // Without a focus Tab starts at the first, Shift+Tab at the last.
+    Key(kKeyCodeTab);
+    EXPECT_EQ(controller->focusedWidget, first);
+    WidgetBlur(first);
+    EXPECT_EQ(controller->focusedWidget, nullptr);
+    Key(kKeyCodeTab, kModifierShift);
+    EXPECT_EQ(controller->focusedWidget, third);
     ASSERT_TRUE(WidgetFocus(second));
     Key(kKeyCodeTab);
     EXPECT_EQ(controller->focusedWidget, third);
@@ -365,18 +372,6 @@ TEST_F(Focus, TabCyclesThroughTextInputs)
     EXPECT_FALSE(WidgetGetTextRec(first)->focused);
     // Tab never reaches the text.
     EXPECT_STREQ(WidgetGetText(third), "three");
-}
-
-TEST_F(Focus, TabWithoutFocusStartsAtTheEnds)
-{
-    Widget *first = Add('In 1', kWidgetTextInput, 0, 0.5f);
-    Widget *second = Add('In 2', kWidgetTextInput, 0, 0.0f);
-    Key(kKeyCodeTab);
-    EXPECT_EQ(controller->focusedWidget, first);
-    WidgetBlur(first);
-    EXPECT_EQ(controller->focusedWidget, nullptr);
-    Key(kKeyCodeTab, kModifierShift);
-    EXPECT_EQ(controller->focusedWidget, second);
 }
 
 TEST_F(Focus, RefusedFocusIsSkipped)
