@@ -25,20 +25,28 @@ void RecordAlert(const char *message)
     alerts.push_back(message);
 }
 
+// Every model file of the build loaded into the registry, the alerts kept.
 struct ShippedResources : testing::Test {
-    void SetUp() override { PlatformSetResourcesFolder(std::filesystem::path(BRIMHOLD_BINARY_DIR) / "Resources"); }
-    void TearDown() override { PlatformSetResourcesFolder({}); }
+    void SetUp() override
+    {
+        REQUIRE_GL_CONTEXT();
+        PlatformSetResourcesFolder(std::filesystem::path(BRIMHOLD_BINARY_DIR) / "Resources");
+        alerts.clear();
+        setAlertPresenter(RecordAlert);
+        ModelLoadAllModels();
+        setAlertPresenter(nullptr);
+    }
+    void TearDown() override
+    {
+        ModelDisposeAllModels();
+        PlatformSetResourcesFolder({});
+    }
 };
 
 } // namespace
 
 TEST_F(ShippedResources, EveryModelFileLoadsWithoutAnAlert)
 {
-    REQUIRE_GL_CONTEXT();
-    alerts.clear();
-    setAlertPresenter(RecordAlert);
-    ModelLoadAllModels();
-    setAlertPresenter(nullptr);
     EXPECT_TRUE(alerts.empty()) << alerts.front();
     EXPECT_GT(ModelGetNumberOfModels(), 60);
 
@@ -62,7 +70,6 @@ TEST_F(ShippedResources, EveryModelFileLoadsWithoutAnAlert)
     Animation *a = static_cast<Animation *>(ModelGetModelByIdentifier(kModelKindAnimation, 'Humn')->data);
     for (FourCharCode action : {'Stnd', 'WkFL', 'WkFR', 'RnFL', 'RnFR', 'Jump', 'Fall', 'LdUL', 'LdUR'})
         EXPECT_NE(AnimationGetActionByIdentifier(a, action), nullptr);
-    ModelDisposeAllModels();
 }
 
 namespace {
@@ -124,8 +131,6 @@ struct Posed {
 
 TEST_F(ShippedResources, BlockModelsFitTheirCellsAndThePlayerStepsWithItsMarkers)
 {
-    REQUIRE_GL_CONTEXT();
-    ModelLoadAllModels();
     // Whole-cell blocks are drawn from the cell's corner.
     for (FourCharCode id : {'Ston', 'Dspr', 'Appr', 'SwtB', 'Phas', 'Lckd', 'Outl'})
         ExpectWithin(id, {0, 0, 0}, {6, 6, 6});
@@ -183,5 +188,4 @@ TEST_F(ShippedResources, BlockModelsFitTheirCellsAndThePlayerStepsWithItsMarkers
         EXPECT_GE(f.Extreme('LU07', {'HndR'}, 'h'), f.Extreme(k, {'HndR'}, 'h') - 1e-5f);
     }
     EXPECT_GT(f.Extreme('LU03', {'HndL'}, 'h'), 5.6f);
-    ModelDisposeAllModels();
 }

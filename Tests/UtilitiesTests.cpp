@@ -1,6 +1,7 @@
 #include "Utilities.h"
 
 #include "Folders.h"
+#include "LevelWorldSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +22,6 @@ struct Buffer {
     int32_t length = 0;
     ~Buffer() { std::free(data); }
 };
-
-fs::path FreshFolder(const char *name)
-{
-    std::string folder = "brimhold-test-";
-    folder += std::to_string(getpid());
-    folder += "-";
-    folder += name;
-    fs::path p = fs::temp_directory_path() / folder;
-    fs::remove_all(p);
-    fs::create_directories(p);
-    return p;
-}
 
 } // namespace
 
@@ -109,7 +98,8 @@ TEST(TextScanning, LineAndWhitespaceEdges)
 
 TEST(Folders, CreateFindAndRefuse)
 {
-    fs::path root = FreshFolder("folders");
+    levelworld::TemporaryFolder folder;
+    const fs::path &root = folder.path();
     fs::path made;
     ASSERT_TRUE(getFolderRefAndCreateIfNecessary(root, "User levels", &made));
     EXPECT_EQ(made, root / "User levels");
@@ -130,12 +120,12 @@ TEST(Folders, CreateFindAndRefuse)
         EXPECT_FALSE(getFolderRefAndCreateIfNecessary(locked, "inner", &made));
         chmod(locked.c_str(), 0700);
     }
-    fs::remove_all(root);
 }
 
 TEST(Folders, ListingIsSortedBoundedAndNullForMissing)
 {
-    fs::path root = FreshFolder("listing");
+    levelworld::TemporaryFolder folder;
+    const fs::path &root = folder.path();
     EXPECT_FALSE(listFilesInFolder(root / "missing").has_value());
     std::ofstream(root / "b") << "1";
     std::ofstream(root / "a") << "1";
@@ -150,7 +140,6 @@ TEST(Folders, ListingIsSortedBoundedAndNullForMissing)
     items = listFilesInFolder(root);
     ASSERT_TRUE(items.has_value());
     EXPECT_EQ(int32_t(items->size()), kMaxFolderListing);
-    fs::remove_all(root);
 }
 
 TEST(Folders, XdgLocations)
@@ -167,7 +156,8 @@ TEST(Folders, XdgLocations)
     else
         unsetenv("XDG_DATA_HOME");
 
-    fs::path root = FreshFolder("xdgconfig");
+    levelworld::TemporaryFolder folder;
+    const fs::path &root = folder.path();
     const char *oldConfig = std::getenv("XDG_CONFIG_HOME");
     std::string savedConfig = oldConfig ? oldConfig : "";
     setenv("XDG_CONFIG_HOME", root.c_str(), 1);
@@ -184,7 +174,6 @@ TEST(Folders, XdgLocations)
         setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
-    fs::remove_all(root);
 }
 
 namespace {
