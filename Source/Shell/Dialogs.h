@@ -4,8 +4,13 @@
 // suspends its mode around the call.
 #pragma once
 
+#include "Types.h"
+
 #include <filesystem>
 #include <string>
+
+struct OpenGLWindow;
+struct WidgetController;
 
 // 1 save, 0 cancel, -1 do not save (also when the dialog cannot be shown).
 // Worded for quitting the application when quitting is true, else for
@@ -32,6 +37,37 @@ const char *DialogsCheckFileName(const std::string &name);
 // save dialog confirms with `text` as the name when answer is 1 (an empty
 // text keeps the default name; the name checks still apply) and cancels on
 // 0; the open dialog opens the path `text` on 1 and cancels on 0.
+// A scripted save confirmation also confirms replacing an existing file.
+// When this queue is empty, the answers of the headless platform
+// (HeadlessQueueAnswer) are taken the same way, with an empty text.
 void DialogsQueueScriptedAnswer(int answer, const std::string &text = "");
 int DialogsPendingScriptedAnswers();
 void DialogsClearScriptedAnswers();
+
+// The window the dialogs are drawn in; null (the default) means the main
+// controller's window.  Without a window a dialog cannot be shown.
+void DialogsSetWindow(OpenGLWindow *window);
+
+// Called with the widgets of a dialog each time it comes up (also when the
+// save dialog turns to its replace question), before it takes any input.
+// Tests use it to find the controls.  Null removes it.
+typedef void (*DialogsObserver)(WidgetController *widgets, void *context);
+void DialogsSetObserver(DialogsObserver observer, void *context);
+
+// Identifiers of the dialogs' widgets.
+constexpr FourCharCode kDialogsSaveButton = 'Save';
+constexpr FourCharCode kDialogsDontSaveButton = 'DSav';
+constexpr FourCharCode kDialogsCancelButton = 'Cncl';
+constexpr FourCharCode kDialogsOpenButton = 'Open';
+constexpr FourCharCode kDialogsReplaceButton = 'Rplc';
+constexpr FourCharCode kDialogsReplaceCancelButton = 'RCnl';
+constexpr FourCharCode kDialogsNameField = 'Name';
+constexpr FourCharCode kDialogsPathField = 'Path';
+constexpr FourCharCode kDialogsMessage = 'Mesg';    // why a name or path is refused
+constexpr FourCharCode kDialogsScrollBar = 'Scrl';  // the open dialog's list, when it overflows
+// The open dialog's visible rows: the set's name, its folder and its number
+// of levels ("damaged" for a set that cannot be loaded) in row i.
+constexpr int32_t kDialogsVisibleRows = 8;
+constexpr FourCharCode DialogsRowNameIdentifier(int32_t row) { return 'RN00' + FourCharCode(row); }
+constexpr FourCharCode DialogsRowFolderIdentifier(int32_t row) { return 'RF00' + FourCharCode(row); }
+constexpr FourCharCode DialogsRowLevelsIdentifier(int32_t row) { return 'RL00' + FourCharCode(row); }
