@@ -74,7 +74,6 @@ struct Dialog {
 
     // The last frame before the dialog came up.
     uint32_t backgroundTexture;
-    int32_t backgroundWidth, backgroundHeight;
 
     // Save.
     fs::path folder;
@@ -349,12 +348,16 @@ float AddButtons(Dialog *dialog, std::vector<Widget *> *group,
     return top;
 }
 
-// A text input of a fixed width, whatever its text.
+// A text input of a fixed width, whatever its text, inside a white frame
+// from left to right; the frame is kept as the field's outline.
 Widget *AddField(Dialog *dialog, FourCharCode identifier, const std::string &text, float left, float right, float top)
 {
-    Widget *field = AddWidget(dialog, identifier, kWidgetTextInput, left, top, text, kFieldFontSize, 0.0f, 1.0f);
+    constexpr float kPadding = 0.012f;
+    Widget *field =
+        AddWidget(dialog, identifier, kWidgetTextInput, left + kPadding, top, text, kFieldFontSize, 0.0f, 1.0f);
     float height = LineHeight(field);
-    WidgetSetBounds(field, left, top - height, right, top);
+    WidgetSetBounds(field, left + kPadding, top - height, right - kPadding, top);
+    dialog->fieldFrame = Rect4f{left, top - height, right, top};
     return field;
 }
 
@@ -630,7 +633,7 @@ void ShowReplaceQuestion(Dialog *dialog, bool show)
 
 void BuildAsk(Dialog *dialog, const std::string &documentName, bool quitting)
 {
-    dialog->panel = Rect4f{-0.8f, -0.25f, 0.8f, 0.3f};
+    dialog->panel = Rect4f{-0.8f, 0.3f, 0.8f, 0.3f}; // the foot follows the text
     std::string question = "Do you want to save the changes you made to " +
                            Quoted(dialog, documentName, kMessageFontSize) +
                            (quitting ? " before quitting?" : " before closing?");
@@ -655,7 +658,6 @@ void BuildSave(Dialog *dialog, const std::string &defaultName)
     y -= LineHeight(prompt) + 0.02f;
     Widget *field = AddField(dialog, kDialogsNameField, defaultName, left, right, y);
     dialog->saveView.push_back(field);
-    dialog->fieldFrame = WidgetGetBounds(field);
     y = dialog->fieldFrame.bottom - 0.03f;
     Widget *where = AddWidget(dialog, 0, kWidgetStaticText, left, y, "In: " + dialog->folder.filename().string(),
                               kInfoFontSize, 0.0f, 1.0f);
@@ -672,7 +674,8 @@ void BuildSave(Dialog *dialog, const std::string &defaultName)
 
 void BuildOpen(Dialog *dialog)
 {
-    dialog->panel = Rect4f{-0.9f, -0.85f, 0.9f, 0.85f};
+    // The panel's foot follows what it holds.
+    dialog->panel = Rect4f{-0.9f, 0.62f, 0.9f, 0.62f};
     dialog->entries = FindLevelSets();
     float left = dialog->panel.left + kMargin, right = dialog->panel.right - kMargin;
     float y = dialog->panel.top - kMargin;
@@ -703,13 +706,13 @@ void BuildOpen(Dialog *dialog)
     Widget *label =
         AddWidget(dialog, 0, kWidgetStaticText, left, y, "Or the path of a file:", kInfoFontSize, 0.0f, 1.0f);
     y -= LineHeight(label) + 0.01f;
-    Widget *field = AddField(dialog, kDialogsPathField, "", left, right, y);
-    dialog->fieldFrame = WidgetGetBounds(field);
+    AddField(dialog, kDialogsPathField, "", left, right, y);
     y = dialog->fieldFrame.bottom - 0.02f;
     Widget *message = AddWidget(dialog, kDialogsMessage, kWidgetStaticText, left, y, "", kInfoFontSize, 0.0f, 1.0f);
     WidgetSetTextColor(message, 0.7f, 0.0f, 0.0f, 1.0f);
+    y -= LineHeight(message);
     AddButtons(dialog, nullptr, {{kDialogsOpenButton, "Open"}, {kDialogsCancelButton, "Cancel"}},
-               dialog->panel.bottom + kMargin);
+               ButtonRowBottom(dialog, y));
     dialog->selected = -1;
     ShowRows(dialog);
     SelectStep(dialog, 1);
@@ -737,21 +740,54 @@ void Outline(float left, float bottom, float right, float top)
     glEnd();
 }
 
-// Keeps what the window shows now, to be drawn under the dialog.
+struct FrameCapture {
+    ControllerFrameOverlay previous;
+    void *previousContext;
+    int32_t width, height;
+    std::vector<uint8_t> pixels; // RGBA, bottom row first
+    bool taken;
+};
+
+void ReadFrame(FrameCapture *capture)
+{
+    capture->pixels.assign(size_t(capture->width) * size_t(capture->height) * 4, 0);
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, capture->width, capture->height, GL_RGBA, GL_UNSIGNED_BYTE, capture->pixels.data());
+    capture->taken = true;
+}
+
+// Drawn over a frame of the mode just before it is presented: what else is
+// drawn there (the menu strip), then the frame is kept.
+void CaptureOverlay(void *context)
+{
+    FrameCapture *capture = static_cast<FrameCapture *>(context);
+    if (capture->previous)
+        capture->previous(capture->previousContext);
+    ReadFrame(capture);
+}
+
+// Keeps what the window shows, to be drawn under the dialog.  The mode on
+// top draws its frame once more to have it; without one, the last frame is
+// read back where presenting it left it in the drawing buffer.
 void CaptureBackground(Dialog *dialog)
 {
-    GLint viewport[4] = {0, 0, 0, 0};
-    OpenGLWindowSetUpViewport(dialog->window);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    int32_t width = viewport[2], height = viewport[3];
-    if (width <= 0 || height <= 0)
+    Rect4f bounds = OpenGLWindowGetBounds(dialog->window);
+    FrameCapture capture{};
+    capture.width = int32_t(bounds.right - bounds.left);
+    capture.height = int32_t(bounds.bottom - bounds.top);
+    if (capture.width <= 0 || capture.height <= 0)
         return;
-    std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
-    glFinish();
-    glReadBuffer(GL_FRONT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    glReadBuffer(GL_BACK);
+    Controller *controller = ControllerGetMainController();
+    if (controller && ControllerGetMainWindow(controller) == dialog->window && ControllerGetTopMode(controller)) {
+        ControllerGetFrameOverlay(&capture.previous, &capture.previousContext);
+        ControllerSetFrameOverlay(CaptureOverlay, &capture);
+        ControllerRedraw(controller);
+        ControllerSetFrameOverlay(capture.previous, capture.previousContext);
+    }
+    if (!capture.taken)
+        ReadFrame(&capture);
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -760,11 +796,10 @@ void CaptureBackground(Dialog *dialog)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, capture.width, capture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 capture.pixels.data());
     glBindTexture(GL_TEXTURE_2D, 0);
     dialog->backgroundTexture = texture;
-    dialog->backgroundWidth = width;
-    dialog->backgroundHeight = height;
 }
 
 // The kept frame over the whole window, darkened by dim (0: as it was).
@@ -835,6 +870,11 @@ void DrawFrame(Dialog *dialog, bool restoring)
             const Rect4f &l = dialog->list;
             glColor4f(1, 1, 1, 1);
             Quad(l.left, l.bottom, l.right, l.top);
+            if (Widget *bar = WidgetControllerGetWidgetByIdentifier(dialog->widgets, kDialogsScrollBar)) {
+                Rect4f b = WidgetGetBounds(bar);
+                glColor4f(0.62f, 0.64f, 0.7f, 1);
+                Quad(b.left, b.bottom, b.right, b.top);
+            }
             int32_t row = dialog->selected - dialog->scroll;
             field = WidgetControllerGetWidgetByIdentifier(dialog->widgets, kDialogsPathField);
             bool listFocused = !(field && WidgetGetTextRec(field)->focused);
@@ -852,6 +892,11 @@ void DrawFrame(Dialog *dialog, bool restoring)
             glLineWidth(1.0f);
         } else if (dialog->kind == kDialogSave && !dialog->replacing) {
             field = WidgetControllerGetWidgetByIdentifier(dialog->widgets, kDialogsNameField);
+        }
+        if (field) {
+            const Rect4f &f = dialog->fieldFrame;
+            glColor4f(1, 1, 1, 1);
+            Quad(f.left, f.bottom, f.right, f.top);
         }
         WidgetControllerDraw(dialog->widgets);
         if (field) {
