@@ -20,6 +20,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -237,6 +238,35 @@ std::string FolderLabel(const fs::path &file)
     return parent.filename().string();
 }
 
+// Names in the order people expect: "Set 2" before "Set 10", case aside.
+bool NameBefore(const std::string &a, const std::string &b)
+{
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (std::isdigit(uint8_t(a[i])) && std::isdigit(uint8_t(b[j]))) {
+            size_t endA = a.find_first_not_of("0123456789", i), endB = b.find_first_not_of("0123456789", j);
+            std::string numberA = a.substr(i, endA - i), numberB = b.substr(j, endB - j);
+            numberA.erase(0, std::min(numberA.find_first_not_of('0'), numberA.size()));
+            numberB.erase(0, std::min(numberB.find_first_not_of('0'), numberB.size()));
+            if (numberA.size() != numberB.size())
+                return numberA.size() < numberB.size();
+            if (numberA != numberB)
+                return numberA < numberB;
+            i = endA == std::string::npos ? a.size() : endA;
+            j = endB == std::string::npos ? b.size() : endB;
+            continue;
+        }
+        int ca = std::tolower(uint8_t(a[i])), cb = std::tolower(uint8_t(b[j]));
+        if (ca != cb)
+            return ca < cb;
+        i++;
+        j++;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return a.size() - i < b.size() - j;
+    return a < b;
+}
+
 std::vector<OpenEntry> FindLevelSets()
 {
     std::vector<OpenEntry> entries;
@@ -256,7 +286,7 @@ std::vector<OpenEntry> FindLevelSets()
         folderRank.emplace(entry.file.parent_path(), folderRank.size());
     std::stable_sort(entries.begin(), entries.end(), [&](const OpenEntry &a, const OpenEntry &b) {
         size_t rankA = folderRank[a.file.parent_path()], rankB = folderRank[b.file.parent_path()];
-        return rankA != rankB ? rankA < rankB : a.name < b.name;
+        return rankA != rankB ? rankA < rankB : NameBefore(a.name, b.name);
     });
     return entries;
 }
@@ -294,8 +324,8 @@ float AddParagraph(Dialog *dialog, std::vector<Widget *> *group, const std::stri
     return y;
 }
 
-// A name as the dialogs quote it: shortened when it would fill more than
-// two lines.
+// A name as the dialogs quote it: shortened when it would be longer than a
+// line and a half, so that the question always fits the panel.
 std::string Quoted(Dialog *dialog, const std::string &name, int32_t fontSize)
 {
     float width = dialog->panel.right - dialog->panel.left - 2 * kMargin;

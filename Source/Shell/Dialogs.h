@@ -1,7 +1,12 @@
 // The file dialogs: ask to save changes, save as, and open.  Each is drawn in
 // the main window with the game's own widgets and runs a nested modal loop
 // that keeps timers and events flowing until it is answered.  The caller
-// suspends its mode around the call.
+// suspends its mode around the call.  While a dialog is up it takes every
+// key, click and command, so that menu key equivalents (Ctrl+Q too) do
+// nothing; a request to quit from outside is posted again once it is gone.
+// Return presses the default button, Escape cancels, Tab moves between the
+// fields.  A dialog that no input can reach any more (the headless platform
+// with nothing left injected) counts as cancelled.
 #pragma once
 
 #include "Types.h"
@@ -26,7 +31,10 @@ bool displayModalSaveDialog(const std::string &defaultName, const std::filesyste
                             std::filesystem::path *outFolder, std::string *outName);
 
 // The level sets of the standard, "User levels" and "Downloaded levels"
-// folders, and a field for any path.  True with the chosen file.
+// folders, with their folder and number of levels (a set that cannot be
+// loaded is shown as damaged and cannot be chosen), and a field for any
+// path: "~" is the home folder and a relative path lies in "User levels".
+// True with the chosen file.
 bool displayModalOpenDialog(std::filesystem::path *outFile);
 
 // Why a file name cannot be used, or null when it can.
@@ -44,8 +52,9 @@ void DialogsQueueScriptedAnswer(int answer, const std::string &text = "");
 int DialogsPendingScriptedAnswers();
 void DialogsClearScriptedAnswers();
 
-// The window the dialogs are drawn in; null (the default) means the main
-// controller's window.  Without a window a dialog cannot be shown.
+// The window the dialogs are drawn in, until it is set back to null (the
+// default), which means the main controller's window.  Without a window a
+// dialog cannot be shown.
 void DialogsSetWindow(OpenGLWindow *window);
 
 // Called with the widgets of a dialog each time it comes up (also when the
