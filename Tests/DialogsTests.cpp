@@ -7,6 +7,7 @@
 #include "LevelSet.h"
 #include "WidgetTestSupport.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -461,6 +462,54 @@ TEST_F(OpenDialog, TabLeadsToThePathFieldWhichTakesAnyPath)
     EXPECT_TRUE(displayModalOpenDialog(&file));
     EXPECT_EQ(message, "There is no file at that path.");
     EXPECT_EQ(file, downloaded / "Fetched");
+}
+
+void PushSDLKey(Uint32 type, SDL_Scancode code, Uint16 modifiers = 0)
+{
+    SDL_Event e{};
+    e.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.scancode = code;
+    e.key.keysym.sym = SDL_GetKeyFromScancode(code);
+    e.key.keysym.mod = modifiers;
+    SDL_PushEvent(&e);
+}
+
+TEST(DialogsDesktop, TheDialogRunsOnTheDisplaysOwnEvents)
+{
+    ASSERT_TRUE(PlatformStartUp());
+    ASSERT_EQ(0, TextStartUp());
+    OpenGLWindow *window = OpenGLWindowAllocate("Brimhold", 640, 480, false, false, kProjectionPerspective);
+    ASSERT_NE(window, nullptr);
+    DialogsSetWindow(window);
+    PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_Q, KMOD_LCTRL);
+    PushSDLKey(SDL_KEYUP, SDL_SCANCODE_Q, KMOD_LCTRL);
+    PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_X);
+    PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN);
+    // Should the keys never arrive, Escape ends the dialog after a while.
+    PlatformTimerRef rescue = PlatformInstallTimer(
+        10.0, 0.0, [](PlatformTimerRef, void *) { PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE); }, nullptr);
+    fs::path folder;
+    std::string name;
+    EXPECT_TRUE(displayModalSaveDialog("Set", "/tmp", &folder, &name));
+    EXPECT_EQ(name, "x");
+    PlatformRemoveTimer(rescue);
+    // Ctrl+Q ended nothing: the loop runs until its own timer ends it.
+    bool gaveUp = false;
+    PlatformTimerRef timer = PlatformInstallTimer(
+        0.2, 0.0,
+        [](PlatformTimerRef, void *context) {
+            *static_cast<bool *>(context) = true;
+            PlatformQuitApplicationEventLoop();
+        },
+        &gaveUp);
+    PlatformRunApplicationEventLoop();
+    PlatformRemoveTimer(timer);
+    EXPECT_TRUE(gaveUp);
+    DialogsSetWindow(nullptr);
+    OpenGLWindowDispose(window);
+    TextShutDown();
+    PlatformShutDown();
 }
 
 } // namespace

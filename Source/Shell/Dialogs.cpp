@@ -936,10 +936,6 @@ void DrawFrame(Dialog *dialog, bool restoring)
             glDisable(GL_LIGHTING);
             glColor4f(focused ? 0.3f : 0.6f, focused ? 0.45f : 0.6f, focused ? 0.9f : 0.6f, 1);
             glLineWidth(focused ? 2.0f : 1.0f);
-            glMatrixMode(GL_PROJECTION);
-            glLoadIdentity();
-            glOrtho(-ratio, ratio, -1.0, 1.0, -1.0, 1.0);
-            glMatrixMode(GL_MODELVIEW);
             Outline(f.left, f.bottom, f.right, f.top);
         }
     }
