@@ -10,6 +10,7 @@
 #include "Folders.h"
 #include "Fonts.h"
 #include "LevelSet.h"
+#include "ModeSupport.h"
 #include "OpenGLWindow.h"
 #include "Shader.h"
 #include "Text.h"
@@ -750,16 +751,6 @@ void BuildOpen(Dialog *dialog)
 
 // ---- Drawing -------------------------------------------------------------------------
 
-void Quad(float left, float bottom, float right, float top)
-{
-    glBegin(GL_QUADS);
-    glVertex2f(left, bottom);
-    glVertex2f(right, bottom);
-    glVertex2f(right, top);
-    glVertex2f(left, top);
-    glEnd();
-}
-
 void Outline(float left, float bottom, float right, float top)
 {
     glBegin(GL_LINE_LOOP);
@@ -840,16 +831,7 @@ void DrawBackground(Dialog *dialog, float ratio, float dim)
         glBindTexture(GL_TEXTURE_2D, dialog->backgroundTexture);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glColor4f(1, 1, 1, 1);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex2f(-ratio, -1);
-        glTexCoord2f(1, 0);
-        glVertex2f(ratio, -1);
-        glTexCoord2f(1, 1);
-        glVertex2f(ratio, 1);
-        glTexCoord2f(0, 1);
-        glVertex2f(-ratio, 1);
-        glEnd();
+        ModeDrawTexturedQuad(-ratio, -1, ratio, 1, 0, 0, 1, 1);
         glBindTexture(GL_TEXTURE_2D, 0);
         glDisable(GL_TEXTURE_2D);
     }
@@ -857,7 +839,7 @@ void DrawBackground(Dialog *dialog, float ratio, float dim)
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glColor4f(0, 0, 0, dim);
-        Quad(-ratio, -1, ratio, 1);
+        ModeDrawQuad(-ratio, -1, ratio, 1);
     }
 }
 
@@ -869,15 +851,7 @@ void DrawFrame(Dialog *dialog, bool restoring)
     ShaderDisable();
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_LINE_BIT | GL_TEXTURE_BIT);
     OpenGLWindowSetUpViewport(window);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(-ratio, ratio, -1.0, 1.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    ModeBeginOverlay(window);
     glDisable(GL_CULL_FACE);
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_SCISSOR_TEST);
@@ -889,9 +863,9 @@ void DrawFrame(Dialog *dialog, bool restoring)
         const Rect4f &p = dialog->panel;
         glEnable(GL_BLEND);
         glColor4f(0, 0, 0, 0.35f);
-        Quad(p.left + 0.02f, p.bottom - 0.02f, p.right + 0.02f, p.top - 0.02f);
+        ModeDrawQuad(p.left + 0.02f, p.bottom - 0.02f, p.right + 0.02f, p.top - 0.02f);
         glColor4f(0.93f, 0.93f, 0.93f, 1);
-        Quad(p.left, p.bottom, p.right, p.top);
+        ModeDrawQuad(p.left, p.bottom, p.right, p.top);
         glColor4f(0.45f, 0.45f, 0.5f, 1);
         glLineWidth(1.0f);
         Outline(p.left, p.bottom, p.right, p.top);
@@ -899,11 +873,11 @@ void DrawFrame(Dialog *dialog, bool restoring)
         if (dialog->kind == kDialogOpen) {
             const Rect4f &l = dialog->list;
             glColor4f(1, 1, 1, 1);
-            Quad(l.left, l.bottom, l.right, l.top);
+            ModeDrawQuad(l.left, l.bottom, l.right, l.top);
             if (Widget *bar = WidgetControllerGetWidgetByIdentifier(dialog->widgets, kDialogsScrollBar)) {
                 Rect4f b = WidgetGetBounds(bar);
                 glColor4f(0.62f, 0.64f, 0.7f, 1);
-                Quad(b.left, b.bottom, b.right, b.top);
+                ModeDrawQuad(b.left, b.bottom, b.right, b.top);
             }
             int32_t row = dialog->selected - dialog->scroll;
             field = WidgetControllerGetWidgetByIdentifier(dialog->widgets, kDialogsPathField);
@@ -914,7 +888,7 @@ void DrawFrame(Dialog *dialog, bool restoring)
                 if (!listFocused)
                     r = g = b = 0.85f; // a selection the keys do not work on is grey
                 glColor4f(r, g, b, 1);
-                Quad(l.left, l.top - float(row + 1) * kRowHeight, l.right, l.top - float(row) * kRowHeight);
+                ModeDrawQuad(l.left, l.top - float(row + 1) * kRowHeight, l.right, l.top - float(row) * kRowHeight);
             }
             glColor4f(listFocused ? 0.3f : 0.6f, listFocused ? 0.45f : 0.6f, listFocused ? 0.9f : 0.6f, 1);
             glLineWidth(listFocused ? 2.0f : 1.0f);
@@ -926,23 +900,30 @@ void DrawFrame(Dialog *dialog, bool restoring)
         if (field) {
             const Rect4f &f = dialog->fieldFrame;
             glColor4f(1, 1, 1, 1);
-            Quad(f.left, f.bottom, f.right, f.top);
+            ModeDrawQuad(f.left, f.bottom, f.right, f.top);
         }
         WidgetControllerDraw(dialog->widgets);
+        // Return presses the default button: a ring marks it.
+        FourCharCode defaultButton = dialog->kind == kDialogOpen ? kDialogsOpenButton
+                                     : dialog->replacing         ? kDialogsReplaceCancelButton
+                                                                 : kDialogsSaveButton;
+        glDisable(GL_DEPTH_TEST); // the widgets turned them on again
+        glDisable(GL_LIGHTING);
+        if (Widget *button = WidgetControllerGetWidgetByIdentifier(dialog->widgets, defaultButton)) {
+            Rect4f b = WidgetGetBounds(button);
+            glColor4f(0.3f, 0.45f, 0.9f, 1);
+            glLineWidth(2.0f);
+            Outline(b.left - 0.008f, b.bottom - 0.008f, b.right + 0.008f, b.top + 0.008f);
+        }
         if (field) {
             const Rect4f &f = dialog->fieldFrame;
             bool focused = WidgetGetTextRec(field)->focused;
-            glDisable(GL_DEPTH_TEST);
-            glDisable(GL_LIGHTING);
             glColor4f(focused ? 0.3f : 0.6f, focused ? 0.45f : 0.6f, focused ? 0.9f : 0.6f, 1);
             glLineWidth(focused ? 2.0f : 1.0f);
             Outline(f.left, f.bottom, f.right, f.top);
         }
     }
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    ModeEndOverlay();
     glPopAttrib();
     glColor4f(1, 1, 1, 1);
     OpenGLWindowSwapBuffers(window);
