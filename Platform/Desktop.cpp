@@ -251,7 +251,8 @@ void ShowAlert(const char *message)
     }
 }
 
-const PlatformEventSource desktopSource = {Now, Poll, Wait, SetCursorVisible, SilentBeep, CurrentModifiers, nullptr};
+const PlatformEventSource desktopSource = {
+    Now, Poll, Wait, SetCursorVisible, SilentBeep, CurrentModifiers, nullptr, nullptr};
 
 void ApplyAttributes(int32_t samples)
 {
