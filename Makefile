@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-release
 JOBS       ?= $(shell nproc)
 
-.PHONY: run test bench screenshots deps build build-asan clean
+.PHONY: run test bench screenshots deps build build-asan clean install uninstall package
 
 deps:
 	@bash Tools/install-deps.sh
@@ -41,5 +41,36 @@ bench: deps
 screenshots: build
 	ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1024x768x24" ./$(BUILD)/brimhold-screenshots docs
 
+# Installing: PREFIX (default /usr/local) and DESTDIR as usual.  The caches of
+# the desktop (MIME types, applications, icons) are refreshed for a direct
+# install; a package's own triggers do that for a staged one.
+PREFIX        ?= /usr/local
+INSTALL_BUILD ?= build-run
+PACKAGE_BUILD ?= build-package
+
+install: deps
+	cmake -S . -B $(INSTALL_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRIMHOLD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(INSTALL_BUILD) -j $(JOBS)
+	DESTDIR="$(DESTDIR)" cmake --install $(INSTALL_BUILD)
+	@if [ -z "$(DESTDIR)" ]; then \
+	  update-mime-database "$(PREFIX)/share/mime" 2>/dev/null || true; \
+	  update-desktop-database "$(PREFIX)/share/applications" 2>/dev/null || true; \
+	  gtk-update-icon-cache -q -t "$(PREFIX)/share/icons/hicolor" 2>/dev/null || true; \
+	fi
+
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake --build $(INSTALL_BUILD) --target uninstall
+	@if [ -z "$(DESTDIR)" ]; then \
+	  update-mime-database "$(PREFIX)/share/mime" 2>/dev/null || true; \
+	  update-desktop-database "$(PREFIX)/share/applications" 2>/dev/null || true; \
+	fi
+
+# A Debian package of the game, brimhold_<version>_<arch>.deb, in this folder.
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIMHOLD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	cp $(PACKAGE_BUILD)/brimhold_*.deb .
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(INSTALL_BUILD) $(PACKAGE_BUILD)

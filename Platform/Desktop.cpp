@@ -43,6 +43,10 @@ bool EnsureVideo()
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // The window's class ties it to the desktop entry (StartupWMClass), even
+    // when the executable has another name.
+    setenv("SDL_VIDEO_X11_WMCLASS", "brimhold", 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", "brimhold", 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
         return true;
     // No display at all: the offscreen driver still gives drawing contexts.

@@ -39,6 +39,10 @@ fs::path PlatformResourcesFolder()
 {
     if (!resourcesOverride.empty())
         return resourcesOverride;
+    // An explicit data folder, for a game installed somewhere unusual.
+    const char *dataFolder = std::getenv("BRIMHOLD_DATA_DIR");
+    if (dataFolder && *dataFolder)
+        return fs::path(dataFolder);
     std::error_code error;
     fs::path folder = ExecutableFolder();
     fs::path beside = folder / "Resources";

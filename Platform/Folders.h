@@ -4,7 +4,9 @@
 #include <filesystem>
 
 // Resources/ beside the executable in the build tree, ../share/brimhold/ when
-// installed.  PlatformSetResourcesFolder overrides the lookup (tests).
+// installed (found from the executable's own place, so a moved prefix
+// works).  $BRIMHOLD_DATA_DIR, when set, names the folder instead;
+// PlatformSetResourcesFolder overrides both (tests).
 std::filesystem::path PlatformResourcesFolder();
 void PlatformSetResourcesFolder(const std::filesystem::path &folder);
 // A named folder among the resources ("Models", "Sounds", "Levels", ...).

@@ -92,3 +92,27 @@ TEST(Replay, MalformedFilesAreRefusedWholeNamingTheLine)
     EXPECT_EQ(error, "Cannot open replay \"/nonexistent/replay\"");
     ReplayDispose(r);
 }
+
+// What a loaded replay saves reads back as the same replay, and saving it
+// again gives the same text: without a set line, and with a set name followed
+// by several carriage returns.
+TEST(Replay, SavedTextOfALoadedReplayIsStable)
+{
+    for (const char *text : {"Brimhold replay 1\n5 down 30\nend 9\n", "Brimhold replay 1\r\nset My set\r\r\r\nend 0\r\n"}) {
+        Replay *first = ReplayAllocate();
+        Replay *second = ReplayAllocate();
+        std::string error;
+        ASSERT_TRUE(ReplayLoadFromText(first, text, &error)) << error;
+        std::string saved = ReplaySaveToText(first);
+        ASSERT_TRUE(ReplayLoadFromText(second, saved, &error)) << text << ": " << error;
+        EXPECT_EQ(second->setName, first->setName);
+        EXPECT_EQ(ReplaySaveToText(second), saved);
+        ReplayDispose(second);
+        ReplayDispose(first);
+    }
+    Replay *named = ReplayAllocate();
+    std::string error;
+    ASSERT_TRUE(ReplayLoadFromText(named, "Brimhold replay 1\r\nset My set\r\r\r\nend 0\r\n", &error));
+    EXPECT_EQ(named->setName, "My set");
+    ReplayDispose(named);
+}

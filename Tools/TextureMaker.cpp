@@ -6,6 +6,9 @@
 // FreeType), so every run writes the same bytes.  All sides are powers of two.
 //
 // Usage: TextureMaker <output folder> <bold font file>
+//        TextureMaker --icons <output folder>
+// The second form draws the application icon (the title's emblem) at every
+// size a desktop's icon theme asks for, as icon-<size>.png.
 
 #include <algorithm>
 #include <array>
@@ -439,9 +442,10 @@ bool encodePNG(FILE *file, int width, int height, png_bytep *rows)
     return true;
 }
 
-bool writePNG(const std::string &name, const Image &img)
+// Textures must have power-of-two sides; icons (anySize) need not.
+bool writePNG(const std::string &name, const Image &img, bool anySize = false)
 {
-    if ((img.w & (img.w - 1)) || (img.h & (img.h - 1))) {
+    if (!anySize && ((img.w & (img.w - 1)) || (img.h & (img.h - 1)))) {
         std::fprintf(stderr, "TextureMaker: %s is not a power of two\n", name.c_str());
         return false;
     }
@@ -1120,21 +1124,53 @@ Image logoImage(const Image &stone)
     return img;
 }
 
+// The emblem alone on a transparent square, filling it but for a margin that
+// keeps its ring clear of the edge.
+Image appIcon(int size, const Image &stone)
+{
+    Image img(size, size);
+    double half = size / 2.0;
+    emblem(img, half, half, half * 0.92, stone);
+    return img;
+}
+
+bool createOutputFolder(const char *folder)
+{
+    outputFolder = folder;
+    std::error_code error;
+    std::filesystem::create_directories(outputFolder, error);
+    if (error) {
+        std::fprintf(stderr, "TextureMaker: cannot create %s\n", folder);
+        return false;
+    }
+    return true;
+}
+
+int writeIcons(const char *folder)
+{
+    if (!createOutputFolder(folder))
+        return 1;
+    Image stone = stoneFace();
+    for (int size : {16, 24, 32, 48, 64, 128, 256, 512})
+        if (!writePNG("icon-" + std::to_string(size) + ".png", appIcon(size, stone), true))
+            return 1;
+    std::printf("TextureMaker: %d icons\n", filesWritten);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--icons")
+        return writeIcons(argv[2]);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: TextureMaker <output folder> <bold font file>\n");
+        std::fprintf(stderr, "usage: TextureMaker <output folder> <bold font file>\n"
+                             "       TextureMaker --icons <output folder>\n");
         return 2;
     }
-    outputFolder = argv[1];
-    std::error_code error;
-    std::filesystem::create_directories(outputFolder, error);
-    if (error) {
-        std::fprintf(stderr, "TextureMaker: cannot create %s\n", argv[1]);
+    if (!createOutputFolder(argv[1]))
         return 1;
-    }
     if (!font.open(argv[2])) {
         std::fprintf(stderr, "TextureMaker: cannot open the font %s\n", argv[2]);
         return 1;

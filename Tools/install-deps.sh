@@ -10,6 +10,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libgtest-dev libbenchmark-dev
   xvfb xauth
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin dpkg-dev file
 )
 
 missing=()

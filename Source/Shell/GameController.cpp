@@ -4,6 +4,7 @@
 #include "Controller.h"
 #include "Level.h"
 #include "LevelSet.h"
+#include "ModeSupport.h"
 #include "ModelParser.h"
 #include "Player.h"
 #include "Random.h"
@@ -23,8 +24,6 @@
 
 namespace {
 
-constexpr double kStep = 1.0 / 120.0;
-constexpr double kMaxSimulatedPerFiring = 1.0 / 12.0;
 
 Level *CurrentLevel(GameController *game)
 {
@@ -79,30 +78,25 @@ void RenewFrameRateText(GameController *game, double now)
     game->frameCount = 0;
 }
 
+// One step of the timer's catch-up; a step that the player ended (a level
+// completed, a life lost) ends this firing's steps.
+bool TimerStep(void *context)
+{
+    return !GameControllerStep(static_cast<GameController *>(context));
+}
+
 void TimerFired(PlatformTimerRef, void *context)
 {
     GameController *game = static_cast<GameController *>(context);
     double now = PlatformGetEventTime();
-    if (!game->paused && game->suspendCount == 0) {
-        double acc = (now - game->lastTickTime) + game->leftoverTime;
-        game->lastTickTime = now;
-        if (acc > kMaxSimulatedPerFiring)
-            acc = kMaxSimulatedPerFiring;
-        while (acc >= kStep) {
-            acc -= kStep;
-            if (GameControllerStep(game))
-                break;
-        }
-        game->leftoverTime = acc;
-    }
+    if (!game->paused && game->suspendCount == 0)
+        ModeRunSteps(now, &game->lastTickTime, &game->leftoverTime, TimerStep, game);
     game->frameCount += 1;
     if (now - game->frameRateTime >= 1.0)
         RenewFrameRateText(game, now);
     if (!game->frozen)
         GameControllerDraw(game);
-    GLenum error = glGetError();
-    if (error != GL_NO_ERROR)
-        std::printf("%s\n", reinterpret_cast<const char *>(gluErrorString(error)));
+    ModePrintGLError("");
 }
 
 bool KeyEvent(const PlatformEvent *event, void *context)
@@ -120,28 +114,11 @@ bool KeyEvent(const PlatformEvent *event, void *context)
     return false;
 }
 
-void InstallKeyHandler(GameController *game)
+ModeParts Parts(GameController *game)
 {
-    if (game->keyHandler)
-        return;
     static const int32_t kinds[] = {kEventRawKeyDown, kEventRawKeyUp, kEventRawKeyModifiersChanged};
-    game->keyHandler = PlatformInstallEventHandler(kTargetApplication, kinds, 3, KeyEvent, game);
-}
-
-void RemoveKeyHandler(GameController *game)
-{
-    if (game->keyHandler) {
-        PlatformRemoveEventHandler(game->keyHandler);
-        game->keyHandler = 0;
-    }
-}
-
-void RemoveTimer(GameController *game)
-{
-    if (game->timer) {
-        PlatformRemoveTimer(game->timer);
-        game->timer = 0;
-    }
+    return ModeParts{"GameController", &game->suspendCount, &game->timer, &game->keyHandler, &game->frozen,
+                     kinds, 3, KeyEvent, game};
 }
 
 // A fresh start of a level with a new game's player, as a replay expects.
@@ -174,24 +151,6 @@ void ApplyReplayEvents(GameController *game)
     }
 }
 
-void DrawScreenQuad(float left, float bottom, float right, float top, bool textured, bool flippedV)
-{
-    glBegin(GL_QUADS);
-    if (textured)
-        glTexCoord2f(0, flippedV ? 1.0f : 0.0f);
-    glVertex3f(left, bottom, -2);
-    if (textured)
-        glTexCoord2f(1, flippedV ? 1.0f : 0.0f);
-    glVertex3f(right, bottom, -2);
-    if (textured)
-        glTexCoord2f(1, flippedV ? 0.0f : 1.0f);
-    glVertex3f(right, top, -2);
-    if (textured)
-        glTexCoord2f(0, flippedV ? 0.0f : 1.0f);
-    glVertex3f(left, top, -2);
-    glEnd();
-}
-
 } // namespace
 
 GameController *GameControllerAllocate()
@@ -220,9 +179,9 @@ void GameControllerStartGame(GameController *game)
     PlacePlayerAtStart(game);
     game->pointsAtLevelStart = 0;
     InitCameraPos(game);
-    InstallKeyHandler(game);
+    ModeInstallHandler(Parts(game));
     if (!game->timer)
-        game->timer = PlatformInstallTimer(0, kStep, TimerFired, game);
+        game->timer = ModeInstallTimer(TimerFired, game);
     game->paused = false;
     double now = PlatformGetEventTime();
     game->lastTickTime = game->pauseStartTime = game->frameRateTime = now;
@@ -257,16 +216,16 @@ void GameControllerRestartLevel(GameController *game)
 
 void GameControllerStopGame(GameController *game)
 {
-    RemoveTimer(game);
-    RemoveKeyHandler(game);
+    ModeRemoveTimer(&game->timer);
+    ModeRemoveHandler(Parts(game));
 }
 
 void GameControllerDispose(GameController *game)
 {
     if (!game)
         return;
-    RemoveTimer(game);
-    RemoveKeyHandler(game);
+    ModeRemoveTimer(&game->timer);
+    ModeRemoveHandler(Parts(game));
     if (game->player && game->player->statusWidgets) {
         StatusLabelsDispose(game->player->statusWidgets);
         game->player->statusWidgets = nullptr;
@@ -338,47 +297,33 @@ bool GameControllerIsPaused(GameController *game)
     return game->paused;
 }
 
+// Suspension keeps the paused time out of the simulation, as a pause does:
+// the time suspended is added to the clocks when the count returns to 0
+// (unless the game is paused, which does the same when it is unpaused).
 void GameControllerSuspend(GameController *game)
 {
-    if (game->suspendCount == 0) {
-        if (!game->paused)
-            game->pauseStartTime = PlatformGetEventTime();
-        if (game->timer)
-            PlatformSetTimerNextFireTime(game->timer, kPlatformTimerNever);
-    }
-    game->suspendCount += 1;
+    if (game->suspendCount == 0 && !game->paused)
+        game->pauseStartTime = PlatformGetEventTime();
+    ModeSuspend(Parts(game));
 }
 
 void GameControllerResume(GameController *game)
 {
-    if (game->suspendCount == 0) {
-        std::printf("Anomaly: GameControllerResume called when not suspended\n");
-        return;
-    }
-    game->suspendCount -= 1;
-    if (game->suspendCount == 0) {
-        if (!game->paused) {
-            double d = PlatformGetEventTime() - game->pauseStartTime;
-            game->lastTickTime += d;
-            game->frameRateTime += d;
-        }
-        if (game->timer)
-            PlatformSetTimerNextFireTime(game->timer, kStep);
+    if (ModeResume(Parts(game)) && !game->paused) {
+        double d = PlatformGetEventTime() - game->pauseStartTime;
+        game->lastTickTime += d;
+        game->frameRateTime += d;
     }
 }
 
 void GameControllerFreeze(GameController *game)
 {
-    GameControllerSuspend(game);
-    RemoveKeyHandler(game);
-    game->frozen = true;
+    ModeFreeze(Parts(game));
 }
 
 void GameControllerDefrost(GameController *game)
 {
-    InstallKeyHandler(game);
-    GameControllerResume(game);
-    game->frozen = false;
+    ModeDefrost(Parts(game));
 }
 
 void GameControllerPostExitEvent(GameController *game)
@@ -492,7 +437,7 @@ void GameControllerDraw(GameController *game)
         glLoadIdentity();
         glColor4f(1, 1, 1, 1);
         ShaderApply(game->frameRateText);
-        DrawScreenQuad(0.92f, -0.80f, 1.0f, -0.76f, true, true);
+        ModeDrawTexturedQuad(0.92f, -0.80f, 1.0f, -0.76f, 0, 1, 1, 0, -2);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_LIGHTING);
         ShaderDisable();
@@ -504,10 +449,12 @@ void GameControllerDraw(GameController *game)
         glLoadIdentity();
         glDisable(GL_TEXTURE_2D);
         glColor4f(0, 0, 0, 0.5f);
-        DrawScreenQuad(-10, -10, 10, 10, false, false);
+        ModeDrawQuad(-10, -10, 10, 10, -2);
         glColor4f(1, 1, 1, 1);
-        bool textured = ShaderApplyByIdentifier('Paus');
-        DrawScreenQuad(-0.2f, -0.05f, 0.2f, 0.05f, textured, false);
+        if (ShaderApplyByIdentifier('Paus'))
+            ModeDrawTexturedQuad(-0.2f, -0.05f, 0.2f, 0.05f, 0, 0, 1, 1, -2);
+        else
+            ModeDrawQuad(-0.2f, -0.05f, 0.2f, 0.05f, -2);
         ShaderDisable();
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_LIGHTING);

@@ -1,6 +1,7 @@
 // The entry point: starts the shared services, creates the controller with
 // the main window, checks the graphics features, runs the event loop until
 // the controller agrees to stop, and shuts everything down in order.
+#include "CommandLine.h"
 #include "Controller.h"
 #include "Events.h"
 #include "GameController.h"
@@ -16,7 +17,9 @@
 #include "Utilities.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -41,12 +44,21 @@ const std::vector<Service> services = {{SoundStartUp, SoundShutDown}, {StartText
 const std::vector<void (*)()> modeRegistrations = {SplashScreenRegisterMode, GameControllerRegisterMode,
                                                    PrefsScreenRegisterMode};
 
-// The level set that the program starts with: "Test levels" when it can be
-// found, otherwise one empty level.
+// The level-set file named on the command line, if any.
+std::filesystem::path commandLineFile;
+
+// The level set that the program starts with: the file named on the command
+// line when it loads; otherwise "Test levels" when it can be found, else one
+// empty level.
 LevelSet *CreateDefaultLevelSet()
 {
     LevelSet *set = LevelSetAllocate();
     LevelSetInit(set);
+    if (!commandLineFile.empty()) {
+        if (LevelSetReInitWithFile(set, commandLineFile))
+            return set;
+        alertf("There was a problem loading the specified level file.");
+    }
     LevelSetLoadDefaultFile(set);
     return set;
 }
@@ -55,8 +67,29 @@ const ControllerServices controllerServices = {ModelLoadAllModels, CreateDefault
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    CommandLine commandLine = CommandLineParse(argc, argv);
+    switch (commandLine.action) {
+    case CommandLineHelp:
+        std::fputs(CommandLineGetUsage(), stdout);
+        return 0;
+    case CommandLineVersion:
+        std::fputs(CommandLineGetVersionText().c_str(), stdout);
+        return 0;
+    case CommandLineUsageError:
+        std::fprintf(stderr, "brimhold: %s\n%s", commandLine.problem.c_str(), CommandLineGetUsage());
+        return 2;
+    case CommandLineRun:
+        break;
+    }
+    if (!commandLine.file.empty()) {
+        std::error_code error;
+        commandLineFile = std::filesystem::absolute(commandLine.file, error);
+        if (error)
+            commandLineFile = commandLine.file;
+    }
+
     if (!PlatformStartUp())
         return 1;
 
@@ -91,6 +124,17 @@ int main()
 
     ControllerInit(controller);
     ControllerStart(controller);
+    if (commandLine.level > 0) {
+        LevelSet *set = ControllerGetCurrentLevelSet();
+        int32_t count = set ? LevelSetGetLevelCount(set) : 0;
+        if (commandLine.level <= count) {
+            ControllerSetStartingLevel(controller, commandLine.level - 1);
+            ControllerPushMode(controller, ModeGame);
+        } else {
+            alertf("The level set \"%s\" has no level %d: it has %d.", set ? LevelSetGetLevelSetName(set).c_str() : "",
+                   int(commandLine.level), int(count));
+        }
+    }
 
     for (;;) {
         PlatformRunApplicationEventLoop();

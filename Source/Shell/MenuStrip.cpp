@@ -2,6 +2,7 @@
 
 #include "Controller.h"
 #include "MenuBar.h"
+#include "ModeSupport.h"
 #include "OpenGLWindow.h"
 #include "Shader.h"
 #include "Widget.h"
@@ -161,16 +162,6 @@ void Refresh(MenuStrip *strip)
     strip->reveal = MenuStripIsShown(strip) ? 1.0f : 0.0f;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ControllerSwapGLBuffers(controller);
-}
-
-void Rect(float left, float bottom, float right, float top)
-{
-    glBegin(GL_QUADS);
-    glVertex2f(left, bottom);
-    glVertex2f(right, bottom);
-    glVertex2f(right, top);
-    glVertex2f(left, top);
-    glEnd();
 }
 
 void Line(float x0, float y0, float x1, float y1)
@@ -443,35 +434,28 @@ void MenuStripDraw(MenuStrip *strip)
     MenuStripSync(strip);
 
     float ratio = OpenGLWindowGetRatio(strip->window);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    OpenGLWindowSetOrtho(strip->window);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    ModeBeginOverlay(strip->window);
     glTranslatef(0.0f, offsetY, 0.0f);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
     ShaderDisable();
 
     glColor4f(0.93f, 0.93f, 0.95f, 0.97f);
-    Rect(-ratio, kStripBottom, ratio, kStripTop);
+    ModeDrawQuad(-ratio, kStripBottom, ratio, kStripTop);
     glColor4f(0.55f, 0.55f, 0.6f, 1.0f);
     Line(-ratio, kStripBottom, ratio, kStripBottom);
     if (strip->openMenu >= 0) {
         const MenuStripMenu &menu = strip->menus[size_t(strip->openMenu)];
         Rect4f title = WidgetGetBounds(menu.title);
         glColor4f(0.2f, 0.4f, 0.8f, 1.0f);
-        Rect(title.left - kTitlePad, kStripBottom, title.right + kTitlePad, kStripTop);
+        ModeDrawQuad(title.left - kTitlePad, kStripBottom, title.right + kTitlePad, kStripTop);
         float left = PanelLeft(menu), right = left + menu.panelWidth;
         float bottom = menu.items.empty() ? kStripBottom : menu.items.back().bottom;
         glColor4f(0.98f, 0.98f, 0.98f, 0.98f);
-        Rect(left, bottom, right, kStripBottom);
+        ModeDrawQuad(left, bottom, right, kStripBottom);
         for (size_t i = 0; i < menu.items.size(); i++) {
             const MenuStripItem &item = menu.items[i];
             if (int32_t(i) == strip->highlightedItem) {
                 glColor4f(0.2f, 0.4f, 0.8f, 1.0f);
-                Rect(left, item.bottom, right, item.top);
+                ModeDrawQuad(left, item.bottom, right, item.top);
             } else if (item.command == 0) {
                 glColor4f(0.75f, 0.75f, 0.78f, 1.0f);
                 float middle = (item.top + item.bottom) / 2.0f;
@@ -487,10 +471,7 @@ void MenuStripDraw(MenuStrip *strip)
         glEnd();
     }
     glColor4f(1, 1, 1, 1);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    ModeEndOverlay();
     WidgetControllerDraw(strip->widgets);
 }
 

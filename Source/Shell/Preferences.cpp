@@ -2,6 +2,7 @@
 
 #include "Controller.h"
 #include "Folders.h"
+#include "ModeSupport.h"
 #include "OpenGLWindow.h"
 #include "Shader.h"
 #include "Sound.h"
@@ -174,8 +175,6 @@ void PrefsSetText(int32_t key, const char *text)
 
 namespace {
 
-constexpr double kPrefsStep = 1.0 / 120.0;
-constexpr double kPrefsMaxCatchUp = 1.0 / 12.0;
 
 OpenGLWindow *PrefsWindow()
 {
@@ -285,16 +284,26 @@ Widget *AddCheckBox(WidgetController *widgets, FourCharCode identifier, float y,
     return box;
 }
 
+// The screen has no input handler of its own and no frozen flag: its
+// widgets take the input, and a covered screen's timer is parked.
+ModeParts Parts(PrefsScreen *screen)
+{
+    return ModeParts{"PrefsScreen", &screen->suspendCount, &screen->timer, nullptr, nullptr, nullptr, 0, nullptr,
+                     screen};
+}
+
 void PrefsTimerFired(PlatformTimerRef, void *context)
 {
     PrefsScreen *screen = static_cast<PrefsScreen *>(context);
     PrefsScreenTick(screen);
     PrefsScreenDraw(screen);
-    GLenum error = glGetError();
-    if (error != GL_NO_ERROR) {
-        std::printf("OpenGL error: %s\n", reinterpret_cast<const char *>(gluErrorString(error)));
-        std::fflush(stdout);
-    }
+    ModePrintGLError("OpenGL error: ");
+}
+
+bool WidgetsStep(void *context)
+{
+    WidgetControllerRun(static_cast<PrefsScreen *>(context)->widgets, kModeStepFloat);
+    return true;
 }
 
 } // namespace
@@ -325,7 +334,7 @@ PrefsScreen *PrefsScreenAllocate()
     CallbackControllerInstallCallback(WidgetGetCallbackController(ok), kWidgetCallbackClicked, OKClicked, nullptr);
     WidgetControllerAddWidget(screen->widgets, ok);
     screen->suspendCount = 0;
-    screen->timer = PlatformInstallTimer(0.0, kPrefsStep, PrefsTimerFired, screen);
+    screen->timer = ModeInstallTimer(PrefsTimerFired, screen);
     screen->lastTickTime = PlatformGetEventTime();
     screen->leftoverTime = 0.0;
     screen->fullScreenCallbackId = -1;
@@ -349,7 +358,7 @@ void PrefsScreenDispose(PrefsScreen *screen)
 {
     if (!screen)
         return;
-    PlatformRemoveTimer(screen->timer);
+    ModeRemoveTimer(&screen->timer);
     WidgetControllerDispose(screen->widgets);
     OpenGLWindow *window = PrefsWindow();
     if (window && screen->fullScreenCallbackId >= 0)
@@ -361,14 +370,7 @@ void PrefsScreenTick(PrefsScreen *screen)
 {
     if (screen->suspendCount != 0)
         return;
-    double now = PlatformGetEventTime();
-    double acc = std::min(now - screen->lastTickTime + screen->leftoverTime, kPrefsMaxCatchUp);
-    screen->lastTickTime = now;
-    while (acc >= kPrefsStep) {
-        WidgetControllerRun(screen->widgets, float(kPrefsStep));
-        acc -= kPrefsStep;
-    }
-    screen->leftoverTime = acc;
+    ModeRunSteps(PlatformGetEventTime(), &screen->lastTickTime, &screen->leftoverTime, WidgetsStep, screen);
 }
 
 void PrefsScreenDraw(PrefsScreen *screen)
@@ -376,64 +378,35 @@ void PrefsScreenDraw(PrefsScreen *screen)
     OpenGLWindow *window = PrefsWindow();
     if (!window)
         return;
-    float ratio = OpenGLWindowGetRatio(window);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    OpenGLWindowSetOrtho(window);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    ShaderDisable();
-    glBegin(GL_QUADS);
-    glColor4f(0.6f, 0.6f, 0.9f, 1);
-    glVertex2f(-ratio, -1);
-    glVertex2f(ratio, -1);
-    glColor4f(1, 1, 0.3f, 1);
-    glVertex2f(ratio, 1);
-    glVertex2f(-ratio, 1);
-    glEnd();
-    glColor4f(1, 1, 1, 1);
+    ModeBeginOverlay(window);
+    ModeDrawBackground(window);
     WidgetControllerDraw(screen->widgets);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    ModeEndOverlay();
     if (Controller *controller = ControllerGetMainController())
         ControllerSwapGLBuffers(controller);
 }
 
 void PrefsScreenSuspend(PrefsScreen *screen)
 {
-    screen->suspendCount++;
-    if (screen->suspendCount == 1)
-        PlatformSetTimerNextFireTime(screen->timer, kPlatformTimerNever);
+    ModeSuspend(Parts(screen));
 }
 
 void PrefsScreenResume(PrefsScreen *screen)
 {
-    if (screen->suspendCount == 0) {
-        std::printf("Anomaly: PrefsScreenResume called when not suspended\n");
-        std::fflush(stdout);
-        return;
-    }
-    screen->suspendCount--;
-    if (screen->suspendCount == 0)
-        PlatformSetTimerNextFireTime(screen->timer, kPrefsStep);
+    ModeResume(Parts(screen));
 }
 
 void PrefsScreenFreeze(PrefsScreen *screen)
 {
     WidgetControllerFreeze(screen->widgets);
-    PrefsScreenSuspend(screen);
+    ModeFreeze(Parts(screen));
 }
 
 void PrefsScreenDefrost(PrefsScreen *screen)
 {
     WidgetControllerDefrost(screen->widgets);
-    PrefsScreenResume(screen);
+    ModeDefrost(Parts(screen));
 }
 
 void PrefsScreenRegisterMode()

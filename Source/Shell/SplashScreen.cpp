@@ -2,6 +2,7 @@
 
 #include "Controller.h"
 #include "Fonts.h"
+#include "ModeSupport.h"
 #include "ModelParser.h"
 #include "OpenGLWindow.h"
 #include "Shader.h"
@@ -19,8 +20,6 @@
 
 namespace {
 
-constexpr double kStep = 1.0 / 120.0;
-constexpr double kMaxCatchUp = 1.0 / 12.0;
 constexpr int32_t kNameFontSize = 96;
 
 const char kCredit[] = "Brimhold - an original game by the Brimhold team";
@@ -79,13 +78,11 @@ bool InputHandler(const PlatformEvent *event, void *context)
     return event->kind == kEventMouseDown && introRunning;
 }
 
-void InstallInputHandler(SplashScreen *screen)
+ModeParts Parts(SplashScreen *screen)
 {
-    if (screen->inputHandler)
-        return;
     static const int32_t kinds[] = {kEventRawKeyDown, kEventMouseDown};
-    screen->inputHandler =
-        PlatformInstallEventHandler(kTargetApplication, kinds, int32_t(std::size(kinds)), InputHandler, screen);
+    return ModeParts{"SplashScreen", &screen->suspendCount, &screen->timer, &screen->inputHandler, &screen->frozen,
+                     kinds, int32_t(std::size(kinds)), InputHandler, screen};
 }
 
 void TimerFired(PlatformTimerRef, void *context)
@@ -94,12 +91,16 @@ void TimerFired(PlatformTimerRef, void *context)
     SplashScreenTick(screen);
     if (!screen->frozen) {
         SplashScreenDraw(screen);
-        GLenum error = glGetError();
-        if (error != GL_NO_ERROR) {
-            std::printf("OpenGL error: %s\n", reinterpret_cast<const char *>(gluErrorString(error)));
-            std::fflush(stdout);
-        }
+        ModePrintGLError("OpenGL error: ");
     }
+}
+
+bool IntroStep(void *context)
+{
+    SplashScreen *screen = static_cast<SplashScreen *>(context);
+    screen->introTime = std::min(kSplashIntroEnd, screen->introTime + 0.01f);
+    WidgetControllerRun(screen->widgets, kModeStepFloat);
+    return true;
 }
 
 // The game's name rendered once, for the places where the art is missing.
@@ -118,20 +119,6 @@ void MakeNameShader(SplashScreen *screen)
     ShaderDisable();
 }
 
-void TexturedQuad(float left, float bottom, float right, float top, float s, float t)
-{
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(left, bottom);
-    glTexCoord2f(s, 0);
-    glVertex2f(right, bottom);
-    glTexCoord2f(s, t);
-    glVertex2f(right, top);
-    glTexCoord2f(0, t);
-    glVertex2f(left, top);
-    glEnd();
-}
-
 // The name centred on (x, y), width units wide, in the current colour.
 void DrawName(SplashScreen *screen, float x, float y, float width)
 {
@@ -143,9 +130,9 @@ void DrawName(SplashScreen *screen, float x, float y, float width)
     glGetFloatv(GL_CURRENT_COLOR, color);
     ShaderApply(shader);
     glColor4fv(color);
-    TexturedQuad(x - width / 2, y - height / 2, x + width / 2, y + height / 2,
-                 float(screen->nameWidth) / float(shader->textureWidth),
-                 float(screen->nameHeight) / float(shader->textureHeight));
+    ModeDrawTexturedQuad(x - width / 2, y - height / 2, x + width / 2, y + height / 2, 0, 0,
+                         float(screen->nameWidth) / float(shader->textureWidth),
+                         float(screen->nameHeight) / float(shader->textureHeight));
     ShaderDisable();
 }
 
@@ -154,20 +141,15 @@ void DrawLogo(SplashScreen *screen, float alpha)
     if (screen->logoShader) {
         ShaderApply(screen->logoShader);
         glColor4f(1, 1, 1, alpha);
-        TexturedQuad(-0.8f, -0.8f, 0.8f, 0.8f, 1, 1);
+        ModeDrawTexturedQuad(-0.8f, -0.8f, 0.8f, 0.8f, 0, 0, 1, 1);
         ShaderDisable();
         return;
     }
     // Without the art: a tile in the water's colours with the name on it.
     ShaderDisable();
-    glBegin(GL_QUADS);
-    glColor4f(0.1f, 0.25f, 0.6f, alpha);
-    glVertex2f(-0.8f, -0.8f);
-    glVertex2f(0.8f, -0.8f);
-    glColor4f(0.35f, 0.7f, 0.95f, alpha);
-    glVertex2f(0.8f, 0.8f);
-    glVertex2f(-0.8f, 0.8f);
-    glEnd();
+    const float bottom[4] = {0.1f, 0.25f, 0.6f, alpha};
+    const float top[4] = {0.35f, 0.7f, 0.95f, alpha};
+    ModeDrawShadedQuad(-0.8f, -0.8f, 0.8f, 0.8f, bottom, top);
     glColor4f(1, 1, 1, alpha);
     DrawName(screen, 0, 0, 1.3f);
     glColor4f(1, 1, 1, 1);
@@ -178,7 +160,7 @@ void DrawTitle(SplashScreen *screen)
     if (screen->titleShader) {
         ShaderApply(screen->titleShader);
         glColor4f(1, 1, 1, 1);
-        TexturedQuad(-0.8f, -0.7f, 0.8f, 0.9f, 1, 1);
+        ModeDrawTexturedQuad(-0.8f, -0.7f, 0.8f, 0.9f, 0, 0, 1, 1);
         ShaderDisable();
         return;
     }
@@ -211,8 +193,8 @@ SplashScreen *SplashScreenAllocate()
     WidgetControllerSetWidgetRelativity(screen->widgets, credit, kWidgetRelativeRight);
     screen->suspendCount = 0;
     screen->frozen = false;
-    InstallInputHandler(screen);
-    screen->timer = PlatformInstallTimer(0.0, kStep, TimerFired, screen);
+    ModeInstallHandler(Parts(screen));
+    screen->timer = ModeInstallTimer(TimerFired, screen);
     screen->lastTickTime = PlatformGetEventTime();
     screen->leftoverTime = 0.0;
     return screen;
@@ -231,8 +213,8 @@ void SplashScreenDispose(SplashScreen *screen)
 {
     if (!screen)
         return;
-    PlatformRemoveEventHandler(screen->inputHandler);
-    PlatformRemoveTimer(screen->timer);
+    ModeRemoveHandler(Parts(screen));
+    ModeRemoveTimer(&screen->timer);
     WidgetControllerDispose(screen->widgets);
     ShaderDispose(screen->nameShader);
     delete screen;
@@ -242,16 +224,7 @@ void SplashScreenTick(SplashScreen *screen)
 {
     if (screen->suspendCount != 0)
         return;
-    double now = PlatformGetEventTime();
-    double acc = now - screen->lastTickTime + screen->leftoverTime;
-    screen->lastTickTime = now;
-    acc = std::min(acc, kMaxCatchUp);
-    while (acc >= kStep) {
-        screen->introTime = std::min(kSplashIntroEnd, screen->introTime + 0.01f);
-        WidgetControllerRun(screen->widgets, float(kStep));
-        acc -= kStep;
-    }
-    screen->leftoverTime = acc;
+    ModeRunSteps(PlatformGetEventTime(), &screen->lastTickTime, &screen->leftoverTime, IntroStep, screen);
 }
 
 void SplashScreenDraw(SplashScreen *screen)
@@ -262,13 +235,7 @@ void SplashScreenDraw(SplashScreen *screen)
     float t = screen->introTime;
     float ratio = OpenGLWindowGetRatio(window);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    OpenGLWindowSetOrtho(window);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    ModeBeginOverlay(window);
 
     if (t < 3.0f) {
         glPushMatrix();
@@ -284,16 +251,7 @@ void SplashScreenDraw(SplashScreen *screen)
         glPopMatrix();
     }
     if (t > 3.0f) {
-        ShaderDisable();
-        glBegin(GL_QUADS);
-        glColor4f(0.6f, 0.6f, 0.9f, 1);
-        glVertex2f(-ratio, -1);
-        glVertex2f(ratio, -1);
-        glColor4f(1, 1, 0.3f, 1);
-        glVertex2f(ratio, 1);
-        glVertex2f(-ratio, 1);
-        glEnd();
-        glColor4f(1, 1, 1, 1);
+        ModeDrawBackground(window);
         DrawTitle(screen);
         WidgetControllerDraw(screen->widgets);
         glDisable(GL_DEPTH_TEST);
@@ -301,51 +259,30 @@ void SplashScreenDraw(SplashScreen *screen)
         if (t < 4.0f) {
             float fade = (4.0f - t) * (4.0f - t) * (4.0f - t);
             glColor4f(0, 0, 0, fade);
-            glBegin(GL_QUADS);
-            glVertex2f(-ratio, -1);
-            glVertex2f(ratio, -1);
-            glVertex2f(ratio, 1);
-            glVertex2f(-ratio, 1);
-            glEnd();
+            ModeDrawQuad(-ratio, -1, ratio, 1);
             glColor4f(1, 1, 1, 1);
         }
     }
 
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    ModeEndOverlay();
     if (Controller *controller = ControllerGetMainController())
         ControllerSwapGLBuffers(controller);
 }
 
 void SplashScreenSuspend(SplashScreen *screen)
 {
-    screen->suspendCount++;
-    if (screen->suspendCount == 1)
-        PlatformSetTimerNextFireTime(screen->timer, kPlatformTimerNever);
+    ModeSuspend(Parts(screen));
 }
 
 void SplashScreenResume(SplashScreen *screen)
 {
-    if (screen->suspendCount == 0) {
-        std::printf("Anomaly: SplashScreenResume called when not suspended\n");
-        std::fflush(stdout);
-        return;
-    }
-    screen->suspendCount--;
-    if (screen->suspendCount == 0)
-        PlatformSetTimerNextFireTime(screen->timer, kStep);
+    ModeResume(Parts(screen));
 }
 
 void SplashScreenFreeze(SplashScreen *screen)
 {
-    SplashScreenSuspend(screen);
     WidgetControllerFreeze(screen->widgets);
-    PlatformRemoveEventHandler(screen->inputHandler);
-    screen->inputHandler = 0;
-    screen->frozen = true;
+    ModeFreeze(Parts(screen));
     // Coming back from another mode shows the menu at once.
     screen->introTime = kSplashIntroEnd;
 }
@@ -353,9 +290,7 @@ void SplashScreenFreeze(SplashScreen *screen)
 void SplashScreenDefrost(SplashScreen *screen)
 {
     WidgetControllerDefrost(screen->widgets);
-    SplashScreenResume(screen);
-    InstallInputHandler(screen);
-    screen->frozen = false;
+    ModeDefrost(Parts(screen));
 }
 
 void SplashScreenRegisterMode()

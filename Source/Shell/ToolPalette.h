@@ -27,8 +27,28 @@ struct ToolPalette {
     int32_t selectedType;      // block or powerup code for the block tool
     Block *inspectedBlock;     // may be null
     int32_t tool;
-    PlatformEventHandlerRef mouseHandler;
+    PlatformEventHandlerRef mouseHandler; // mouse down, moved, dragged and key down
+    // What the inspector shows, remembered apart from the block pointer: the
+    // level's block array moves when blocks are added or removed, so the
+    // pointer is only trusted while a block of this type still sits there.
+    int32_t inspectedType; // -1 when nothing was inspected
+    int32_t inspectedCell[3];
+    // The hover label: the tool (0 to 3) or grid entry (4 to 18) under the
+    // mouse, -1 for none; how long it has been there; whether its name shows,
+    // and whether a click has dismissed it until the mouse moves elsewhere.
+    int32_t hoverItem;
+    double hoverTime;
+    uint8_t hintShown;
+    uint8_t hintDismissed;
 };
+
+// Number of tools and of block and powerup types the palette offers.
+constexpr int32_t kToolPaletteToolCount = 4;
+constexpr int32_t kToolPaletteTypeCount = 15;
+// The slide of a hidden palette, and how long the mouse must rest on an icon
+// before its name shows.
+constexpr double kToolPaletteHiddenSlide = 0.55;
+constexpr double kToolPaletteHintDelay = 0.5;
 
 ToolPalette *ToolPaletteAllocate(LevelEditor *editor);
 void ToolPaletteDispose(ToolPalette *palette);
@@ -48,3 +68,8 @@ void ToolPaletteSetMaxWaterLevel(ToolPalette *palette, float maximum);
 void ToolPaletteInspectBlock(ToolPalette *palette, Block *block);
 // x, y in view coordinates (-ratio..ratio, -1 bottom..1 top).
 void ToolPaletteMouseDown(ToolPalette *palette, float x, float y);
+// Follows the mouse for the hover label.
+void ToolPaletteMouseMoved(ToolPalette *palette, float x, float y);
+// The number keys 1 to 9 and 0 choose the first ten types of the grid while
+// the block tool is active; true when the key was used.
+bool ToolPaletteKeyDown(ToolPalette *palette, uint8_t character, uint32_t modifiers);

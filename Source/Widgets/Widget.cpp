@@ -2,6 +2,7 @@
 
 #include "Events.h"
 #include "Fonts.h"
+#include "ModeSupport.h"
 #include "Shader.h"
 #include "Text.h"
 #include "Utilities.h"
@@ -223,30 +224,6 @@ bool EditKey(Widget *widget, uint8_t character, uint32_t modifiers)
 
 // ---- Drawing helpers ---------------------------------------------------------
 
-void Quad(float left, float bottom, float right, float top)
-{
-    glBegin(GL_QUADS);
-    glVertex2f(left, bottom);
-    glVertex2f(right, bottom);
-    glVertex2f(right, top);
-    glVertex2f(left, top);
-    glEnd();
-}
-
-void TexturedQuad(float left, float bottom, float right, float top, float s, float t)
-{
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(left, bottom);
-    glTexCoord2f(s, 0);
-    glVertex2f(right, bottom);
-    glTexCoord2f(s, t);
-    glVertex2f(right, top);
-    glTexCoord2f(0, t);
-    glVertex2f(left, top);
-    glEnd();
-}
-
 void Outline(float left, float bottom, float right, float top)
 {
     glBegin(GL_LINE_LOOP);
@@ -269,7 +246,7 @@ void ImageQuad(FourCharCode image, const float *color, float f, float left, floa
 {
     if (ShaderApplyByIdentifier(image)) {
         Tint(color, f);
-        TexturedQuad(left, bottom, right, top, 1, 1);
+        ModeDrawTexturedQuad(left, bottom, right, top, 0, 0, 1, 1);
         ShaderDisable();
         return;
     }
@@ -314,19 +291,19 @@ void DrawCheckBox(Widget *widget, WidgetTextRec *rec, float f)
     float left = b.left, bottom = b.bottom, right = b.left + 0.08f, top = b.bottom + 0.08f;
     if (ShaderApplyByIdentifier(image)) {
         Tint(widget->color, f);
-        TexturedQuad(left, bottom, right, top, 1, 1);
+        ModeDrawTexturedQuad(left, bottom, right, top, 0, 0, 1, 1);
         ShaderDisable();
     } else {
         // Without the art: a white box, grey while pressed, and a dark mark
         // when checked.
         ShaderDisable();
         Tint(widget->color, f, rec->highlighted ? 0.7f : 1.0f);
-        Quad(left + 0.012f, bottom + 0.012f, right - 0.012f, top - 0.012f);
+        ModeDrawQuad(left + 0.012f, bottom + 0.012f, right - 0.012f, top - 0.012f);
         glColor4f(0.15f, 0.15f, 0.25f, widget->color[3] * f);
         Outline(left + 0.012f, bottom + 0.012f, right - 0.012f, top - 0.012f);
         if (rec->checked) {
             glColor4f(0.1f, 0.3f, 0.1f, widget->color[3] * f);
-            Quad(left + 0.026f, bottom + 0.026f, right - 0.026f, top - 0.026f);
+            ModeDrawQuad(left + 0.026f, bottom + 0.026f, right - 0.026f, top - 0.026f);
         }
         glColor4f(1, 1, 1, 1);
     }
@@ -343,10 +320,10 @@ void DrawRadioButton(Widget *widget, WidgetTextRec *rec, float f)
         glColor4f(0.5f, 0.5f, 1.0f, f);
     else
         glColor4f(1, 1, 1, f);
-    Quad(b.left, b.bottom, b.left + 0.04f, b.bottom + 0.05f);
+    ModeDrawQuad(b.left, b.bottom, b.left + 0.04f, b.bottom + 0.05f);
     if (rec->checked) {
         glColor4f(0.0f, 0.2f, 0.0f, f);
-        Quad(b.left + 0.01f, b.bottom + 0.01f, b.left + 0.03f, b.bottom + 0.04f);
+        ModeDrawQuad(b.left + 0.01f, b.bottom + 0.01f, b.left + 0.03f, b.bottom + 0.04f);
     }
     Tint(widget->textColor, f);
     WidgetTextRecDraw(rec, b.left + 0.06f, b.bottom);
@@ -357,14 +334,14 @@ void DrawTextInput(Widget *widget, WidgetTextRec *rec, float f)
     const Rect4f &b = widget->bounds;
     ShaderDisable();
     glColor4f(1, 1, 1, 1);
-    Quad(b.left, b.bottom, b.right, b.top);
+    ModeDrawQuad(b.left, b.bottom, b.right, b.top);
     int32_t length = TextLength(rec);
     int32_t anchor = std::clamp(rec->anchor, 0, length), caret = std::clamp(rec->caret, 0, length);
     if (rec->focused && anchor != caret) {
         float r, g, bl, a;
         getTextHighlightColor(&r, &g, &bl, &a);
         glColor4f(r, g, bl, 1.0f);
-        Quad(b.left + CharOffset(rec, std::min(anchor, caret)) / kWidgetPixelsPerUnit, b.bottom,
+        ModeDrawQuad(b.left + CharOffset(rec, std::min(anchor, caret)) / kWidgetPixelsPerUnit, b.bottom,
              b.left + CharOffset(rec, std::max(anchor, caret)) / kWidgetPixelsPerUnit, b.top);
     }
     Tint(widget->textColor, f);
@@ -388,14 +365,14 @@ void DrawSlider(Widget *widget, WidgetSlider *slider, float f)
     float fraction = slider->maximum > 0.0f ? slider->value / slider->maximum : 0.0f;
     if (slider->vertical) {
         float mid = (b.left + b.right) / 2.0f;
-        Quad(mid - 0.01f, b.bottom, mid + 0.01f, b.top);
+        ModeDrawQuad(mid - 0.01f, b.bottom, mid + 0.01f, b.top);
         float at = b.bottom + (b.top - b.bottom) * fraction;
-        Quad(b.left, at - 0.015f, b.right, at + 0.015f);
+        ModeDrawQuad(b.left, at - 0.015f, b.right, at + 0.015f);
     } else {
         float mid = (b.bottom + b.top) / 2.0f;
-        Quad(b.left, mid - 0.01f, b.right, mid + 0.01f);
+        ModeDrawQuad(b.left, mid - 0.01f, b.right, mid + 0.01f);
         float at = b.left + (b.right - b.left) * fraction;
-        Quad(at - 0.015f, b.bottom, at + 0.015f, b.top);
+        ModeDrawQuad(at - 0.015f, b.bottom, at + 0.015f, b.top);
     }
     glColor4f(1, 1, 1, 1);
 }
@@ -405,10 +382,10 @@ void DrawProgressBar(Widget *widget, WidgetProgressBar *bar, float f)
     const Rect4f &b = widget->bounds;
     ShaderDisable();
     glColor4f(1, 1, 1, f);
-    Quad(b.left, b.bottom, b.right, b.top);
+    ModeDrawQuad(b.left, b.bottom, b.right, b.top);
     float fraction = bar->maximum > 0.0f ? bar->value / bar->maximum : 0.0f;
     glColor4f(0.5f, 0.5f, 1.0f, f);
-    Quad(b.left + 0.01f, b.bottom + 0.01f, b.left + 0.01f + (b.right - b.left - 0.02f) * fraction, b.top - 0.01f);
+    ModeDrawQuad(b.left + 0.01f, b.bottom + 0.01f, b.left + 0.01f + (b.right - b.left - 0.02f) * fraction, b.top - 0.01f);
     glColor4f(1, 1, 1, 1);
 }
 
@@ -973,8 +950,8 @@ void WidgetTextRecDraw(WidgetTextRec *textRec, float x, float y)
     ShaderApply(shader);
     float s = std::min(1.0f, float(textRec->textWidth) / float(shader->textureWidth));
     float t = std::min(1.0f, float(textRec->lineHeight) / float(shader->textureHeight));
-    TexturedQuad(x, y, x + float(textRec->textWidth) / kWidgetPixelsPerUnit,
-                 y + float(textRec->lineHeight) / kWidgetPixelsPerUnit, s, t);
+    ModeDrawTexturedQuad(x, y, x + float(textRec->textWidth) / kWidgetPixelsPerUnit,
+                         y + float(textRec->lineHeight) / kWidgetPixelsPerUnit, 0, 0, s, t);
     // ShaderDisable resets the colour; keep the caller's for what follows.
     float color[4];
     glGetFloatv(GL_CURRENT_COLOR, color);

@@ -68,7 +68,9 @@ bool ReplayLoadFromText(Replay *replay, const std::string &text, std::string *er
     bool sawHeader = false;
     while (std::getline(in, line)) {
         number++;
-        if (!line.empty() && line.back() == '\r')
+        // Lines may end in any number of carriage returns: none of them is
+        // part of the line, so a name read back is the name that was saved.
+        while (!line.empty() && line.back() == '\r')
             line.pop_back();
         size_t first = line.find_first_not_of(" \t");
         if (first == std::string::npos || line[first] == '#')
@@ -162,7 +164,9 @@ std::string ReplaySaveToText(const Replay *replay)
 {
     std::ostringstream out;
     out << "Brimhold replay 1\n";
-    out << "set " << replay->setName << "\n";
+    // A replay without a set name has no set line ("set" needs a name).
+    if (!replay->setName.empty())
+        out << "set " << replay->setName << "\n";
     out << "level " << replay->levelIndex << "\n";
     out << "seed " << replay->seed << "\n";
     for (const ReplayEvent &e : replay->events) {

@@ -1,0 +1,22 @@
+# Removes every file listed in install_manifest.txt (written by the last
+# install from this build folder), then the folders of ours left empty.
+if(NOT EXISTS install_manifest.txt)
+  message(FATAL_ERROR "Nothing to uninstall: install_manifest.txt is missing (run make install first).")
+endif()
+file(STRINGS install_manifest.txt installed_files)
+set(folders)
+foreach(file ${installed_files})
+  if(EXISTS "$ENV{DESTDIR}${file}" OR IS_SYMLINK "$ENV{DESTDIR}${file}")
+    message(STATUS "Removing $ENV{DESTDIR}${file}")
+    file(REMOVE "$ENV{DESTDIR}${file}")
+  endif()
+  get_filename_component(folder "${file}" DIRECTORY)
+  list(APPEND folders "${folder}")
+endforeach()
+# The game's own data folder goes entirely; shared folders stay.
+foreach(folder ${folders})
+  if(folder MATCHES "/share/brimhold(/|$)")
+    string(REGEX REPLACE "(/share/brimhold).*" "\\1" data_folder "${folder}")
+    file(REMOVE_RECURSE "$ENV{DESTDIR}${data_folder}")
+  endif()
+endforeach()

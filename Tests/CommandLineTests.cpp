@@ -1,0 +1,66 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+CommandLine Parse(std::initializer_list<const char *> arguments)
+{
+    std::vector<const char *> argv = {"brimhold"};
+    argv.insert(argv.end(), arguments);
+    return CommandLineParse(int(argv.size()), argv.data());
+}
+
+TEST(CommandLine, FileAndLevelInAnyOrder)
+{
+    CommandLine none = Parse({});
+    EXPECT_EQ(none.action, CommandLineRun);
+    EXPECT_EQ(none.file, "");
+    EXPECT_EQ(none.level, 0);
+
+    CommandLine file = Parse({"My levels"});
+    EXPECT_EQ(file.action, CommandLineRun);
+    EXPECT_EQ(file.file, "My levels");
+
+    for (CommandLine line : {Parse({"--level", "3", "/tmp/set"}), Parse({"/tmp/set", "--level=3"})}) {
+        EXPECT_EQ(line.action, CommandLineRun);
+        EXPECT_EQ(line.file, "/tmp/set");
+        EXPECT_EQ(line.level, 3);
+    }
+    // After "--" a name that starts with a dash is a file; a lone "-" is one too.
+    EXPECT_EQ(Parse({"--", "--level"}).file, "--level");
+    EXPECT_EQ(Parse({"-"}).file, "-");
+}
+
+TEST(CommandLine, HelpAndVersionWinOverEverythingBeforeThem)
+{
+    EXPECT_EQ(Parse({"--help"}).action, CommandLineHelp);
+    EXPECT_EQ(Parse({"-h"}).action, CommandLineHelp);
+    EXPECT_EQ(Parse({"set", "--version"}).action, CommandLineVersion);
+    EXPECT_EQ(CommandLineGetVersionText().rfind("Brimhold ", 0), 0u);
+    EXPECT_NE(std::string(CommandLineGetUsage()).find("--level N"), std::string::npos);
+}
+
+TEST(CommandLine, BadArgumentsAreUsageErrorsNamingTheProblem)
+{
+    struct Case {
+        std::initializer_list<const char *> arguments;
+        const char *problem;
+    };
+    for (const Case &c : {Case{{"--fast"}, "unknown option: --fast"},
+                          Case{{"--level"}, "--level needs a level number"},
+                          Case{{"--level", "0", "set"}, "not a level number: 0"},
+                          Case{{"--level", "-2"}, "not a level number: -2"},
+                          Case{{"--level=3x"}, "not a level number: 3x"},
+                          Case{{"--level", "99999999999999999999"}, "not a level number: 99999999999999999999"},
+                          Case{{"one", "two"}, "only one level-set file can be given"}}) {
+        CommandLine line = Parse(c.arguments);
+        EXPECT_EQ(line.action, CommandLineUsageError) << c.problem;
+        EXPECT_EQ(line.problem, c.problem);
+    }
+}
+
+} // namespace
