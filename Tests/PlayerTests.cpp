@@ -4,6 +4,7 @@
 #include "Level.h"
 #include "Player.h"
 #include "Sound.h"
+#include "WorldEvents.h"
 #include "WaterController.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ struct PlayerWorld : testing::Test {
     {
         SoundSetEnabled(false);
         SoundResetRequestCounts();
+        WorldEventsClear(WorldEventsCurrent());
         level = LevelAllocate(6, 6, 6, 0, 0);
         SetWater(-100);
         player = PlayerAllocate(nullptr);
@@ -59,7 +61,7 @@ TEST_F(PlayerWorld, AJumpRisesSixPointSixInThirtyEightSteps)
 {
     PlayerStartAction(player, 7);
     EXPECT_EQ(player->onGround, 0);
-    EXPECT_EQ(SoundGetRequestCount(27), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 27), 1u);
     float best = 0;
     int bestStep = 0;
     for (int i = 1; i <= 80; i++) {
@@ -74,7 +76,7 @@ TEST_F(PlayerWorld, AJumpRisesSixPointSixInThirtyEightSteps)
     // Back on the floor, landing once.
     EXPECT_EQ(player->position.y, 0.0f);
     EXPECT_EQ(player->onGround, 1);
-    EXPECT_EQ(SoundGetRequestCount(28), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 28), 1u);
 }
 
 TEST_F(PlayerWorld, AFeatherJumpRisesAboutThirteenPointSixInFiftyFiveSteps)
@@ -145,16 +147,16 @@ TEST_F(PlayerWorld, UnderWaterTheAirLastsFifteenSeconds)
     SetWater(100);
     Run(1800);
     EXPECT_GT(player->air, 0.0f);
-    EXPECT_EQ(SoundGetRequestCount(8), 0u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 8), 0u);
     PlayerRun(player, level, kStep);
     EXPECT_FALSE(player->air > 0.0f);
-    EXPECT_EQ(SoundGetRequestCount(8), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 8), 1u);
     // Surfacing after more than five seconds gasps and refills the air.
     SetWater(-100);
     player->air = 9.5f;
     PlayerRun(player, level, kStep);
     EXPECT_EQ(player->air, 15.0f);
-    EXPECT_EQ(SoundGetRequestCount(5), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 5), 1u);
 }
 
 TEST_F(PlayerWorld, StandingOnABlockDoesNotLandAgainAndAgain)
@@ -165,7 +167,7 @@ TEST_F(PlayerWorld, StandingOnABlockDoesNotLandAgainAndAgain)
     EXPECT_EQ(player->position.y, 6.0f);
     EXPECT_EQ(player->onGround, 1);
     EXPECT_EQ(player->velocity.y, 0.0f);
-    EXPECT_EQ(SoundGetRequestCount(28), 0u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 28), 0u);
 }
 
 TEST_F(PlayerWorld, TheLevelWallsHoldThePlayerIn)
@@ -210,7 +212,7 @@ TEST_F(LadderGrab, RunningIntoALadderGrabsItButWalkingPassesBy)
     Run(200);
     EXPECT_EQ(player->onLadder, 0);
     EXPECT_NEAR(player->position.z, 20.875f - 0.75f, 1e-4f);
-    EXPECT_EQ(SoundGetRequestCount(29), 0u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 29), 0u);
 
     PlayerStartAtPos(player, VectorWithValues(15, 0, 15), VectorWithValues(0, 0, 1));
     PlayerStopAction(player, 8);
@@ -220,7 +222,7 @@ TEST_F(LadderGrab, RunningIntoALadderGrabsItButWalkingPassesBy)
     ASSERT_EQ(player->onLadder, 1);
     EXPECT_NEAR(player->position.z, 20.875f - 0.75f, 1e-4f);
     EXPECT_EQ(player->position.x, 15.0f);
-    EXPECT_EQ(SoundGetRequestCount(29), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 29), 1u);
     // Pushing on climbs, the head stopping 1 above the ladder's top.
     Run(600);
     EXPECT_LE(player->bounds.maxY, 6.0f + 1.0f + 0.05f);
