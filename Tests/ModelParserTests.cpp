@@ -8,6 +8,9 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 using assettest::Header;
 
@@ -23,6 +26,14 @@ class ModelRegistry : public ::testing::Test {
 protected:
     assettest::Folder folder{"registry"};
     void TearDown() override { ModelDisposeAllModels(); }
+    // The kind and identifier of every entry, in order.
+    static std::vector<std::pair<int32_t, FourCharCode>> Entries()
+    {
+        std::vector<std::pair<int32_t, FourCharCode>> entries;
+        for (int32_t i = 0; i < ModelGetNumberOfModels(); i++)
+            entries.emplace_back(ModelGetModelAtIndex(i)->kind, ModelGetModelAtIndex(i)->identifier);
+        return entries;
+    }
 };
 
 } // namespace
@@ -75,9 +86,8 @@ TEST_F(ModelRegistry, LoadsAFileAndFindsItByKindAndIdentifier)
     ASSERT_EQ(1, ModelGetNumberOfModels());
     Model *entry = ModelGetModelByIdentifier(kModelKindShader, 'Wall');
     ASSERT_NE(nullptr, entry);
-    EXPECT_EQ(kModelKindShader, entry->kind);
-    EXPECT_EQ(0x57616C6Cu, entry->identifier);
-    EXPECT_STREQ("Wall.shdr", entry->fileName);
+    EXPECT_EQ(std::make_tuple(entry->kind, entry->identifier, std::string(entry->fileName)),
+              std::make_tuple(int32_t(kModelKindShader), 0x57616C6Cu, std::string("Wall.shdr")));
     Shader *shader = static_cast<Shader *>(entry->data);
     EXPECT_EQ(1, shader->hasMaterial);
     EXPECT_FLOAT_EQ(1.0f, shader->diffuse[0]);
@@ -99,14 +109,12 @@ TEST_F(ModelRegistry, HeaderOnTheFirstLineMustNotBeIndentedButLaterLinesMay)
 
 TEST_F(ModelRegistry, MissingHeaderOrTypeFailsWithCode1AndLeavesNoEntry)
 {
-    auto noHeader = folder.Model("a.shdr", kShaderBody);
-    EXPECT_EQ(1, ModelLoadFile(noHeader));
-    auto noType = folder.Model("b.shdr", "Header\nIdentifier: 'Wall'\nEnd\n" + kShaderBody);
-    EXPECT_EQ(1, ModelLoadFile(noType));
-    auto unknownType = folder.Model("c.shdr", "Header\nType: Sound\nIdentifier: 'Wall'\nEnd\n" + kShaderBody);
-    EXPECT_EQ(1, ModelLoadFile(unknownType));
-    auto noOpening = folder.Model("d.shdr", Header("Shader", "Wall") + "Material\nEnd\n");
-    EXPECT_EQ(1, ModelLoadFile(noOpening));
+    // No header, no type, an unknown type, no opening line.
+    const std::string texts[] = {kShaderBody, "Header\nIdentifier: 'Wall'\nEnd\n" + kShaderBody,
+                                 "Header\nType: Sound\nIdentifier: 'Wall'\nEnd\n" + kShaderBody,
+                                 Header("Shader", "Wall") + "Material\nEnd\n"};
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(1, ModelLoadFile(folder.Model(std::to_string(i) + ".shdr", texts[i]))) << i;
     EXPECT_EQ(0, ModelGetNumberOfModels());
 }
 
@@ -123,10 +131,9 @@ TEST_F(ModelRegistry, RequiresLoadsFirstOnceAndMissingRequirementFails)
     folder.Model("Skel.skel", Header("Skeleton", "Skel") + kSkeletonBody);
     auto animation = folder.Model("Humn.anim", Header("Animation", "Humn", {"Skel.skel"}) + kAnimationBody);
     ASSERT_EQ(0, ModelLoadFile(animation));
-    ASSERT_EQ(2, ModelGetNumberOfModels());
     // The animation's entry was pushed first; its requirement follows it.
-    EXPECT_EQ(kModelKindAnimation, ModelGetModelAtIndex(0)->kind);
-    EXPECT_EQ(kModelKindSkeleton, ModelGetModelAtIndex(1)->kind);
+    EXPECT_EQ(Entries(), (std::vector<std::pair<int32_t, FourCharCode>>{{kModelKindAnimation, 'Humn'},
+                                                                         {kModelKindSkeleton, 'Skel'}}));
 
     // Already loaded: nothing more.
     EXPECT_EQ(0, ModelLoadIfNecessary("Skel.skel"));
@@ -143,8 +150,7 @@ TEST_F(ModelRegistry, AFailedFileKeepsTheFilesItRequired)
     auto bad = folder.Model("Bad.anim", Header("Animation", "Badd", {"Skel.skel"}) +
                                             "Animation\nSkeleton: 'None'\nEnd\n");
     EXPECT_EQ(2, ModelLoadFile(bad));
-    ASSERT_EQ(1, ModelGetNumberOfModels());
-    EXPECT_EQ(kModelKindSkeleton, ModelGetModelAtIndex(0)->kind);
+    EXPECT_EQ(Entries(), (std::vector<std::pair<int32_t, FourCharCode>>{{kModelKindSkeleton, 'Skel'}}));
 }
 
 TEST_F(ModelRegistry, RequirementCyclesEnd)
@@ -183,11 +189,9 @@ TEST_F(ModelRegistry, RemovingTheMiddleOfThreeKeepsOrder)
     for (const char *id : {"AAAA", "BBBB", "CCCC"})
         ASSERT_EQ(0, ModelLoadFile(folder.Model(std::string(id) + ".shdr", Header("Shader", id) + kShaderBody)));
     ModelRemoveModelFromList(kModelKindShader, 'BBBB');
-    ASSERT_EQ(2, ModelGetNumberOfModels());
-    EXPECT_EQ(FourCharCode('AAAA'), ModelGetModelAtIndex(0)->identifier);
-    EXPECT_EQ(FourCharCode('CCCC'), ModelGetModelAtIndex(1)->identifier);
     ModelRemoveModelFromList(kModelKindShader, 'ZZZZ');
-    EXPECT_EQ(2, ModelGetNumberOfModels());
+    EXPECT_EQ(Entries(), (std::vector<std::pair<int32_t, FourCharCode>>{{kModelKindShader, 'AAAA'},
+                                                                         {kModelKindShader, 'CCCC'}}));
 }
 
 TEST_F(ModelRegistry, LoadAllPicksSuffixesAndAlertsPerFailingFile)
