@@ -494,31 +494,26 @@ TEST_F(Strip, ItemsFollowTheEnabledStateAsModesChange)
 {
     ControllerStart(controller);
     MenuStripSync(strip);
-    auto enabled = [&](FourCharCode code) { return WidgetIsEnabled(MenuStripItemWidget(strip, code)); };
-    EXPECT_TRUE(enabled('NGam'));
-    EXPECT_TRUE(enabled('LEdt'));
-    EXPECT_FALSE(enabled('PGam'));
-    EXPECT_FALSE(enabled('save'));
-    EXPECT_TRUE(enabled('FScn'));
-    EXPECT_TRUE(enabled('quit'));
+    // Whether each of the commands' items is enabled.
+    auto enabled = [&](std::initializer_list<FourCharCode> codes) {
+        std::vector<bool> states;
+        for (FourCharCode code : codes)
+            states.push_back(WidgetIsEnabled(MenuStripItemWidget(strip, code)));
+        return states;
+    };
+    EXPECT_EQ(enabled({'NGam', 'LEdt', 'PGam', 'save', 'FScn', 'quit'}),
+              (std::vector<bool>{true, true, false, false, true, true}));
     Command('pref');
     MenuStripSync(strip);
-    EXPECT_FALSE(enabled('NGam'));
-    EXPECT_FALSE(enabled('LEdt'));
-    EXPECT_FALSE(enabled('SHgh'));
-    EXPECT_TRUE(enabled('pref'));
-    EXPECT_TRUE(enabled('Scsh'));
+    EXPECT_EQ(enabled({'NGam', 'LEdt', 'SHgh', 'pref', 'Scsh'}), (std::vector<bool>{false, false, false, true, true}));
     Command('pref');
     Command('NGam');
     ASSERT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeGame}));
     MenuStripSync(strip);
-    EXPECT_TRUE(enabled('PGam'));
-    EXPECT_TRUE(enabled('EGam'));
-    EXPECT_FALSE(enabled('LEdt'));
+    EXPECT_EQ(enabled({'PGam', 'EGam', 'LEdt'}), (std::vector<bool>{true, true, false}));
     Command('EGam');
     MenuStripSync(strip);
-    EXPECT_FALSE(enabled('EGam'));
-    EXPECT_TRUE(enabled('SHgh'));
+    EXPECT_EQ(enabled({'EGam', 'SHgh'}), (std::vector<bool>{false, true}));
 }
 
 TEST_F(Strip, ChoosingAnItemPostsItsCommand)
