@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace gltest {
 
@@ -105,6 +106,13 @@ inline Pixel ReadPixel(int x, int y)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return Pixel{p[0], p[1], p[2], p[3]};
+}
+
+// The red, green and blue of a pixel, to compare whole.
+inline std::vector<int> ReadRGB(int x, int y)
+{
+    Pixel p = ReadPixel(x, y);
+    return {p.r, p.g, p.b};
 }
 
 } // namespace gltest

@@ -20,6 +20,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -193,12 +195,12 @@ TEST_F(GameFlow, ACompletedLevelMovesOnKeepingPointsAndLives)
     PlayerAwardPoints(game->player, 25);
     Press(kKeyCodeRight);
     HeadlessRunFor(3.0);
-    EXPECT_EQ(LevelSetGetCurrentLevelIndex(set), 1);
-    EXPECT_EQ(SoundGetRequestCount(30), 1u);
-    EXPECT_EQ(PlayerGetNumberOfPoints(game->player), 25);
-    EXPECT_EQ(PlayerGetNumberOfLives(game->player), 3);
-    EXPECT_EQ(game->pointsAtLevelStart, 25);
-    EXPECT_EQ(game->levelsCompleted, 1);
+    // The level index, the level jingle, points, lives, points at the level's
+    // start and levels completed.
+    EXPECT_EQ((std::vector<int64_t>{LevelSetGetCurrentLevelIndex(set), SoundGetRequestCount(30),
+                                    PlayerGetNumberOfPoints(game->player), PlayerGetNumberOfLives(game->player),
+                                    game->pointsAtLevelStart, game->levelsCompleted}),
+              (std::vector<int64_t>{1, 1, 25, 3, 25, 1}));
 }
 
 TEST_F(GameFlow, TheLastLevelEndsTheGameWithTheSetJingle)
@@ -209,8 +211,7 @@ TEST_F(GameFlow, TheLastLevelEndsTheGameWithTheSetJingle)
     for (int i = 0; i < 400 && controller->gameController; i++)
         HeadlessRunFor(kStep);
     EXPECT_EQ(controller->gameController, nullptr) << "the game mode was popped";
-    EXPECT_EQ(SoundGetRequestCount(31), 1u);
-    EXPECT_EQ(SoundGetRequestCount(30), 0u);
+    EXPECT_EQ(std::make_pair(SoundGetRequestCount(31), SoundGetRequestCount(30)), std::make_pair(1u, 0u));
     (void)game;
 }
 
@@ -224,12 +225,12 @@ TEST_F(GameFlow, ADeathRestartsTheLevelAndTheFourthEndsTheGame)
     for (int i = 0; i < 400 && game->deaths == 0; i++)
         HeadlessRunFor(kStep);
     ASSERT_EQ(game->deaths, 1);
-    EXPECT_EQ(PlayerGetNumberOfLives(game->player), 2);
-    EXPECT_EQ(PlayerGetNumberOfPoints(game->player), 10);
-    EXPECT_EQ(PlayerGetPosition(game->player).x, 3.0f);
-    EXPECT_EQ(SoundGetRequestCount(7), 1u);
-    // A restart clears the held keys: each run needs a new press.
-    EXPECT_EQ(game->player->lateralKey, 0);
+    // Lives, points back to the level's start, x back at the start, the
+    // death sound; a restart clears the held keys: each run needs a new press.
+    EXPECT_EQ((std::vector<float>{float(PlayerGetNumberOfLives(game->player)),
+                                  float(PlayerGetNumberOfPoints(game->player)), PlayerGetPosition(game->player).x,
+                                  float(SoundGetRequestCount(7)), float(game->player->lateralKey)}),
+              (std::vector<float>{2, 10, 3, 1, 0}));
     for (int death = 2; death <= 4; death++) {
         Press(kKeyCodeRight);
         for (int i = 0; i < 400 && controller->gameController && game->deaths < death; i++)
@@ -237,8 +238,7 @@ TEST_F(GameFlow, ADeathRestartsTheLevelAndTheFourthEndsTheGame)
     }
     HeadlessRunFor(kStep);
     EXPECT_EQ(controller->gameController, nullptr);
-    EXPECT_EQ(SoundGetRequestCount(32), 1u);
-    EXPECT_EQ(SoundGetRequestCount(7), 4u);
+    EXPECT_EQ(std::make_pair(SoundGetRequestCount(32), SoundGetRequestCount(7)), std::make_pair(1u, 4u));
 }
 
 TEST_F(GameFlow, KeysTheGameDoesNotUseArePassedOnAndRepeatsIgnored)
@@ -252,15 +252,13 @@ TEST_F(GameFlow, KeysTheGameDoesNotUseArePassedOnAndRepeatsIgnored)
     HeadlessRunFor(0.2);
     EXPECT_EQ(game->player->lateralKey, 0);
     // Shift alone starts and stops walking once each.
-    HeadlessInjectKey(kEventRawKeyModifiersChanged, kKeyCodeLeftShift, kModifierShift);
-    HeadlessRunFor(0);
-    EXPECT_EQ(game->player->walking, 1);
-    HeadlessInjectKey(kEventRawKeyModifiersChanged, kKeyCodeLeftShift, kModifierShift | kModifierAlt);
-    HeadlessRunFor(0);
-    EXPECT_EQ(game->player->walking, 1);
-    HeadlessInjectKey(kEventRawKeyModifiersChanged, kKeyCodeLeftShift, 0);
-    HeadlessRunFor(0);
-    EXPECT_EQ(game->player->walking, 0);
+    std::vector<int> walking;
+    for (uint32_t modifiers : {uint32_t(kModifierShift), uint32_t(kModifierShift | kModifierAlt), 0u}) {
+        HeadlessInjectKey(kEventRawKeyModifiersChanged, kKeyCodeLeftShift, modifiers);
+        HeadlessRunFor(0);
+        walking.push_back(game->player->walking);
+    }
+    EXPECT_EQ(walking, (std::vector<int>{1, 1, 0}));
     // The camera keys.
     Press(PlatformCharCodeToKeyCode('e'));
     HeadlessRunFor(0);
@@ -306,9 +304,8 @@ TEST_F(GameFlow, AReplayReproducesAPlayExactly)
     while (game->stepCount < steps)
         GameControllerStep(game);
     Vector played = PlayerGetPosition(game->player);
-    EXPECT_EQ(played.x, recorded.x);
-    EXPECT_EQ(played.y, recorded.y);
-    EXPECT_EQ(played.z, recorded.z);
+    EXPECT_EQ((std::vector<float>{played.x, played.y, played.z}),
+              (std::vector<float>{recorded.x, recorded.y, recorded.z}));
     GameControllerPlayReplay(game, nullptr);
     ReplayDispose(loaded);
     ReplayDispose(replay);

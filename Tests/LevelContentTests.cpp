@@ -250,13 +250,12 @@ TEST(LevelMaker, EveryGlyphAndSettingLandsInItsCell)
     EXPECT_EQ(std::make_tuple(level->sizeX, level->sizeY, level->sizeZ), std::make_tuple(4, 3, 3));
     EXPECT_EQ(std::make_tuple(level->playerStartX, level->playerStartY, level->playerStartZ),
               std::make_tuple(0, 0, 0));
-    EXPECT_EQ(level->initialPlayerFacing, 1);
-    EXPECT_EQ(level->initialCameraFacing.x, 1.0f);
-    EXPECT_EQ(level->initialCameraFacing.z, 0.0f);
-    EXPECT_EQ(level->waterController->mode, kWaterModeRisingLevel);
-    EXPECT_EQ(WaterControllerGetInitialWaterLevel(level->waterController), 2.5);
-    EXPECT_EQ(WaterControllerGetCurrentWaterLevel(level->waterController), 2.5);
-    EXPECT_EQ(WaterControllerGetRiseSpeed(level->waterController), -0.5);
+    WaterController *water = level->waterController;
+    EXPECT_EQ((std::vector<double>{double(level->initialPlayerFacing), level->initialCameraFacing.x,
+                                   level->initialCameraFacing.z, double(water->mode),
+                                   WaterControllerGetInitialWaterLevel(water), WaterControllerGetCurrentWaterLevel(water),
+                                   WaterControllerGetRiseSpeed(water)}),
+              (std::vector<double>{1, 1, 0, kWaterModeRisingLevel, 2.5, 2.5, -0.5}));
 
     // Blocks follow the maps: layers upwards, rows from z = 0, cells from x = 0.
     ASSERT_EQ(level->blockCount, 19);
@@ -266,31 +265,29 @@ TEST(LevelMaker, EveryGlyphAndSettingLandsInItsCell)
     auto type = [&](int32_t x, int32_t y, int32_t z) { return at.count({x, y, z}) ? int(at[{x, y, z}]->type) : -1; };
     EXPECT_EQ(level->blocks[0].type, kBlockStone);
     EXPECT_EQ(level->blocks[0].cellX, 1);
-    const std::array<int32_t, 4> types[] = {{0, 0, 0, -1},
-                                            {2, 0, 0, kBlockDisappearing},
-                                            {3, 0, 0, kBlockAppearing},
-                                            {0, 0, 1, kBlockSwitchable},
-                                            {3, 0, 1, kBlockDeadly},
-                                            {0, 0, 2, kBlockSwitch},
-                                            {2, 0, 2, kBlockLocked},
-                                            {3, 0, 2, kBlockLevelPortal}};
+    const std::array<int32_t, 4> types[] = {{0, 0, 0, -1}, {2, 0, 0, kBlockDisappearing}, {3, 0, 0, kBlockAppearing},
+                                            {0, 0, 1, kBlockSwitchable}, {3, 0, 1, kBlockDeadly}, {0, 0, 2, kBlockSwitch},
+                                            {2, 0, 2, kBlockLocked}, {3, 0, 2, kBlockLevelPortal}};
     for (const auto &t : types)
         EXPECT_EQ(type(t[0], t[1], t[2]), t[3]) << t[0] << " " << t[1] << " " << t[2];
 
     auto data = [&](int32_t x, int32_t y, int32_t z) { return at[{x, y, z}]->data; };
-    const SwitchableBlockData *on = static_cast<const SwitchableBlockData *>(data(0, 0, 1));
-    const SwitchableBlockData *off = static_cast<const SwitchableBlockData *>(data(1, 0, 1));
-    EXPECT_EQ(on->on, 1);
-    EXPECT_EQ(on->identifier, kBlockDefaultIdentifier);
-    EXPECT_EQ(off->on, 0);
-    const TeleportData *plain = static_cast<const TeleportData *>(data(2, 0, 1));
-    EXPECT_EQ(plain->identifier, kBlockDefaultIdentifier);
-    EXPECT_EQ(plain->target, kBlockDefaultIdentifier);
-    const PhasingBlockData *standardPhase = static_cast<const PhasingBlockData *>(data(1, 0, 2));
-    EXPECT_EQ(standardPhase->initialDelay, 0.0f);
-    EXPECT_EQ(standardPhase->onInterval, 1.0f);
-    EXPECT_EQ(standardPhase->offInterval, 1.0f);
-    EXPECT_EQ(standardPhase->on, 1);
+    auto switchable = [&](int32_t x, int32_t y, int32_t z) {
+        const SwitchableBlockData *d = static_cast<const SwitchableBlockData *>(data(x, y, z));
+        return std::make_pair(uint32_t(d->identifier), int(d->on));
+    };
+    auto teleport = [&](int32_t x, int32_t y, int32_t z) {
+        const TeleportData *d = static_cast<const TeleportData *>(data(x, y, z));
+        return std::make_pair(uint32_t(d->identifier), uint32_t(d->target));
+    };
+    auto phasing = [&](int32_t x, int32_t y, int32_t z) {
+        const PhasingBlockData *d = static_cast<const PhasingBlockData *>(data(x, y, z));
+        return std::vector<float>{d->initialDelay, d->onInterval, d->offInterval, float(d->on), d->nextToggle};
+    };
+    EXPECT_EQ(switchable(0, 0, 1), std::make_pair(uint32_t(kBlockDefaultIdentifier), 1));
+    EXPECT_EQ(switchable(1, 0, 1).second, 0);
+    EXPECT_EQ(teleport(2, 0, 1), std::make_pair(uint32_t(kBlockDefaultIdentifier), uint32_t(kBlockDefaultIdentifier)));
+    EXPECT_EQ(phasing(1, 0, 2), (std::vector<float>{0, 1, 1, 1, 0}));
 
     EXPECT_EQ(static_cast<const LadderData *>(data(0, 1, 0))->orientation, 0);
     const Block *straight = at[{0, 1, 0}];
@@ -299,36 +296,23 @@ TEST(LevelMaker, EveryGlyphAndSettingLandsInItsCell)
     EXPECT_EQ(static_cast<const LadderData *>(data(1, 1, 0))->orientation, 1);
     EXPECT_FLOAT_EQ(turned->minX, 8.875f); // turned: thin along x
     EXPECT_FLOAT_EQ(turned->maxZ, 4.15f);
-    const TeleportData *one = static_cast<const TeleportData *>(data(2, 1, 0));
-    const TeleportData *two = static_cast<const TeleportData *>(data(3, 1, 0));
-    EXPECT_EQ(one->identifier, uint32_t('AAAA'));
-    EXPECT_EQ(one->target, uint32_t('BBBB'));
-    EXPECT_EQ(two->identifier, uint32_t('BBBB'));
-    EXPECT_EQ(two->target, uint32_t('AAAA'));
+    EXPECT_EQ(teleport(2, 1, 0), std::make_pair(uint32_t('AAAA'), uint32_t('BBBB')));
+    EXPECT_EQ(teleport(3, 1, 0), std::make_pair(uint32_t('BBBB'), uint32_t('AAAA')));
     EXPECT_EQ(static_cast<const SwitchData *>(data(0, 1, 1))->identifier, uint32_t('RED1'));
-    const SwitchableBlockData *red = static_cast<const SwitchableBlockData *>(data(1, 1, 1));
-    EXPECT_EQ(red->identifier, uint32_t('RED1'));
-    EXPECT_EQ(red->on, 0);
-    const PhasingBlockData *phase = static_cast<const PhasingBlockData *>(data(2, 1, 1));
-    EXPECT_EQ(phase->initialDelay, 0.25f);
-    EXPECT_EQ(phase->onInterval, 3.0f);
-    EXPECT_EQ(phase->offInterval, 0.5f);
-    EXPECT_EQ(phase->on, 0);
-    EXPECT_EQ(phase->nextToggle, 0.25f);
+    EXPECT_EQ(switchable(1, 1, 1), std::make_pair(uint32_t('RED1'), 0));
+    EXPECT_EQ(phasing(2, 1, 1), (std::vector<float>{0.25f, 3.0f, 0.5f, 0, 0.25f}));
     EXPECT_EQ(static_cast<const LadderData *>(data(3, 1, 1))->orientation, 1);
 
     // Powerups at their cells' centres, then the free one.
     ASSERT_EQ(level->powerupCount, 5);
     const int32_t kinds[] = {kPowerupGem, kPowerupExtraLife, kPowerupFeather, kPowerupKey};
-    for (int32_t i = 0; i < 4; i++) {
-        EXPECT_EQ(level->powerups[i]->kind, kinds[i]);
-        EXPECT_EQ(level->powerups[i]->position.x, 6.0f * float(i) + 3.0f);
-        EXPECT_EQ(level->powerups[i]->position.y, 9.0f);
-        EXPECT_EQ(level->powerups[i]->position.z, 15.0f);
-    }
-    EXPECT_EQ(level->powerups[4]->kind, kPowerupGem);
-    EXPECT_EQ(level->powerups[4]->position.x, 1.5f);
-    EXPECT_EQ(level->powerups[4]->position.z, 3.25f);
+    auto powerup = [&](int32_t i) {
+        const Powerup *p = level->powerups[i];
+        return std::vector<float>{float(p->kind), p->position.x, p->position.y, p->position.z};
+    };
+    for (int32_t i = 0; i < 4; i++)
+        EXPECT_EQ(powerup(i), (std::vector<float>{float(kinds[i]), 6.0f * float(i) + 3.0f, 9.0f, 15.0f}));
+    EXPECT_EQ(powerup(4), (std::vector<float>{float(kPowerupGem), 1.5f, 2.0f, 3.25f}));
 
     Level *boxes = LevelSetGetLevel(set, 1);
     EXPECT_EQ(boxes->initialPlayerFacing, 2); // -z unless told otherwise
@@ -336,9 +320,7 @@ TEST(LevelMaker, EveryGlyphAndSettingLandsInItsCell)
     ASSERT_EQ(boxes->waterController->mode, kWaterModeBoxes);
     ASSERT_EQ(boxes->waterController->boxCount, 2);
     AABB second = WaterBoxGetBounds(boxes->waterController->boxes[1]);
-    EXPECT_EQ(second.maxX, 6.0f);
-    EXPECT_EQ(second.minY, 6.0f);
-    EXPECT_EQ(second.maxY, 9.5f);
+    EXPECT_EQ((std::vector<float>{second.maxX, second.minY, second.maxY}), (std::vector<float>{6, 6, 9.5f}));
     LevelSetDispose(set);
 }
 
@@ -367,6 +349,7 @@ struct Breakage {
     std::string text;      // its new text
     int reportedLine;      // the line the message must name
     std::string phrase;    // part of the message
+    std::string appended = ""; // a line added at the end as well
 };
 
 TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
@@ -394,6 +377,9 @@ TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
         {0, "powerup gem 1 2 99", 8, "outside the level"},
         {0, "box 0 1 0 1 0 1", 8, "needs \"water boxes\""},
         {1, "size 3 2 2", 1, "before the first \"level\""},
+        {3, "water boxes", 8, "the water box reaches outside the level", "box 0 19 0 1 0 1"},
+        {3, "water boxes", 8, "the water box holds no water", "box 0 6 3 3 0 6"},
+        {3, "water boxes", 3, "\"water boxes\" without any \"box\" line"},
     };
     Scratch scratch;
     ToolRun valid = CompileText(scratch, Join(ValidLines()));
@@ -405,6 +391,8 @@ TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
             lines.push_back(c.text);
         else
             lines[size_t(c.line - 1)] = c.text;
+        if (!c.appended.empty())
+            lines.push_back(c.appended);
         SCOPED_TRACE(c.text);
         fs::remove_all(scratch.root / "out");
         ToolRun run = CompileText(scratch, Join(lines));
@@ -414,25 +402,6 @@ TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
         EXPECT_NE(run.output.find(c.phrase), std::string::npos) << run.output;
         EXPECT_FALSE(fs::exists(scratch.root / "out" / "Out")) << "nothing is written for refused text";
     }
-}
-
-TEST(LevelMaker, WaterBoxesMustHoldWaterInsideTheLevel)
-{
-    Scratch scratch;
-    std::vector<std::string> lines = ValidLines();
-    lines[2] = "water boxes";
-    std::vector<std::string> outside = lines, empty = lines, none = lines;
-    outside.push_back("box 0 19 0 1 0 1");
-    empty.push_back("box 0 6 3 3 0 6");
-    ToolRun run = CompileText(scratch, Join(outside));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.output.find("line 8: the water box reaches outside the level"), std::string::npos) << run.output;
-    run = CompileText(scratch, Join(empty));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.output.find("line 8: the water box holds no water"), std::string::npos) << run.output;
-    run = CompileText(scratch, Join(none));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.output.find("line 3: \"water boxes\" without any \"box\" line"), std::string::npos) << run.output;
 }
 
 TEST(LevelMaker, AnyBytesAreRefusedWithoutACrash)

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <tuple>
 #include <sys/resource.h>
 
 using namespace levelworld;
@@ -173,6 +175,11 @@ std::vector<uint8_t> SmallFile()
     return bytes;
 }
 
+int32_t CountFiles(const fs::path &folder)
+{
+    return int32_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
 bool Loads(const std::vector<uint8_t> &bytes)
 {
     LevelSet *set = LevelSetAllocate();
@@ -199,15 +206,11 @@ TEST(LevelSetObject, NewSetHasOneEmptyLevel)
     Level *copy = LevelSetGetCurrentLevelCopy(set);
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(copy, set->levels[0]);
-    EXPECT_EQ(copy->sizeX, 5);
-    EXPECT_EQ(copy->sizeY, 5);
-    EXPECT_EQ(copy->sizeZ, 5);
     Vector start = LevelSetGetCurrentLevelPlayerStartPos(set);
-    EXPECT_EQ(start.x, 15.0f);
-    EXPECT_EQ(start.y, 0.0f);
-    EXPECT_EQ(start.z, 15.0f);
     Vector facing = LevelSetGetCurrentLevelPlayerFacingVector(set);
-    EXPECT_EQ(facing.z, -1.0f);
+    EXPECT_EQ((std::vector<float>{float(copy->sizeX), float(copy->sizeY), float(copy->sizeZ), start.x, start.y, start.z,
+                                  facing.z}),
+              (std::vector<float>{5, 5, 5, 15, 0, 15, -1}));
     EXPECT_EQ(LevelSetGetLevelSetName(set), "Brimhold level set");
     LevelSetDispose(set);
 }
@@ -220,8 +223,8 @@ TEST(LevelSetObject, FacingVectors)
     for (uint8_t code = 0; code < 5; code++) {
         set->currentLevelCopy->initialPlayerFacing = code;
         Vector v = LevelSetGetCurrentLevelPlayerFacingVector(set);
-        EXPECT_EQ(v.x, expected[code][0]);
-        EXPECT_EQ(v.z, expected[code][2]);
+        EXPECT_EQ((std::vector<float>{v.x, v.y, v.z}),
+                  (std::vector<float>{expected[code][0], expected[code][1], expected[code][2]}));
     }
     LevelSetDispose(set);
 }
@@ -290,19 +293,16 @@ TEST(LevelSetObject, InsertAppendAndDelete)
 TEST(LevelSetObject, NextAndPreviousWithAndWithoutWrap)
 {
     LevelSet *set = SetOfTags({1, 2, 3});
-    EXPECT_TRUE(LevelSetGoToNextLevel(set, false));
-    EXPECT_EQ(CurrentTag(set), 2);
-    EXPECT_TRUE(LevelSetGoToNextLevel(set, false));
-    EXPECT_FALSE(LevelSetGoToNextLevel(set, false));
-    EXPECT_EQ(set->currentLevelIndex, 2);
-    EXPECT_TRUE(LevelSetGoToNextLevel(set, true));
-    EXPECT_EQ(set->currentLevelIndex, 0);
-    EXPECT_EQ(CurrentTag(set), 1);
-    EXPECT_FALSE(LevelSetGoToPreviousLevel(set, false));
-    EXPECT_TRUE(LevelSetGoToPreviousLevel(set, true));
-    EXPECT_EQ(set->currentLevelIndex, 2);
-    EXPECT_TRUE(LevelSetGoToPreviousLevel(set, false));
-    EXPECT_EQ(CurrentTag(set), 2);
+    const struct {
+        bool next, wrap, moved;
+        int32_t tag;
+    } steps[] = {{true, false, true, 2},  {true, false, true, 3},  {true, false, false, 3}, {true, true, true, 1},
+                 {false, false, false, 1}, {false, true, true, 3}, {false, false, true, 2}};
+    for (const auto &step : steps) {
+        bool moved = step.next ? LevelSetGoToNextLevel(set, step.wrap) : LevelSetGoToPreviousLevel(set, step.wrap);
+        EXPECT_EQ(std::make_tuple(moved, CurrentTag(set), set->currentLevelIndex),
+                  std::make_tuple(step.moved, step.tag, step.tag - 1));
+    }
     LevelSetSetCurrentLevel(set, 7);
     EXPECT_EQ(set->currentLevelIndex, 1);
     LevelSetDispose(set);
@@ -489,17 +489,14 @@ TEST(LevelSetFile, FailedReloadLeavesTheSetAsItWas)
     EXPECT_FALSE(LevelSetReInitWithFile(set, folder.path() / "Bad"));
     EXPECT_FALSE(LevelSetReInitWithFile(set, folder.path() / "Missing"));
     EXPECT_FALSE(LevelSetReInitWithFile(set, folder.path()));
-    EXPECT_EQ(set->levelCount, 3);
-    EXPECT_EQ(set->levels[0], first);
-    EXPECT_EQ(set->currentLevelCopy, copy);
-    EXPECT_EQ(set->currentLevelIndex, 1);
-    EXPECT_EQ(LevelSetGetLevelSetName(set), "Good");
+    EXPECT_EQ(std::make_tuple(set->levelCount, set->levels[0], set->currentLevelCopy, set->currentLevelIndex,
+                              LevelSetGetLevelSetName(set)),
+              std::make_tuple(int16_t(3), first, copy, int16_t(1), std::string("Good")));
 
     WriteBytes(folder.path() / "Small", SmallFile());
     EXPECT_TRUE(LevelSetReInitWithFile(set, folder.path() / "Small"));
-    EXPECT_EQ(set->levelCount, 1);
-    EXPECT_EQ(set->currentLevelIndex, 0);
-    EXPECT_EQ(LevelSetGetLevelSetName(set), "Small");
+    EXPECT_EQ(std::make_tuple(set->levelCount, set->currentLevelIndex, LevelSetGetLevelSetName(set)),
+              std::make_tuple(int16_t(1), int16_t(0), std::string("Small")));
     LevelSetDispose(set);
 }
 
@@ -541,13 +538,7 @@ TEST(LevelSetFile, SaveOverwritesAndRefusesBadNames)
     EXPECT_FALSE(LevelSetSaveToFile(set, folder.path(), std::string(256, 'x')));
     EXPECT_TRUE(LevelSetSaveToFile(set, folder.path(), std::string(255, 'x')));
     EXPECT_FALSE(LevelSetSaveToFile(set, folder.path() / "missing", "Mine"));
-    // Nothing but the saved files is left behind.
-    int32_t files = 0;
-    for (const auto &entry : fs::directory_iterator(folder.path())) {
-        (void)entry;
-        files++;
-    }
-    EXPECT_EQ(files, 2);
+    EXPECT_EQ(CountFiles(folder.path()), 2) << "nothing but the saved files is left behind";
     LevelSetDispose(set);
 }
 
@@ -575,12 +566,7 @@ TEST(LevelSetFile, FailedSaveLeavesTheOldFileByteIdentical)
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(ReadBytes(folder.path() / "Keep"), before);
     EXPECT_TRUE(LevelSetIsDirty(set));
-    int32_t files = 0;
-    for (const auto &entry : fs::directory_iterator(folder.path())) {
-        (void)entry;
-        files++;
-    }
-    EXPECT_EQ(files, 1); // the unfinished new file is gone
+    EXPECT_EQ(CountFiles(folder.path()), 1) << "the unfinished new file is gone";
 
     // A name that is taken by a folder cannot be replaced either.
     fs::create_directory(folder.path() / "Taken");
@@ -678,9 +664,8 @@ TEST_F(FoldersFixture, DefaultFileIsExactlyTestLevels)
     EXPECT_EQ(LevelSetGetLevelSetName(set), "Brimhold level set");
     WriteSet(user / "Test levels", 4);
     LevelSetLoadDefaultFile(set);
-    EXPECT_EQ(set->levelCount, 4);
-    EXPECT_EQ(LevelSetGetLevelSetName(set), "Test levels");
-    EXPECT_EQ(set->currentLevelIndex, 0);
+    EXPECT_EQ(std::make_tuple(set->levelCount, set->currentLevelIndex, LevelSetGetLevelSetName(set)),
+              std::make_tuple(int16_t(4), int16_t(0), std::string("Test levels")));
     LevelSetDispose(set);
 }
 

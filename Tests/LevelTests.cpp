@@ -39,20 +39,13 @@ std::vector<int32_t> CellSlots(Level *level, int32_t x, int32_t y, int32_t z)
 TEST(LevelGrid, CellRangeTruncatesAndClamps)
 {
     Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    CellRange r = LevelGetCellRange(level, AABB{6, 12, 0, 6, 0.5f, 13});
-    EXPECT_EQ(r.firstX, 1);
-    EXPECT_EQ(r.lastX, 1); // ends exactly on a boundary: only the cell it enters
-    EXPECT_EQ(r.firstY, 0);
-    EXPECT_EQ(r.lastY, 0);
-    EXPECT_EQ(r.firstZ, 0);
-    EXPECT_EQ(r.lastZ, 2);
-    r = LevelGetCellRange(level, AABB{-50, -10, 30, 100, -1, 1});
-    EXPECT_EQ(r.firstX, 0);
-    EXPECT_EQ(r.lastX, 0);
-    EXPECT_EQ(r.firstY, 3);
-    EXPECT_EQ(r.lastY, 3);
-    EXPECT_EQ(r.firstZ, 0);
-    EXPECT_EQ(r.lastZ, 0);
+    auto range = [&](AABB box) {
+        CellRange r = LevelGetCellRange(level, box);
+        return std::vector<int32_t>{r.firstX, r.lastX, r.firstY, r.lastY, r.firstZ, r.lastZ};
+    };
+    // A box ending exactly on a boundary has only the cell it enters.
+    EXPECT_EQ(range(AABB{6, 12, 0, 6, 0.5f, 13}), (std::vector<int32_t>{1, 1, 0, 0, 0, 2}));
+    EXPECT_EQ(range(AABB{-50, -10, 30, 100, -1, 1}), (std::vector<int32_t>{0, 0, 3, 3, 0, 0}));
     LevelDispose(level);
 }
 
@@ -61,17 +54,13 @@ TEST(LevelQuery, TouchingFacesCountAndOutsideBoxesAreClamped)
     Level *level = LevelAllocate(4, 4, 4, 0, 0);
     AddBlock(level, kBlockDeadly, 1, 0, 0); // [6.7, 11.3] x [0.7, 5.3] x [0.7, 5.3]
     AddBlock(level, kBlockStone, 0, 0, 0);  // [0, 6] x [0, 6] x [0, 6]
-    std::vector<Block *> found = Query(level, AABB{3, 6.7f, 1, 2, 1, 2});
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0], &level->blocks[1]); // deeper overlap first
-    EXPECT_EQ(found[1], &level->blocks[0]); // touching its face
+    // The deeper overlap first, then the stone whose face it touches.
+    EXPECT_EQ(Query(level, AABB{3, 6.7f, 1, 2, 1, 2}), (std::vector<Block *>{&level->blocks[1], &level->blocks[0]}));
     EXPECT_TRUE(Query(level, AABB{11.31f, 13, 1, 2, 1, 2}).empty());
     // Entirely outside the level below x = 0: the border cells are searched
     // but only blocks that the box touches are returned.
     EXPECT_TRUE(Query(level, AABB{-5, -1, 1, 2, 1, 2}).empty());
-    found = Query(level, AABB{-5, 0, 1, 2, 1, 2});
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0], &level->blocks[1]);
+    EXPECT_EQ(Query(level, AABB{-5, 0, 1, 2, 1, 2}), std::vector<Block *>{&level->blocks[1]});
     // An empty range returns nothing.
     EXPECT_TRUE(Query(level, AABB{20, 3, 1, 2, 1, 2}).empty());
     LevelDispose(level);
@@ -97,9 +86,7 @@ TEST(LevelQuery, LargeBlockInTwoCellsIsReturnedOnce)
     LevelAddBlock(level, &big);
     EXPECT_EQ(CellSlots(level, 0, 0, 0).size(), 1u);
     EXPECT_EQ(CellSlots(level, 1, 0, 0).size(), 1u);
-    std::vector<Block *> found = Query(level, AABB{1, 11, 1, 2, 1, 2});
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0], &level->blocks[0]);
+    EXPECT_EQ(Query(level, AABB{1, 11, 1, 2, 1, 2}), std::vector<Block *>{&level->blocks[0]});
     LevelDispose(level);
 }
 
@@ -110,12 +97,9 @@ TEST(LevelQuery, DeepestOverlapFirstAndTiesGoToTheLaterBlock)
     AddBlock(level, kBlockStone, 2, 0, 0);
     AddBlock(level, kBlockStone, 1, 0, 0);
     // Query from x 5 to 13: blocks 0 and 1 overlap by 1 in x, block 2 fully.
-    std::vector<Block *> found = Query(level, AABB{5, 13, 0, 6, 0, 6});
-    ASSERT_EQ(found.size(), 3u);
-    EXPECT_EQ(found[0], &level->blocks[2]);
     // Blocks 0 and 1 tie: the later one in gathered order (x outermost) first.
-    EXPECT_EQ(found[1], &level->blocks[1]);
-    EXPECT_EQ(found[2], &level->blocks[0]);
+    EXPECT_EQ(Query(level, AABB{5, 13, 0, 6, 0, 6}),
+              (std::vector<Block *>{&level->blocks[2], &level->blocks[1], &level->blocks[0]}));
     LevelDispose(level);
 }
 
@@ -128,15 +112,10 @@ TEST(LevelRemoval, CompactionRenamesTheGridEntries)
     EXPECT_EQ(level->blockCount, 9);
     EXPECT_TRUE(CellSlots(level, 3, 0, 0).empty());
     for (int32_t x = 4; x < 10; x++) {
-        std::vector<int32_t> slots = CellSlots(level, x, 0, 0);
-        ASSERT_EQ(slots.size(), 1u);
-        EXPECT_EQ(slots[0], x - 1);
+        EXPECT_EQ(CellSlots(level, x, 0, 0), std::vector<int32_t>{x - 1});
         EXPECT_EQ(level->blocks[x - 1].cellX, x);
     }
-    std::vector<Block *> found = Query(level, AABB{48.5f, 49, 1, 2, 1, 2});
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0]->cellX, 8);
-    EXPECT_EQ(found[0], &level->blocks[7]);
+    EXPECT_EQ(Query(level, AABB{48.5f, 49, 1, 2, 1, 2}), std::vector<Block *>{&level->blocks[7]});
     LevelRemoveBlock(level, -1, true);
     LevelRemoveBlock(level, 9, true);
     EXPECT_EQ(level->blockCount, 9);
@@ -190,11 +169,9 @@ TEST(LevelResize, ShrinkingRemovesOutsideBlocksAndClampsTheStart)
     level->playerStartX = 7;
     level->playerStartZ = 7;
     LevelChangeGridSize(level, 5, 5, 5);
-    EXPECT_EQ(level->sizeX, 5);
-    EXPECT_EQ(level->blockCount, 2);
-    EXPECT_EQ(level->playerStartX, 4);
-    EXPECT_EQ(level->playerStartY, 0);
-    EXPECT_EQ(level->playerStartZ, 4);
+    EXPECT_EQ((std::vector<int32_t>{level->sizeX, level->blockCount, level->playerStartX, level->playerStartY,
+                                    level->playerStartZ}),
+              (std::vector<int32_t>{5, 2, 4, 0, 4}));
     EXPECT_EQ(CellSlots(level, 1, 1, 1), (std::vector<int32_t>{0}));
     EXPECT_EQ(CellSlots(level, 4, 4, 4), (std::vector<int32_t>{1}));
     EXPECT_EQ(level->blocks[1].cellX, 4);
@@ -231,11 +208,10 @@ TEST(LevelCopy, CopyIsDeepAndIndependent)
     EXPECT_EQ(CellSlots(copy, 2, 0, 0), (std::vector<int32_t>{1}));
     ASSERT_EQ(copy->powerupCount, 1);
     EXPECT_NE(copy->powerups[0], level->powerups[0]);
-    EXPECT_EQ(copy->powerups[0]->position.x, 3.0f);
-    EXPECT_EQ(WaterControllerGetRiseSpeed(copy->waterController), 2.5);
     EXPECT_EQ(copy->waterController->level, copy);
-    EXPECT_EQ(copy->initialPlayerFacing, 1);
-    EXPECT_EQ(copy->initialCameraFacing.x, 1.0f);
+    EXPECT_EQ((std::vector<double>{copy->powerups[0]->position.x, WaterControllerGetRiseSpeed(copy->waterController),
+                                   double(copy->initialPlayerFacing), copy->initialCameraFacing.x}),
+              (std::vector<double>{3, 2.5, 1, 1}));
     LevelDispose(level);
     // The copy lives on after the original is gone.
     EXPECT_EQ(Query(copy, AABB{13, 14, 1, 2, 1, 2}).size(), 1u);
@@ -291,17 +267,12 @@ TEST(LevelRecord, BytesOfAnEmptyLevel)
     ASSERT_TRUE(LevelSave(level, &buffer));
     // 7 ints, water (4 + 8 + 8), powerup count, facing, camera, 11 reserved, end offset.
     ASSERT_EQ(buffer.length, 28 + 20 + 4 + 1 + 12 + 11 + 4);
-    EXPECT_EQ(buffer.data[3], 2);
-    EXPECT_EQ(buffer.data[7], 3);
-    EXPECT_EQ(buffer.data[11], 4);
-    EXPECT_EQ(buffer.data[19], 1); // start x = 2 / 2
-    EXPECT_EQ(buffer.data[28], 0xFF); // rising-level form: -1
-    EXPECT_EQ(buffer.data[31], 0xFF);
-    EXPECT_EQ(buffer.data[40], 0x3F); // speed 1.0 = 3FF0000000000000
-    EXPECT_EQ(buffer.data[41], 0xF0);
-    EXPECT_EQ(buffer.data[52], 2); // facing
-    EXPECT_EQ(buffer.data[61], 0xBF); // camera z = -1.0f
-    EXPECT_EQ(buffer.data[63], 0x00);
+    // Sizes 2, 3, 4; start x = 2 / 2; the rising-level form -1; speed 1.0 =
+    // 3FF0000000000000; facing 2; camera z = -1.0f = BF800000.
+    const int at[] = {3, 7, 11, 19, 28, 31, 40, 41, 52, 61, 62, 63};
+    const uint8_t expected[] = {2, 3, 4, 1, 0xFF, 0xFF, 0x3F, 0xF0, 2, 0xBF, 0x80, 0x00};
+    for (int i = 0; i < 12; i++)
+        EXPECT_EQ(buffer.data[at[i]], expected[i]) << at[i];
     int32_t end = (buffer.data[76] << 24) | (buffer.data[77] << 16) | (buffer.data[78] << 8) | buffer.data[79];
     EXPECT_EQ(end, buffer.length);
     int32_t position = 0;

@@ -99,14 +99,12 @@ TEST_F(ModelRegistry, HeaderOnTheFirstLineMustNotBeIndentedButLaterLinesMay)
 
 TEST_F(ModelRegistry, MissingHeaderOrTypeFailsWithCode1AndLeavesNoEntry)
 {
-    auto noHeader = folder.Model("a.shdr", kShaderBody);
-    EXPECT_EQ(1, ModelLoadFile(noHeader));
-    auto noType = folder.Model("b.shdr", "Header\nIdentifier: 'Wall'\nEnd\n" + kShaderBody);
-    EXPECT_EQ(1, ModelLoadFile(noType));
-    auto unknownType = folder.Model("c.shdr", "Header\nType: Sound\nIdentifier: 'Wall'\nEnd\n" + kShaderBody);
-    EXPECT_EQ(1, ModelLoadFile(unknownType));
-    auto noOpening = folder.Model("d.shdr", Header("Shader", "Wall") + "Material\nEnd\n");
-    EXPECT_EQ(1, ModelLoadFile(noOpening));
+    // No header, no type, an unknown type, no opening line.
+    const std::string texts[] = {kShaderBody, "Header\nIdentifier: 'Wall'\nEnd\n" + kShaderBody,
+                                 "Header\nType: Sound\nIdentifier: 'Wall'\nEnd\n" + kShaderBody,
+                                 Header("Shader", "Wall") + "Material\nEnd\n"};
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(1, ModelLoadFile(folder.Model(std::to_string(i) + ".shdr", texts[i]))) << i;
     EXPECT_EQ(0, ModelGetNumberOfModels());
 }
 
@@ -183,11 +181,10 @@ TEST_F(ModelRegistry, RemovingTheMiddleOfThreeKeepsOrder)
     for (const char *id : {"AAAA", "BBBB", "CCCC"})
         ASSERT_EQ(0, ModelLoadFile(folder.Model(std::string(id) + ".shdr", Header("Shader", id) + kShaderBody)));
     ModelRemoveModelFromList(kModelKindShader, 'BBBB');
+    ModelRemoveModelFromList(kModelKindShader, 'ZZZZ');
     ASSERT_EQ(2, ModelGetNumberOfModels());
     EXPECT_EQ(FourCharCode('AAAA'), ModelGetModelAtIndex(0)->identifier);
     EXPECT_EQ(FourCharCode('CCCC'), ModelGetModelAtIndex(1)->identifier);
-    ModelRemoveModelFromList(kModelKindShader, 'ZZZZ');
-    EXPECT_EQ(2, ModelGetNumberOfModels());
 }
 
 TEST_F(ModelRegistry, LoadAllPicksSuffixesAndAlertsPerFailingFile)

@@ -60,25 +60,45 @@ protected:
     }
 };
 
+std::vector<GLint> Viewport()
+{
+    std::vector<GLint> viewport(4, -1);
+    glGetIntegerv(GL_VIEWPORT, viewport.data());
+    return viewport;
+}
+
+std::vector<float> Bounds(OpenGLWindow *window)
+{
+    Rect4f b = OpenGLWindowGetBounds(window);
+    return {b.left, b.top, b.right, b.bottom};
+}
+
+// The samples of the current context and whether multisampling is on.
+std::pair<GLint, bool> Multisampling()
+{
+    GLint samples = -1;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    return {samples, glIsEnabled(GL_MULTISAMPLE) == GL_TRUE};
+}
+
 void ExpectPerspective(float aspect)
 {
     GLfloat m[16];
     glGetFloatv(GL_PROJECTION_MATRIX, m);
     float f = float(1.0 / std::tan(22.5 * M_PI / 180.0));
-    EXPECT_NEAR(m[5], f, 1e-5);
-    EXPECT_NEAR(m[0], f / aspect, 1e-5);
-    EXPECT_NEAR(m[10], (1000.0f + 1.5f) / (1.5f - 1000.0f), 1e-5);
-    EXPECT_NEAR(m[14], 2.0f * 1000.0f * 1.5f / (1.5f - 1000.0f), 1e-4);
-    EXPECT_NEAR(m[11], -1.0f, 1e-6);
+    const float expected[] = {f / aspect, f, (1000.0f + 1.5f) / (1.5f - 1000.0f), -1.0f,
+                              2.0f * 1000.0f * 1.5f / (1.5f - 1000.0f)};
+    const int at[] = {0, 5, 10, 11, 14};
+    for (int i = 0; i < 5; i++)
+        EXPECT_NEAR(m[at[i]], expected[i], 1e-4) << at[i];
 }
 
 TEST_F(WindowTest, OpensAResizable800By600WindowTitledBrimhold)
 {
     Open();
     EXPECT_STREQ(PlatformWindowGetTitle(window->window), "Brimhold");
-    Rect4f bounds = OpenGLWindowGetBounds(window);
-    EXPECT_FLOAT_EQ(bounds.right - bounds.left, 800.0f);
-    EXPECT_FLOAT_EQ(bounds.bottom - bounds.top, 600.0f);
+    std::vector<float> bounds = Bounds(window);
+    EXPECT_EQ((std::vector<float>{bounds[2] - bounds[0], bounds[3] - bounds[1]}), (std::vector<float>{800, 600}));
     EXPECT_FLOAT_EQ(OpenGLWindowGetRatio(window), 800.0f / 600.0f);
     EXPECT_FALSE(window->fullScreen);
     EXPECT_TRUE(checkGLExtensions("GL_EXT_bgra", "GL_ARB_multitexture", "GL_ARB_texture_env_combine", nullptr));
@@ -108,12 +128,7 @@ TEST_F(WindowTest, SetsUpTheGraphicsStateAsListed)
     GLfloat clear[4] = {1, 1, 1, 1};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_EQ(clear[0] + clear[1] + clear[2] + clear[3], 0.0f);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[1], 0);
-    EXPECT_EQ(viewport[2], 800);
-    EXPECT_EQ(viewport[3], 600);
+    EXPECT_EQ(Viewport(), (std::vector<GLint>{0, 0, 800, 600}));
     ExpectPerspective(800.0f / 600.0f);
     GLfloat modelView[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
@@ -133,10 +148,7 @@ TEST_F(WindowTest, OrthographicBoxSpansTheRatio)
     Open(false, kProjectionOrthographic);
     GLfloat m[16];
     glGetFloatv(GL_PROJECTION_MATRIX, m);
-    EXPECT_NEAR(m[0], 600.0f / 800.0f, 1e-6);
-    EXPECT_NEAR(m[5], 1.0f, 1e-6);
-    EXPECT_NEAR(m[10], -1.0f, 1e-6);
-    EXPECT_NEAR(m[15], 1.0f, 1e-6);
+    EXPECT_EQ((std::vector<float>{m[0], m[5], m[10], m[15]}), (std::vector<float>{600.0f / 800.0f, 1, -1, 1}));
 }
 
 TEST_F(WindowTest, ResizeEventKeepsTheProjectionsAspectRatio)
@@ -150,14 +162,10 @@ TEST_F(WindowTest, ResizeEventKeepsTheProjectionsAspectRatio)
     event.sizeChanged = true;
     HeadlessInjectEvent(event);
     HeadlessRunFor(0.0);
-    Rect4f bounds = OpenGLWindowGetBounds(window);
-    ASSERT_FLOAT_EQ(bounds.right - bounds.left, 1000.0f);
-    ASSERT_FLOAT_EQ(bounds.bottom - bounds.top, 500.0f);
+    std::vector<float> bounds = Bounds(window);
+    ASSERT_EQ((std::vector<float>{bounds[2] - bounds[0], bounds[3] - bounds[1]}), (std::vector<float>{1000, 500}));
     ExpectPerspective(2.0f);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 1000);
-    EXPECT_EQ(viewport[3], 500);
+    EXPECT_EQ(Viewport(), (std::vector<GLint>{0, 0, 1000, 500}));
     EXPECT_EQ(callbackLog, (std::vector<int32_t>{4, 2}));
 
     // A pure move is not handled and raises nothing.
@@ -177,11 +185,7 @@ TEST_F(WindowTest, ToggleRaisesFourThenFiveEachWay)
     EXPECT_EQ(window->windowedContext, nullptr);
     EXPECT_NE(window->fullScreenContext, nullptr);
     EXPECT_EQ(callbackLog, (std::vector<int32_t>{4, 5}));
-    Rect4f bounds = OpenGLWindowGetBounds(window);
-    EXPECT_EQ(bounds.left, 0.0f);
-    EXPECT_EQ(bounds.top, 0.0f);
-    EXPECT_FLOAT_EQ(bounds.right, 1024.0f); // the Xvfb screen of the suite
-    EXPECT_FLOAT_EQ(bounds.bottom, 768.0f);
+    EXPECT_EQ(Bounds(window), (std::vector<float>{0, 0, 1024, 768})); // the Xvfb screen of the suite
     callbackLog.clear();
     OpenGLWindowToggleFullScreen(window);
     EXPECT_FALSE(OpenGLWindowIsFullScreen(window));
@@ -206,10 +210,7 @@ TEST_F(WindowTest, AntiAliasingIsGrantedAndSwitchedWithTexturesKept)
 {
     Open(true);
     EXPECT_TRUE(window->fsaa);
-    GLint samples = 0;
-    glGetIntegerv(GL_SAMPLES, &samples);
-    EXPECT_EQ(samples, 4);
-    EXPECT_TRUE(glIsEnabled(GL_MULTISAMPLE));
+    EXPECT_EQ(Multisampling(), std::make_pair(4, true));
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -219,16 +220,12 @@ TEST_F(WindowTest, AntiAliasingIsGrantedAndSwitchedWithTexturesKept)
 
     OpenGLWindowSetFSAAEnabled(window, false);
     EXPECT_FALSE(window->fsaa);
-    glGetIntegerv(GL_SAMPLES, &samples);
-    EXPECT_EQ(samples, 0);
-    EXPECT_FALSE(glIsEnabled(GL_MULTISAMPLE));
+    EXPECT_EQ(Multisampling(), std::make_pair(0, false));
     EXPECT_TRUE(glIsTexture(texture));
-    Rect4f bounds = OpenGLWindowGetBounds(window);
-    EXPECT_FLOAT_EQ(bounds.right - bounds.left, 800.0f);
+    EXPECT_EQ(Bounds(window)[2] - Bounds(window)[0], 800.0f);
 
     OpenGLWindowSetFSAAEnabled(window, true);
-    glGetIntegerv(GL_SAMPLES, &samples);
-    EXPECT_EQ(samples, 4);
+    EXPECT_EQ(Multisampling().first, 4);
     EXPECT_TRUE(glIsTexture(texture));
 }
 
@@ -238,10 +235,7 @@ TEST_F(WindowTest, RefusedMultisamplingStillGivesAContextWithoutIt)
     Open(true);
     EXPECT_FALSE(window->fsaa);
     EXPECT_NE(window->windowedContext, nullptr);
-    GLint samples = -1;
-    glGetIntegerv(GL_SAMPLES, &samples);
-    EXPECT_EQ(samples, 0);
-    EXPECT_FALSE(glIsEnabled(GL_MULTISAMPLE));
+    EXPECT_EQ(Multisampling(), std::make_pair(0, false));
     // Switching it on later keeps the old context, without anti-aliasing.
     PlatformWindow *before = window->window;
     OpenGLWindowSetFSAAEnabled(window, true);
@@ -274,10 +268,7 @@ TEST_F(WindowTest, StartingInFullScreenSwitchesDuringAllocation)
     EXPECT_TRUE(OpenGLWindowIsFullScreen(window));
     EXPECT_NE(window->fullScreenContext, nullptr);
     EXPECT_EQ(window->windowedContext, nullptr);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 1024);
-    EXPECT_EQ(viewport[3], 768);
+    EXPECT_EQ(Viewport(), (std::vector<GLint>{0, 0, 1024, 768}));
     ExpectPerspective(1024.0f / 768.0f);
 }
 
@@ -304,9 +295,7 @@ WrittenImage written;
 bool RecordingWriter(const fs::path &file, int32_t width, int32_t height, const uint8_t *rgbRows)
 {
     written.calls++;
-    written.file = file;
-    written.width = width;
-    written.height = height;
+    written.file = file, written.width = width, written.height = height;
     written.firstRow.assign(rgbRows, rgbRows + width * 3);
     written.lastRow.assign(rgbRows + size_t(height - 1) * width * 3, rgbRows + size_t(height) * width * 3);
     if (written.succeed)
@@ -364,17 +353,15 @@ TEST_F(SnapshotTest, LandsAsPicture3WhenOneAndTwoExist)
     OpenGLWindowSwapBuffers(window);
 
     OpenGLWindowTakeSnapshot(window, false);
-    EXPECT_EQ(written.calls, 1);
     EXPECT_EQ(written.file, home / "Desktop" / "Picture 3.png");
-    EXPECT_EQ(written.width, 800);
-    EXPECT_EQ(written.height, 600);
-    EXPECT_EQ(HeadlessBeepCount(), 0);
+    EXPECT_EQ((std::vector<int32_t>{written.calls, written.width, written.height, HeadlessBeepCount()}),
+              (std::vector<int32_t>{1, 800, 600, 0}));
     // Top row first: blue on top, red at the bottom.
     ASSERT_EQ(written.firstRow.size(), 2400u);
-    EXPECT_EQ(written.firstRow[0], 0);
-    EXPECT_EQ(written.firstRow[2], 255);
-    EXPECT_EQ(written.lastRow[0], 255);
-    EXPECT_EQ(written.lastRow[2], 0);
+    EXPECT_EQ((std::vector<uint8_t>(written.firstRow.begin(), written.firstRow.begin() + 3)),
+              (std::vector<uint8_t>{0, 0, 255}));
+    EXPECT_EQ((std::vector<uint8_t>(written.lastRow.begin(), written.lastRow.begin() + 3)),
+              (std::vector<uint8_t>{255, 0, 0}));
 
     // The next one takes the next number.
     OpenGLWindowTakeSnapshot(window, false);

@@ -53,6 +53,17 @@ struct PlayerWorld : testing::Test {
         for (int i = 0; i < steps; i++)
             PlayerRun(player, level, kStep);
     }
+    // Runs the steps; the highest point reached and the step that reached it.
+    std::pair<float, int> Highest(int steps)
+    {
+        std::pair<float, int> best{0.0f, 0};
+        for (int i = 1; i <= steps; i++) {
+            PlayerRun(player, level, kStep);
+            if (player->position.y > best.first)
+                best = {player->position.y, i};
+        }
+        return best;
+    }
 };
 
 } // namespace
@@ -62,15 +73,7 @@ TEST_F(PlayerWorld, AJumpRisesSixPointSixInThirtyEightSteps)
     PlayerStartAction(player, 7);
     EXPECT_EQ(player->onGround, 0);
     EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 27), 1u);
-    float best = 0;
-    int bestStep = 0;
-    for (int i = 1; i <= 80; i++) {
-        PlayerRun(player, level, kStep);
-        if (player->position.y > best) {
-            best = player->position.y;
-            bestStep = i;
-        }
-    }
+    auto [best, bestStep] = Highest(80);
     EXPECT_NEAR(best, 6.63f, 0.01f);
     EXPECT_EQ(bestStep, 38);
     // Back on the floor, landing once.
@@ -83,15 +86,7 @@ TEST_F(PlayerWorld, AFeatherJumpRisesAboutThirteenPointSixInFiftyFiveSteps)
 {
     PlayerAwardFeather(player);
     PlayerStartAction(player, 7);
-    float best = 0;
-    int bestStep = 0;
-    for (int i = 1; i <= 120; i++) {
-        PlayerRun(player, level, kStep);
-        if (player->position.y > best) {
-            best = player->position.y;
-            bestStep = i;
-        }
-    }
+    auto [best, bestStep] = Highest(120);
     EXPECT_NEAR(best, 13.64f, 0.02f);
     EXPECT_EQ(bestStep, 55);
     // A jump in the air does nothing.
@@ -164,10 +159,9 @@ TEST_F(PlayerWorld, StandingOnABlockDoesNotLandAgainAndAgain)
     AddBlock(kBlockStone, 2, 0, 2);
     PlayerStartAtPos(player, VectorWithValues(15, 6, 15), VectorWithValues(0, 0, -1));
     Run(200);
-    EXPECT_EQ(player->position.y, 6.0f);
-    EXPECT_EQ(player->onGround, 1);
-    EXPECT_EQ(player->velocity.y, 0.0f);
-    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 28), 0u);
+    EXPECT_EQ((std::vector<float>{player->position.y, float(player->onGround), player->velocity.y,
+                                  float(WorldEventsCountSound(WorldEventsCurrent(), 28))}),
+              (std::vector<float>{6, 1, 0, 0}));
 }
 
 TEST_F(PlayerWorld, TheLevelWallsHoldThePlayerIn)
@@ -190,6 +184,12 @@ struct LadderGrab : PlayerWorld {
         BlockInit(&block, kBlockLadder, x, y, z);
         EXPECT_TRUE(LevelAddBlock(level, &block));
         return level->blockCount - 1;
+    }
+    // On the ladder, on the ground, x, z, facing z, and the ladder's limits.
+    std::vector<float> LadderState() const
+    {
+        return {float(player->onLadder), float(player->onGround), player->position.x, player->position.z,
+                player->direction.z,     player->ladderBottom,    player->ladderTop};
     }
     void Stand(float x, float y, float z, Vector facing)
     {
@@ -244,13 +244,7 @@ TEST_F(LadderGrab, FacingTheFrontGrabsAndSnapsButSidewaysOrWalkingDoesNot)
     Stand(8.0f, 0.0f, 12.0f, VectorWithValues(0, 0, -1)); // behind it (+z), facing -z
     PlayerGrabLadder(player, &level->blocks[index], 0, level);
     const Block *ladder = &level->blocks[index];
-    EXPECT_EQ(player->onLadder, 1);
-    EXPECT_EQ(player->onGround, 0);
-    EXPECT_EQ(player->position.x, 9.0f);
-    EXPECT_EQ(player->position.z, ladder->maxZ + 0.75f);
-    EXPECT_EQ(player->direction.z, -1.0f);
-    EXPECT_EQ(player->ladderBottom, 0.0f);
-    EXPECT_EQ(player->ladderTop, 6.0f);
+    EXPECT_EQ(LadderState(), (std::vector<float>{1, 0, 9.0f, ladder->maxZ + 0.75f, -1, 0, 6}));
     EXPECT_TRUE(player->animationAction == 'LdUL' || player->animationAction == 'LdUR');
 
     // Touching it from the other side grabs it through the block's touch.
@@ -269,19 +263,13 @@ TEST_F(LadderGrab, StackedLaddersExtendTheReachAndTurnedOnesAreClimbedFromTheSid
     int32_t apart = Ladder(1, 4, 1); // not connected: y 24..30
     Stand(9.0f, 6.0f, 7.0f, VectorWithValues(0, 0, 1));
     PlayerGrabLadder(player, &level->blocks[middle], 0, level);
-    EXPECT_EQ(player->onLadder, 1);
-    EXPECT_EQ(player->ladderBottom, 0.0f);
-    EXPECT_EQ(player->ladderTop, 18.0f);
+    EXPECT_EQ(LadderState(), (std::vector<float>{1, 0, 9, level->blocks[middle].minZ - 0.75f, 1, 0, 18}));
 
     // Out of reach: turns to face it and takes its limits but does not grab.
     player->onLadder = 0;
     Stand(9.0f, 0.0f, 7.0f, VectorWithValues(0.6f, 0, 0.8f));
     PlayerGrabLadder(player, &level->blocks[apart], 0, level);
-    EXPECT_EQ(player->onLadder, 0);
-    EXPECT_EQ(player->direction.z, 1.0f);
-    EXPECT_EQ(player->ladderBottom, 24.0f);
-    EXPECT_EQ(player->ladderTop, 30.0f);
-    EXPECT_EQ(player->position.z, 7.0f);
+    EXPECT_EQ(LadderState(), (std::vector<float>{0, 0, 9, 7, 1, 24, 30}));
 
     int32_t index = Ladder(3, 0, 1);
     LadderData turned{1};

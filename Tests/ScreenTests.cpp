@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using widgettest::Key;
@@ -90,6 +91,13 @@ struct Capture {
         EXPECT_TRUE(PlatformWritePNG(std::string(BRIMHOLD_BINARY_DIR) + "/" + name, width, height, rgb.data()));
     }
 };
+
+// A widget's identifier, kind, text, font size and location, to compare whole.
+std::tuple<FourCharCode, int32_t, std::string, int32_t, float, float> Describe(Widget *widget)
+{
+    Point2f at = WidgetGetLocation(widget);
+    return {widget->identifier, widget->kind, WidgetGetText(widget), WidgetGetTextRec(widget)->fontSize, at.x, at.y};
+}
 
 // Text on a blue button: far lighter than the face.
 bool Light(std::array<int, 3> p)
@@ -191,17 +199,13 @@ TEST_F(Screens, TheProgramOpensOnTheTitleScreenWithItsWidgets)
     const float xs[] = {-0.6f, -0.2f, 0.2f, 0.6f};
     for (int i = 0; i < 4; i++) {
         Widget *button = WidgetControllerWidgetAtIndex(widgets, i);
-        EXPECT_EQ(button->identifier, ids[i]);
-        EXPECT_EQ(button->kind, kWidgetPushButton);
-        EXPECT_STREQ(WidgetGetText(button), texts[i]);
-        EXPECT_FLOAT_EQ(WidgetGetLocation(button).x, xs[i]);
-        EXPECT_FLOAT_EQ(WidgetGetLocation(button).y, -0.8f);
+        EXPECT_EQ(Describe(button), std::make_tuple(ids[i], int32_t(kWidgetPushButton), std::string(texts[i]),
+                                                    WidgetGetTextRec(button)->fontSize, xs[i], -0.8f));
     }
     Widget *credit = WidgetControllerWidgetAtIndex(widgets, 4);
-    EXPECT_EQ(credit->identifier, FourCharCode('Cred'));
-    EXPECT_EQ(credit->kind, kWidgetStaticText);
-    EXPECT_EQ(WidgetGetTextRec(credit)->fontSize, 12);
-    EXPECT_EQ(WidgetGetTextRec(credit)->alignment, kTextAlignRight);
+    EXPECT_EQ(std::make_tuple(credit->identifier, credit->kind, WidgetGetTextRec(credit)->fontSize,
+                              WidgetGetTextRec(credit)->alignment),
+              std::make_tuple(FourCharCode('Cred'), int32_t(kWidgetStaticText), int32_t(12), int32_t(kTextAlignRight)));
     // Anchored to the right edge: at 0.99 for a square window, further out
     // for this 4:3 one.
     EXPECT_FLOAT_EQ(WidgetGetLocation(credit).x, 0.99f + (OpenGLWindowGetRatio(window) - 1.0f));
@@ -302,21 +306,17 @@ TEST_F(Screens, PreferencesOpenFromTheTitleAndCloseWithOK)
     WidgetController *widgets = Prefs()->widgets;
     ASSERT_EQ(WidgetControllerNumberOfWidgets(widgets), 9);
     Widget *label = WidgetControllerWidgetAtIndex(widgets, 0);
+    EXPECT_EQ(std::get<2>(Describe(label)), "Preferences");
+    EXPECT_EQ(std::get<3>(Describe(label)), 48);
     EXPECT_EQ(label->identifier, FourCharCode('Pref'));
-    EXPECT_STREQ(WidgetGetText(label), "Preferences");
-    EXPECT_EQ(WidgetGetTextRec(label)->fontSize, 48);
     const FourCharCode ids[] = {'Snd ', 'FSAA', 'VBLW', 'VBLF', 'FSSt', 'Anis', 'FScn'};
     const char *texts[] = {"Play sound",       "Full scene anti-aliasing",     "VBL sync (windowed)",
                            "VBL sync (full screen)", "Start up in full screen mode", "Anisotropic texture filtering",
                            "Full screen mode"};
     for (int i = 0; i < 7; i++) {
-        Widget *box = WidgetControllerWidgetAtIndex(widgets, i + 1);
-        EXPECT_EQ(box->identifier, ids[i]);
-        EXPECT_EQ(box->kind, kWidgetCheckBox);
-        EXPECT_STREQ(WidgetGetText(box), texts[i]);
-        EXPECT_EQ(WidgetGetTextRec(box)->fontSize, 14);
-        EXPECT_FLOAT_EQ(WidgetGetLocation(box).x, -0.25f);
-        EXPECT_FLOAT_EQ(WidgetGetLocation(box).y, -0.1f * float(i + 1));
+        EXPECT_EQ(Describe(WidgetControllerWidgetAtIndex(widgets, i + 1)),
+                  std::make_tuple(ids[i], int32_t(kWidgetCheckBox), std::string(texts[i]), int32_t(14), -0.25f,
+                                  -0.1f * float(i + 1)));
     }
     Widget *ok = WidgetControllerWidgetAtIndex(widgets, 8);
     EXPECT_EQ(ok->identifier, FourCharCode('OK  '));
@@ -357,16 +357,12 @@ TEST_F(Screens, EachCheckBoxShowsAndStoresItsKey)
             EXPECT_EQ(after, before ? 0 : 1) << "key " << keys[i];
             EXPECT_EQ(WidgetIsChecked(WidgetControllerGetWidgetByIdentifier(Prefs()->widgets, ids[i])), after != 0);
         }
-        int32_t sound = -1, fsaa = -1, vblWindowed = -1, vblFull = -1;
-        PrefsGetValue(kPrefsKeySound, &sound);
-        PrefsGetValue(kPrefsKeyFSAA, &fsaa);
-        PrefsGetValue(kPrefsKeyVBLSyncWindowed, &vblWindowed);
-        PrefsGetValue(kPrefsKeyVBLSyncFullScreen, &vblFull);
+        int32_t stored[4] = {-1, -1, -1, -1};
+        for (int i = 0; i < 4; i++)
+            PrefsGetValue(keys[i], &stored[i]);
         // Applied at once.
-        EXPECT_EQ(SoundIsEnabled(), sound != 0);
-        EXPECT_EQ(window->fsaa, fsaa != 0);
-        EXPECT_EQ(window->vblSyncWindowed, vblWindowed);
-        EXPECT_EQ(window->vblSyncFullScreen, vblFull);
+        EXPECT_EQ((std::vector<int32_t>{SoundIsEnabled(), window->fsaa, window->vblSyncWindowed, window->vblSyncFullScreen}),
+                  (std::vector<int32_t>{stored[0] != 0, stored[1] != 0, stored[2], stored[3]}));
     }
 }
 
@@ -381,22 +377,17 @@ TEST_F(Screens, FullScreenBoxFollowsTheWindowAndRevertsWhenTheSwitchFails)
     testing::internal::CaptureStdout();
     ClickWidget(Prefs()->widgets, 'FScn');
     testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(OpenGLWindowIsFullScreen(window));
-    EXPECT_FALSE(WidgetIsChecked(box));
+    auto state = [&] { return std::make_pair(OpenGLWindowIsFullScreen(window), WidgetIsChecked(box)); };
+    EXPECT_EQ(state(), std::make_pair(false, false));
     PlatformSetDisplayLimits({-1, false});
-
     // The menu command switches; the box follows.
     Command('FScn');
-    ASSERT_TRUE(OpenGLWindowIsFullScreen(window));
-    EXPECT_TRUE(WidgetIsChecked(box));
+    ASSERT_EQ(state(), std::make_pair(true, true));
     Command('FScn');
-    EXPECT_FALSE(OpenGLWindowIsFullScreen(window));
-    EXPECT_FALSE(WidgetIsChecked(box));
-
+    EXPECT_EQ(state(), std::make_pair(false, false));
     // And the box switches the window.
     ClickWidget(Prefs()->widgets, 'FScn');
-    EXPECT_TRUE(OpenGLWindowIsFullScreen(window));
-    EXPECT_TRUE(WidgetIsChecked(box));
+    EXPECT_EQ(state(), std::make_pair(true, true));
     OpenGLWindowToggleFullScreen(window);
     EXPECT_FALSE(WidgetIsChecked(box));
 }
@@ -503,31 +494,26 @@ TEST_F(Strip, ItemsFollowTheEnabledStateAsModesChange)
 {
     ControllerStart(controller);
     MenuStripSync(strip);
-    auto enabled = [&](FourCharCode code) { return WidgetIsEnabled(MenuStripItemWidget(strip, code)); };
-    EXPECT_TRUE(enabled('NGam'));
-    EXPECT_TRUE(enabled('LEdt'));
-    EXPECT_FALSE(enabled('PGam'));
-    EXPECT_FALSE(enabled('save'));
-    EXPECT_TRUE(enabled('FScn'));
-    EXPECT_TRUE(enabled('quit'));
+    // Whether each of the commands' items is enabled.
+    auto enabled = [&](std::initializer_list<FourCharCode> codes) {
+        std::vector<bool> states;
+        for (FourCharCode code : codes)
+            states.push_back(WidgetIsEnabled(MenuStripItemWidget(strip, code)));
+        return states;
+    };
+    EXPECT_EQ(enabled({'NGam', 'LEdt', 'PGam', 'save', 'FScn', 'quit'}),
+              (std::vector<bool>{true, true, false, false, true, true}));
     Command('pref');
     MenuStripSync(strip);
-    EXPECT_FALSE(enabled('NGam'));
-    EXPECT_FALSE(enabled('LEdt'));
-    EXPECT_FALSE(enabled('SHgh'));
-    EXPECT_TRUE(enabled('pref'));
-    EXPECT_TRUE(enabled('Scsh'));
+    EXPECT_EQ(enabled({'NGam', 'LEdt', 'SHgh', 'pref', 'Scsh'}), (std::vector<bool>{false, false, false, true, true}));
     Command('pref');
     Command('NGam');
     ASSERT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeGame}));
     MenuStripSync(strip);
-    EXPECT_TRUE(enabled('PGam'));
-    EXPECT_TRUE(enabled('EGam'));
-    EXPECT_FALSE(enabled('LEdt'));
+    EXPECT_EQ(enabled({'PGam', 'EGam', 'LEdt'}), (std::vector<bool>{true, true, false}));
     Command('EGam');
     MenuStripSync(strip);
-    EXPECT_FALSE(enabled('EGam'));
-    EXPECT_TRUE(enabled('SHgh'));
+    EXPECT_EQ(enabled({'EGam', 'SHgh'}), (std::vector<bool>{false, true}));
 }
 
 TEST_F(Strip, ChoosingAnItemPostsItsCommand)

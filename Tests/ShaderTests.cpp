@@ -10,6 +10,7 @@
 #include <GL/glext.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -63,16 +64,19 @@ void ExpectColor(const float *expected, GLenum parameter)
         EXPECT_FLOAT_EQ(expected[i], actual[i]) << std::hex << parameter << " " << i;
 }
 
-void ExpectNeutral()
+// The bound texture, whether texturing is on, and the blend factors.
+std::vector<GLint> TextureState()
 {
     GLint binding = -1, source = 0, destination = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
     glGetIntegerv(GL_BLEND_SRC, &source);
     glGetIntegerv(GL_BLEND_DST, &destination);
-    EXPECT_EQ(0, binding);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(GL_SRC_ALPHA, source);
-    EXPECT_EQ(GL_ONE_MINUS_SRC_ALPHA, destination);
+    return {binding, glIsEnabled(GL_TEXTURE_2D), source, destination};
+}
+
+void ExpectNeutral()
+{
+    EXPECT_EQ(TextureState(), (std::vector<GLint>{0, GL_FALSE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}));
     const float ambient[4] = {0.2f, 0.2f, 0.2f, 1}, diffuse[4] = {0.8f, 0.8f, 0.8f, 1}, black[4] = {0, 0, 0, 1};
     ExpectColor(ambient, GL_AMBIENT);
     ExpectColor(diffuse, GL_DIFFUSE);
@@ -110,40 +114,20 @@ TEST_F(Shaders, ParserCodes)
 TEST_F(Shaders, TextureSectionSettings)
 {
     WriteImage(folder.root / "Textures" / "wide.png", 256, 128, {{255, 0, 0}, {0, 0, 255}});
-    ASSERT_EQ(0, Parse("Shader\n"
-                       "  Texture\n"
-                       "    Filename: \"wide.png\"\n"
-                       "    TextureWrapS: GL_CLAMP\n"
-                       "    TextureWrapT: GL_CLAMP_TO_EDGE\n"
-                       "    MinFilter: GL_LINEAR_MIPMAP_LINEAR\n"
-                       "    MagFilter: GL_NEAREST\n"
-                       "    Premultiplied: 1\n"
-                       "    Mipmaps: 0\n"
-                       "    HasAlpha: 1\n"
-                       "  End\n"
-                       "End\n"));
-    EXPECT_EQ(1, shader->hasTexture);
-    EXPECT_EQ(0, shader->hasMaterial);
-    EXPECT_EQ(256, shader->textureWidth);
-    EXPECT_EQ(128, shader->textureHeight);
-    EXPECT_EQ(uint32_t(GL_CLAMP), shader->wrapS);
-    EXPECT_EQ(uint32_t(GL_CLAMP_TO_EDGE), shader->wrapT);
-    EXPECT_EQ(uint32_t(GL_LINEAR_MIPMAP_LINEAR), shader->minFilter);
-    EXPECT_EQ(uint32_t(GL_NEAREST), shader->magFilter);
-    EXPECT_EQ(uint32_t(GL_ONE), shader->blendSource);
-    EXPECT_EQ(uint32_t(GL_ONE_MINUS_SRC_ALPHA), shader->blendDestination);
-    EXPECT_EQ(0, shader->mipmaps);
-    EXPECT_EQ(1, shader->hasAlpha);
+    ASSERT_EQ(0, Parse("Shader\n  Texture\n    Filename: \"wide.png\"\n    TextureWrapS: GL_CLAMP\n"
+                       "    TextureWrapT: GL_CLAMP_TO_EDGE\n    MinFilter: GL_LINEAR_MIPMAP_LINEAR\n"
+                       "    MagFilter: GL_NEAREST\n    Premultiplied: 1\n    Mipmaps: 0\n    HasAlpha: 1\n  End\nEnd\n"));
+    EXPECT_EQ((std::vector<int64_t>{shader->hasTexture, shader->hasMaterial, shader->textureWidth, shader->textureHeight,
+                                    shader->wrapS, shader->wrapT, shader->minFilter, shader->magFilter,
+                                    shader->blendSource, shader->blendDestination, shader->mipmaps, shader->hasAlpha}),
+              (std::vector<int64_t>{1, 0, 256, 128, GL_CLAMP, GL_CLAMP_TO_EDGE, GL_LINEAR_MIPMAP_LINEAR, GL_NEAREST,
+                                    GL_ONE, GL_ONE_MINUS_SRC_ALPHA, 0, 1}));
     // A, R, G, B bytes; the first row in memory is the image's bottom row
     // (odd rows blue), the last its top row (red).
     ASSERT_NE(nullptr, shader->pixels);
-    const uint8_t *first = shader->pixels;
-    EXPECT_EQ(255, first[0]);
-    EXPECT_EQ(0, first[1]);
-    EXPECT_EQ(255, first[3]);
     const uint8_t *last = shader->pixels + size_t(256) * 127 * 4;
-    EXPECT_EQ(255, last[1]);
-    EXPECT_EQ(0, last[3]);
+    EXPECT_EQ((std::vector<uint8_t>(shader->pixels, shader->pixels + 4)), (std::vector<uint8_t>{255, 0, 0, 255}));
+    EXPECT_EQ((std::vector<uint8_t>(last, last + 4)), (std::vector<uint8_t>{255, 255, 0, 0}));
 
     ASSERT_EQ(0, Parse("Shader\nTexture\nPremultiplied: 0\nEnd\n"));
     EXPECT_EQ(uint32_t(GL_SRC_ALPHA), shader->blendSource);
@@ -151,42 +135,28 @@ TEST_F(Shaders, TextureSectionSettings)
 
 TEST_F(Shaders, MaterialSection)
 {
-    ASSERT_EQ(0, Parse("Shader\n"
-                       "Material\n"
-                       "  Ambient: 0.1, 0.2, 0.3, 0.4\n"
-                       "  Diffuse: 0.5, 0.6, 0.7, 0.8\n"
-                       "  Specular: 1, 1, 1, 1\n"
-                       "  Emission: 0.25, 0, 0, 1\n"
-                       "  Shininess: 32\n"
-                       "End\n"
-                       "End\n"));
+    ASSERT_EQ(0, Parse("Shader\nMaterial\n  Ambient: 0.1, 0.2, 0.3, 0.4\n  Diffuse: 0.5, 0.6, 0.7, 0.8\n"
+                       "  Specular: 1, 1, 1, 1\n  Emission: 0.25, 0, 0, 1\n  Shininess: 32\nEnd\nEnd\n"));
     EXPECT_EQ(1, shader->hasMaterial);
     EXPECT_EQ(0, shader->hasTexture);
-    EXPECT_FLOAT_EQ(0.3f, shader->ambient[2]);
-    EXPECT_FLOAT_EQ(0.8f, shader->diffuse[3]);
-    EXPECT_FLOAT_EQ(1.0f, shader->specular[0]);
-    EXPECT_FLOAT_EQ(0.25f, shader->emission[0]);
-    EXPECT_FLOAT_EQ(32.0f, shader->shininess);
+    EXPECT_EQ((std::vector<float>{shader->ambient[2], shader->diffuse[3], shader->specular[0], shader->emission[0],
+                                  shader->shininess}),
+              (std::vector<float>{0.3f, 0.8f, 1.0f, 0.25f, 32.0f}));
 
     // A short colour line keeps what it read and is otherwise ignored; it does
     // not close the section.
     ASSERT_EQ(0, Parse("Shader\nMaterial\nDiffuse: 0.5, 0.25\nShininess: 4\nEnd\n"));
-    EXPECT_FLOAT_EQ(0.5f, shader->diffuse[0]);
-    EXPECT_FLOAT_EQ(0.25f, shader->diffuse[1]);
-    EXPECT_FLOAT_EQ(0.8f, shader->diffuse[2]);
-    EXPECT_FLOAT_EQ(4.0f, shader->shininess);
+    EXPECT_EQ((std::vector<float>{shader->diffuse[0], shader->diffuse[1], shader->diffuse[2], shader->shininess}),
+              (std::vector<float>{0.5f, 0.25f, 0.8f, 4.0f}));
 }
 
 TEST_F(Shaders, SectionsAfterTheClosingEndStillBelongToTheShader)
 {
     ASSERT_EQ(0, Parse("Shader\nEnd\nMaterial\nShininess: 2\nEnd\nTexture\nMipmaps: 1\n"));
-    EXPECT_EQ(1, shader->hasMaterial);
-    EXPECT_EQ(1, shader->hasTexture);
-    EXPECT_EQ(1, shader->mipmaps);
+    EXPECT_EQ((std::vector<int>{shader->hasMaterial, shader->hasTexture, shader->mipmaps}), (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(nullptr, shader->pixels) << "a Texture section without a Filename has no image";
     ASSERT_EQ(0, Parse("Shader\nEnd\n"));
-    EXPECT_EQ(0, shader->hasMaterial);
-    EXPECT_EQ(0, shader->hasTexture);
+    EXPECT_EQ((std::vector<int>{shader->hasMaterial, shader->hasTexture}), (std::vector<int>{0, 0}));
 }
 
 TEST_F(Shaders, ApplyAndDisableSetThePipelineState)
@@ -205,14 +175,7 @@ TEST_F(Shaders, ApplyAndDisableSetThePipelineState)
     glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     glDisable(GL_BLEND);
     ShaderApply(textured);
-    GLint binding = 0, source = 0, destination = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
-    glGetIntegerv(GL_BLEND_SRC, &source);
-    glGetIntegerv(GL_BLEND_DST, &destination);
-    EXPECT_EQ(GLint(textured->textureName), binding);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(GL_ONE, source);
-    EXPECT_EQ(GL_ONE_MINUS_SRC_ALPHA, destination);
+    EXPECT_EQ(TextureState(), (std::vector<GLint>{GLint(textured->textureName), GL_TRUE, GL_ONE, GL_ONE_MINUS_SRC_ALPHA}));
     const float diffuse[4] = {0.5f, 0.25f, 0.125f, 1};
     ExpectColor(diffuse, GL_DIFFUSE);
     float shininess = 0, color[4];
@@ -227,8 +190,7 @@ TEST_F(Shaders, ApplyAndDisableSetThePipelineState)
 
     // Only a material: texturing off, the material on.
     ShaderApply(material);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
-    EXPECT_EQ(0, binding);
+    EXPECT_EQ(0, TextureState()[0]);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     const float emission[4] = {1, 0, 0, 1};
     ExpectColor(emission, GL_EMISSION);
@@ -246,8 +208,7 @@ TEST_F(Shaders, ApplyAndDisableSetThePipelineState)
     // By identifier; an unknown one changes nothing.
     EXPECT_TRUE(ShaderApplyByIdentifier('Txtr'));
     EXPECT_FALSE(ShaderApplyByIdentifier('Nope'));
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
-    EXPECT_EQ(GLint(textured->textureName), binding);
+    EXPECT_EQ(GLint(textured->textureName), TextureState()[0]);
     ShaderDisable();
 }
 
@@ -275,15 +236,9 @@ TEST_F(Shaders, TexturesDrawRightWayUpInTheirColours)
     glVertex2f(-1, 1);
     glEnd();
     ShaderDisable();
-    gltest::Pixel topLeft = gltest::ReadPixel(16, 48);
-    gltest::Pixel bottomLeft = gltest::ReadPixel(16, 16);
-    gltest::Pixel bottomRight = gltest::ReadPixel(48, 16);
-    EXPECT_EQ(255, topLeft.r);
-    EXPECT_EQ(0, topLeft.g);
-    EXPECT_EQ(255, bottomLeft.g);
-    EXPECT_EQ(0, bottomLeft.r);
-    EXPECT_EQ(255, bottomRight.b);
-    EXPECT_EQ(0, bottomRight.r);
+    EXPECT_EQ(gltest::ReadRGB(16, 48), (std::vector<int>{255, 0, 0}));
+    EXPECT_EQ(gltest::ReadRGB(16, 16), (std::vector<int>{0, 255, 0}));
+    EXPECT_EQ(gltest::ReadRGB(48, 16), (std::vector<int>{0, 0, 255}));
 }
 
 TEST_F(Shaders, AnisotropicFilteringSwitch)
@@ -295,22 +250,24 @@ TEST_F(Shaders, AnisotropicFilteringSwitch)
     Shader *mipmapped = Load("Mips", "Shader\nTexture\nFilename: \"red.png\"\nMipmaps: 1\n"
                                      "MinFilter: GL_LINEAR_MIPMAP_LINEAR\nEnd\nEnd\n");
     Shader *flat = Load("Flat", "Shader\nTexture\nFilename: \"red.png\"\nEnd\nEnd\n");
-    float maximum = 0, value = 0;
+    float maximum = 0;
     glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maximum);
+    // The anisotropy of the mipmapped and of the flat texture.
+    auto anisotropy = [&] {
+        std::vector<float> values(2, 0.0f);
+        glBindTexture(GL_TEXTURE_2D, mipmapped->textureName);
+        glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &values[0]);
+        glBindTexture(GL_TEXTURE_2D, flat->textureName);
+        glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &values[1]);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return values;
+    };
     ShaderEnableAnisotropicFiltering();
     ExpectNeutral();
-    glBindTexture(GL_TEXTURE_2D, mipmapped->textureName);
-    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &value);
-    EXPECT_FLOAT_EQ(maximum, value);
-    glBindTexture(GL_TEXTURE_2D, flat->textureName);
-    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &value);
-    EXPECT_FLOAT_EQ(1.0f, value) << "textures without mipmaps are left alone";
+    EXPECT_EQ(anisotropy(), (std::vector<float>{maximum, 1.0f})) << "textures without mipmaps are left alone";
     ShaderDisableAnisotropicFiltering();
     ExpectNeutral();
-    glBindTexture(GL_TEXTURE_2D, mipmapped->textureName);
-    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &value);
-    EXPECT_FLOAT_EQ(1.0f, value);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(anisotropy(), (std::vector<float>{1.0f, 1.0f}));
 }
 
 namespace {
@@ -347,18 +304,22 @@ protected:
     int LastInkedColumn() const
     {
         std::vector<bool> inked = InkedColumns();
-        for (int c = int(inked.size()) - 1; c >= 0; c--)
-            if (inked[size_t(c)])
-                return c;
-        return -1;
+        auto at = std::find(inked.rbegin(), inked.rend(), true);
+        return int(inked.rend() - at) - 1;
     }
     int FirstInkedColumn() const
     {
         std::vector<bool> inked = InkedColumns();
-        for (size_t c = 0; c < inked.size(); c++)
-            if (inked[c])
-                return int(c);
-        return -1;
+        auto at = std::find(inked.begin(), inked.end(), true);
+        return at == inked.end() ? -1 : int(at - inked.begin());
+    }
+    GLint BoundWidth() const
+    {
+        GLint width = 0;
+        glBindTexture(GL_TEXTURE_2D, shader->textureName);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return width;
     }
 };
 
@@ -368,18 +329,15 @@ TEST_F(TextShaders, TextObjectTexturesArePowerOfTwoAlphaWithAlignment)
 {
     REQUIRE_GL_CONTEXT();
     ShaderCreateFromTextObject(shader, text, "Hello", 100, 20, kTextAlignLeft);
-    EXPECT_EQ(128, shader->textureWidth);
-    EXPECT_EQ(32, shader->textureHeight);
-    EXPECT_EQ(1, shader->hasTexture);
-    EXPECT_EQ(uint32_t(GL_CLAMP_TO_EDGE), shader->wrapS);
-    EXPECT_EQ(uint32_t(GL_LINEAR), shader->minFilter);
+    EXPECT_EQ((std::vector<int64_t>{shader->textureWidth, shader->textureHeight, shader->hasTexture, shader->wrapS,
+                                    shader->minFilter}),
+              (std::vector<int64_t>{128, 32, 1, GL_CLAMP_TO_EDGE, GL_LINEAR}));
     ASSERT_NE(0u, shader->textureName);
+    EXPECT_EQ(128, BoundWidth());
     glBindTexture(GL_TEXTURE_2D, shader->textureName);
-    GLint format = 0, width = 0;
+    GLint format = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(GL_ALPHA, format);
-    EXPECT_EQ(128, width);
     EXPECT_LT(FirstInkedColumn(), 4);
     EXPECT_LT(LastInkedColumn(), 100);
     // Rows are flipped: the ink sits in the upper rows of the 20-row area,
@@ -407,35 +365,28 @@ TEST_F(TextShaders, UpdatingKeepsTheSizeWhenItFitsAndClearsOldGlyphs)
     GLuint name = shader->textureName;
     int wide = LastInkedColumn();
     ShaderUpdateFromTextObject(shader, text, "i", 60, 10, kTextAlignLeft);
-    EXPECT_EQ(128, shader->textureWidth) << "the texture never shrinks";
-    EXPECT_EQ(32, shader->textureHeight);
-    EXPECT_EQ(name, shader->textureName);
+    EXPECT_EQ((std::vector<int64_t>{shader->textureWidth, shader->textureHeight, shader->textureName}),
+              (std::vector<int64_t>{128, 32, name}))
+        << "the texture never shrinks";
     EXPECT_LT(LastInkedColumn(), 10);
     EXPECT_GT(wide, 40);
     ShaderUpdateFromTextObject(shader, text, "Wider", 200, 20, kTextAlignLeft);
-    EXPECT_EQ(256, shader->textureWidth);
-    EXPECT_EQ(32, shader->textureHeight);
-    glBindTexture(GL_TEXTURE_2D, name);
-    GLint width = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    EXPECT_EQ(256, width);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ((std::vector<int64_t>{shader->textureWidth, shader->textureHeight, BoundWidth()}),
+              (std::vector<int64_t>{256, 32, 256}));
     // Zero sizes stay zero; a power of two stays.
     ShaderCreateFromTextObject(shader, text, "Hello", 0, 0, kTextAlignLeft);
     EXPECT_EQ(0, shader->textureWidth + shader->textureHeight);
     EXPECT_EQ(nullptr, shader->pixels);
     ShaderCreateFromTextObject(shader, text, "Hello", 64, 16, kTextAlignLeft);
-    EXPECT_EQ(64, shader->textureWidth);
-    EXPECT_EQ(16, shader->textureHeight);
+    EXPECT_EQ((std::vector<int>{shader->textureWidth, shader->textureHeight}), (std::vector<int>{64, 16}));
 }
 
 TEST_F(TextShaders, StringTexturesAreWhiteOnBlackAndJustified)
 {
     REQUIRE_GL_CONTEXT();
     ASSERT_EQ(0, ShaderCreateFromString(shader, "123", "Lucida Grande", 12, -1, 32, 16));
-    EXPECT_EQ(32, shader->textureWidth);
-    EXPECT_EQ(16, shader->textureHeight);
-    EXPECT_EQ(uint32_t(GL_CLAMP_TO_EDGE), shader->wrapT);
+    EXPECT_EQ((std::vector<int64_t>{shader->textureWidth, shader->textureHeight, shader->wrapT}),
+              (std::vector<int64_t>{32, 16, GL_CLAMP_TO_EDGE}));
     // Black with ink in white; right-justified, so the left columns are empty.
     int leftInk = 0, rightInk = 0;
     for (int r = 0; r < 16; r++)
@@ -448,11 +399,7 @@ TEST_F(TextShaders, StringTexturesAreWhiteOnBlackAndJustified)
     EXPECT_EQ(0, leftInk);
     EXPECT_GT(rightInk, 5);
     ASSERT_NE(0u, shader->textureName);
-    glBindTexture(GL_TEXTURE_2D, shader->textureName);
-    GLint width = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    EXPECT_EQ(32, width);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(32, BoundWidth());
 }
 
 TEST_F(TextShaders, StringTexturesWrapToTheWidth)
@@ -486,12 +433,8 @@ TEST(DigitStrings, QuadsOverlapAndTakeTheirDigitFromTheStrip)
     REQUIRE_GL_CONTEXT();
     // Ten texels, digit d with red 25 * d.
     uint8_t strip[10 * 4];
-    for (int d = 0; d < 10; d++) {
-        strip[d * 4] = uint8_t(25 * d);
-        strip[d * 4 + 1] = 0;
-        strip[d * 4 + 2] = 0;
-        strip[d * 4 + 3] = 255;
-    }
+    for (int d = 0; d < 10; d++)
+        strip[d * 4] = uint8_t(25 * d), strip[d * 4 + 1] = strip[d * 4 + 2] = 0, strip[d * 4 + 3] = 255;
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);

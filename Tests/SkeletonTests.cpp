@@ -16,31 +16,11 @@ namespace {
 const float kHalfRoot = std::sqrt(0.5f);
 
 // Root at (1, 2, 3) with a chain of three unit bones below it.
-const std::string kChain = "Bone\n"
-                           "  Identifier: 'Root'\n"
-                           "  Offset: 1, 2, 3\n"
-                           "  Length: 5\n"
-                           "  Bone\n"
-                           "    Identifier: 'Bon1'\n"
-                           "    Length: 1\n"
-                           "    Bone\n"
-                           "      Identifier: 'Bon2'\n"
-                           "      Length: 1\n"
-                           "      Bone\n"
-                           "        Identifier: 'Bon3'\n"
-                           "        Length: 1\n"
-                           "      End\n"
-                           "    End\n"
-                           "  End\n"
-                           "  Bone\n"
-                           "    Identifier: 'Side'\n"
-                           "    Orientation: 0, 0, 1; 90\n"
-                           "    Length: 2\n"
-                           "  End\n"
-                           "End\n"
-                           "Bone\n"
-                           "  Identifier: 'Late'\n"
-                           "End\n";
+const std::string kChain =
+    "Bone\n  Identifier: 'Root'\n  Offset: 1, 2, 3\n  Length: 5\n  Bone\n    Identifier: 'Bon1'\n    Length: 1\n"
+    "    Bone\n      Identifier: 'Bon2'\n      Length: 1\n      Bone\n        Identifier: 'Bon3'\n"
+    "        Length: 1\n      End\n    End\n  End\n  Bone\n    Identifier: 'Side'\n    Orientation: 0, 0, 1; 90\n"
+    "    Length: 2\n  End\nEnd\nBone\n  Identifier: 'Late'\nEnd\n";
 
 Skeleton *LoadSkeleton(const std::string &body)
 {
@@ -51,9 +31,8 @@ Skeleton *LoadSkeleton(const std::string &body)
 
 void ExpectVector(float x, float y, float z, Vector v)
 {
-    EXPECT_NEAR(x, v.x, 1e-5f);
-    EXPECT_NEAR(y, v.y, 1e-5f);
-    EXPECT_NEAR(z, v.z, 1e-5f);
+    EXPECT_TRUE(std::fabs(x - v.x) < 1e-5f && std::fabs(y - v.y) < 1e-5f && std::fabs(z - v.z) < 1e-5f)
+        << v.x << ", " << v.y << ", " << v.z << " is not " << x << ", " << y << ", " << z;
 }
 
 Quaternion AboutZ(float degrees)
@@ -151,69 +130,20 @@ namespace {
 const std::string kSkeletonFile = "Bone\nIdentifier: 'Root'\nBone\nIdentifier: 'Arm1'\nLength: 1\nEnd\nEnd\n";
 
 // Three keyframes of the walk, one of standing; Arm1 turns about z.
-const std::string kAnimationFile = "Animation\n"
-                                   "  Skeleton: 'Skel'\n"
-                                   "  Keyframes\n"
-                                   "    NumKeyframes: 4\n"
-                                   "    Keyframe\n"
-                                   "      Identifier: 'Wk01'\n"
-                                   "      Interval: 0.1\n"
-                                   "      Offset: 0, 0, 0\n"
-                                   "      NumBones: 2\n"
-                                   "      Bones\n"
-                                   "        Bone: 'Root'\n"
-                                   "        Orientation: 0, 0, 1; 0\n"
-                                   "        Bone: 'Arm1'\n"
-                                   "      End\n"
-                                   "    End\n"
-                                   "    Keyframe\n"
-                                   "      Identifier: 'Wk02'\n"
-                                   "      Interval: 0.1\n"
-                                   "      Offset: 2, 0, 0\n"
-                                   "      NumBones: 2\n"
-                                   "      Bones\n"
-                                   "        Bone: 'Root'\n"
-                                   "        Orientation: 0, 0, 1; 90\n"
-                                   "        Bone: 'Arm1'\n"
-                                   "      End\n"
-                                   "    End\n"
-                                   "    Keyframe\n"
-                                   "      Identifier: 'Wk03'\n"
-                                   "      Interval: 0.1\n"
-                                   "      NumBones: 1\n"
-                                   "      Bones\n"
-                                   "        Orientation: 0, 0, 1; 45\n"
-                                   "        Bone: 'Root'\n"
-                                   "      End\n"
-                                   "    End\n"
-                                   "    Keyframe\n"
-                                   "      Identifier: 'St01'\n"
-                                   "      Interval: 0.5\n"
-                                   "      NumBones: 2\n"
-                                   "      Bones\n"
-                                   "        Orientation: 0, 0, 1; 0\n"
-                                   "        Bone: 'Root'\n"
-                                   "        Orientation: 0, 0, 1; 180\n"
-                                   "        Bone: 'Arm1'\n"
-                                   "      End\n"
-                                   "    End\n"
-                                   "  End\n"
-                                   "  Actions\n"
-                                   "    NumActions: 2\n"
-                                   "    Action\n"
-                                   "      Identifier: 'Walk'\n"
-                                   "      NumKeyframes: 3\n"
-                                   "      Keyframe: 'Wk01'\n"
-                                   "      Keyframe: 'Wk02'\n"
-                                   "      Keyframe: 'Wk03'\n"
-                                   "    End\n"
-                                   "    Action\n"
-                                   "      Identifier: 'Stnd'\n"
-                                   "      NumKeyframes: 1\n"
-                                   "      Keyframe: 'St01'\n"
-                                   "    End\n"
-                                   "  End\n"
-                                   "End\n";
+const std::string kAnimationFile =
+    "Animation\n  Skeleton: 'Skel'\n  Keyframes\n    NumKeyframes: 4\n    Keyframe\n      Identifier: 'Wk01'\n"
+    "      Interval: 0.1\n      Offset: 0, 0, 0\n      NumBones: 2\n      Bones\n        Bone: 'Root'\n"
+    "        Orientation: 0, 0, 1; 0\n        Bone: 'Arm1'\n      End\n    End\n    Keyframe\n"
+    "      Identifier: 'Wk02'\n      Interval: 0.1\n      Offset: 2, 0, 0\n      NumBones: 2\n      Bones\n"
+    "        Bone: 'Root'\n        Orientation: 0, 0, 1; 90\n        Bone: 'Arm1'\n      End\n    End\n"
+    "    Keyframe\n      Identifier: 'Wk03'\n      Interval: 0.1\n      NumBones: 1\n      Bones\n"
+    "        Orientation: 0, 0, 1; 45\n        Bone: 'Root'\n      End\n    End\n    Keyframe\n"
+    "      Identifier: 'St01'\n      Interval: 0.5\n      NumBones: 2\n      Bones\n"
+    "        Orientation: 0, 0, 1; 0\n        Bone: 'Root'\n        Orientation: 0, 0, 1; 180\n"
+    "        Bone: 'Arm1'\n      End\n    End\n  End\n  Actions\n    NumActions: 2\n    Action\n"
+    "      Identifier: 'Walk'\n      NumKeyframes: 3\n      Keyframe: 'Wk01'\n      Keyframe: 'Wk02'\n"
+    "      Keyframe: 'Wk03'\n    End\n    Action\n      Identifier: 'Stnd'\n      NumKeyframes: 1\n"
+    "      Keyframe: 'St01'\n    End\n  End\nEnd\n";
 
 class Animated : public ::testing::Test {
 protected:
@@ -288,10 +218,9 @@ TEST_F(Animated, LoadsKeyframesActionsAndAPrivateSkeleton)
     ASSERT_EQ(3, walk->numKeyframes);
     EXPECT_EQ(FourCharCode('Wk03'), walk->keyframeIdentifiers[2]);
     EXPECT_EQ(nullptr, AnimationGetActionByIdentifier(animation, 'Jump'));
-    EXPECT_EQ(0u, animation->currentAction);
-    EXPECT_EQ(-1, animation->currentKeyframeIndex);
-    EXPECT_EQ(-1, animation->previousKeyframeIndex);
-    EXPECT_FLOAT_EQ(1.0f, animation->speedMultiplier);
+    EXPECT_EQ((std::vector<float>{float(animation->currentAction), float(animation->currentKeyframeIndex),
+                                  float(animation->previousKeyframeIndex), animation->speedMultiplier}),
+              (std::vector<float>{0, -1, -1, 1}));
 }
 
 TEST_F(Animated, LoaderCodes)
@@ -339,9 +268,9 @@ TEST_F(Animated, RunStepsByIntervalAndWrapsForwards)
     }
     EXPECT_NEAR(1.0f / 12.0f * float(ticks - 1), animation->progress, 1e-5f);
     AnimationRun(animation, tick);
-    EXPECT_EQ(1, animation->currentKeyframeIndex);
-    EXPECT_EQ(0, animation->previousKeyframeIndex);
-    EXPECT_EQ(FourCharCode('Walk'), animation->previousAction);
+    EXPECT_EQ((std::vector<int64_t>{animation->currentKeyframeIndex, animation->previousKeyframeIndex,
+                                    animation->previousAction}),
+              (std::vector<int64_t>{1, 0, 'Walk'}));
     EXPECT_NEAR(expected - 1.0f, animation->progress, 1e-6f);
 
     // At most one keyframe per call however long the step; then the wrap.
@@ -431,10 +360,9 @@ TEST_F(Animated, SwitchingActionBlendsOrRestarts)
     AnimationSetCurrentAction(animation, 'Walk', 1);
     AnimationRun(animation, 0.1f + 1e-4f); // target Wk02
     AnimationSetCurrentAction(animation, 'Stnd', 0);
-    EXPECT_EQ(FourCharCode('Walk'), animation->previousAction);
-    EXPECT_EQ(1, animation->previousKeyframeIndex);
-    EXPECT_EQ(FourCharCode('Stnd'), animation->currentAction);
-    EXPECT_EQ(0, animation->currentKeyframeIndex);
+    EXPECT_EQ((std::vector<int64_t>{animation->previousAction, animation->previousKeyframeIndex,
+                                    animation->currentAction, animation->currentKeyframeIndex}),
+              (std::vector<int64_t>{'Walk', 1, 'Stnd', 0}));
     EXPECT_FLOAT_EQ(0.0f, animation->progress);
     AnimationApply(animation);
     EXPECT_NEAR(kHalfRoot, SkeletonGetBoneByID(animation->skeleton, 'Arm1')->rotation.z, 1e-5f)
@@ -527,23 +455,17 @@ TEST_F(Animated, BodyVerticesCarryAttributesBonesAndWeights)
     EXPECT_EQ(FourCharCode('Trso'), s.identifier);
     EXPECT_EQ(FourCharCode('Skin'), s.shader);
     const BodyVertex &v = s.vertices[0];
-    EXPECT_FLOAT_EQ(3.0f, v.z);
-    EXPECT_FLOAT_EQ(1.0f, v.w);
-    EXPECT_FLOAT_EQ(1.0f, v.ny);
-    EXPECT_FLOAT_EQ(0.0f, v.g);
-    EXPECT_FLOAT_EQ(0.25f, v.t);
+    EXPECT_EQ((std::vector<float>{v.z, v.w, v.ny, v.g, v.t, v.weights[1]}),
+              (std::vector<float>{3.0f, 1.0f, 1.0f, 0.0f, 0.25f, 0.75f}));
     EXPECT_EQ(SkeletonGetBoneByID(body->skeleton, 'Root'), v.bones[0]);
     EXPECT_EQ(SkeletonGetBoneByID(body->skeleton, 'Arm1'), v.bones[1]);
-    EXPECT_FLOAT_EQ(0.75f, v.weights[1]);
     // 'none' and an index outside 1 to 4 change nothing.
     EXPECT_EQ(v.bones[1], s.vertices[1].bones[1]);
     EXPECT_EQ(nullptr, s.vertices[1].bones[2]);
     EXPECT_FLOAT_EQ(0.0f, s.vertices[2].w) << "the unfilled record stays zero";
 
     AABB box = BodyGetBounds(body);
-    EXPECT_FLOAT_EQ(0.0f, box.minX);
-    EXPECT_FLOAT_EQ(4.0f, box.maxX);
-    EXPECT_FLOAT_EQ(6.0f, box.maxZ);
+    EXPECT_EQ((std::vector<float>{box.minX, box.maxX, box.maxZ}), (std::vector<float>{0, 4, 6}));
 }
 
 TEST_F(Animated, SkinningWithOneAndSeveralBones)
@@ -560,27 +482,19 @@ TEST_F(Animated, SkinningWithOneAndSeveralBones)
     SkeletonGetBoneByID(body->skeleton, 'Arm1')->rotation = AboutZ(90);
     SkeletonCalculateMatrices(body->skeleton);
     // One bone: the full transform, whatever the weight.
-    Vertex4f one = BodyMultiplyVertex(&body->segments[0].vertices[0]);
-    EXPECT_NEAR(-2.0f, one.x, 1e-5f);
-    EXPECT_NEAR(0.0f, one.y, 1e-5f);
-    EXPECT_NEAR(1.0f, one.w, 1e-5f);
-    Vector n = BodyMultiplyNormal(&body->segments[0].vertices[0]);
-    EXPECT_NEAR(-1.0f, n.x, 1e-5f);
-    EXPECT_NEAR(0.0f, n.y, 1e-5f);
+    auto expectVertex = [](float x, float y, const BodyVertex &vertex) {
+        Vertex4f v = BodyMultiplyVertex(&vertex);
+        ExpectVector(x, y, 0, Vector{v.x, v.y, v.z});
+        EXPECT_NEAR(1.0f, v.w, 1e-5f);
+    };
+    expectVertex(-2, 0, body->segments[0].vertices[0]);
+    ExpectVector(-1, 0, 0, BodyMultiplyNormal(&body->segments[0].vertices[0]));
     // Two bones: a weighted sum of (0, 2, 0) and (-2, 0, 0).
-    Vertex4f two = BodyMultiplyVertex(&body->segments[0].vertices[1]);
-    EXPECT_NEAR(-1.5f, two.x, 1e-5f);
-    EXPECT_NEAR(0.5f, two.y, 1e-5f);
-    EXPECT_NEAR(1.0f, two.w, 1e-5f);
-    Vector twoNormal = BodyMultiplyNormal(&body->segments[0].vertices[1]);
-    EXPECT_NEAR(-0.75f, twoNormal.x, 1e-5f);
-    EXPECT_NEAR(0.25f, twoNormal.y, 1e-5f);
+    expectVertex(-1.5f, 0.5f, body->segments[0].vertices[1]);
+    ExpectVector(-0.75f, 0.25f, 0, BodyMultiplyNormal(&body->segments[0].vertices[1]));
     // Slot 2 named 'none' stays empty: only slot 1 counts, at full strength,
     // although slot 3 is set.
-    Vertex4f first = BodyMultiplyVertex(&body->segments[1].vertices[0]);
-    EXPECT_NEAR(0.0f, first.x, 1e-5f);
-    EXPECT_NEAR(2.0f, first.y, 1e-5f);
-    EXPECT_NEAR(1.0f, first.w, 1e-5f);
+    expectVertex(0, 2, body->segments[1].vertices[0]);
 }
 
 TEST_F(Animated, BodyCopiesOwnASkeletonCopy)

@@ -10,6 +10,7 @@
 
 #include <cfloat>
 #include <string>
+#include <vector>
 
 using assettest::Header;
 
@@ -91,56 +92,27 @@ TEST(StaticModelReading, VertexCountsPerPrimitive)
 TEST(StaticModelReading, SegmentFieldsDefaultsAndAttributes)
 {
     StaticModel *model = StaticModelAllocate();
-    ASSERT_EQ(0, Parse(model, "StaticModel\n"
-                              "NumSegments: 2\n"
-                              "Segment\n"
-                              "  Identifier: 'TopS'\n"
-                              "  Shader: 'Wall'\n"
-                              "  Origin: 1, 2, 3\n"
-                              "  Billboard: 1\n"
-                              "  PrimitiveType: GL_TRIANGLES\n"
-                              "  PrimitiveType: gl_lines\n"
-                              "  NumVertices: 3\n"
-                              "  Vertex: 9, 9, 9\n"
-                              "  Vertices\n"
-                              "    Color: 0.5, 0.25, 0.125, 1\n"
-                              "    Vertex: 1, 0, 0\n"
-                              "    Normal: 0, 1, 0\n"
-                              "    TexCoord: 0.5, 1\n"
-                              "    Vertex: 2, 0, 0\n"
-                              "  End\n"
-                              "End\n"
-                              "Segment\n"
-                              "End\n"
-                              "End\n"
-                              "Segment\n"));
+    ASSERT_EQ(0, Parse(model, "StaticModel\nNumSegments: 2\nSegment\n  Identifier: 'TopS'\n  Shader: 'Wall'\n"
+                              "  Origin: 1, 2, 3\n  Billboard: 1\n  PrimitiveType: GL_TRIANGLES\n"
+                              "  PrimitiveType: gl_lines\n  NumVertices: 3\n  Vertex: 9, 9, 9\n  Vertices\n"
+                              "    Color: 0.5, 0.25, 0.125, 1\n    Vertex: 1, 0, 0\n    Normal: 0, 1, 0\n"
+                              "    TexCoord: 0.5, 1\n    Vertex: 2, 0, 0\n  End\nEnd\nSegment\nEnd\nEnd\nSegment\n"));
     ASSERT_EQ(2, model->numSegments);
     const StaticSegment &s = model->segments[0];
-    EXPECT_EQ(FourCharCode('TopS'), s.identifier);
-    EXPECT_EQ(FourCharCode('Wall'), s.shader);
+    // A lower-case primitive name leaves the type.
+    EXPECT_EQ((std::vector<int64_t>{s.identifier, s.shader, s.billboard, s.primitiveType}),
+              (std::vector<int64_t>{'TopS', 'Wall', 1, GL_TRIANGLES}));
     EXPECT_FLOAT_EQ(2.0f, s.origin.y);
-    EXPECT_EQ(1, s.billboard);
-    EXPECT_EQ(uint32_t(GL_TRIANGLES), s.primitiveType) << "a lower-case name leaves the type";
     ASSERT_EQ(3, s.numVertices);
     // The colour before the first Vertex applies to both; the Vertex line
-    // before the block was ignored.
-    EXPECT_FLOAT_EQ(1.0f, s.vertices[0].x);
-    EXPECT_FLOAT_EQ(1.0f, s.vertices[0].w);
-    EXPECT_FLOAT_EQ(0.25f, s.vertices[0].g);
-    EXPECT_FLOAT_EQ(-1.0f, s.vertices[0].nz);
-    EXPECT_FLOAT_EQ(0.0f, s.vertices[0].s);
-    EXPECT_FLOAT_EQ(0.25f, s.vertices[1].g);
-    EXPECT_FLOAT_EQ(1.0f, s.vertices[1].ny);
-    EXPECT_FLOAT_EQ(0.5f, s.vertices[1].s);
-    EXPECT_FLOAT_EQ(1.0f, s.vertices[1].t);
-    // The third record was never given: all zero.
-    EXPECT_FLOAT_EQ(0.0f, s.vertices[2].w);
-    EXPECT_FLOAT_EQ(0.0f, s.vertices[2].a);
+    // before the block was ignored; the third record was never given: all zero.
+    const auto &v = s.vertices;
+    EXPECT_EQ((std::vector<float>{v[0].x, v[0].w, v[0].g, v[0].nz, v[0].s, v[1].g, v[1].ny, v[1].s, v[1].t, v[2].w,
+                                  v[2].a}),
+              (std::vector<float>{1, 1, 0.25f, -1, 0, 0.25f, 1, 0.5f, 1, 0, 0}));
     const StaticSegment &d = model->segments[1];
-    EXPECT_EQ(FourCharCode('none'), d.shader);
-    EXPECT_EQ(uint32_t(GL_POINTS), d.primitiveType);
-    EXPECT_EQ(0, d.numVertices);
-    EXPECT_EQ(3, model->vertexTotal);
+    EXPECT_EQ((std::vector<int64_t>{d.shader, d.primitiveType, d.numVertices, model->vertexTotal}),
+              (std::vector<int64_t>{'none', GL_POINTS, 0, 3}));
     StaticModelDispose(model);
 }
 
@@ -165,10 +137,8 @@ TEST(StaticModelReading, DrawModeThresholds)
 TEST(StaticModelBounds, ScanAllRecordsWithExtremeStartingValues)
 {
     AABB empty = StaticModelGetBounds(nullptr);
-    EXPECT_EQ(FLT_MAX, empty.minX);
-    EXPECT_EQ(-FLT_MAX, empty.maxX);
-    EXPECT_EQ(FLT_MAX, empty.minZ);
-    EXPECT_EQ(-FLT_MAX, empty.maxZ);
+    EXPECT_EQ((std::vector<float>{empty.minX, empty.maxX, empty.minZ, empty.maxZ}),
+              (std::vector<float>{FLT_MAX, -FLT_MAX, FLT_MAX, -FLT_MAX}));
 
     StaticModel *model = StaticModelAllocate();
     ASSERT_EQ(0, Parse(model, "StaticModel\nNumSegments: 2\nSegment\nOrigin: 100, 100, 100\n" +
@@ -176,12 +146,9 @@ TEST(StaticModelBounds, ScanAllRecordsWithExtremeStartingValues)
                                       .substr(std::string("Segment\n").size()) +
                                   Segment("GL_POINTS", 1, "Vertex: 0, -7, 1\n") + "End\n"));
     AABB box = StaticModelGetBounds(model);
-    EXPECT_FLOAT_EQ(-1.0f, box.minX);
-    EXPECT_FLOAT_EQ(3.0f, box.maxX);
-    EXPECT_FLOAT_EQ(-7.0f, box.minY);
-    EXPECT_FLOAT_EQ(-2.0f, box.maxY) << "the largest of the negative values";
-    EXPECT_FLOAT_EQ(-4.0f, box.minZ);
-    EXPECT_FLOAT_EQ(2.0f, box.maxZ);
+    // maxY is the largest of the negative values.
+    EXPECT_EQ((std::vector<float>{box.minX, box.maxX, box.minY, box.maxY, box.minZ, box.maxZ}),
+              (std::vector<float>{-1, 3, -7, -2, -4, 2}));
     StaticModelDispose(model);
 }
 
@@ -221,10 +188,8 @@ TEST_F(StaticModelDrawing, EachDrawingPathDrawsTheSameQuad)
         int quads;
         bool billboard;
         int32_t mode;
-    } cases[] = {{"Imm1", 2, false, kStaticDrawImmediate},
-                 {"Arr1", 3, false, kStaticDrawArrays},
-                 {"Arr2", 25, false, kStaticDrawArrays},
-                 {"Lst1", 26, false, kStaticDrawList},
+    } cases[] = {{"Imm1", 2, false, kStaticDrawImmediate}, {"Arr1", 3, false, kStaticDrawArrays},
+                 {"Arr2", 25, false, kStaticDrawArrays},   {"Lst1", 26, false, kStaticDrawList},
                  {"Bil1", 125, true, kStaticDrawArrays}};
     for (const Case &c : cases) {
         StaticModel *model = Load(c.name, QuadModel(c.quads, "none", c.billboard));
@@ -235,9 +200,7 @@ TEST_F(StaticModelDrawing, EachDrawingPathDrawsTheSameQuad)
         if (c.mode == kStaticDrawList) {
             EXPECT_NE(0u, model->displayList); // built on the first draw
         }
-        gltest::Pixel p = gltest::ReadPixel(32, 32);
-        EXPECT_EQ(255, p.r) << c.name;
-        EXPECT_EQ(0, p.g) << c.name;
+        EXPECT_EQ(gltest::ReadRGB(32, 32), (std::vector<int>{255, 0, 0})) << c.name;
         EXPECT_EQ(GL_NO_ERROR, glGetError()) << c.name;
         // Neutral afterwards: texturing off, white.
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
@@ -281,12 +244,10 @@ TEST_F(StaticModelDrawing, TextureCoordinatesOnlyWithAShader)
     glTexCoord2f(0.25f, 0.75f);
     StaticModelDraw(plain, 1.0f);
     glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tc);
-    EXPECT_FLOAT_EQ(0.25f, tc[0]);
-    EXPECT_FLOAT_EQ(0.75f, tc[1]);
+    EXPECT_EQ((std::vector<float>{tc[0], tc[1]}), (std::vector<float>{0.25f, 0.75f}));
     StaticModelDraw(shaded, 1.0f);
     glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tc);
-    EXPECT_FLOAT_EQ(0.5f, tc[0]);
-    EXPECT_FLOAT_EQ(0.5f, tc[1]);
+    EXPECT_EQ((std::vector<float>{tc[0], tc[1]}), (std::vector<float>{0.5f, 0.5f}));
     StaticModelDraw(arrays, 1.0f);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
 }
@@ -301,8 +262,7 @@ TEST_F(StaticModelDrawing, TranslucentDrawingUsesTheCombinerAndRestoresModulate)
     GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
     EXPECT_EQ(GL_MODULATE, mode);
-    gltest::Pixel p = gltest::ReadPixel(32, 32);
-    EXPECT_NEAR(128, p.r, 2) << "half the red over black";
+    EXPECT_NEAR(128, gltest::ReadPixel(32, 32).r, 2) << "half the red over black";
     gltest::ResetScene();
     glEnable(GL_BLEND);
     StaticModelDraw(model, 1.0f);
@@ -324,9 +284,7 @@ TEST_F(StaticModelDrawing, DisplayListsHoldTheirShaders)
     ShaderDisable();
     gltest::ResetScene();
     StaticModelDraw(model, 1.0f);
-    gltest::Pixel p = gltest::ReadPixel(32, 32);
-    EXPECT_EQ(0, p.r);
-    EXPECT_EQ(255, p.g);
+    EXPECT_EQ(gltest::ReadRGB(32, 32), (std::vector<int>{0, 255, 0}));
     // The list ends with the neutral state.
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     GLint binding = -1;

@@ -24,6 +24,28 @@ WaterBox *AddBox(WaterController *water, AABB b)
     return WaterControllerAddBox(water, WaterBoxAllocate(water, b.minX, b.maxX, b.minY, b.maxY, b.minZ, b.maxZ));
 }
 
+void Relink(WaterController *water)
+{
+    for (int32_t i = 0; i < water->boxCount; i++)
+        WaterBoxRelinkSides(water->boxes[i]);
+}
+
+void RunTicks(WaterController *water, int ticks)
+{
+    for (int i = 0; i < ticks; i++)
+        WaterControllerRun(water, 1.0f / 120);
+}
+
+float Volume(const AABB &b)
+{
+    return (b.maxX - b.minX) * (b.maxY - b.minY) * (b.maxZ - b.minZ);
+}
+
+std::vector<float> Extent(const WaterBox *b)
+{
+    return {b->minX, b->maxX, b->minY, b->maxY, b->minZ, b->maxZ};
+}
+
 int32_t CountFull(const WaterController *water)
 {
     int32_t n = 0;
@@ -39,16 +61,13 @@ TEST(WaterRising, RisesWithItsSpeedStopsAtTheTopAndSinksBelowZero)
 {
     Level *level = LevelAllocate(2, 2, 2, 0, 0);
     WaterController *water = level->waterController;
-    for (int i = 0; i < 120; i++)
-        WaterControllerRun(water, 1.0f / 120);
+    RunTicks(water, 120);
     EXPECT_NEAR(WaterControllerGetCurrentWaterLevel(water), 1.0, 1e-6);
-    for (int i = 0; i < 120 * 20; i++)
-        WaterControllerRun(water, 1.0f / 120);
+    RunTicks(water, 120 * 20);
     EXPECT_EQ(WaterControllerGetCurrentWaterLevel(water), 12.0);
     WaterControllerSetCurrentWaterLevel(water, 0.0);
     WaterControllerSetRiseSpeed(water, -16.0);
-    for (int i = 0; i < 120; i++)
-        WaterControllerRun(water, 1.0f / 120);
+    RunTicks(water, 120);
     EXPECT_NEAR(WaterControllerGetCurrentWaterLevel(water), -16.0, 1e-5);
     LevelDispose(level);
 }
@@ -57,22 +76,22 @@ TEST(WaterRising, CoverageAndTheBoxFormIgnoringTheLevel)
 {
     Level *level = LevelAllocate(2, 2, 2, 0, 0);
     WaterController *water = level->waterController;
-    WaterControllerSetCurrentWaterLevel(water, 1.0);
-    EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 4, 0, 1), 0.0f);
-    WaterControllerSetCurrentWaterLevel(water, 3.0);
-    EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 4, 0, 1), 0.5f);
-    WaterControllerSetCurrentWaterLevel(water, 5.0);
-    EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 4, 0, 1), 1.0f);
+    const double levels[] = {1.0, 3.0, 5.0};
+    const float covered[] = {0.0f, 0.5f, 1.0f};
+    for (int i = 0; i < 3; i++) {
+        WaterControllerSetCurrentWaterLevel(water, levels[i]);
+        EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 4, 0, 1), covered[i]);
+    }
     // A box without height is either dry or wet.
     EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 2, 0, 1), 1.0f);
 
     WaterController *boxes = BoxWater(level);
     WaterControllerSetCurrentWaterLevel(boxes, 3.0);
     WaterControllerSetRiseSpeed(boxes, 3.0);
-    EXPECT_EQ(WaterControllerGetCurrentWaterLevel(boxes), 0.0);
-    EXPECT_EQ(WaterControllerGetRiseSpeed(boxes), 0.0);
-    EXPECT_EQ(WaterControllerGetInitialWaterLevel(boxes), 0.0);
-    EXPECT_EQ(WaterControllerGetWaterCoverage(boxes, 0, 1, 2, 4, 0, 1), 0.0f);
+    EXPECT_EQ((std::vector<double>{WaterControllerGetCurrentWaterLevel(boxes), WaterControllerGetRiseSpeed(boxes),
+                                   WaterControllerGetInitialWaterLevel(boxes),
+                                   WaterControllerGetWaterCoverage(boxes, 0, 1, 2, 4, 0, 1)}),
+              (std::vector<double>{0, 0, 0, 0}));
     LevelDispose(level);
 }
 
@@ -107,7 +126,7 @@ TEST(WaterEmptySpace, WallCutsTheRegionInHalf)
     float volume = 0;
     for (const AABB &b : space) {
         EXPECT_LE(b.maxX, 2.9f + 1e-5f);
-        volume += (b.maxX - b.minX) * (b.maxY - b.minY) * (b.maxZ - b.minZ);
+        volume += Volume(b);
     }
     EXPECT_NEAR(volume, 2.9f * 36, 1e-3);
     // A seed inside the obstacle finds nothing.
@@ -127,28 +146,16 @@ TEST(WaterEmptySpace, FloodsAroundAnObstacleAndLeavesItsInsideOut)
     float volume = 0;
     for (size_t i = 0; i < space.size(); i++) {
         const AABB &b = space[i];
-        volume += (b.maxX - b.minX) * (b.maxY - b.minY) * (b.maxZ - b.minZ);
-        bool insidePillar = b.minX >= 2 && b.maxX <= 4 && b.minZ >= 2 && b.maxZ <= 4;
-        EXPECT_FALSE(insidePillar);
+        volume += Volume(b);
+        EXPECT_FALSE(b.minX >= 2 && b.maxX <= 4 && b.minZ >= 2 && b.maxZ <= 4) << "inside the pillar";
         for (size_t j = 0; j < i; j++) {
             const AABB &c = space[j];
-            bool overlap = b.minX < c.maxX && c.minX < b.maxX && b.minY < c.maxY && c.minY < b.maxY &&
-                           b.minZ < c.maxZ && c.minZ < b.maxZ;
-            EXPECT_FALSE(overlap);
+            EXPECT_FALSE(b.minX < c.maxX && c.minX < b.maxX && b.minY < c.maxY && c.minY < b.maxY &&
+                         b.minZ < c.maxZ && c.minZ < b.maxZ)
+                << "overlap";
         }
     }
     EXPECT_NEAR(volume, 216 - 24, 1e-3);
-}
-
-TEST(WaterEmptySpace, ObstacleBesideTheRegionLeavesItWhole)
-{
-    AABB region{0, 6, 0, 6, 0, 6};
-    AABB beside{6, 8, 2, 3, 1, 5}; // shares part of the x = 6 face
-    std::vector<AABB> space = WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1);
-    ASSERT_EQ(space.size(), 1u);
-    EXPECT_EQ(space[0].minX, 0.0f);
-    EXPECT_EQ(space[0].maxX, 6.0f);
-    EXPECT_EQ(space[0].maxY, 6.0f);
 }
 
 TEST(WaterMerging, SideBySideBoxesMergeAndKeepTheirVolume)
@@ -159,19 +166,14 @@ TEST(WaterMerging, SideBySideBoxesMergeAndKeepTheirVolume)
     AddBox(water, AABB{2, 4, 0, 1, 0, 2});
     AddBox(water, AABB{0, 2, 0, 1, 2, 4});
     AddBox(water, AABB{2, 4, 0, 1, 2, 4});
-    for (int32_t i = 0; i < water->boxCount; i++)
-        WaterBoxRelinkSides(water->boxes[i]);
+    Relink(water);
     double before = WaterControllerGetTotalVolume(water);
     WaterControllerSimplifyBoxes(water);
     EXPECT_EQ(CountFull(water), 1);
     EXPECT_NEAR(WaterControllerGetTotalVolume(water), before, 1e-4);
-    WaterBox *merged = water->boxes[0];
-    EXPECT_EQ(merged->minX, 0.0f);
-    EXPECT_EQ(merged->maxX, 4.0f);
-    EXPECT_EQ(merged->minZ, 0.0f);
-    EXPECT_EQ(merged->maxZ, 4.0f);
+    EXPECT_EQ(Extent(water->boxes[0]), (std::vector<float>{0, 4, 0, 1, 0, 4}));
     // The absorbed boxes are removed at the start of the next run.
-    WaterControllerRun(water, 1.0f / 120);
+    RunTicks(water, 1);
     EXPECT_EQ(water->boxCount, 1);
     LevelDispose(level);
 }
@@ -182,8 +184,7 @@ TEST(WaterMerging, BoxesOfDifferentHeightStaySeparate)
     WaterController *water = BoxWater(level);
     AddBox(water, AABB{0, 2, 0, 1, 0, 2});
     AddBox(water, AABB{2, 4, 0, 1.5f, 0, 2});
-    for (int32_t i = 0; i < water->boxCount; i++)
-        WaterBoxRelinkSides(water->boxes[i]);
+    Relink(water);
     EXPECT_EQ(water->boxes[0]->sides[kWaterSideMaxX].kind, kWaterSideWater);
     WaterControllerSimplifyBoxes(water);
     EXPECT_EQ(CountFull(water), 2);
@@ -197,11 +198,9 @@ TEST(WaterMerging, BoxesThinnerThanTheSlackDoNotLoop)
     // Each names the other on both x sides: faces within 0.0001 both ways.
     AddBox(water, AABB{1.0f, 1.00008f, 0, 10, 0, 10});
     AddBox(water, AABB{1.00003f, 1.00009f, 0, 10, 0, 10});
-    for (int32_t i = 0; i < water->boxCount; i++)
-        WaterBoxRelinkSides(water->boxes[i]);
+    Relink(water);
     WaterControllerSimplifyBoxes(water);
-    for (int tick = 0; tick < 5; tick++)
-        WaterControllerRun(water, 1.0f / 120);
+    RunTicks(water, 5);
     EXPECT_LE(water->boxCount, 4);
     LevelDispose(level);
 }
@@ -212,8 +211,7 @@ TEST(WaterMerging, StackedBoxesMergeIntoAColumn)
     WaterController *water = BoxWater(level);
     AddBox(water, AABB{0, 24, 0, 1, 0, 24});
     AddBox(water, AABB{0, 24, 1, 3, 0, 24});
-    for (int32_t i = 0; i < water->boxCount; i++)
-        WaterBoxRelinkSides(water->boxes[i]);
+    Relink(water);
     WaterControllerSimplifyBoxes(water);
     EXPECT_EQ(CountFull(water), 1);
     EXPECT_EQ(water->boxes[0]->maxY, 3.0f);
@@ -226,13 +224,11 @@ TEST(WaterBoxesRun, FallingKeepsTheVolumeUntilTheFloor)
     Level *level = LevelAllocate(4, 4, 4, 0, 0);
     WaterController *water = BoxWater(level);
     AddBox(water, AABB{6, 12, 10, 12, 6, 12}); // 72 units: falls 0.144 per tick
-    for (int i = 0; i < 50; i++)
-        WaterControllerRun(water, 1.0f / 120);
+    RunTicks(water, 50);
     ASSERT_EQ(CountFull(water), 1);
     EXPECT_NEAR(water->boxes[0]->minY, 10.0f - 50 * 0.144f, 1e-3);
     EXPECT_NEAR(WaterControllerGetTotalVolume(water), 72.0, 1e-2);
-    for (int i = 0; i < 100; i++)
-        WaterControllerRun(water, 1.0f / 120);
+    RunTicks(water, 100);
     EXPECT_EQ(water->boxes[0]->minY, 0.0f);
     EXPECT_EQ(water->boxes[0]->sides[kWaterSideBottom].kind, kWaterSideBoundary);
     LevelDispose(level);
@@ -270,9 +266,9 @@ TEST(WaterRecord, BothFormsRoundTrip)
     int32_t position = 0;
     WaterController *loaded = WaterControllerLoad(level, buffer.data, buffer.length, &position);
     ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(loaded->initialWaterLevel, 2.5);
-    EXPECT_EQ(loaded->riseSpeed, -0.25);
-    EXPECT_EQ(loaded->currentWaterLevel, 2.5); // current starts at the initial level
+    // The current level starts at the initial one.
+    EXPECT_EQ((std::vector<double>{loaded->initialWaterLevel, loaded->riseSpeed, loaded->currentWaterLevel}),
+              (std::vector<double>{2.5, -0.25, 2.5}));
     WaterControllerDispose(loaded);
     ByteBufferDispose(&buffer);
 
@@ -287,28 +283,19 @@ TEST(WaterRecord, BothFormsRoundTrip)
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->mode, kWaterModeBoxes);
     ASSERT_EQ(loaded->boxCount, 2);
-    EXPECT_EQ(loaded->boxes[1]->minX, 3.0f);
-    EXPECT_EQ(loaded->boxes[1]->maxZ, 2.0f);
+    EXPECT_EQ(Extent(loaded->boxes[1]), (std::vector<float>{3, 4, 0, 1, 0, 2}));
     WaterControllerDispose(loaded);
 
     // A box of no volume, a negative count and a count the bytes cannot hold are refused.
     std::vector<uint8_t> bytes(buffer.data, buffer.data + buffer.length);
-    std::vector<uint8_t> flat = bytes;
-    flat[4 + 12] = flat[4 + 8]; // maxY = minY of the first box
-    flat[4 + 13] = flat[4 + 9];
-    flat[4 + 14] = flat[4 + 10];
-    flat[4 + 15] = flat[4 + 11];
-    position = 0;
-    EXPECT_EQ(WaterControllerLoad(level, flat.data(), int32_t(flat.size()), &position), nullptr);
-    std::vector<uint8_t> negative = bytes;
-    negative[0] = 0xFF;
-    negative[3] = 0xFE;
-    position = 0;
-    EXPECT_EQ(WaterControllerLoad(level, negative.data(), int32_t(negative.size()), &position), nullptr);
-    std::vector<uint8_t> huge = bytes;
-    huge[0] = 0x10;
-    position = 0;
-    EXPECT_EQ(WaterControllerLoad(level, huge.data(), int32_t(huge.size()), &position), nullptr);
+    std::vector<std::vector<uint8_t>> bad(3, bytes);
+    std::copy(bytes.begin() + 12, bytes.begin() + 16, bad[0].begin() + 16); // maxY = minY of the first box
+    bad[1][0] = 0xFF, bad[1][3] = 0xFE;                                   // -2 boxes
+    bad[2][0] = 0x10;                                                     // 2^28 boxes
+    for (std::vector<uint8_t> &b : bad) {
+        position = 0;
+        EXPECT_EQ(WaterControllerLoad(level, b.data(), int32_t(b.size()), &position), nullptr);
+    }
     ByteBufferDispose(&buffer);
     LevelDispose(level);
 }
@@ -327,11 +314,7 @@ struct PoolLevel {
         water = BoxWater(level);
     }
     ~PoolLevel() { LevelDispose(level); }
-    void Run(int ticks)
-    {
-        for (int i = 0; i < ticks; i++)
-            WaterControllerRun(water, 1.0f / 120);
-    }
+    void Run(int ticks) { ::RunTicks(water, ticks); }
     // No box holding water reaches into a block.
     bool WaterOutsideBlocks() const
     {
@@ -480,11 +463,15 @@ TEST(WaterEmptySpace, BlocksBesideTheRegionCutItAlongTheirSides)
         EXPECT_EQ(b.minY, 0.0f);
         EXPECT_EQ(b.maxY, 6.0f);
         EXPECT_TRUE(b.maxZ <= 1.0f || (b.minZ == 1.0f && b.maxZ == 5.0f) || b.minZ >= 5.0f);
-        volume += (b.maxX - b.minX) * (b.maxY - b.minY) * (b.maxZ - b.minZ);
+        volume += Volume(b);
     }
     EXPECT_NEAR(volume, 216.0f, 1e-3);
-    // Water obstacles (past the splitting count) beside it leave it whole.
+    // Water obstacles (past the splitting count) beside it leave it whole,
+    // and so does any obstacle when no splitting count is given.
     EXPECT_EQ(WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1, 0).size(), 1u);
+    space = WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1);
+    ASSERT_EQ(space.size(), 1u);
+    EXPECT_EQ((std::vector<float>{space[0].minX, space[0].maxX, space[0].maxY}), (std::vector<float>{0, 6, 6}));
     // So does a block under it, which only carries it.
     AABB below{1, 2, -6, 0, 1, 2};
     EXPECT_EQ(WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &below, 1, 1).size(), 1u);

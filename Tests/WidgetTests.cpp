@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 using widgettest::Counter;
 using widgettest::Key;
@@ -42,10 +44,8 @@ TEST_F(Widgets, CheckBoxBoundsGrowToTheRightByTheText)
     int32_t textWidth = WidgetGetTextRec(box)->textWidth;
     ASSERT_GT(textWidth, 0);
     Rect4f b = WidgetGetBounds(box);
-    EXPECT_FLOAT_EQ(b.left, -0.04f);
-    EXPECT_FLOAT_EQ(b.bottom, -0.04f);
-    EXPECT_FLOAT_EQ(b.right, 0.04f + float(textWidth) / 300.0f + 0.02f);
-    EXPECT_FLOAT_EQ(b.top, 0.04f);
+    EXPECT_EQ((std::vector<float>{b.left, b.bottom, b.right, b.top}),
+              (std::vector<float>{-0.04f, -0.04f, 0.04f + float(textWidth) / 300.0f + 0.02f, 0.04f}));
     WidgetSetOrigin(box, 0, 0);
     EXPECT_FLOAT_EQ(WidgetGetBounds(box).left, 0.0f);
     WidgetSetBounds(box, 1, 2, 3, 4);
@@ -58,8 +58,7 @@ TEST_F(Widgets, ButtonReleasedOutsideFiresNothingAndDraggedBackFiresOnce)
     Counter clicks;
     clicks.Install(button, kWidgetCallbackClicked);
     Mouse(kEventMouseDown, 0, 0);
-    EXPECT_TRUE(WidgetGetTextRec(button)->pressed);
-    EXPECT_TRUE(WidgetGetTextRec(button)->highlighted);
+    EXPECT_TRUE(WidgetGetTextRec(button)->pressed && WidgetGetTextRec(button)->highlighted);
     Mouse(kEventMouseDragged, 0.5f, 0.5f);
     EXPECT_FALSE(WidgetGetTextRec(button)->highlighted);
     Mouse(kEventMouseUp, 0.5f, 0.5f);
@@ -71,8 +70,7 @@ TEST_F(Widgets, ButtonReleasedOutsideFiresNothingAndDraggedBackFiresOnce)
     Mouse(kEventMouseDragged, 0.05f, 0.01f);
     EXPECT_TRUE(WidgetGetTextRec(button)->highlighted);
     Mouse(kEventMouseUp, 0.05f, 0.01f);
-    EXPECT_EQ(clicks.count, 1);
-    EXPECT_EQ(clicks.last, button);
+    EXPECT_EQ(std::make_pair(clicks.count, clicks.last), std::make_pair(1, button));
     EXPECT_FALSE(WidgetGetTextRec(button)->highlighted);
 
     // A mouse-up the callback consumes is reported as taken.
@@ -98,8 +96,7 @@ TEST_F(Widgets, CheckBoxTogglesOnEveryClickInside)
     Click(0, 0);
     EXPECT_FALSE(WidgetIsChecked(box));
     EXPECT_EQ(changes.count, 2);
-    WidgetSetChecked(box, true, true);
-    EXPECT_EQ(changes.count, 2);
+    WidgetSetChecked(box, true, true);  // silent
     WidgetSetChecked(box, true, false); // no change, no dispatch
     EXPECT_EQ(changes.count, 2);
     WidgetSetChecked(box, false, false);
@@ -111,38 +108,33 @@ TEST_F(Widgets, RadioButtonsOfAFamilyExcludeEachOther)
     Widget *a = Add('RadA', kWidgetRadioButton, 0, 0.5f, "A");
     Widget *b = Add('RadB', kWidgetRadioButton, 0, 0.0f, "B");
     Widget *c = Add('RadC', kWidgetRadioButton, 0, -0.5f, "C");
-    WidgetRadioButtonSetFamilyID(a, 1);
-    WidgetRadioButtonSetFamilyID(b, 1);
-    WidgetRadioButtonSetFamilyID(c, 2);
+    Counter counters[3];
+    Widget *buttons[] = {a, b, c};
+    for (int i = 0; i < 3; i++) {
+        WidgetRadioButtonSetFamilyID(buttons[i], i < 2 ? 1 : 2);
+        counters[i].Install(buttons[i], kWidgetCallbackValueChanged);
+    }
     EXPECT_EQ(WidgetRadioButtonGetFamilyID(b), 1);
-    Counter ca, cb, cc;
-    ca.Install(a, kWidgetCallbackValueChanged);
-    cb.Install(b, kWidgetCallbackValueChanged);
-    cc.Install(c, kWidgetCallbackValueChanged);
+    // Which are checked and how often each dispatched.
+    auto state = [&] {
+        std::vector<int> v;
+        for (int i = 0; i < 3; i++)
+            v.push_back(WidgetIsChecked(buttons[i])), v.push_back(counters[i].count);
+        return v;
+    };
     WidgetSetChecked(c, true, true);
-
     Click(0, 0.5f);
-    EXPECT_TRUE(WidgetIsChecked(a));
-    EXPECT_EQ(ca.count, 1);
+    EXPECT_EQ(state(), (std::vector<int>{1, 1, 0, 0, 1, 0}));
     // Clicking it again when checked dispatches nothing.
     Click(0, 0.5f);
-    EXPECT_TRUE(WidgetIsChecked(a));
-    EXPECT_EQ(ca.count, 1);
-
+    EXPECT_EQ(state(), (std::vector<int>{1, 1, 0, 0, 1, 0}));
     // Checking B unchecks A (with a dispatch even when silent), not C.
     WidgetSetChecked(b, true, true);
-    EXPECT_TRUE(WidgetIsChecked(b));
-    EXPECT_EQ(cb.count, 0);
-    EXPECT_FALSE(WidgetIsChecked(a));
-    EXPECT_EQ(ca.count, 2);
-    EXPECT_TRUE(WidgetIsChecked(c));
-    EXPECT_EQ(cc.count, 0);
-
+    EXPECT_EQ(state(), (std::vector<int>{0, 2, 1, 0, 1, 0}));
     // A 0 from the changed button's own dispatch stops the walk.
-    ca.result = 0;
+    counters[0].result = 0;
     WidgetSetChecked(a, true, false);
-    EXPECT_TRUE(WidgetIsChecked(a));
-    EXPECT_TRUE(WidgetIsChecked(b));
+    EXPECT_TRUE(WidgetIsChecked(a) && WidgetIsChecked(b));
 }
 
 // The text-editing table: one key on a text with its anchor and caret.
@@ -176,9 +168,9 @@ TEST_F(Widgets, EditingKeysDeleteTypeAndMoveTheCaret)
         Widget *input = Input(c.text, c.anchor, c.caret);
         EXPECT_TRUE(Press(input, c.key, c.modifiers));
         WidgetTextRec *rec = WidgetGetTextRec(input);
-        EXPECT_STREQ(WidgetGetText(input), c.after) << c.text << " key " << int(c.key);
-        EXPECT_EQ(rec->anchor, c.newAnchor) << c.text << " key " << int(c.key);
-        EXPECT_EQ(rec->caret, c.newCaret) << c.text << " key " << int(c.key);
+        EXPECT_EQ(std::make_tuple(std::string(WidgetGetText(input)), rec->anchor, rec->caret),
+                  std::make_tuple(std::string(c.after), c.newAnchor, c.newCaret))
+            << c.text << " key " << int(c.key);
         WidgetControllerRemoveWidgetAtIndex(controller, WidgetControllerIndexForWidget(controller, input));
     }
 }
@@ -189,12 +181,10 @@ TEST_F(Widgets, InsertionBeyondTheCapacityBeepsAndChangesNothing)
     Widget *input = Input("", 0, 0);
     WidgetSetText(input, (full + "overflow").c_str());
     EXPECT_EQ(std::string(WidgetGetText(input)), full);
-    WidgetGetTextRec(input)->anchor = 3;
-    WidgetGetTextRec(input)->caret = 3;
+    WidgetGetTextRec(input)->anchor = WidgetGetTextRec(input)->caret = 3;
     EXPECT_TRUE(Press(input, 'b'));
-    EXPECT_EQ(HeadlessBeepCount(), 1);
-    EXPECT_EQ(std::string(WidgetGetText(input)), full);
-    EXPECT_EQ(WidgetGetTextRec(input)->caret, 3);
+    EXPECT_EQ(std::make_tuple(HeadlessBeepCount(), std::string(WidgetGetText(input)), WidgetGetTextRec(input)->caret),
+              std::make_tuple(1, full, 3));
     // Replacing a selection of one character still fits.
     WidgetGetTextRec(input)->caret = 4;
     EXPECT_TRUE(Press(input, 'b'));
@@ -253,22 +243,24 @@ TEST_F(Widgets, ClickPlacesTheCaretAndDraggingSelects)
     EXPECT_TRUE(rec->focused);
     EXPECT_EQ(controller->focusedWidget, input);
     EXPECT_EQ(rec->caret, 0);
-    Mouse(kEventMouseDragged, b.right - 0.001f, y);
-    EXPECT_EQ(rec->caret, 6);
+    // Dragging to the right end, above the field and below it.
+    const Point2f drags[] = {{b.right - 0.001f, y}, {b.right, b.top + 0.1f}, {b.left, b.bottom - 0.1f}};
+    std::vector<int32_t> carets;
+    for (const Point2f &d : drags) {
+        Mouse(kEventMouseDragged, d.x, d.y);
+        carets.push_back(rec->caret);
+    }
+    EXPECT_EQ(carets, (std::vector<int32_t>{6, 0, 6}));
     EXPECT_EQ(rec->anchor, 0);
-    Mouse(kEventMouseDragged, b.right, b.top + 0.1f);
-    EXPECT_EQ(rec->caret, 0);
-    Mouse(kEventMouseDragged, b.left, b.bottom - 0.1f);
-    EXPECT_EQ(rec->caret, 6);
     Mouse(kEventMouseUp, b.left, b.bottom - 0.1f);
     EXPECT_FALSE(rec->dragging);
     // The caret blinks: shown for half a second, hidden for the next.
-    WidgetRun(input, 0.25f);
-    EXPECT_TRUE(rec->caretVisible);
-    WidgetRun(input, 0.5f);
-    EXPECT_FALSE(rec->caretVisible);
-    WidgetRun(input, 0.5f);
-    EXPECT_TRUE(rec->caretVisible);
+    std::vector<bool> shown;
+    for (float step : {0.25f, 0.5f, 0.5f}) {
+        WidgetRun(input, step);
+        shown.push_back(rec->caretVisible);
+    }
+    EXPECT_EQ(shown, (std::vector<bool>{true, false, true}));
 }
 
 TEST_F(Widgets, SliderFineDragging)
@@ -290,16 +282,19 @@ TEST_F(Widgets, SliderFineDragging)
     WidgetMouseMoved(slider, b.right, 0);
     EXPECT_NEAR(WidgetGetValue(slider), 1.09f, 1e-4f);
     WidgetMouseUp(slider, b.right, 0);
-    // Plainly the value follows the pointer and stays within 0 and maximum.
+    // Plainly the value follows the pointer and stays within 0 and maximum;
+    // after the button is up a drag moves nothing.
     Mouse(kEventMouseDown, (b.left + b.right) / 2, 0);
     EXPECT_NEAR(WidgetGetValue(slider), 5.0f, 0.05f);
-    Mouse(kEventMouseDragged, b.right + 1, 0);
-    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 10.0f);
-    Mouse(kEventMouseDragged, b.left - 1, 0);
-    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 0.0f);
+    std::vector<float> values;
+    for (float x : {b.right + 1, b.left - 1}) {
+        Mouse(kEventMouseDragged, x, 0);
+        values.push_back(WidgetGetValue(slider));
+    }
     Mouse(kEventMouseUp, b.left - 1, 0);
     Mouse(kEventMouseDragged, b.right, 0);
-    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 0.0f);
+    values.push_back(WidgetGetValue(slider));
+    EXPECT_EQ(values, (std::vector<float>{10, 0, 0}));
     EXPECT_GE(changes.count, 5);
     // A horizontal slider is hit a little beyond its ends.
     EXPECT_TRUE(WidgetHitTest(slider, b.right + 0.01f, 0));
@@ -361,13 +356,14 @@ TEST_F(Focus, TabCyclesThroughTextInputs)
     Key(kKeyCodeTab, kModifierShift);
     EXPECT_EQ(controller->focusedWidget, third);
     ASSERT_TRUE(WidgetFocus(second));
-    Key(kKeyCodeTab);
-    EXPECT_EQ(controller->focusedWidget, third);
+    // From the second: on, round to the first, and back round to the third.
+    std::vector<Widget *> focused;
+    for (uint32_t modifiers : {0u, 0u, uint32_t(kModifierShift)}) {
+        Key(kKeyCodeTab, modifiers);
+        focused.push_back(controller->focusedWidget);
+    }
+    EXPECT_EQ(focused, (std::vector<Widget *>{third, first, third}));
     EXPECT_FALSE(WidgetGetTextRec(second)->focused);
-    Key(kKeyCodeTab);
-    EXPECT_EQ(controller->focusedWidget, first);
-    Key(kKeyCodeTab, kModifierShift);
-    EXPECT_EQ(controller->focusedWidget, third);
     EXPECT_TRUE(WidgetGetTextRec(third)->focused);
     EXPECT_FALSE(WidgetGetTextRec(first)->focused);
     // Tab never reaches the text.
@@ -385,12 +381,12 @@ TEST_F(Focus, RefusedFocusIsSkipped)
     Click(0, 0.5f);
     EXPECT_EQ(controller->focusedWidget, nullptr);
     // Without a focus Tab starts after the last widget, which it never tries.
-    Key(kKeyCodeTab);
-    EXPECT_EQ(controller->focusedWidget, nullptr);
-    Key(kKeyCodeTab, kModifierShift);
-    EXPECT_EQ(controller->focusedWidget, second);
-    Key(kKeyCodeTab);
-    EXPECT_EQ(controller->focusedWidget, second);
+    std::vector<Widget *> focused;
+    for (uint32_t modifiers : {0u, uint32_t(kModifierShift), 0u}) {
+        Key(kKeyCodeTab, modifiers);
+        focused.push_back(controller->focusedWidget);
+    }
+    EXPECT_EQ(focused, (std::vector<Widget *>{nullptr, second, second}));
     // Hidden and disabled inputs take no focus either, and hiding blurs.
     WidgetSetVisible(second, false);
     EXPECT_EQ(controller->focusedWidget, nullptr);
@@ -465,16 +461,14 @@ TEST_F(Controllers, MousePositionsBecomeOverlayPoints)
     Rect4f b = OpenGLWindowGetBounds(window);
     float r = OpenGLWindowGetRatio(window);
     Point2f p = WidgetControllerConvertMouse(controller, Point2f{b.left, b.top});
-    EXPECT_FLOAT_EQ(p.x, -r);
-    EXPECT_FLOAT_EQ(p.y, 1.0f);
+    EXPECT_EQ((std::vector<float>{p.x, p.y}), (std::vector<float>{-r, 1.0f}));
     p = WidgetControllerConvertMouse(controller, Point2f{(b.left + b.right) / 2, b.bottom});
     EXPECT_NEAR(p.x, 0.0f, 1e-5f);
     EXPECT_FLOAT_EQ(p.y, -1.0f);
     // The offset moves the overlay, so mouse points move against it.
     WidgetControllerSetOffset(controller, 0.5f, 0.25f);
     p = WidgetControllerConvertMouse(controller, Point2f{b.left, b.top});
-    EXPECT_FLOAT_EQ(p.x, -r - 0.5f);
-    EXPECT_FLOAT_EQ(p.y, 0.75f);
+    EXPECT_EQ((std::vector<float>{p.x, p.y}), (std::vector<float>{-r - 0.5f, 0.75f}));
 }
 
 TEST_F(Controllers, AFrozenControllersButtonsDoNotReact)
