@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <ctime>
 #include <cmath>
 #include <cstdio>
@@ -323,6 +324,11 @@ PlatformWindow *CreateAt(const char *title, int x, int y, int32_t width, int32_t
 bool PlatformStartUp()
 {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // SDL turns SIGINT and SIGTERM into a quit request (ended like Ctrl+Q)
+    // only when it finds them at their default; a game started in the
+    // background of a script inherits SIGINT ignored.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     if (!SDL_WasInit(SDL_INIT_VIDEO) && !EnsureVideo()) {
         std::fprintf(stderr, "brimhold: cannot open a window: %s\n", VideoFailureReason().c_str());
         return false;

@@ -30,8 +30,7 @@ esac
 
 # Types Ctrl+L into the display through the XTEST extension, with the
 # pointer over the middle of the screen so that the game's window has focus.
-type_ctrl_l() {
-    python3 - <<'PYTHON'
+cat >"$root/type-ctrl-l.py" <<'PYTHON'
 import ctypes, time
 x11 = ctypes.CDLL("libX11.so.6")
 xtst = ctypes.CDLL("libXtst.so.6")
@@ -48,21 +47,19 @@ for code, down in ((control, 1), (letter, 1), (letter, 0), (control, 0)):
     time.sleep(0.1)
 x11.XCloseDisplay(display)
 PYTHON
-}
-export -f type_ctrl_l
 
 status=0
 (cd / && env ALSOFT_DRIVERS=null HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
     xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-        screen=$1 signal=$2; shift 2
+        screen=$1 signal=$2 root=$3; shift 3
         "$@" & game=$!
         sleep 5
-        if [ "$screen" = editor ]; then type_ctrl_l; sleep 2; fi
+        if [ "$screen" = editor ]; then python3 "$root/type-ctrl-l.py"; sleep 2; fi
         kill -$signal $game
         # A game that does not end within 20 seconds has ignored the signal.
         for i in $(seq 200); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
         if kill -0 $game 2>/dev/null; then echo "still running after SIG$signal"; kill -KILL $game; fi
-        wait $game' run "$screen_name" "$signal" "$build/brimhold" "${arguments[@]}" >"$root/game.log" 2>&1) || status=$?
+        wait $game' run "$screen_name" "$signal" "$root" "$build/brimhold" "${arguments[@]}" >"$root/game.log" 2>&1) || status=$?
 cat "$root/game.log"
 [ $status -eq 0 ] || fail "the game exited with $status after SIG$signal"
 preferences="$home/config/Brimhold/Brimhold Preferences"
