@@ -54,14 +54,14 @@ bool EnsureVideo()
     // would only print their own complaints).
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
-    const char *asked = std::getenv("SDL_VIDEODRIVER");
+    const char *asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     if (!(display && *display) && !(wayland && *wayland) && !(asked && *asked))
         return false;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
     // Without a display SDL falls back to its offscreen driver, which draws
     // where nobody sees it: that counts as no window, unless asked for by
-    // name (SDL_VIDEODRIVER=offscreen, as tests without a display do).
+    // name (SDL_VIDEODRIVER=offscreen or the hint, as tests without a display do).
     const char *driver = SDL_GetCurrentVideoDriver();
     bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
     if (invisible && !(asked && std::strcmp(asked, driver) == 0)) {
@@ -77,7 +77,7 @@ std::string VideoFailureReason()
 {
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
-    const char *driver = std::getenv("SDL_VIDEODRIVER");
+    const char *driver = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     if (!(display && *display) && !(wayland && *wayland) && !(driver && *driver))
         return "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
     std::string reason = SDL_GetError();
