@@ -82,7 +82,7 @@ set(CPACK_STRIP_FILES ON)
 include(CPack)
 
 # Checks of an install into the build folder (make test).
-if(NOT DEFINED BRIMHOLD_TESTS OR BRIMHOLD_TESTS)
+if(BRIMHOLD_TESTS)
   add_test(NAME Install.Setup COMMAND ${CMAKE_SOURCE_DIR}/Tests/InstallTests.sh ${CMAKE_BINARY_DIR} install)
   set_tests_properties(Install.Setup PROPERTIES FIXTURES_SETUP installed)
   foreach(case files desktop metainfo command-line start bad-file mime)

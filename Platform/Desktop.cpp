@@ -279,7 +279,8 @@ void ShowAlert(const char *message)
     }
 }
 
-const PlatformEventSource desktopSource = {Now, Poll, Wait, SetCursorVisible, SilentBeep, CurrentModifiers, nullptr};
+const PlatformEventSource desktopSource = {
+    Now, Poll, Wait, SetCursorVisible, SilentBeep, CurrentModifiers, nullptr, nullptr};
 
 void ApplyAttributes(int32_t samples)
 {
@@ -415,6 +416,12 @@ int32_t PlatformWindowSamples(PlatformWindow *window)
 const char *PlatformWindowGetTitle(PlatformWindow *window)
 {
     return window ? SDL_GetWindowTitle(window->sdl) : "";
+}
+
+void PlatformWindowSetTitle(PlatformWindow *window, const char *title)
+{
+    if (window && title)
+        SDL_SetWindowTitle(window->sdl, title);
 }
 
 void PlatformWindowGetContentBounds(PlatformWindow *window, int32_t *left, int32_t *top, int32_t *width,

@@ -21,6 +21,9 @@ struct PlatformEventSource {
     uint32_t (*currentModifiers)();
     // Takes the next scripted dialog answer; null on the desktop.
     bool (*takeAnswer)(int32_t *answer);
+    // Whether input can still arrive: the headless script has events left.
+    // Null when input can always arrive (the desktop).
+    bool (*inputCanArrive)();
 };
 
 // Installs the source and resets the loop's state: handlers, timers, queued

@@ -39,6 +39,7 @@ struct Timer {
 struct Loop {
     bool stop;
     bool modal;
+    bool endWhenNoInput; // a dialog's loop: ends when no input can arrive
 };
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
@@ -217,6 +218,8 @@ void RunLoop(Loop *loop, double stopTime)
             break;
         if (FireDueTimers() || dispatched)
             continue;
+        if (loop->endWhenNoInput && source->inputCanArrive && !source->inputCanArrive())
+            break;
         if (Now() >= stopTime)
             break;
         double deadline = std::min(EarliestTimer(), stopTime);
@@ -368,7 +371,7 @@ void PlatformRunApplicationEventLoop()
         return;
     }
     applicationLoopRunning = true;
-    Loop loop{false, false};
+    Loop loop{false, false, false};
     RunLoop(&loop, kInfinity);
     applicationLoopRunning = false;
     quitRequested = false;
@@ -379,7 +382,7 @@ bool PlatformRunLoopUntil(double stopTime)
     if (!loops.empty())
         return false;
     applicationLoopRunning = true;
-    Loop loop{false, false};
+    Loop loop{false, false, false};
     RunLoop(&loop, stopTime);
     applicationLoopRunning = false;
     bool quit = quitRequested;
@@ -394,8 +397,15 @@ void PlatformQuitApplicationEventLoop()
 
 void PlatformRunModalLoop()
 {
-    Loop loop{false, true};
+    Loop loop{false, true, false};
     RunLoop(&loop, kInfinity);
+}
+
+bool PlatformRunModalDialogLoop()
+{
+    Loop loop{false, true, true};
+    RunLoop(&loop, kInfinity);
+    return loop.stop;
 }
 
 void PlatformStopModalLoop()

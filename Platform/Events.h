@@ -104,6 +104,12 @@ void PlatformQuitApplicationEventLoop();
 // A nested loop that keeps timers and events flowing until
 // PlatformStopModalLoop is called from one of them.
 void PlatformRunModalLoop();
+// The modal loop of a dialog: like PlatformRunModalLoop, but it also ends
+// when no input can arrive any more (the headless platform with nothing left
+// to deliver), since nothing could answer the dialog then.  True when it was
+// stopped with PlatformStopModalLoop, false when it ran dry.
+bool PlatformRunModalDialogLoop();
+// Stops the innermost modal loop.
 void PlatformStopModalLoop();
 bool PlatformIsInModalLoop();
 

@@ -83,7 +83,13 @@ void RecordAlert(const char *message)
     alerts.push_back(message);
 }
 
-const PlatformEventSource headlessSource = {Now, Poll, Wait, SetCursorVisible, Beep, CurrentModifiers, TakeAnswer};
+bool InputCanArrive()
+{
+    return !injected.empty();
+}
+
+const PlatformEventSource headlessSource = {
+    Now, Poll, Wait, SetCursorVisible, Beep, CurrentModifiers, TakeAnswer, InputCanArrive};
 
 } // namespace
 

@@ -23,6 +23,7 @@ void PlatformWindowHide(PlatformWindow *window);
 void PlatformWindowRaise(PlatformWindow *window);
 int32_t PlatformWindowSamples(PlatformWindow *window);
 const char *PlatformWindowGetTitle(PlatformWindow *window);
+void PlatformWindowSetTitle(PlatformWindow *window, const char *title);
 
 // The content rectangle in global screen pixels (y down).
 void PlatformWindowGetContentBounds(PlatformWindow *window, int32_t *left, int32_t *top, int32_t *width,

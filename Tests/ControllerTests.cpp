@@ -176,39 +176,13 @@ protected:
     }
 };
 
-TEST_F(ControllerTest, AllocateMakesAnEmptyRecordWithItsWindow)
+TEST_F(ControllerTest, StartPushesTheTitleAndPushFreezesAndPopDefrostsTheModeBelow)
 {
-    EXPECT_EQ(ControllerGetMainController(), controller);
-    EXPECT_EQ(controller->activatedOnce, 0);
-    EXPECT_EQ(controller->quitting, 0);
-    EXPECT_EQ(controller->modeStackTop, -1);
-    EXPECT_EQ(controller->startingLevel, 0);
-    EXPECT_EQ(controller->currentLevelSet, nullptr);
-    EXPECT_EQ(controller->splashScreen, nullptr);
-    EXPECT_EQ(ControllerGetMainWindow(controller), controller->mainWindow);
-    Rect4f bounds = OpenGLWindowGetBounds(controller->mainWindow);
-    EXPECT_EQ(bounds.right - bounds.left, 800.0f);
-    EXPECT_EQ(bounds.bottom - bounds.top, 600.0f);
-    EXPECT_FALSE(OpenGLWindowIsFullScreen(controller->mainWindow));
-    // Nothing on the stack: nothing to draw, suspend or resume.
-    ControllerRedraw(controller);
-    ControllerSuspend(controller);
-    ControllerResume(controller);
-    EXPECT_TRUE(modeLog.empty());
-}
-
-TEST_F(ControllerTest, StartPushesTheTitleScreen)
-{
+    ControllerRedraw(controller); // nothing on the stack: nothing to draw
     ControllerStart(controller);
-    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
-    EXPECT_NE(controller->splashScreen, nullptr);
     EXPECT_EQ(modeLog, (std::vector<std::string>{"Allocate1", "Init1", "Start1"}));
+    EXPECT_NE(controller->splashScreen, nullptr);
     ExpectMenuFor(ModeSplashScreen);
-}
-
-TEST_F(ControllerTest, PushFreezesAndPopDefrostsTheModeBelow)
-{
-    ControllerStart(controller);
     modeLog.clear();
     controller->startingLevel = 4;
     ControllerPushMode(controller, ModeGame);
@@ -250,8 +224,12 @@ TEST_F(ControllerTest, EachModeDisablesItsOwnCommands)
     EXPECT_TRUE(PlatformIsMenuCommandEnabled('rvrt'));
 }
 
-TEST_F(ControllerTest, FiveModesFitAndTheSixthIsRefused)
+TEST_F(ControllerTest, FiveModesFitAndTheSixthOrARepeatedKindOrAnEmptyPopIsRefused)
 {
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ControllerPopMode(controller));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error: ControllerPopMode called when mode stack is already empty.\n");
     ControllerPushMode(controller, ModeSplashScreen);
     ControllerPushMode(controller, ModeLevelEditor);
     ControllerPushMode(controller, ModeGame);
@@ -268,29 +246,14 @@ TEST_F(ControllerTest, FiveModesFitAndTheSixthIsRefused)
     // The unknown code on top draws nothing.
     ControllerRedraw(controller);
     EXPECT_TRUE(modeLog.empty());
-}
-
-TEST_F(ControllerTest, AKindAlreadyOnTheStackIsNotPushedAgain)
-{
-    ControllerStart(controller);
-    void *title = controller->splashScreen;
+    ControllerPopMode(controller);
     modeLog.clear();
     testing::internal::CaptureStdout();
     ControllerPushMode(controller, ModeSplashScreen);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Error: ControllerPushMode called with mode 1 already in the stack.\n");
-    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
-    EXPECT_EQ(controller->splashScreen, title);
+    EXPECT_EQ(Stack(), (std::vector<int32_t>{1, 3, 2, 4}));
     EXPECT_TRUE(modeLog.empty());
-}
-
-TEST_F(ControllerTest, PopOnAnEmptyStackIsAnError)
-{
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(ControllerPopMode(controller));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Error: ControllerPopMode called when mode stack is already empty.\n");
-    EXPECT_EQ(controller->modeStackTop, -1);
 }
 
 TEST_F(ControllerTest, EndGameWhenTheGameIsNotOnTopIsHandledAndDoesNothing)
@@ -332,26 +295,20 @@ TEST_F(ControllerTest, NewGameStartsAtLevelZeroFromTheTitleAndRestartsInTheGame)
     EXPECT_TRUE(passedOn.empty());
 }
 
-TEST_F(ControllerTest, PauseCommandTogglesTheGamesPauseWithTheOverlay)
+TEST_F(ControllerTest, PauseTogglesTheGameAndTheEditorCommandOpensAndClosesTheEditor)
 {
     ControllerStart(controller);
     Command('PGam'); // title on top: nothing
-    ControllerPushMode(controller, ModeGame);
-    modeLog.clear();
-    Command('PGam');
-    Command('PGam');
-    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(0)", "Unpause2"}));
-    EXPECT_TRUE(passedOn.empty());
-}
-
-TEST_F(ControllerTest, LevelEditorCommandOpensAndClosesTheEditor)
-{
-    ControllerStart(controller);
     Command('LEdt');
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
     ExpectMenuFor(ModeLevelEditor);
     Command('LEdt');
     EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+    ControllerPushMode(controller, ModeGame);
+    modeLog.clear();
+    Command('PGam');
+    Command('PGam');
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(0)", "Unpause2"}));
     EXPECT_TRUE(passedOn.empty());
 }
 

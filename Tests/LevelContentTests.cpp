@@ -11,8 +11,11 @@
 #include "Powerup.h"
 #include "Water.h"
 #include "WaterController.h"
+#include "LevelWorldSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,6 +30,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using levelworld::ReadBytes;
 
 namespace {
 
@@ -34,22 +38,9 @@ const fs::path kShippedSet = fs::path(BRIMHOLD_BINARY_DIR) / "Resources" / "Leve
 const fs::path kSource = fs::path(BRIMHOLD_SOURCE_DIR) / "Resources" / "Levels" / "Test levels.txt";
 const fs::path kLevelMaker = fs::path(BRIMHOLD_BINARY_DIR) / "Tools" / "LevelMaker";
 
-std::vector<uint8_t> ReadBytes(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // A scratch folder for one test, removed afterwards.
-struct Scratch {
-    fs::path root;
-    explicit Scratch(const char *name)
-    {
-        root = fs::temp_directory_path() / ("brimhold-levels-" + std::string(name) + "-" + std::to_string(getpid()));
-        fs::remove_all(root);
-        fs::create_directories(root);
-    }
-    ~Scratch() { fs::remove_all(root); }
+struct Scratch : levelworld::TemporaryFolder {
+    const fs::path &root = path();
 };
 
 struct ToolRun {
@@ -112,19 +103,12 @@ bool CellStopsPlayer(Level *level, int32_t x, int32_t y, int32_t z)
 
 // ------------------------------------------------------------ the shipped set
 
-TEST(TestLevels, TheSetLoadsWithAtLeastTwelveLevels)
+TEST(TestLevels, AtLeastTwelveLevelsEachWithOneStartOnFirmGroundAndAPortal)
 {
     LevelSet *set = LoadShippedSet();
     ASSERT_NE(set, nullptr) << kShippedSet;
     EXPECT_GE(LevelSetGetLevelCount(set), 12);
     EXPECT_EQ(LevelSetGetLevelSetName(set), "Test levels");
-    LevelSetDispose(set);
-}
-
-TEST(TestLevels, EveryLevelHasOneStartOnFirmGroundAndAPortal)
-{
-    LevelSet *set = LoadShippedSet();
-    ASSERT_NE(set, nullptr);
     for (int32_t i = 0; i < LevelSetGetLevelCount(set); i++) {
         SCOPED_TRACE("level " + std::to_string(i));
         Level *level = LevelSetGetLevel(set, i);
@@ -212,7 +196,7 @@ TEST(TestLevels, LoadingAndSavingGivesBackTheSameBytes)
 
 TEST(TestLevels, TheCompilerWritesTheSameBytesOnEveryRun)
 {
-    Scratch scratch("again");
+    Scratch scratch;
     ToolRun run = RunLevelMaker(kSource, scratch.root);
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(ReadBytes(scratch.root / "Out") == ReadBytes(kShippedSet));
@@ -255,7 +239,7 @@ layer 1
 
 TEST(LevelMaker, EveryGlyphAndSettingLandsInItsCell)
 {
-    Scratch scratch("glyphs");
+    Scratch scratch;
     ToolRun run = CompileText(scratch, kEveryGlyph);
     ASSERT_EQ(run.status, 0) << run.output;
     LevelSet *set = LevelSetAllocate();
@@ -282,14 +266,16 @@ TEST(LevelMaker, EveryGlyphAndSettingLandsInItsCell)
     auto type = [&](int32_t x, int32_t y, int32_t z) { return at.count({x, y, z}) ? int(at[{x, y, z}]->type) : -1; };
     EXPECT_EQ(level->blocks[0].type, kBlockStone);
     EXPECT_EQ(level->blocks[0].cellX, 1);
-    EXPECT_EQ(type(0, 0, 0), -1);
-    EXPECT_EQ(type(2, 0, 0), kBlockDisappearing);
-    EXPECT_EQ(type(3, 0, 0), kBlockAppearing);
-    EXPECT_EQ(type(0, 0, 1), kBlockSwitchable);
-    EXPECT_EQ(type(3, 0, 1), kBlockDeadly);
-    EXPECT_EQ(type(0, 0, 2), kBlockSwitch);
-    EXPECT_EQ(type(2, 0, 2), kBlockLocked);
-    EXPECT_EQ(type(3, 0, 2), kBlockLevelPortal);
+    const std::array<int32_t, 4> types[] = {{0, 0, 0, -1},
+                                            {2, 0, 0, kBlockDisappearing},
+                                            {3, 0, 0, kBlockAppearing},
+                                            {0, 0, 1, kBlockSwitchable},
+                                            {3, 0, 1, kBlockDeadly},
+                                            {0, 0, 2, kBlockSwitch},
+                                            {2, 0, 2, kBlockLocked},
+                                            {3, 0, 2, kBlockLevelPortal}};
+    for (const auto &t : types)
+        EXPECT_EQ(type(t[0], t[1], t[2]), t[3]) << t[0] << " " << t[1] << " " << t[2];
 
     auto data = [&](int32_t x, int32_t y, int32_t z) { return at[{x, y, z}]->data; };
     const SwitchableBlockData *on = static_cast<const SwitchableBlockData *>(data(0, 0, 1));
@@ -376,14 +362,6 @@ std::string Join(const std::vector<std::string> &lines)
     return text;
 }
 
-TEST(LevelMaker, TheSmallLevelCompiles)
-{
-    Scratch scratch("valid");
-    ToolRun run = CompileText(scratch, Join(ValidLines()));
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_TRUE(fs::exists(scratch.root / "out" / "Out"));
-}
-
 struct Breakage {
     int line;              // the line to replace (1-based), or 0 to append
     std::string text;      // its new text
@@ -417,7 +395,10 @@ TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
         {0, "box 0 1 0 1 0 1", 8, "needs \"water boxes\""},
         {1, "size 3 2 2", 1, "before the first \"level\""},
     };
-    Scratch scratch("refused");
+    Scratch scratch;
+    ToolRun valid = CompileText(scratch, Join(ValidLines()));
+    ASSERT_EQ(valid.status, 0) << valid.output;
+    ASSERT_TRUE(fs::exists(scratch.root / "out" / "Out"));
     for (const Breakage &c : cases) {
         std::vector<std::string> lines = ValidLines();
         if (c.line == 0)
@@ -437,7 +418,7 @@ TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
 
 TEST(LevelMaker, WaterBoxesMustHoldWaterInsideTheLevel)
 {
-    Scratch scratch("boxes");
+    Scratch scratch;
     std::vector<std::string> lines = ValidLines();
     lines[2] = "water boxes";
     std::vector<std::string> outside = lines, empty = lines, none = lines;
@@ -456,7 +437,7 @@ TEST(LevelMaker, WaterBoxesMustHoldWaterInsideTheLevel)
 
 TEST(LevelMaker, AnyBytesAreRefusedWithoutACrash)
 {
-    Scratch scratch("bytes");
+    Scratch scratch;
     uint32_t state = 12345;
     for (int round = 0; round < 12; round++) {
         std::string text;

@@ -36,38 +36,6 @@ std::vector<int32_t> CellSlots(Level *level, int32_t x, int32_t y, int32_t z)
 
 } // namespace
 
-TEST(LevelConstruction, NewLevelDefaults)
-{
-    Level *level = LevelAllocate(5, 5, 5, 0, 0);
-    ASSERT_NE(level, nullptr);
-    EXPECT_EQ(level->blockCapacity, 16);
-    EXPECT_EQ(level->powerupCapacity, 8);
-    EXPECT_EQ(level->blockCount, 0);
-    EXPECT_EQ(level->playerStartX, 2);
-    EXPECT_EQ(level->playerStartY, 0);
-    EXPECT_EQ(level->playerStartZ, 2);
-    EXPECT_EQ(level->initialPlayerFacing, 2);
-    EXPECT_EQ(level->initialCameraFacing.z, -1.0f);
-    ASSERT_NE(level->waterController, nullptr);
-    EXPECT_EQ(level->waterController->mode, kWaterModeRisingLevel);
-    EXPECT_EQ(WaterControllerGetRiseSpeed(level->waterController), 1.0);
-    for (int32_t i = 0; i < 125; i++)
-        EXPECT_EQ(level->grid[i].slotCount, 0);
-    LevelDispose(level);
-
-    level = LevelAllocate(10, 2, 7, 100, 20);
-    EXPECT_EQ(level->blockCapacity, 100);
-    EXPECT_EQ(level->powerupCapacity, 20);
-    EXPECT_EQ(level->playerStartX, 5);
-    EXPECT_EQ(level->playerStartZ, 3);
-    LevelDispose(level);
-
-    EXPECT_EQ(LevelAllocate(0, 5, 5, 0, 0), nullptr);
-    EXPECT_EQ(LevelAllocate(33, 33, 33, 0, 0), nullptr);
-    EXPECT_EQ(LevelAllocate(1 << 25, 1 << 25, 1 << 25, 0, 0), nullptr);
-    EXPECT_EQ(LevelAllocate(-4, -4, 2, 0, 0), nullptr);
-}
-
 TEST(LevelGrid, CellRangeTruncatesAndClamps)
 {
     Level *level = LevelAllocate(4, 4, 4, 0, 0);
@@ -85,30 +53,6 @@ TEST(LevelGrid, CellRangeTruncatesAndClamps)
     EXPECT_EQ(r.lastY, 3);
     EXPECT_EQ(r.firstZ, 0);
     EXPECT_EQ(r.lastZ, 0);
-    LevelDispose(level);
-}
-
-TEST(LevelGrid, SlotsGrowThroughPowersOfTwoAndFillFromTheFront)
-{
-    Level *level = LevelAllocate(3, 3, 3, 0, 0);
-    GridCell *cell = LevelGetGridCell(level, 1, 1, 1);
-    AABB box{6.5f, 7, 6.5f, 7, 6.5f, 7};
-    ASSERT_TRUE(LevelGridAddBlockIndexForBoundingBox(level, box, 10));
-    EXPECT_EQ(cell->slotCount, 1);
-    LevelGridAddBlockIndexForBoundingBox(level, box, 11);
-    EXPECT_EQ(cell->slotCount, 2);
-    LevelGridAddBlockIndexForBoundingBox(level, box, 12);
-    EXPECT_EQ(cell->slotCount, 4);
-    EXPECT_EQ(cell->slots[2], 12);
-    EXPECT_EQ(cell->slots[3], -1);
-    LevelGridChangeBlockIndexForBoundingBox(level, box, 11, 20);
-    EXPECT_EQ(cell->slots[1], 20);
-    LevelGridRemoveBlockIndexForBoundingBox(level, box, 10);
-    EXPECT_EQ(cell->slots[0], 20);
-    EXPECT_EQ(cell->slots[1], 12);
-    EXPECT_EQ(cell->slots[2], -1);
-    // Cell (1, 1, 1) is grid entry x + sizeX * (z + sizeZ * y).
-    EXPECT_EQ(cell, &level->grid[1 + 3 * (1 + 3 * 1)]);
     LevelDispose(level);
 }
 
@@ -214,18 +158,6 @@ TEST(LevelRemoval, InPlaceLeavesAnEmptySpaceRecordThatNoQueryReturns)
     EXPECT_EQ(LevelGetIndexForBlock(level, &level->blocks[2]), 2);
     Block outside;
     EXPECT_EQ(LevelGetIndexForBlock(level, &outside), -1);
-    LevelDispose(level);
-}
-
-TEST(LevelRemoval, SeveralBlocksInOneCellStayListedWhenOneGoes)
-{
-    Level *level = LevelAllocate(2, 1, 1, 0, 0);
-    AddBlock(level, kBlockStone, 0, 0, 0);
-    AddBlock(level, kBlockLadder, 0, 0, 0);
-    AddBlock(level, kBlockSwitch, 0, 0, 0);
-    LevelRemoveBlock(level, 0, false);
-    std::vector<int32_t> slots = CellSlots(level, 0, 0, 0);
-    EXPECT_EQ(slots, (std::vector<int32_t>{1, 2}));
     LevelDispose(level);
 }
 

@@ -190,23 +190,6 @@ TEST_F(ModelRegistry, RemovingTheMiddleOfThreeKeepsOrder)
     EXPECT_EQ(2, ModelGetNumberOfModels());
 }
 
-TEST_F(ModelRegistry, CapacityStartsAt64AndDoubles)
-{
-    EXPECT_EQ(0, ModelGetListCapacity());
-    for (int i = 0; i < 64; i++)
-        ModelPush();
-    EXPECT_EQ(64, ModelGetListCapacity());
-    Model *pushed = ModelPush();
-    EXPECT_EQ(128, ModelGetListCapacity());
-    EXPECT_EQ(65, ModelGetNumberOfModels());
-    EXPECT_EQ(kModelKindNone, pushed->kind);
-    EXPECT_EQ(0u, pushed->identifier);
-    EXPECT_STREQ("", pushed->fileName);
-    EXPECT_EQ(nullptr, pushed->data);
-    ModelDisposeAllModels();
-    EXPECT_EQ(0, ModelGetNumberOfModels());
-}
-
 TEST_F(ModelRegistry, LoadAllPicksSuffixesAndAlertsPerFailingFile)
 {
     folder.Model("Wall.shdr", Header("Shader", "Wall") + kShaderBody);

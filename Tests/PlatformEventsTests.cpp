@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -54,7 +55,7 @@ TEST_F(HeadlessLoop, TimerFiresEvery120thOfASecondFromAFirstDelayOfZero)
     EXPECT_EQ(log.times.size(), 121u);
 }
 
-TEST_F(HeadlessLoop, TimerFirstDelayAndOneShot)
+TEST_F(HeadlessLoop, TimerFirstDelayOneShotAndRemovalFromItsOwnFiring)
 {
     TimerLog repeating, once;
     PlatformInstallTimer(0.25, 0.1, LogFiring, &repeating);
@@ -65,6 +66,15 @@ TEST_F(HeadlessLoop, TimerFirstDelayAndOneShot)
     EXPECT_NEAR(repeating.times[2], 0.45, 1e-12);
     ASSERT_EQ(once.times.size(), 1u);
     EXPECT_NEAR(once.times[0], 0.05, 1e-12);
+    // A timer removed from its own firing stops; removing one that is gone,
+    // or none at all, does nothing.
+    TimerLog log;
+    log.removeAfterCount = 3;
+    PlatformInstallTimer(0.0, kStep, LogFiring, &log);
+    HeadlessRunFor(1.0);
+    EXPECT_EQ(log.times.size(), 3u);
+    PlatformRemoveTimer(12345);
+    PlatformRemoveTimer(0);
 }
 
 TEST_F(HeadlessLoop, TimerParkedAtNeverAndResumedOneStepLater)
@@ -81,18 +91,6 @@ TEST_F(HeadlessLoop, TimerParkedAtNeverAndResumedOneStepLater)
     ASSERT_EQ(log.times.size(), 5u);
     EXPECT_NEAR(log.times[3], 1.0 + kStep, 1e-12);
     EXPECT_NEAR(log.times[4], 1.0 + 2 * kStep, 1e-12);
-}
-
-TEST_F(HeadlessLoop, TimerRemovedFromItsOwnFiringStops)
-{
-    TimerLog log;
-    log.removeAfterCount = 3;
-    PlatformInstallTimer(0.0, kStep, LogFiring, &log);
-    HeadlessRunUntil(1.0);
-    EXPECT_EQ(log.times.size(), 3u);
-    // Removing a timer that is gone, or none at all, does nothing.
-    PlatformRemoveTimer(12345);
-    PlatformRemoveTimer(0);
 }
 
 struct HandlerProbe {
@@ -141,27 +139,6 @@ TEST_F(HeadlessLoop, HandlersRunNewestFirstWindowBeforeApplicationUntilHandled)
     HeadlessInjectMouse(kEventMouseDown, 10, 20);
     HeadlessRunFor(0.0);
     EXPECT_EQ(log, (std::vector<std::string>{"window", "oldApp"}));
-}
-
-TEST_F(HeadlessLoop, InjectedEventsCarryTheirParametersAndTime)
-{
-    PlatformEvent seen{};
-    const int32_t kinds[] = {kEventRawKeyDown};
-    PlatformInstallEventHandler(
-        kTargetApplication, kinds, 1,
-        [](const PlatformEvent *e, void *c) {
-            *static_cast<PlatformEvent *>(c) = *e;
-            return false;
-        },
-        &seen);
-    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeA + ('q' - 'a'), kModifierShift, 0.3);
-    HeadlessRunUntil(1.0);
-    EXPECT_EQ(seen.kind, kEventRawKeyDown);
-    EXPECT_EQ(seen.keyCode, kKeyCodeA + 16);
-    EXPECT_EQ(seen.charCode, 'Q');
-    EXPECT_EQ(seen.modifiers, kModifierShift);
-    EXPECT_DOUBLE_EQ(seen.time, 0.3);
-    EXPECT_EQ(PlatformGetCurrentModifiers(), kModifierShift);
 }
 
 struct PostingProbe {
@@ -244,14 +221,6 @@ TEST_F(HeadlessLoop, QuitRequestedBeforeTheLoopEndsItAtOnce)
     EXPECT_TRUE(ticks.times.empty());
 }
 
-TEST_F(HeadlessLoop, LoopWithNothingToWaitForReturns)
-{
-    testing::internal::CaptureStdout();
-    PlatformRunApplicationEventLoop();
-    std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out.rfind("Anomaly: ", 0), 0u) << out;
-}
-
 struct ModalProbe {
     TimerLog ticks;
     int32_t firingsInModal = 0;
@@ -291,39 +260,6 @@ TEST_F(HeadlessLoop, ModalLoopKeepsTimersFlowingUntilStopped)
     EXPECT_FALSE(PlatformIsInModalLoop());
 }
 
-TEST_F(HeadlessLoop, CursorBeepAndScriptedAnswers)
-{
-    EXPECT_TRUE(PlatformIsCursorVisible());
-    PlatformHideCursor();
-    EXPECT_FALSE(PlatformIsCursorVisible());
-    PlatformShowCursor();
-    EXPECT_TRUE(PlatformIsCursorVisible());
-
-    PlatformBeep();
-    PlatformBeep();
-    EXPECT_EQ(HeadlessBeepCount(), 2);
-
-    int32_t answer = 99;
-    EXPECT_FALSE(PlatformTakeScriptedAnswer(&answer));
-    HeadlessQueueAnswer(1);
-    HeadlessQueueAnswer(0);
-    EXPECT_TRUE(PlatformTakeScriptedAnswer(&answer));
-    EXPECT_EQ(answer, 1);
-    EXPECT_TRUE(PlatformTakeScriptedAnswer(&answer));
-    EXPECT_EQ(answer, 0);
-    EXPECT_EQ(HeadlessPendingAnswers(), 0);
-}
-
-TEST_F(HeadlessLoop, AlertsAreRecordedWithOneBeepAndNeverNest)
-{
-    testing::internal::CaptureStdout();
-    alertf("MainMenu.nib failed to load: %d", -2);
-    testing::internal::GetCapturedStdout();
-    ASSERT_EQ(HeadlessAlerts().size(), 1u);
-    EXPECT_EQ(HeadlessAlerts()[0], "MainMenu.nib failed to load: -2");
-    EXPECT_EQ(HeadlessBeepCount(), 1);
-}
-
 TEST_F(HeadlessLoop, MenuKeyEquivalentsBecomeCommandsOfEnabledItems)
 {
     PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
@@ -351,16 +287,12 @@ TEST_F(HeadlessLoop, MenuKeyEquivalentsBecomeCommandsOfEnabledItems)
 
 TEST(Keyboard, CharacterCodesOfTheGameKeys)
 {
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeEscape, 0), 27);
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeLeft, 0), 28);
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeRight, 0), 29);
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeUp, 0), 30);
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeDown, 0), 31);
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeSpace, 0), 32);
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeReturn, 0), 13);
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeBackspace, 0), 8);
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeDelete, 0), 127);
-    EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeTab, 0), 9);
+    const std::pair<int32_t, int32_t> codes[] = {{kKeyCodeEscape, 27}, {kKeyCodeLeft, 28},   {kKeyCodeRight, 29},
+                                                 {kKeyCodeUp, 30},     {kKeyCodeDown, 31},   {kKeyCodeSpace, 32},
+                                                 {kKeyCodeReturn, 13}, {kKeyCodeBackspace, 8}, {kKeyCodeDelete, 127},
+                                                 {kKeyCodeTab, 9}};
+    for (auto [key, character] : codes)
+        EXPECT_EQ(PlatformKeyCodeToCharCode(key, 0), character) << key;
     EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeA + 22, 0), 'w');
     EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCodeA + 22, kModifierShift), 'W');
     EXPECT_EQ(PlatformKeyCodeToCharCode(kKeyCode1, kModifierShift), '!');
@@ -369,17 +301,6 @@ TEST(Keyboard, CharacterCodesOfTheGameKeys)
     EXPECT_EQ(keyCodeToCharCode(kKeyCodeA + 3), 'd');
     EXPECT_EQ(PlatformCharCodeToKeyCode('e'), kKeyCodeA + 4);
     EXPECT_EQ(PlatformCharCodeToKeyCode('E'), kKeyCodeA + 4);
-}
-
-TEST(Keyboard, CaretIntervalAndHighlightColour)
-{
-    EXPECT_DOUBLE_EQ(getCaretBlinkInterval(), 0.5);
-    float r = 0, g = 0, b = 0, a = 0;
-    getTextHighlightColor(&r, &g, &b, &a);
-    EXPECT_FLOAT_EQ(r, 0xB5B5 / 65535.0f);
-    EXPECT_FLOAT_EQ(g, 0xD5D5 / 65535.0f);
-    EXPECT_FLOAT_EQ(b, 1.0f);
-    EXPECT_FLOAT_EQ(a, 1.0f);
 }
 
 } // namespace

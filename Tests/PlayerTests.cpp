@@ -4,6 +4,7 @@
 #include "Level.h"
 #include "Player.h"
 #include "Sound.h"
+#include "WorldEvents.h"
 #include "WaterController.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ struct PlayerWorld : testing::Test {
     {
         SoundSetEnabled(false);
         SoundResetRequestCounts();
+        WorldEventsClear(WorldEventsCurrent());
         level = LevelAllocate(6, 6, 6, 0, 0);
         SetWater(-100);
         player = PlayerAllocate(nullptr);
@@ -59,7 +61,7 @@ TEST_F(PlayerWorld, AJumpRisesSixPointSixInThirtyEightSteps)
 {
     PlayerStartAction(player, 7);
     EXPECT_EQ(player->onGround, 0);
-    EXPECT_EQ(SoundGetRequestCount(27), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 27), 1u);
     float best = 0;
     int bestStep = 0;
     for (int i = 1; i <= 80; i++) {
@@ -74,7 +76,7 @@ TEST_F(PlayerWorld, AJumpRisesSixPointSixInThirtyEightSteps)
     // Back on the floor, landing once.
     EXPECT_EQ(player->position.y, 0.0f);
     EXPECT_EQ(player->onGround, 1);
-    EXPECT_EQ(SoundGetRequestCount(28), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 28), 1u);
 }
 
 TEST_F(PlayerWorld, AFeatherJumpRisesAboutThirteenPointSixInFiftyFiveSteps)
@@ -145,16 +147,16 @@ TEST_F(PlayerWorld, UnderWaterTheAirLastsFifteenSeconds)
     SetWater(100);
     Run(1800);
     EXPECT_GT(player->air, 0.0f);
-    EXPECT_EQ(SoundGetRequestCount(8), 0u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 8), 0u);
     PlayerRun(player, level, kStep);
     EXPECT_FALSE(player->air > 0.0f);
-    EXPECT_EQ(SoundGetRequestCount(8), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 8), 1u);
     // Surfacing after more than five seconds gasps and refills the air.
     SetWater(-100);
     player->air = 9.5f;
     PlayerRun(player, level, kStep);
     EXPECT_EQ(player->air, 15.0f);
-    EXPECT_EQ(SoundGetRequestCount(5), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 5), 1u);
 }
 
 TEST_F(PlayerWorld, StandingOnABlockDoesNotLandAgainAndAgain)
@@ -165,7 +167,7 @@ TEST_F(PlayerWorld, StandingOnABlockDoesNotLandAgainAndAgain)
     EXPECT_EQ(player->position.y, 6.0f);
     EXPECT_EQ(player->onGround, 1);
     EXPECT_EQ(player->velocity.y, 0.0f);
-    EXPECT_EQ(SoundGetRequestCount(28), 0u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 28), 0u);
 }
 
 TEST_F(PlayerWorld, TheLevelWallsHoldThePlayerIn)
@@ -177,19 +179,40 @@ TEST_F(PlayerWorld, TheLevelWallsHoldThePlayerIn)
     EXPECT_EQ(player->velocity.x, 0.0f);
 }
 
-TEST_F(PlayerWorld, RunningIntoALadderGrabsItButWalkingPassesBy)
+// Grabbing a ladder: by running into it, by touching it, and through
+// PlayerGrabLadder directly for the reach of stacked and turned ladders.
+namespace {
+
+struct LadderGrab : PlayerWorld {
+    int32_t Ladder(int32_t x, int32_t y, int32_t z)
+    {
+        Block block;
+        BlockInit(&block, kBlockLadder, x, y, z);
+        EXPECT_TRUE(LevelAddBlock(level, &block));
+        return level->blockCount - 1;
+    }
+    void Stand(float x, float y, float z, Vector facing)
+    {
+        player->position = VectorWithValues(x, y, z);
+        player->direction = facing;
+        PlayerCalculateBounds(player);
+    }
+};
+
+} // namespace
+
+TEST_F(LadderGrab, RunningIntoALadderGrabsItButWalkingPassesBy)
 {
     // A ladder in cell (2, 0, 3): its rungs run along x at z 20.875..21.125,
     // and it stops the player like a wall.
-    AddBlock(kBlockLadder, 2, 0, 3);
+    Ladder(2, 0, 3);
     PlayerStartAtPos(player, VectorWithValues(15, 0, 15), VectorWithValues(0, 0, 1));
     PlayerStartAction(player, 8); // walk
     PlayerStartAction(player, 2); // towards +z
     Run(200);
-    // The ladder is solid: the walker stands against it without holding on.
     EXPECT_EQ(player->onLadder, 0);
     EXPECT_NEAR(player->position.z, 20.875f - 0.75f, 1e-4f);
-    EXPECT_EQ(SoundGetRequestCount(29), 0u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 29), 0u);
 
     PlayerStartAtPos(player, VectorWithValues(15, 0, 15), VectorWithValues(0, 0, 1));
     PlayerStopAction(player, 8);
@@ -199,11 +222,75 @@ TEST_F(PlayerWorld, RunningIntoALadderGrabsItButWalkingPassesBy)
     ASSERT_EQ(player->onLadder, 1);
     EXPECT_NEAR(player->position.z, 20.875f - 0.75f, 1e-4f);
     EXPECT_EQ(player->position.x, 15.0f);
-    EXPECT_EQ(SoundGetRequestCount(29), 1u);
+    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 29), 1u);
     // Pushing on climbs, the head stopping 1 above the ladder's top.
     Run(600);
     EXPECT_LE(player->bounds.maxY, 6.0f + 1.0f + 0.05f);
     EXPECT_GT(player->position.y, 1.0f);
+}
+
+TEST_F(LadderGrab, FacingTheFrontGrabsAndSnapsButSidewaysOrWalkingDoesNot)
+{
+    int32_t index = Ladder(1, 0, 1); // x 7.85..10.15, z 8.875..9.125
+    Stand(9.0f, 0.0f, 12.0f, VectorWithValues(1, 0, 0)); // sideways
+    PlayerGrabLadder(player, &level->blocks[index], 0, level);
+    EXPECT_EQ(player->onLadder, 0);
+    Stand(9.0f, 0.0f, 12.0f, VectorWithValues(0, 0, -1));
+    player->walking = 1;
+    PlayerGrabLadder(player, &level->blocks[index], 0, level);
+    EXPECT_EQ(player->onLadder, 0);
+
+    player->walking = 0;
+    Stand(8.0f, 0.0f, 12.0f, VectorWithValues(0, 0, -1)); // behind it (+z), facing -z
+    PlayerGrabLadder(player, &level->blocks[index], 0, level);
+    const Block *ladder = &level->blocks[index];
+    EXPECT_EQ(player->onLadder, 1);
+    EXPECT_EQ(player->onGround, 0);
+    EXPECT_EQ(player->position.x, 9.0f);
+    EXPECT_EQ(player->position.z, ladder->maxZ + 0.75f);
+    EXPECT_EQ(player->direction.z, -1.0f);
+    EXPECT_EQ(player->ladderBottom, 0.0f);
+    EXPECT_EQ(player->ladderTop, 6.0f);
+    EXPECT_TRUE(player->animationAction == 'LdUL' || player->animationAction == 'LdUR');
+
+    // Touching it from the other side grabs it through the block's touch.
+    player->onLadder = 0;
+    Stand(9.0f, 0.0f, 7.0f, VectorWithValues(0, 0, 1));
+    EXPECT_FALSE(BlockTouched(&level->blocks[index], player, level));
+    EXPECT_EQ(player->onLadder, 1);
+    EXPECT_EQ(player->position.z, ladder->minZ - 0.75f);
+}
+
+TEST_F(LadderGrab, StackedLaddersExtendTheReachAndTurnedOnesAreClimbedFromTheSide)
+{
+    Ladder(1, 0, 1);
+    int32_t middle = Ladder(1, 1, 1);
+    Ladder(1, 2, 1);
+    int32_t apart = Ladder(1, 4, 1); // not connected: y 24..30
+    Stand(9.0f, 6.0f, 7.0f, VectorWithValues(0, 0, 1));
+    PlayerGrabLadder(player, &level->blocks[middle], 0, level);
+    EXPECT_EQ(player->onLadder, 1);
+    EXPECT_EQ(player->ladderBottom, 0.0f);
+    EXPECT_EQ(player->ladderTop, 18.0f);
+
+    // Out of reach: turns to face it and takes its limits but does not grab.
+    player->onLadder = 0;
+    Stand(9.0f, 0.0f, 7.0f, VectorWithValues(0.6f, 0, 0.8f));
+    PlayerGrabLadder(player, &level->blocks[apart], 0, level);
+    EXPECT_EQ(player->onLadder, 0);
+    EXPECT_EQ(player->direction.z, 1.0f);
+    EXPECT_EQ(player->ladderBottom, 24.0f);
+    EXPECT_EQ(player->ladderTop, 30.0f);
+    EXPECT_EQ(player->position.z, 7.0f);
+
+    int32_t index = Ladder(3, 0, 1);
+    LadderData turned{1};
+    BlockSetData(&level->blocks[index], &turned);
+    Stand(17.0f, 0.0f, 9.5f, VectorWithValues(1, 0, 0));
+    PlayerGrabLadder(player, &level->blocks[index], 1, level);
+    EXPECT_EQ(player->onLadder, 1);
+    EXPECT_EQ(player->position.x, level->blocks[index].minX - 0.75f);
+    EXPECT_EQ(player->position.z, 9.0f);
 }
 
 TEST_F(PlayerWorld, HeldKeysFollowTheBaseDirection)
@@ -229,7 +316,7 @@ TEST_F(PlayerWorld, HeldKeysFollowTheBaseDirection)
     EXPECT_NEAR(player->cameraDirection.x, -0.7071068f, 1e-7f);
 }
 
-TEST_F(PlayerWorld, JumpingOffALadderPushesAway)
+TEST_F(LadderGrab, JumpingOffPushesAway)
 {
     player->onGround = 0;
     player->onLadder = 1;

@@ -22,21 +22,6 @@ AABB PlayerBoxAt(float x, float y, float z)
 
 } // namespace
 
-TEST(PowerupBasics, AllocateWithoutAModelGivesAnEmptyBox)
-{
-    // A code that names no kind has no model, so its box stays empty.
-    Powerup *p = PowerupAllocate(2000);
-    EXPECT_EQ(p->kind, 2000);
-    EXPECT_EQ(p->model, nullptr);
-    EXPECT_EQ(p->spin, 0.0f);
-    EXPECT_EQ(p->maxX - p->minX, 0.0f);
-    PowerupSetPosition(p, 4, 5, 6);
-    EXPECT_EQ(p->minX, 4.0f);
-    EXPECT_EQ(p->maxY, 5.0f);
-    EXPECT_EQ(p->position.z, 6.0f);
-    PowerupDispose(p);
-}
-
 TEST(PowerupBasics, SetPositionTwiceKeepsTheBoxSize)
 {
     Powerup *p = PowerupAllocate(kPowerupKey);
@@ -98,45 +83,20 @@ TEST(PowerupPickup, AwardsOfEveryKind)
 {
     Player *player = PlayerAllocate(nullptr);
     player->lives = 3;
-    Powerup *gem = PowerupAllocate(kPowerupGem);
-    PowerupPickedUp(gem, player);
-    EXPECT_EQ(player->points, 200);
-    Powerup *key = PowerupAllocate(kPowerupKey);
-    PowerupPickedUp(key, player);
-    EXPECT_EQ(player->points, 210);
-    EXPECT_EQ(player->keys, 1);
-    Powerup *life = PowerupAllocate(kPowerupExtraLife);
-    PowerupPickedUp(life, player);
-    EXPECT_EQ(player->points, 260);
-    EXPECT_EQ(player->lives, 4);
-    Powerup *feather = PowerupAllocate(kPowerupFeather);
-    PowerupPickedUp(feather, player);
-    EXPECT_EQ(player->points, 280);
-    EXPECT_EQ(player->hasFeather, 1);
-    Powerup *unknown = PowerupAllocate(2000);
-    PowerupPickedUp(unknown, player);
-    EXPECT_EQ(player->points, 280);
-    EXPECT_EQ(player->keys, 1);
-    EXPECT_EQ(player->lives, 4);
-    for (Powerup *p : {gem, key, life, feather, unknown})
+    const struct {
+        int32_t kind, points, keys, lives, feather;
+    } awards[] = {{kPowerupGem, 200, 0, 3, 0},       {kPowerupKey, 210, 1, 3, 0}, {kPowerupExtraLife, 260, 1, 4, 0},
+                  {kPowerupFeather, 280, 1, 4, 1}, {2000, 280, 1, 4, 1}};
+    for (const auto &a : awards) {
+        Powerup *p = PowerupAllocate(a.kind);
+        PowerupPickedUp(p, player);
+        EXPECT_EQ(player->points, a.points) << a.kind;
+        EXPECT_EQ(player->keys, a.keys) << a.kind;
+        EXPECT_EQ(player->lives, a.lives) << a.kind;
+        EXPECT_EQ(player->hasFeather, a.feather) << a.kind;
         PowerupDispose(p);
+    }
     PlayerDispose(player);
-}
-
-TEST(PowerupPickup, CopyKeepsSpinPositionAndBox)
-{
-    Powerup *p = SizedPowerup(kPowerupFeather, 1.0f);
-    PowerupSetPosition(p, 1, 2, 3);
-    p->spin = 42.0f;
-    Powerup *copy = PowerupCreateCopy(p);
-    EXPECT_NE(copy, p);
-    EXPECT_EQ(copy->kind, kPowerupFeather);
-    EXPECT_EQ(copy->spin, 42.0f);
-    EXPECT_EQ(copy->position.y, 2.0f);
-    EXPECT_EQ(copy->minX, 0.0f);
-    EXPECT_EQ(copy->maxZ, 4.0f);
-    PowerupDispose(copy);
-    PowerupDispose(p);
 }
 
 TEST(PowerupRecord, SixteenBytesAndBack)

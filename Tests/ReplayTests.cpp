@@ -22,14 +22,8 @@ TEST(Replay, RoundTripsThroughText)
     Replay *back = ReplayAllocate();
     std::string error;
     ASSERT_TRUE(ReplayLoadFromText(back, text, &error)) << error;
-    EXPECT_EQ(back->setName, "Test levels");
-    EXPECT_EQ(back->levelIndex, 3);
     EXPECT_EQ(back->seed, -42);
-    EXPECT_EQ(back->endStep, 300);
-    ASSERT_EQ(back->events.size(), 3u);
-    EXPECT_EQ(back->events[2].step, 57);
-    EXPECT_EQ(back->events[2].kind, kReplayKeyUp);
-    EXPECT_EQ(back->events[1].value, 0x0200);
+    EXPECT_EQ(ReplaySaveToText(back), text);
 
     std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("brimhold-replay-" + std::to_string(getpid()));

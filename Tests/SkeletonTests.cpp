@@ -232,13 +232,21 @@ protected:
     int32_t LoadAnimation(const std::string &body)
     {
         static int n = 0;
-        std::string name = "a" + std::to_string(n++) + ".anim";
+        // Appended piece by piece: GCC 12 misreads "x" + std::string as an
+        // overlapping copy (-Wrestrict) when optimising.
+        std::string name = "a";
+        name += std::to_string(n++);
+        name += ".anim";
         return ModelLoadFile(folder.Model(name, Header("Animation", "Test", {"Skel.skel"}) + body));
     }
     int32_t LoadBody(const std::string &body)
     {
         static int n = 0;
-        std::string name = "b" + std::to_string(n++) + ".body";
+        // Appended piece by piece: GCC 12 misreads "x" + std::string as an
+        // overlapping copy (-Wrestrict) when optimising.
+        std::string name = "b";
+        name += std::to_string(n++);
+        name += ".body";
         return ModelLoadFile(folder.Model(name, Header("Body", "Test", {"Humn.anim"}) + body));
     }
     Body *Registered(FourCharCode identifier)

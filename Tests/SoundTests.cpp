@@ -153,19 +153,3 @@ TEST(Sound, VoicesRotateAndTheNinthReusesTheFirst)
     EXPECT_NE("", testing::internal::GetCapturedStdout());
     SoundShutDown();
 }
-
-TEST(Sound, DecodingAloneGivesPCM)
-{
-    assettest::Folder folder("decode");
-    auto file = folder.root / "Sounds" / "tone.ogg";
-    ASSERT_TRUE(oggtest::WriteTone(file, 2, 8000, 4000));
-    SoundPCM pcm;
-    ASSERT_TRUE(SoundDecodeFile(file, &pcm));
-    EXPECT_EQ(2, pcm.channels);
-    EXPECT_EQ(8000, pcm.rate);
-    EXPECT_EQ(size_t(4000 * 4), pcm.data.size());
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(SoundDecodeFile(folder.root / "Sounds" / "none.ogg", &pcm));
-    EXPECT_EQ("Couldn't fopen " + (folder.root / "Sounds" / "none.ogg").string() + "\n",
-              testing::internal::GetCapturedStdout());
-}

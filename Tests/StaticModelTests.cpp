@@ -230,11 +230,11 @@ TEST_F(StaticModelDrawing, EachDrawingPathDrawsTheSameQuad)
         StaticModel *model = Load(c.name, QuadModel(c.quads, "none", c.billboard));
         ASSERT_NE(nullptr, model);
         EXPECT_EQ(c.mode, model->drawMode) << c.name;
-        if (c.mode == kStaticDrawList) {
-            EXPECT_NE(0u, model->displayList);
-        }
         gltest::ResetScene();
         StaticModelDraw(model, 1.0f);
+        if (c.mode == kStaticDrawList) {
+            EXPECT_NE(0u, model->displayList); // built on the first draw
+        }
         gltest::Pixel p = gltest::ReadPixel(32, 32);
         EXPECT_EQ(255, p.r) << c.name;
         EXPECT_EQ(0, p.g) << c.name;

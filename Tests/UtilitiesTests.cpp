@@ -1,6 +1,7 @@
 #include "Utilities.h"
 
 #include "Folders.h"
+#include "LevelWorldSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -22,36 +23,7 @@ struct Buffer {
     ~Buffer() { std::free(data); }
 };
 
-fs::path FreshFolder(const char *name)
-{
-    std::string folder = "brimhold-test-";
-    folder += std::to_string(getpid());
-    folder += "-";
-    folder += name;
-    fs::path p = fs::temp_directory_path() / folder;
-    fs::remove_all(p);
-    fs::create_directories(p);
-    return p;
-}
-
 } // namespace
-
-TEST(GrowableBuffer, GrowsThroughPowersOfTwo)
-{
-    Buffer b;
-    b.data = static_cast<uint8_t *>(std::malloc(4096));
-    b.capacity = 4096;
-    std::vector<uint8_t> filler(4096, 7);
-    ASSERT_TRUE(appendToBufferAndReallocIfNecessary(&b.data, &b.capacity, &b.length, 4096, filler.data()));
-    EXPECT_EQ(b.capacity, 4096); // filled exactly: no growth
-    EXPECT_EQ(b.length, 4096);
-    uint8_t one = 9;
-    ASSERT_TRUE(appendToBufferAndReallocIfNecessary(&b.data, &b.capacity, &b.length, 1, &one));
-    EXPECT_EQ(b.capacity, 8192);
-    EXPECT_EQ(b.length, 4097);
-    EXPECT_EQ(b.data[4095], 7);
-    EXPECT_EQ(b.data[4096], 9);
-}
 
 TEST(GrowableBuffer, NullSourceWritesZerosAndEmptyBufferStarts)
 {
@@ -124,24 +96,10 @@ TEST(TextScanning, LineAndWhitespaceEdges)
     EXPECT_EQ(skipWhitespace(withNul, 3, 0), 2);
 }
 
-TEST(ImageFlip, SwapsRowsAroundTheMiddle)
-{
-    uint8_t rows[3][2] = {{1, 1}, {2, 2}, {3, 3}};
-    flipImageY(rows, 2, 3);
-    EXPECT_EQ(rows[0][0], 3);
-    EXPECT_EQ(rows[1][1], 2);
-    EXPECT_EQ(rows[2][0], 1);
-    uint8_t four[4] = {1, 2, 3, 4};
-    flipImageY(four, 1, 4);
-    EXPECT_EQ(four[0], 4);
-    EXPECT_EQ(four[1], 3);
-    EXPECT_EQ(four[2], 2);
-    EXPECT_EQ(four[3], 1);
-}
-
 TEST(Folders, CreateFindAndRefuse)
 {
-    fs::path root = FreshFolder("folders");
+    levelworld::TemporaryFolder folder;
+    const fs::path &root = folder.path();
     fs::path made;
     ASSERT_TRUE(getFolderRefAndCreateIfNecessary(root, "User levels", &made));
     EXPECT_EQ(made, root / "User levels");
@@ -162,12 +120,12 @@ TEST(Folders, CreateFindAndRefuse)
         EXPECT_FALSE(getFolderRefAndCreateIfNecessary(locked, "inner", &made));
         chmod(locked.c_str(), 0700);
     }
-    fs::remove_all(root);
 }
 
 TEST(Folders, ListingIsSortedBoundedAndNullForMissing)
 {
-    fs::path root = FreshFolder("listing");
+    levelworld::TemporaryFolder folder;
+    const fs::path &root = folder.path();
     EXPECT_FALSE(listFilesInFolder(root / "missing").has_value());
     std::ofstream(root / "b") << "1";
     std::ofstream(root / "a") << "1";
@@ -182,7 +140,6 @@ TEST(Folders, ListingIsSortedBoundedAndNullForMissing)
     items = listFilesInFolder(root);
     ASSERT_TRUE(items.has_value());
     EXPECT_EQ(int32_t(items->size()), kMaxFolderListing);
-    fs::remove_all(root);
 }
 
 TEST(Folders, XdgLocations)
@@ -199,7 +156,8 @@ TEST(Folders, XdgLocations)
     else
         unsetenv("XDG_DATA_HOME");
 
-    fs::path root = FreshFolder("xdgconfig");
+    levelworld::TemporaryFolder folder;
+    const fs::path &root = folder.path();
     const char *oldConfig = std::getenv("XDG_CONFIG_HOME");
     std::string savedConfig = oldConfig ? oldConfig : "";
     setenv("XDG_CONFIG_HOME", root.c_str(), 1);
@@ -216,7 +174,6 @@ TEST(Folders, XdgLocations)
         setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
-    fs::remove_all(root);
 }
 
 namespace {

@@ -106,22 +106,3 @@ TEST_F(WaterFixture, BlockFacesCountWithinATenThousandth)
     WaterBoxRelinkSides(far);
     EXPECT_EQ(far->sides[kWaterSideMaxX].kind, kWaterSideOpen);
 }
-
-TEST_F(WaterFixture, SpreadingCutsAroundBlocks)
-{
-    // A column of stone beside the water: the water may not enter it.
-    AddBlock(level, kBlockStone, 1, 0, 1);
-    WaterBox *box = Add(12, 13, 0, 3, 6, 12); // touching the stone's +x face (12)
-    for (int tick = 0; tick < 200; tick++)
-        WaterControllerRun(water, 1.0f / 120);
-    for (int32_t i = 0; i < water->boxCount; i++) {
-        WaterBox *b = water->boxes[i];
-        if (WaterBoxGetVolume(b) < kWaterMinimumVolume)
-            continue;
-        bool insideStone = b->minX < 12 - 0.001f && b->maxX > 6 + 0.001f && b->minZ < 12 - 0.001f &&
-                           b->maxZ > 6 + 0.001f && b->minY < 6;
-        EXPECT_FALSE(insideStone) << i;
-    }
-    EXPECT_GE(water->boxCount, 1);
-    (void)box;
-}

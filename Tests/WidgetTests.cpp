@@ -36,48 +36,6 @@ protected:
     }
 };
 
-TEST_F(Widgets, DefaultsFollowTheKind)
-{
-    Widget *button = WidgetAllocate(controller, 'Butn', kWidgetPushButton, 0, 0);
-    EXPECT_STREQ(WidgetGetText(button), "Push Button");
-    EXPECT_EQ(WidgetGetTextRec(button)->fontSize, 12);
-    EXPECT_EQ(WidgetGetTextRec(button)->capacity, 255);
-    EXPECT_EQ(WidgetGetTextRec(button)->alignment, kTextAlignCenter);
-    EXPECT_EQ(button->textColor[0], 1.0f);
-    Rect4f b = WidgetGetBounds(button);
-    EXPECT_FLOAT_EQ(b.left, -0.15f);
-    EXPECT_FLOAT_EQ(b.bottom, -0.0375f);
-    EXPECT_FLOAT_EQ(b.right, 0.15f);
-    EXPECT_FLOAT_EQ(b.top, 0.0375f);
-    WidgetDispose(button);
-
-    Widget *input = WidgetAllocate(controller, 'Text', kWidgetTextInput, 0, 0);
-    EXPECT_STREQ(WidgetGetText(input), "Text input");
-    EXPECT_EQ(WidgetGetTextRec(input)->capacity, 1024);
-    EXPECT_EQ(WidgetGetTextRec(input)->fontSize, 24);
-    EXPECT_EQ(input->textColor[0], 0.0f);
-    EXPECT_EQ(input->textColor[3], 1.0f);
-    WidgetDispose(input);
-
-    Widget *slider = WidgetAllocate(controller, 'Sldr', kWidgetSlider, 0, 0);
-    EXPECT_EQ(WidgetGetTextRec(slider), nullptr);
-    EXPECT_STREQ(WidgetGetText(slider), "");
-    EXPECT_TRUE(WidgetSliderAllowsFractions(slider));
-    EXPECT_FLOAT_EQ(WidgetGetMaximum(slider), 1.0f);
-    EXPECT_FLOAT_EQ(WidgetGetValue(slider), 0.0f);
-    EXPECT_FLOAT_EQ(WidgetGetBounds(slider).right - WidgetGetBounds(slider).left, 0.5f);
-    WidgetSliderSetVertical(slider, true);
-    EXPECT_FLOAT_EQ(WidgetGetBounds(slider).top - WidgetGetBounds(slider).bottom, 0.5f);
-    EXPECT_FALSE(WidgetIsChecked(slider));
-    EXPECT_EQ(WidgetRadioButtonGetFamilyID(slider), -1);
-    WidgetDispose(slider);
-
-    Widget *label = WidgetAllocate(controller, 'Labl', kWidgetStaticText, 0, 0);
-    EXPECT_FLOAT_EQ(WidgetGetMaximum(label), 1.0f);
-    EXPECT_FLOAT_EQ(WidgetGetValue(label), 1.0f);
-    WidgetDispose(label);
-}
-
 TEST_F(Widgets, CheckBoxBoundsGrowToTheRightByTheText)
 {
     Widget *box = Add('Chek', kWidgetCheckBox, 0, 0, "Play sound");
@@ -187,80 +145,42 @@ TEST_F(Widgets, RadioButtonsOfAFamilyExcludeEachOther)
     EXPECT_TRUE(WidgetIsChecked(b));
 }
 
-TEST_F(Widgets, BackspaceAndForwardDelete)
+// The text-editing table: one key on a text with its anchor and caret.
+TEST_F(Widgets, EditingKeysDeleteTypeAndMoveTheCaret)
 {
-    Widget *input = Input("abc", 3, 3);
-    EXPECT_TRUE(Press(input, 8));
-    EXPECT_STREQ(WidgetGetText(input), "ab");
-    EXPECT_EQ(WidgetGetTextRec(input)->caret, 2);
-    EXPECT_EQ(WidgetGetTextRec(input)->anchor, 2);
-
-    WidgetSetText(input, "abc");
-    WidgetGetTextRec(input)->anchor = WidgetGetTextRec(input)->caret = 2;
-    EXPECT_TRUE(Press(input, 127));
-    EXPECT_STREQ(WidgetGetText(input), "ab");
-    EXPECT_EQ(WidgetGetTextRec(input)->caret, 2);
-    // At the ends nothing is deleted.
-    EXPECT_TRUE(Press(input, 127));
-    EXPECT_STREQ(WidgetGetText(input), "ab");
-    WidgetGetTextRec(input)->anchor = WidgetGetTextRec(input)->caret = 0;
-    EXPECT_TRUE(Press(input, 8));
-    EXPECT_STREQ(WidgetGetText(input), "ab");
-
-    // With a selection both delete it and leave the caret at its start.
-    WidgetSetText(input, "abcdef");
-    WidgetGetTextRec(input)->anchor = 4;
-    WidgetGetTextRec(input)->caret = 1;
-    EXPECT_TRUE(Press(input, 127));
-    EXPECT_STREQ(WidgetGetText(input), "aef");
-    EXPECT_EQ(WidgetGetTextRec(input)->caret, 1);
-    EXPECT_EQ(WidgetGetTextRec(input)->anchor, 1);
-}
-
-TEST_F(Widgets, TypingReplacesTheSelection)
-{
-    Widget *input = Input("abcdef", 4, 1);
-    EXPECT_TRUE(Press(input, 'x'));
-    EXPECT_STREQ(WidgetGetText(input), "axef");
-    EXPECT_EQ(WidgetGetTextRec(input)->caret, 2);
-    EXPECT_EQ(WidgetGetTextRec(input)->anchor, 2);
-}
-
-TEST_F(Widgets, ArrowsMoveAndExtendTheCaret)
-{
-    Widget *input = Input("abcd", 2, 2);
-    WidgetTextRec *rec = WidgetGetTextRec(input);
-    Press(input, 28);
-    EXPECT_EQ(rec->caret, 1);
-    EXPECT_EQ(rec->anchor, 1);
-    Press(input, 29, kModifierShift);
-    Press(input, 29, kModifierShift);
-    EXPECT_EQ(rec->caret, 3);
-    EXPECT_EQ(rec->anchor, 1);
-    // Without Shift a selection collapses to its end.
-    Press(input, 28);
-    EXPECT_EQ(rec->caret, 1);
-    EXPECT_EQ(rec->anchor, 1);
-    rec->anchor = 1;
-    rec->caret = 3;
-    Press(input, 29);
-    EXPECT_EQ(rec->caret, 3);
-    EXPECT_EQ(rec->anchor, 3);
-    // Shift + left at caret 0 with a selection keeps the caret at 0.
-    rec->anchor = 2;
-    rec->caret = 0;
-    Press(input, 28, kModifierShift);
-    EXPECT_EQ(rec->caret, 0);
-    EXPECT_EQ(rec->anchor, 2);
-    // Up and down go to the ends; with Shift the anchor stays.
-    Press(input, 31, kModifierShift);
-    EXPECT_EQ(rec->caret, 4);
-    EXPECT_EQ(rec->anchor, 2);
-    Press(input, 30);
-    EXPECT_EQ(rec->caret, 0);
-    EXPECT_EQ(rec->anchor, 0);
-    Press(input, 28);
-    EXPECT_EQ(rec->caret, 0);
+    const struct {
+        const char *text;
+        int32_t anchor, caret;
+        uint8_t key;
+        uint32_t modifiers;
+        const char *after;
+        int32_t newAnchor, newCaret;
+    } cases[] = {
+        {"abc", 3, 3, 8, 0, "ab", 2, 2},             // backspace
+        {"abc", 2, 2, 127, 0, "ab", 2, 2},           // forward delete
+        {"ab", 2, 2, 127, 0, "ab", 2, 2},            // at the ends nothing goes
+        {"ab", 0, 0, 8, 0, "ab", 0, 0},              //
+        {"abcdef", 4, 1, 127, 0, "aef", 1, 1},       // a selection goes, the caret at its start
+        {"abcdef", 4, 1, 8, 0, "aef", 1, 1},         //
+        {"abcdef", 4, 1, 'x', 0, "axef", 2, 2},      // typing replaces the selection
+        {"abcd", 2, 2, 28, 0, "abcd", 1, 1},         // left
+        {"abcd", 1, 2, 29, kModifierShift, "abcd", 1, 3}, // shift extends
+        {"abcd", 3, 1, 28, 0, "abcd", 1, 1},         // without shift a selection collapses to its end
+        {"abcd", 1, 3, 29, 0, "abcd", 3, 3},         //
+        {"abcd", 2, 0, 28, kModifierShift, "abcd", 2, 0}, // shift+left at 0 keeps the caret
+        {"abcd", 2, 0, 31, kModifierShift, "abcd", 2, 4}, // up and down go to the ends
+        {"abcd", 2, 4, 30, 0, "abcd", 0, 0},         //
+        {"abcd", 0, 0, 28, 0, "abcd", 0, 0},         //
+    };
+    for (const auto &c : cases) {
+        Widget *input = Input(c.text, c.anchor, c.caret);
+        EXPECT_TRUE(Press(input, c.key, c.modifiers));
+        WidgetTextRec *rec = WidgetGetTextRec(input);
+        EXPECT_STREQ(WidgetGetText(input), c.after) << c.text << " key " << int(c.key);
+        EXPECT_EQ(rec->anchor, c.newAnchor) << c.text << " key " << int(c.key);
+        EXPECT_EQ(rec->caret, c.newCaret) << c.text << " key " << int(c.key);
+        WidgetControllerRemoveWidgetAtIndex(controller, WidgetControllerIndexForWidget(controller, input));
+    }
 }
 
 TEST_F(Widgets, InsertionBeyondTheCapacityBeepsAndChangesNothing)
@@ -433,6 +353,13 @@ TEST_F(Focus, TabCyclesThroughTextInputs)
     Widget *first = Add('In 1', kWidgetTextInput, 0, 0.5f, "one");
     Widget *second = Add('In 2', kWidgetTextInput, 0, 0.0f, "two");
     Widget *third = Add('In 3', kWidgetTextInput, 0, -0.5f, "three");
+    // Without a focus Tab starts at the first, Shift+Tab at the last.
+    Key(kKeyCodeTab);
+    EXPECT_EQ(controller->focusedWidget, first);
+    WidgetBlur(first);
+    EXPECT_EQ(controller->focusedWidget, nullptr);
+    Key(kKeyCodeTab, kModifierShift);
+    EXPECT_EQ(controller->focusedWidget, third);
     ASSERT_TRUE(WidgetFocus(second));
     Key(kKeyCodeTab);
     EXPECT_EQ(controller->focusedWidget, third);
@@ -445,18 +372,6 @@ TEST_F(Focus, TabCyclesThroughTextInputs)
     EXPECT_FALSE(WidgetGetTextRec(first)->focused);
     // Tab never reaches the text.
     EXPECT_STREQ(WidgetGetText(third), "three");
-}
-
-TEST_F(Focus, TabWithoutFocusStartsAtTheEnds)
-{
-    Widget *first = Add('In 1', kWidgetTextInput, 0, 0.5f);
-    Widget *second = Add('In 2', kWidgetTextInput, 0, 0.0f);
-    Key(kKeyCodeTab);
-    EXPECT_EQ(controller->focusedWidget, first);
-    WidgetBlur(first);
-    EXPECT_EQ(controller->focusedWidget, nullptr);
-    Key(kKeyCodeTab, kModifierShift);
-    EXPECT_EQ(controller->focusedWidget, second);
 }
 
 TEST_F(Focus, RefusedFocusIsSkipped)
@@ -544,23 +459,6 @@ TEST_F(Focus, RemovingTheFocusedWidgetClearsTheFocus)
 }
 
 class Controllers : public Widgets {};
-
-TEST_F(Controllers, KeepsOrderAndFindsWidgets)
-{
-    EXPECT_EQ(controller->capacity, 32);
-    for (int32_t i = 0; i < 33; i++)
-        Add(FourCharCode('W000' + i), kWidgetStaticText, 0, 0);
-    EXPECT_EQ(WidgetControllerNumberOfWidgets(controller), 33);
-    EXPECT_EQ(controller->capacity, 64);
-    Widget *fifth = WidgetControllerWidgetAtIndex(controller, 4);
-    EXPECT_EQ(fifth->identifier, FourCharCode('W000' + 4));
-    EXPECT_EQ(WidgetControllerGetWidgetByIdentifier(controller, 'W000' + 4), fifth);
-    EXPECT_EQ(WidgetControllerGetWidgetByIdentifier(controller, 'none'), nullptr);
-    EXPECT_EQ(WidgetControllerIndexForWidget(controller, fifth), 4);
-    EXPECT_EQ(WidgetControllerWidgetAtIndex(controller, 33), nullptr);
-    WidgetControllerRemoveWidgetAtIndex(controller, 0);
-    EXPECT_EQ(WidgetControllerIndexForWidget(controller, fifth), 3);
-}
 
 TEST_F(Controllers, MousePositionsBecomeOverlayPoints)
 {

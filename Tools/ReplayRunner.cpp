@@ -1,40 +1,72 @@
-// ReplayRunner plays replays of single levels through the real game mode on
-// the headless platform and tells, for each, whether it completes its level
-// without a death.  It is the level author's check: write a replay, run it,
-// adjust the steps.  With --trace N it prints the player's state every N
-// steps.
+// ReplayRunner plays replays of single levels through the game's own step
+// and tells, for each, whether it completes its level without a death.  It
+// is the level author's check: write a replay, run it, adjust the steps.
+// With --trace N it prints the player's state every N steps.
 //
 // Usage: ReplayRunner <resources folder> [--trace N] <replay file>...
 // The level set named in each replay is read from <resources folder>/Levels,
 // the models (which give powerups their size) from <resources folder>/Models.
-// Needs a display for the window (xvfb-run, or SDL_VIDEODRIVER=offscreen).
+// It needs no display, drawing context or sound device: it links only the
+// world library.
 
-#include "Controller.h"
 #include "Folders.h"
-#include "GameController.h"
-#include "Headless.h"
 #include "Level.h"
 #include "LevelSet.h"
 #include "ModelParser.h"
 #include "Player.h"
-#include "Preferences.h"
 #include "Replay.h"
-#include "Sound.h"
 #include "WaterController.h"
+#include "WorldStep.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
+void Trace(int64_t step, const Player *p, Level *level, void *)
+{
+    const WaterController *water = level ? level->waterController : nullptr;
+    char waterText[64] = "";
+    if (water && water->mode == kWaterModeBoxes)
+        std::snprintf(waterText, sizeof waterText, "%d boxes", int(water->boxCount));
+    else if (water)
+        std::snprintf(waterText, sizeof waterText, "water %6.2f", WaterControllerGetCurrentWaterLevel(water));
+    std::printf("  %6lld  x %7.3f y %7.3f z %7.3f  %s%s  %s air %5.2f keys %d feather %d points %d\n", (long long)step,
+                p->position.x, p->position.y, p->position.z, p->onGround ? "G" : "-", p->onLadder ? "L" : "-",
+                waterText, p->air, int(p->keys), int(p->hasFeather), int(p->points));
+}
+
+// The player's place at the end of a replay, noted by the trace of the last
+// step.
+struct LastState {
+    Vector position;
+};
+
+void NoteLast(int64_t, const Player *p, Level *, void *context)
+{
+    static_cast<LastState *>(context)->position = p->position;
+}
+
+struct TraceBoth {
+    int every;
+    LastState last;
+};
+
+void TraceAndNote(int64_t step, const Player *p, Level *level, void *context)
+{
+    TraceBoth *both = static_cast<TraceBoth *>(context);
+    NoteLast(step, p, level, &both->last);
+    if (both->every > 0 && step % both->every == 0)
+        Trace(step, p, level, nullptr);
+}
+
 // Plays one replay from the start of its level; true when the level is
 // completed without a death.
-bool PlayOne(Controller *controller, const std::filesystem::path &resources, const std::string &file, int trace)
+bool PlayOne(const std::filesystem::path &resources, const std::string &file, int trace)
 {
     Replay *replay = ReplayAllocate();
     std::string error;
@@ -52,39 +84,13 @@ bool PlayOne(Controller *controller, const std::filesystem::path &resources, con
         ReplayDispose(replay);
         return false;
     }
-    LevelSetSetCurrentLevel(set, replay->levelIndex);
-    controller->currentLevelSet = set;
-    ControllerPushMode(controller, ModeGame);
-    GameController *game = controller->gameController;
-    GameControllerPlayReplay(game, replay);
-
-    int64_t step = 0;
-    while (step < replay->endStep && game->levelsCompleted == 0 && game->deaths == 0) {
-        GameControllerStep(game);
-        step = game->stepCount;
-        if (trace > 0 && step % trace == 0) {
-            const Player *p = game->player;
-            Level *level = LevelSetGetCurrentLevelCopy(set);
-            const WaterController *water = level ? level->waterController : nullptr;
-            char waterText[64] = "";
-            if (water && water->mode == kWaterModeBoxes)
-                std::snprintf(waterText, sizeof waterText, "%d boxes", int(water->boxCount));
-            else if (water)
-                std::snprintf(waterText, sizeof waterText, "water %6.2f", WaterControllerGetCurrentWaterLevel(water));
-            std::printf("  %6lld  x %7.3f y %7.3f z %7.3f  %s%s  %s air %5.2f keys %d feather %d points %d\n",
-                        (long long)step, p->position.x, p->position.y, p->position.z, p->onGround ? "G" : "-",
-                        p->onLadder ? "L" : "-", waterText, p->air, int(p->keys), int(p->hasFeather),
-                        int(p->points));
-        }
-    }
-    bool completed = game->levelsCompleted > 0 && game->deaths == 0;
-    const Player *p = game->player;
+    TraceBoth both{trace, {Vector{0, 0, 0}}};
+    WorldReplayOutcome outcome = WorldPlayReplay(set, replay, TraceAndNote, &both, 1);
+    bool completed = outcome.levelsCompleted > 0 && outcome.deaths == 0;
+    Vector p = both.last.position;
     std::printf("%s: level %d %s at step %lld (x %.2f y %.2f z %.2f, deaths %d)\n", file.c_str(),
-                int(replay->levelIndex), completed ? "completed" : "NOT completed", (long long)step, p->position.x,
-                p->position.y, p->position.z, int(game->deaths));
-    GameControllerPlayReplay(game, nullptr);
-    ControllerPopMode(controller);
-    controller->currentLevelSet = nullptr;
+                int(replay->levelIndex), completed ? "completed" : "NOT completed", (long long)outcome.steps, p.x,
+                p.y, p.z, int(outcome.deaths));
     LevelSetDispose(set);
     ReplayDispose(replay);
     return completed;
@@ -107,33 +113,11 @@ int main(int argc, char **argv)
         else
             files.push_back(argv[i]);
     }
-
-    // Keep the user's preferences out of it.
-    std::filesystem::path config =
-        std::filesystem::temp_directory_path() / ("brimhold-replays-" + std::to_string(getpid()));
-    std::filesystem::create_directories(config);
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    HeadlessPlatformStartUp();
-    PrefsStartUp();
-    SoundSetEnabled(false);
     PlatformSetResourcesFolder(resources);
-    GameControllerRegisterMode();
-    Controller *controller = ControllerAllocate();
+    ModelLoadAllModels();
     int failures = 0;
-    if (!controller) {
-        std::fprintf(stderr, "ReplayRunner: no window (is there a display?)\n");
-        failures = 1;
-    } else {
-        ModelLoadAllModels();
-        ControllerStart(controller);
-        for (const std::string &file : files)
-            failures += !PlayOne(controller, resources, file, trace);
-        ControllerStop(controller);
-        ModelDisposeAllModels();
-        ControllerDispose(controller);
-    }
-    PrefsShutDown();
-    HeadlessPlatformShutDown();
-    std::filesystem::remove_all(config);
+    for (const std::string &file : files)
+        failures += !PlayOne(resources, file, trace);
+    ModelDisposeAllModels();
     return failures == 0 ? 0 : 1;
 }

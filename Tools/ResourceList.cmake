@@ -20,13 +20,14 @@ set(model_files ${BRIMHOLD_STATIC_MODELS})
 list(TRANSFORM model_files APPEND .modl)
 set(BRIMHOLD_MODEL_FILES ${shader_files} ${model_files} Humn.skel Humn.anim Humn.body)
 
-set(BRIMHOLD_SOUND_FILES
-  "Gem.ogg" "Feather.ogg" "Key.ogg" "Unlock.ogg" "Extra life.ogg" "Breath.ogg" "Switch.ogg" "Yell.ogg"
-  "Drown.ogg" "WalkStep0.ogg" "WalkStep1.ogg" "WalkStep2.ogg" "WalkStep3.ogg" "WalkStep4.ogg"
-  "WalkStep5.ogg" "RunStep0.ogg" "RunStep1.ogg" "RunStep2.ogg" "RunStep3.ogg" "RunStep4.ogg"
-  "RunStep5.ogg" "LadderStep0.ogg" "LadderStep1.ogg" "LadderStep2.ogg" "LadderStep3.ogg"
-  "LadderStep4.ogg" "LadderStep5.ogg" "Jump.ogg" "Land.ogg" "GrabLadder.ogg" "LevelComplete.ogg"
-  "LevelSetComplete.ogg" "GameOver.ogg" "Teleport.ogg" "Phase.ogg" "BlockToggle.ogg")
+# The sound files, from the one list that the game's sound table is made of.
+file(STRINGS ${CMAKE_SOURCE_DIR}/Source/Sound/SoundFiles.inc sound_lines REGEX "^SOUND\\(")
+set(BRIMHOLD_SOUND_FILES)
+foreach(line ${sound_lines})
+  string(REGEX REPLACE "^SOUND\\([A-Za-z0-9]+, \"([^\"]+)\"\\).*$" "\\1" sound_file "${line}")
+  list(APPEND BRIMHOLD_SOUND_FILES "${sound_file}")
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Source/Sound/SoundFiles.inc)
 
 set(BRIMHOLD_FONT_FILE /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf)
 if(NOT EXISTS ${BRIMHOLD_FONT_FILE})

@@ -12,6 +12,7 @@
 #include "Headless.h"
 #include "Image.h"
 #include "Level.h"
+#include "LevelEditor.h"
 #include "LevelSet.h"
 #include "MenuBar.h"
 #include "MenuStrip.h"
@@ -105,6 +106,7 @@ int main(int argc, char **argv)
     SplashScreenRegisterMode();
     GameControllerRegisterMode();
     PrefsScreenRegisterMode();
+    LevelEditorRegisterMode();
     ControllerServices services = {ModelLoadAllModels, CreateDefaultLevelSet, LevelSetDispose};
     ControllerSetServices(&services);
     Controller *controller = ControllerAllocate();
@@ -150,6 +152,18 @@ int main(int argc, char **argv)
         HeadlessRunFor(0.5);
         ok &= Shot(out / "water.png");
     }
+
+    // The level editor on the third level, its palette showing.
+    HeadlessInjectCommand('EGam');
+    HeadlessRunFor(0.5);
+    HeadlessInjectCommand('LEdt');
+    HeadlessRunFor(0.2);
+    HeadlessInjectCommand('NxtL');
+    HeadlessInjectCommand('NxtL');
+    HeadlessRunFor(1.0);
+    ok &= Shot(out / "level-editor.png");
+    HeadlessInjectCommand('LEdt');
+    HeadlessRunFor(0.2);
 
     ControllerStop(controller);
     ControllerSetFrameOverlay(nullptr, nullptr);

@@ -122,15 +122,6 @@ void InjectSomething(Random &random)
 
 } // namespace
 
-// Leaks of system libraries that the sanitizer build should not blame on the
-// program (as in the test suite): the session bus library's buffer and the
-// software graphics driver's buffers of replaced contexts.
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libdbus-1.so\n"
-           "leak:swrast_dri.so\n";
-}
-
 int main(int argc, char **argv)
 {
     const char *minutesText = argc > 1 ? argv[1] : std::getenv("SOAK_MINUTES");

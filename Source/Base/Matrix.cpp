@@ -2,8 +2,6 @@
 
 #include "Quaternion.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 
 void MatrixInit(Matrix *m)
@@ -111,18 +109,4 @@ Vector MatrixMultiplyNormal(const Matrix *m, Vector n)
     const float *a = m->m;
     return Vector{a[0] * n.x + a[4] * n.y + a[8] * n.z, a[1] * n.x + a[5] * n.y + a[9] * n.z,
                   a[2] * n.x + a[6] * n.y + a[10] * n.z};
-}
-
-void MatrixApply(const Matrix *m)
-{
-    glMultMatrixf(m->m);
-}
-
-void MatrixApplyBillboard()
-{
-    float mv[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, mv);
-    mv[0] = mv[5] = mv[10] = 1.0f;
-    mv[1] = mv[2] = mv[4] = mv[6] = mv[8] = mv[9] = 0.0f;
-    glLoadMatrixf(mv);
 }

@@ -98,13 +98,6 @@ void QuaternionToMatrix(const Quaternion *q, Matrix *m)
     a[15] = 1.0f;
 }
 
-void QuaternionApply(const Quaternion *q)
-{
-    Matrix m;
-    QuaternionToMatrix(q, &m);
-    MatrixApply(&m);
-}
-
 Quaternion QuaternionFromMatrix(const Matrix *m)
 {
     const float *a = m->m;

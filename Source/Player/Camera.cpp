@@ -2,9 +2,6 @@
 
 #include "Quaternion.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 Camera *CameraAllocate()
 {
     Camera *camera = new Camera;
@@ -57,14 +54,4 @@ void CameraOrbitPointToFaceVector(Camera *camera, Vector point, Vector face)
         camera->position = VectorSubtract(point, VectorWithValues(face.x * r, face.y * r, face.z * r));
     else
         camera->position = VectorAdd(point, face);
-}
-
-void CameraApply(const Camera *camera)
-{
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    Vector p = camera->position;
-    Vector c = VectorAdd(p, camera->forward);
-    Vector u = camera->up;
-    gluLookAt(p.x, p.y, p.z, c.x, c.y, c.z, u.x, u.y, u.z);
 }

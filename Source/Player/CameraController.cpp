@@ -66,26 +66,26 @@ void CameraControllerSetFocusDirection(CameraController *controller, Vector dire
 
 void CameraControllerUserActionStart(CameraController *controller, int code)
 {
-    if (code > 6)
+    if (code > kCameraActionZoomOut)
         return;
-    if (code == 5 || code == 6)
+    if (code == kCameraActionZoomIn || code == kCameraActionZoomOut)
         controller->zoomAction = code;
-    else if (code == 3 || code == 4)
+    else if (code == kCameraActionPitchUp || code == kCameraActionPitchDown)
         controller->pitchAction = code;
-    else if ((code == 1 || code == 2) && controller->mode == kCameraFreeOrbit)
+    else if ((code == kCameraActionYawRight || code == kCameraActionYawLeft) && controller->mode == kCameraFreeOrbit)
         controller->yawAction = code;
 }
 
 void CameraControllerUserActionStop(CameraController *controller, int code)
 {
-    if (code > 6)
+    if (code > kCameraActionZoomOut)
         return;
     int *group = nullptr;
-    if (code == 5 || code == 6)
+    if (code == kCameraActionZoomIn || code == kCameraActionZoomOut)
         group = &controller->zoomAction;
-    else if (code == 3 || code == 4)
+    else if (code == kCameraActionPitchUp || code == kCameraActionPitchDown)
         group = &controller->pitchAction;
-    else if (code == 1 || code == 2)
+    else if (code == kCameraActionYawRight || code == kCameraActionYawLeft)
         group = &controller->yawAction;
     if (group && *group == code)
         *group = 0;
@@ -121,11 +121,11 @@ void CameraControllerRun(CameraController *c, float /*elapsed*/)
     Camera *camera = c->camera;
 
     // Yaw about the vertical through the focus.
-    c->yawRate = StepRate(c->yawRate, c->yawAction, 1, 2, kPi / 3200, kPi / 80, kPi / 800);
+    c->yawRate = StepRate(c->yawRate, c->yawAction, kCameraActionYawRight, kCameraActionYawLeft, kPi / 3200, kPi / 80, kPi / 800);
     CameraOrbitPoint(camera, c->focusPoint, VectorWithValues(0, 1, 0), c->yawRate);
 
     // Pitch, never quite straight up or down.
-    c->pitchRate = StepRate(c->pitchRate, c->pitchAction, 4, 3, kPi / 3200, kPi / 80, kPi / 800);
+    c->pitchRate = StepRate(c->pitchRate, c->pitchAction, kCameraActionPitchDown, kCameraActionPitchUp, kPi / 3200, kPi / 80, kPi / 800);
     float d = camera->forward.y;
     float a = c->pitchRate;
     if (std::sin(a) + d > 0.99f)
@@ -137,7 +137,7 @@ void CameraControllerRun(CameraController *c, float /*elapsed*/)
     CameraOrbitPoint(camera, c->focusPoint, axis, a);
 
     // Zoom along the view, never closer than 8 units to the followed point.
-    c->zoomRate = StepRate(c->zoomRate, c->zoomAction, 6, 5, 0.01f, 0.5f, 0.05f);
+    c->zoomRate = StepRate(c->zoomRate, c->zoomAction, kCameraActionZoomOut, kCameraActionZoomIn, 0.01f, 0.5f, 0.05f);
     Vector p = VectorAdd(camera->position,
                          VectorWithValues(c->zoomRate * camera->forward.x, c->zoomRate * camera->forward.y,
                                           c->zoomRate * camera->forward.z));
@@ -170,9 +170,4 @@ void CameraControllerRun(CameraController *c, float /*elapsed*/)
     c->focusPoint = VectorAdd(c->focusPoint, v);
 
     CameraLookAtPoint(camera, c->focusPoint);
-}
-
-void CameraControllerApplyCamera(CameraController *controller)
-{
-    CameraApply(controller->camera);
 }

@@ -9,7 +9,17 @@
 // freely (the editor).
 enum CameraControllerMode : int { kCameraFollowDirection = 0, kCameraFreeOrbit = 2 };
 
-// User actions: 1/2 yaw, 3/4 pitch, 5/6 zoom in/out.
+// User actions, started and stopped by keys: yaw (the game refuses it), pitch
+// and zoom.  Starting one replaces the held action of its group.
+enum CameraAction : int {
+    kCameraActionYawRight = 1,
+    kCameraActionYawLeft = 2,
+    kCameraActionPitchUp = 3, // forward.y grows: the camera sinks and looks up
+    kCameraActionPitchDown = 4,
+    kCameraActionZoomIn = 5,
+    kCameraActionZoomOut = 6,
+};
+
 struct CameraController {
     Camera *camera;
     int mode;

@@ -2,37 +2,21 @@
 
 #include "Block.h"
 #include "CallbackController.h"
-#include "Controller.h"
-#include "GameController.h"
 #include "Level.h"
 #include "LevelSet.h"
-#include "Matrix.h"
 #include "ModelParser.h"
 #include "Powerup.h"
 #include "Random.h"
-#include "Shader.h"
 #include "Skeleton.h"
 #include "Sound.h"
-#include "StatusLabels.h"
 #include "Utilities.h"
 #include "WaterController.h"
+#include "WorldEvents.h"
 
-#include <GL/gl.h>
 
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
-
-enum {
-    kSoundBreath = 5,
-    kSoundDrown = 8,
-    kSoundWalkStep = 9,
-    kSoundRunStep = 15,
-    kSoundLadderStep = 21,
-    kSoundJump = 27,
-    kSoundLand = 28,
-    kSoundGrabLadder = 29,
-};
 
 // The ring of held-key pairs (lateralKey, forwardKey), clockwise from -z.
 static const int32_t lookupTable[8][2] = {{0, 1}, {4, 1}, {4, 0}, {4, 2}, {0, 2}, {3, 2}, {3, 0}, {3, 1}};
@@ -47,7 +31,7 @@ static const Vector baseDirectionVectors[8] = {
 // numbers, with one of three variants each time.
 static int32_t StepSound(int32_t base, int32_t *leftRight)
 {
-    SoundPlay(base + *leftRight + 2 * (uirand() % 3));
+    WorldEventsPlaySound(base + *leftRight + 2 * (uirand() % 3));
     *leftRight ^= 1;
     return 0;
 }
@@ -55,19 +39,19 @@ static int32_t StepSound(int32_t base, int32_t *leftRight)
 static int32_t PlayerWalkStepCallback(void *, void *)
 {
     static int32_t leftRight = 0;
-    return StepSound(kSoundWalkStep, &leftRight);
+    return StepSound(kSoundWalkStep0, &leftRight);
 }
 
 static int32_t PlayerRunStepCallback(void *, void *)
 {
     static int32_t leftRight = 0;
-    return StepSound(kSoundRunStep, &leftRight);
+    return StepSound(kSoundRunStep0, &leftRight);
 }
 
 static int32_t PlayerLadderStepCallback(void *, void *)
 {
     static int32_t leftRight = 0;
-    return StepSound(kSoundLadderStep, &leftRight);
+    return StepSound(kSoundLadderStep0, &leftRight);
 }
 
 static const struct {
@@ -89,11 +73,6 @@ Player *PlayerAllocate(GameController *gameMode)
     player->animationAction = 'Stnd';
     player->animationAtOnce = 1;
     PlayerCalculateBounds(player);
-    // The status labels belong to the main window; a player made without one
-    // (tests of the movement alone) has none.
-    Controller *controller = ControllerGetMainController();
-    if (controller && ControllerGetMainWindow(controller))
-        player->statusWidgets = StatusLabelsAllocate(ControllerGetMainWindow(controller));
     return player;
 }
 
@@ -155,8 +134,6 @@ void PlayerDispose(Player *player)
     }
     if (player->body)
         BodyDispose(player->body);
-    if (player->statusWidgets)
-        StatusLabelsDispose(player->statusWidgets);
     std::free(player);
 }
 
@@ -241,19 +218,16 @@ bool PlayerUseKey(Player *player)
 
 void PlayerDie(Player *player)
 {
-    if (!player->controller)
+    if (!player->levelSet)
         return;
     player->lives -= 1;
-    if (player->lives < 0)
-        GameControllerGameOver(player->controller);
-    else
-        GameControllerPlayerDied(player->controller);
+    WorldEventsPlayerDied(player->lives < 0);
 }
 
 void PlayerLevelCompleted(Player *player)
 {
-    if (player->controller)
-        GameControllerLevelCompleted(player->controller);
+    if (player->levelSet)
+        WorldEventsLevelCompleted();
 }
 
 void PlayerSetAnimationAction(Player *player, FourCharCode action, bool atOnce)
@@ -292,9 +266,9 @@ void PlayerRotateDirection(Player *player, int32_t from, int32_t to)
 
 void PlayerRotateBaseDirection(Player *player, int32_t code)
 {
-    if (code == 8)
+    if (code == kPlayerViewTurnOn)
         player->baseDirection = (player->baseDirection + 1) % 8;
-    else if (code == 9)
+    else if (code == kPlayerViewTurnBack)
         player->baseDirection = (player->baseDirection + 7) % 8;
     else
         return;
@@ -304,10 +278,7 @@ void PlayerRotateBaseDirection(Player *player, int32_t code)
 // The blocks near the player's centre that the use key acts on.
 static void PlayerUse(Player *player)
 {
-    if (!player->controller)
-        return;
-    LevelSet *set = player->controller->levelSet;
-    Level *level = set ? LevelSetGetCurrentLevelCopy(set) : nullptr;
+    Level *level = player->levelSet ? LevelSetGetCurrentLevelCopy(player->levelSet) : nullptr;
     if (!level)
         return;
     Vector p = player->position;
@@ -322,15 +293,15 @@ static void PlayerUse(Player *player)
 void PlayerStartAction(Player *player, int32_t code)
 {
     switch (code) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
+    case kPlayerActionForward:
+    case kPlayerActionBack:
+    case kPlayerActionLeft:
+    case kPlayerActionRight:
         if (player->keyBaseDirection != player->baseDirection)
             PlayerRotateDirection(player, player->keyBaseDirection, player->baseDirection);
         player->keyBaseDirection = player->baseDirection;
         PlayerRotateDirection(player, player->baseDirection, 0);
-        if (code <= 2)
+        if (code == kPlayerActionForward || code == kPlayerActionBack)
             player->forwardKey = code;
         else
             player->lateralKey = code;
@@ -338,15 +309,15 @@ void PlayerStartAction(Player *player, int32_t code)
         if (player->onGround)
             PlayerSetAnimationAction(player, MovingAction(player), false);
         break;
-    case 7: {
+    case kPlayerActionJump: {
         float lift = player->hasFeather ? 0.5f : 0.35f;
         if (player->onGround) {
-            SoundPlay(kSoundJump);
+            WorldEventsPlaySound(kSoundJump);
             PlayerSetAnimationAction(player, 'Jump', false);
             player->velocity.y += lift;
             player->onGround = 0;
         } else if (player->onLadder) {
-            SoundPlay(kSoundJump);
+            WorldEventsPlaySound(kSoundJump);
             PlayerSetAnimationAction(player, 'Jump', false);
             player->forwardSpeed = player->direction.z * 0.3f;
             player->lateralSpeed = -player->direction.x * 0.3f;
@@ -355,7 +326,7 @@ void PlayerStartAction(Player *player, int32_t code)
         }
         break;
     }
-    case 8:
+    case kPlayerActionWalk:
         if (player->onLadder) {
             player->onLadder = 0;
             PlayerSetAnimationAction(player, 'Fall', false);
@@ -364,7 +335,7 @@ void PlayerStartAction(Player *player, int32_t code)
         }
         player->walking = 1;
         break;
-    case 9:
+    case kPlayerActionUse:
         PlayerUse(player);
         break;
     default:
@@ -375,12 +346,12 @@ void PlayerStartAction(Player *player, int32_t code)
 void PlayerStopAction(Player *player, int32_t code)
 {
     switch (code) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
+    case kPlayerActionForward:
+    case kPlayerActionBack:
+    case kPlayerActionLeft:
+    case kPlayerActionRight:
         PlayerRotateDirection(player, player->keyBaseDirection, 0);
-        if (code <= 2) {
+        if (code == kPlayerActionForward || code == kPlayerActionBack) {
             if (player->forwardKey == code)
                 player->forwardKey = 0;
         } else if (player->lateralKey == code) {
@@ -390,7 +361,7 @@ void PlayerStopAction(Player *player, int32_t code)
         if (player->onGround && !MovementKeyHeld(player))
             PlayerSetAnimationAction(player, 'Stnd', false);
         break;
-    case 8:
+    case kPlayerActionWalk:
         if (player->onGround && MovementKeyHeld(player))
             PlayerSetAnimationAction(player, (uirand() & 1) ? 'RnFL' : 'RnFR', false);
         player->walking = 0;
@@ -521,9 +492,9 @@ bool PlayerRun(Player *player, Level *level, float elapsed)
 
     // 8. Keep inside the level.
     Vector p = VectorAdd(player->position, d);
-    KeepInside(&p.x, &d.x, &player->velocity.x, kPlayerHalfWidth, kPlayerHalfWidth, 6.0f * float(level->sizeX));
-    KeepInside(&p.y, &d.y, &player->velocity.y, 0.0f, kPlayerHeight, 6.0f * float(level->sizeY));
-    KeepInside(&p.z, &d.z, &player->velocity.z, kPlayerHalfWidth, kPlayerHalfWidth, 6.0f * float(level->sizeZ));
+    KeepInside(&p.x, &d.x, &player->velocity.x, kPlayerHalfWidth, kPlayerHalfWidth, CellSize * float(level->sizeX));
+    KeepInside(&p.y, &d.y, &player->velocity.y, 0.0f, kPlayerHeight, CellSize * float(level->sizeY));
+    KeepInside(&p.z, &d.z, &player->velocity.z, kPlayerHalfWidth, kPlayerHalfWidth, CellSize * float(level->sizeZ));
     AABB moved = BoxAt(p);
 
     // 9. Blocks reached by the sweep, in the level's order.
@@ -594,7 +565,7 @@ bool PlayerRun(Player *player, Level *level, float elapsed)
         player->onGround = 0;
     } else if (!player->onGround) {
         PlayerSetAnimationAction(player, MovementKeyHeld(player) ? MovingAction(player) : 'Stnd', false);
-        SoundPlay(kSoundLand);
+        WorldEventsPlaySound(kSoundLand);
         player->onGround = 1;
     }
 
@@ -612,13 +583,13 @@ bool PlayerRun(Player *player, Level *level, float elapsed)
     if (player->waterCoverage > 0.9f) {
         player->air -= elapsed;
         if (!(player->air > 0)) {
-            SoundPlay(kSoundDrown);
+            WorldEventsPlaySound(kSoundDrown);
             touched.clear();
             PlayerDie(player);
         }
     } else {
         if (player->air < 10)
-            SoundPlay(kSoundBreath);
+            WorldEventsPlaySound(kSoundBreath);
         player->air = kPlayerFullAir;
     }
 
@@ -690,93 +661,6 @@ void PlayerGrabLadder(Player *player, Block *ladder, int32_t orientation, Level 
     player->velocity = VectorWithValues(0.0f, 0.0f, 0.0f);
     player->onGround = 0;
     player->onLadder = 1;
-    SoundPlay(kSoundGrabLadder);
+    WorldEventsPlaySound(kSoundGrabLadder);
     PlayerSetAnimationAction(player, (uirand() & 1) ? 'LdUL' : 'LdUR', true);
-}
-
-void PlayerDraw(Player *player)
-{
-    if (!player->body)
-        return;
-    if (player->animation)
-        AnimationApply(player->animation);
-    glPushMatrix();
-    glTranslatef(player->position.x, player->position.y, player->position.z);
-    Vector up = VectorWithValues(0, 1, 0);
-    Matrix facing = MatrixFromDirectionVectors(VectorCross(up, player->direction), up, player->direction);
-    MatrixApply(&facing);
-
-    // Count, in the stencil buffer, the body's fragments that something
-    // nearer hides.
-    glEnable(GL_STENCIL_TEST);
-    glStencilFunc(GL_ALWAYS, 0, ~0u);
-    glStencilOp(GL_KEEP, GL_INCR, GL_KEEP);
-    glDepthMask(GL_FALSE);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    BodyDraw(player->body);
-
-    // Where the count is above 0, a dark blue half-transparent silhouette.
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glDisable(GL_DEPTH_TEST);
-    glStencilFunc(GL_LESS, 0, ~0u);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-    glPushMatrix();
-    glLoadIdentity();
-    GLboolean lighting = glIsEnabled(GL_LIGHTING);
-    glDisable(GL_LIGHTING);
-    glColor4f(0, 0, 0.2f, 0.5f);
-    glBegin(GL_QUADS);
-    glVertex3f(-50, -50, -3);
-    glVertex3f(50, -50, -3);
-    glVertex3f(50, 50, -3);
-    glVertex3f(-50, 50, -3);
-    glEnd();
-    glColor4f(1, 1, 1, 1);
-    if (lighting)
-        glEnable(GL_LIGHTING);
-    glPopMatrix();
-
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_STENCIL_TEST);
-    glDepthMask(GL_TRUE);
-    BodyDraw(player->body);
-    glPopMatrix();
-}
-
-void PlayerDrawShadow(Player *player, Level *level)
-{
-    Vector p = player->position;
-    int32_t count = 0;
-    Block **blocks =
-        LevelGetSortedBlockListForBoundingBox(level, p.x, p.x, 0, player->bounds.maxY, p.z, p.z, &count);
-    float top = 0;
-    for (int32_t i = 0; i < count; i++)
-        if (BlockStopsLight(blocks[i]) && blocks[i]->maxY > top)
-            top = blocks[i]->maxY;
-    std::free(blocks);
-    float height = top + 0.01f;
-    float opacity = 1 - (p.y - height) / 30;
-    if (!(opacity > 0))
-        return;
-    ShaderApplyByIdentifier('Shdw');
-    glColor4f(1, 1, 1, opacity);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex3f(p.x - 1, height, p.z - 1);
-    glTexCoord2f(0, 1);
-    glVertex3f(p.x - 1, height, p.z + 1);
-    glTexCoord2f(1, 1);
-    glVertex3f(p.x + 1, height, p.z + 1);
-    glTexCoord2f(1, 0);
-    glVertex3f(p.x + 1, height, p.z - 1);
-    glEnd();
-    ShaderDisable();
-}
-
-void PlayerDrawStatus(Player *player, int32_t levelIndex)
-{
-    if (!player->statusWidgets)
-        return;
-    StatusLabelsUpdate(player->statusWidgets, player->points, player->lives, player->keys, levelIndex, player->air);
-    StatusLabelsDraw(player->statusWidgets);
 }

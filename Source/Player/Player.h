@@ -8,6 +8,7 @@
 
 struct Block;
 struct Level;
+struct LevelSet;
 struct GameController;
 struct Body;
 struct Animation;
@@ -19,8 +20,28 @@ constexpr float kPlayerHeight = 5.6f;
 constexpr float kPlayerFullAir = 15.0f;
 constexpr int32_t kPlayerMaxLives = 10;
 
+// Action codes of PlayerStartAction and PlayerStopAction.
+enum PlayerAction : int32_t {
+    kPlayerActionForward = 1, // towards -z in the view's frame
+    kPlayerActionBack = 2,
+    kPlayerActionLeft = 3,
+    kPlayerActionRight = 4,
+    kPlayerActionJump = 7,
+    kPlayerActionWalk = 8,
+    kPlayerActionUse = 9,
+};
+
+// Codes of PlayerRotateBaseDirection: the view turns one step on or back.
+enum PlayerViewTurn : int32_t {
+    kPlayerViewTurnOn = 8,
+    kPlayerViewTurnBack = 9,
+};
+
 struct Player {
-    GameController *controller; // told of deaths and completed levels; null in the editor
+    GameController *controller; // the game mode that owns the player; null in the editor
+    // The set being played: the use key acts on its current level.  A player
+    // outside a game (null) neither dies nor completes levels.
+    LevelSet *levelSet;
     Vector position;            // bottom centre (the feet)
     Vector velocity;            // units per tick; y without the water factor
     Vector direction;           // facing, horizontal unit vector
@@ -44,7 +65,7 @@ struct Player {
     Body *body;
     Animation *animation;
     int32_t stepCallbackIds[6];
-    WidgetController *statusWidgets;
+    WidgetController *statusWidgets; // made, drawn and disposed by the game mode
     // The animation action last asked for and whether it was to start at once
     // rather than blended; the animation itself follows it.
     FourCharCode animationAction;
@@ -79,16 +100,17 @@ void PlayerAwardFeather(Player *player);
 // Spends a key: true when the player had one.
 bool PlayerUseKey(Player *player);
 
+// A life lost (the last one ends the game) and a level completed: recorded
+// in the world's events for the game mode to act on after the step.
 void PlayerDie(Player *player);
 void PlayerLevelCompleted(Player *player);
 
 // Called by a touched ladder block with the ladder's orientation.
 void PlayerGrabLadder(Player *player, Block *ladder, int32_t orientation, Level *level);
 
-// Action codes: 1 forward, 2 back, 3 left, 4 right, 7 jump, 8 walk, 9 use.
 void PlayerStartAction(Player *player, int32_t code);
 void PlayerStopAction(Player *player, int32_t code);
-// 8 turns the view one step on, 9 one step back.
+// kPlayerViewTurnOn or kPlayerViewTurnBack.
 void PlayerRotateBaseDirection(Player *player, int32_t code);
 // Turns the held movement keys from one base direction to another.
 void PlayerRotateDirection(Player *player, int32_t from, int32_t to);

@@ -1,15 +1,18 @@
 #include "Model.h"
 
-#include "Matrix.h"
 #include "ModelParser.h"
-#include "Shader.h"
-
-#include <GL/gl.h>
 
 #include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+static StaticModelListDeleter listDeleter = nullptr;
+
+void StaticModelSetListDeleter(StaticModelListDeleter deleter)
+{
+    listDeleter = deleter;
+}
 
 StaticModel *StaticModelAllocate()
 {
@@ -24,16 +27,16 @@ bool StaticModelPrimitiveFromName(const char *name, uint32_t *out)
     static const struct {
         const char *name;
         uint32_t value;
-    } names[] = {{"GL_POINTS", GL_POINTS},
-                 {"GL_LINES", GL_LINES},
-                 {"GL_LINE_LOOP", GL_LINE_LOOP},
-                 {"GL_LINE_STRIP", GL_LINE_STRIP},
-                 {"GL_TRIANGLES", GL_TRIANGLES},
-                 {"GL_TRIANGLE_STRIP", GL_TRIANGLE_STRIP},
-                 {"GL_TRIANGLE_FAN", GL_TRIANGLE_FAN},
-                 {"GL_QUADS", GL_QUADS},
-                 {"GL_QUAD_STRIP", GL_QUAD_STRIP},
-                 {"GL_POLYGON", GL_POLYGON}};
+    } names[] = {{"GL_POINTS", kPrimitivePoints},
+                 {"GL_LINES", kPrimitiveLines},
+                 {"GL_LINE_LOOP", kPrimitiveLineLoop},
+                 {"GL_LINE_STRIP", kPrimitiveLineStrip},
+                 {"GL_TRIANGLES", kPrimitiveTriangles},
+                 {"GL_TRIANGLE_STRIP", kPrimitiveTriangleStrip},
+                 {"GL_TRIANGLE_FAN", kPrimitiveTriangleFan},
+                 {"GL_QUADS", kPrimitiveQuads},
+                 {"GL_QUAD_STRIP", kPrimitiveQuadStrip},
+                 {"GL_POLYGON", kPrimitivePolygon}};
     for (const auto &n : names)
         if (std::strcmp(name, n.name) == 0) {
             *out = n.value;
@@ -45,19 +48,19 @@ bool StaticModelPrimitiveFromName(const char *name, uint32_t *out)
 static bool CountSuitsPrimitive(uint32_t primitive, int32_t count)
 {
     switch (primitive) {
-    case GL_LINES:
+    case kPrimitiveLines:
         return count % 2 == 0;
-    case GL_LINE_STRIP:
-    case GL_LINE_LOOP:
+    case kPrimitiveLineStrip:
+    case kPrimitiveLineLoop:
         return count >= 2;
-    case GL_TRIANGLES:
+    case kPrimitiveTriangles:
         return count % 3 == 0;
-    case GL_TRIANGLE_STRIP:
-    case GL_TRIANGLE_FAN:
+    case kPrimitiveTriangleStrip:
+    case kPrimitiveTriangleFan:
         return count >= 3;
-    case GL_QUADS:
+    case kPrimitiveQuads:
         return count % 4 == 0;
-    case GL_QUAD_STRIP:
+    case kPrimitiveQuadStrip:
         return count >= 4 && count % 2 == 0;
     default:
         return true;
@@ -69,7 +72,7 @@ static void ResetSegment(StaticSegment *segment)
     std::free(segment->vertices);
     *segment = StaticSegment{};
     segment->shader = 'none';
-    segment->primitiveType = GL_POINTS;
+    segment->primitiveType = kPrimitivePoints;
 }
 
 int32_t StaticModelParse(StaticModel *model, const char *text, int32_t length, int32_t position)
@@ -195,112 +198,10 @@ int32_t StaticModelLoad(StaticModel *model, const char *text, int32_t length, in
     int32_t code = StaticModelParse(model, text, length, position);
     if (code != 0)
         return code;
-    int32_t mode = StaticModelChooseDrawMode(model);
-    if (mode == kStaticDrawList)
-        StaticModelCreateDisplayList(model);
-    else
-        model->drawMode = mode;
+    // A display list is built on the model's first draw, so that reading
+    // needs no drawing context.
+    model->drawMode = StaticModelChooseDrawMode(model);
     return 0;
-}
-
-void StaticModelCreateDisplayList(StaticModel *model)
-{
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    if (model->displayList)
-        glDeleteLists(model->displayList, 1);
-    model->displayList = glGenLists(1);
-    glNewList(model->displayList, GL_COMPILE);
-    model->drawMode = kStaticDrawImmediate;
-    StaticModelDraw(model, 1.0f);
-    glEndList();
-    model->drawMode = kStaticDrawList;
-    glPopMatrix();
-}
-
-// Applies the segment's shader and its placement; true when a matrix was
-// pushed.
-static bool SetUpSegment(const StaticSegment *segment)
-{
-    ShaderApplyByIdentifier(segment->shader);
-    bool pushed = false;
-    if (segment->origin.x != 0 || segment->origin.y != 0 || segment->origin.z != 0) {
-        glPushMatrix();
-        pushed = true;
-        glTranslatef(segment->origin.x, segment->origin.y, segment->origin.z);
-    }
-    if (segment->billboard) {
-        if (!pushed) {
-            glPushMatrix();
-            pushed = true;
-        }
-        MatrixApplyBillboard();
-    }
-    return pushed;
-}
-
-void StaticModelDraw(StaticModel *model, float opacity)
-{
-    if (!model || opacity == 0)
-        return;
-    glMatrixMode(GL_MODELVIEW);
-    bool translucent = opacity < 1;
-    if (translucent) {
-        ShaderApplyByIdentifier('none');
-        glActiveTexture(GL_TEXTURE0);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
-        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_MODULATE);
-        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_CONSTANT_ARB);
-        const float environment[4] = {0, 0, 0, opacity};
-        glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, environment);
-    }
-    if (model->drawMode == kStaticDrawList) {
-        glCallList(model->displayList);
-    } else if (model->drawMode == kStaticDrawArrays) {
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glEnableClientState(GL_COLOR_ARRAY);
-        for (int32_t i = 0; i < model->numSegments; i++) {
-            const StaticSegment *segment = &model->segments[i];
-            if (segment->numVertices < 1 || !segment->vertices)
-                continue;
-            bool pushed = SetUpSegment(segment);
-            const GLsizei stride = sizeof(StaticVertex);
-            glVertexPointer(4, GL_FLOAT, stride, &segment->vertices[0].x);
-            glNormalPointer(GL_FLOAT, stride, &segment->vertices[0].nx);
-            glColorPointer(4, GL_FLOAT, stride, &segment->vertices[0].r);
-            if (segment->shader != 'none') {
-                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-                glTexCoordPointer(2, GL_FLOAT, stride, &segment->vertices[0].s);
-            }
-            glDrawArrays(segment->primitiveType, 0, segment->numVertices);
-            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-            if (pushed)
-                glPopMatrix();
-        }
-    } else {
-        for (int32_t i = 0; i < model->numSegments; i++) {
-            const StaticSegment *segment = &model->segments[i];
-            bool pushed = SetUpSegment(segment);
-            bool textured = segment->shader != 'none';
-            glBegin(segment->primitiveType);
-            for (int32_t j = 0; j < segment->numVertices && segment->vertices; j++) {
-                const StaticVertex *v = &segment->vertices[j];
-                glNormal3f(v->nx, v->ny, v->nz);
-                glColor4f(v->r, v->g, v->b, v->a);
-                if (textured)
-                    glTexCoord2f(v->s, v->t);
-                glVertex4f(v->x, v->y, v->z, v->w);
-            }
-            glEnd();
-            if (pushed)
-                glPopMatrix();
-        }
-    }
-    ShaderDisable();
-    if (translucent)
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 AABB StaticModelGetBounds(StaticModel *model)
@@ -333,8 +234,8 @@ void StaticModelDispose(StaticModel *model)
 {
     if (!model)
         return;
-    if (model->displayList)
-        glDeleteLists(model->displayList, 1);
+    if (model->displayList && listDeleter)
+        listDeleter(model->displayList);
     for (int32_t i = 0; i < model->numSegments; i++)
         std::free(model->segments[i].vertices);
     std::free(model->segments);

@@ -17,6 +17,20 @@ struct StaticVertex {
     float r, g, b, a;
 };
 
+// The primitive kinds, with the drawing library's values.
+enum : uint32_t {
+    kPrimitivePoints = 0x0000,
+    kPrimitiveLines = 0x0001,
+    kPrimitiveLineLoop = 0x0002,
+    kPrimitiveLineStrip = 0x0003,
+    kPrimitiveTriangles = 0x0004,
+    kPrimitiveTriangleStrip = 0x0005,
+    kPrimitiveTriangleFan = 0x0006,
+    kPrimitiveQuads = 0x0007,
+    kPrimitiveQuadStrip = 0x0008,
+    kPrimitivePolygon = 0x0009,
+};
+
 struct StaticSegment {
     FourCharCode identifier;
     FourCharCode shader; // 'none': no shader lookup result and no texture coordinates
@@ -50,8 +64,8 @@ constexpr int64_t kStaticModelMaxVertices = 1 << 18;
 bool StaticModelPrimitiveFromName(const char *name, uint32_t *out);
 
 StaticModel *StaticModelAllocate();
-// Reads the body and chooses the drawing mode, building the display list
-// when it is chosen (needs a current drawing context then).  0 on success;
+// Reads the body and chooses the drawing mode; no drawing context is
+// touched (a display list is built on the first draw).  0 on success;
 // 1 no "StaticModel" line, 2 a second or bad NumSegments, 3 a Segment inside
 // a segment or beyond NumSegments, 4 a Vertices block inside another, 5 a
 // vertex count that does not suit the primitive, 7 more Vertex lines than
@@ -62,6 +76,10 @@ int32_t StaticModelParse(StaticModel *model, const char *text, int32_t length, i
 // The drawing mode that the thresholds choose for the model as read.
 int32_t StaticModelChooseDrawMode(const StaticModel *model);
 void StaticModelCreateDisplayList(StaticModel *model);
+// How StaticModelDispose deletes a display list: installed by the drawing
+// code when it builds the first one.
+typedef void (*StaticModelListDeleter)(uint32_t list);
+void StaticModelSetListDeleter(StaticModelListDeleter deleter);
 void StaticModelDraw(StaticModel *model, float opacity);
 AABB StaticModelGetBounds(StaticModel *model);
 void StaticModelDispose(StaticModel *model);

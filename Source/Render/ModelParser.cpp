@@ -2,7 +2,6 @@
 
 #include "Folders.h"
 #include "Model.h"
-#include "Shader.h"
 #include "Skeleton.h"
 #include "Utilities.h"
 
@@ -15,6 +14,13 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+
+static const ModelShaderFunctions *shaderFunctions = nullptr;
+
+void ModelSetShaderFunctions(const ModelShaderFunctions *functions)
+{
+    shaderFunctions = functions;
+}
 
 static Model **modelList = nullptr;
 static int32_t numModels = 0;
@@ -147,7 +153,8 @@ static void DisposeData(int32_t kind, void *data)
         AnimationDispose(static_cast<Animation *>(data));
         break;
     case kModelKindShader:
-        ShaderDispose(static_cast<Shader *>(data));
+        if (shaderFunctions)
+            shaderFunctions->dispose(data);
         break;
     default:
         break;
@@ -292,9 +299,11 @@ static int32_t LoadBody(Model *model, const char *text, int32_t length, int32_t 
         return AnimationLoad(a, text, length, position);
     }
     case kModelKindShader: {
-        Shader *s = ShaderAllocate();
+        if (!shaderFunctions)
+            return 0; // an entry without data: nothing here draws
+        void *s = shaderFunctions->allocate();
         model->data = s;
-        return ShaderLoad(s, text, length, position);
+        return shaderFunctions->load(s, text, length, position);
     }
     default:
         return 1;

@@ -32,6 +32,16 @@ constexpr int32_t kModelErrorFileNotFound = -43;
 constexpr int32_t kModelErrorIO = -36;
 constexpr int64_t kModelMaxFileSize = 8 << 20;
 
+// Shaders hold textures, so the drawing code tells the registry how to read
+// and free them (Shader.cpp does so as the program starts).  A program
+// without the drawing code keeps shader entries without data.
+struct ModelShaderFunctions {
+    void *(*allocate)();
+    int32_t (*load)(void *shader, const char *text, int32_t length, int32_t position);
+    void (*dispose)(void *shader);
+};
+void ModelSetShaderFunctions(const ModelShaderFunctions *functions);
+
 // Loads every asset file of the Models folder; one alert per failing file.
 void ModelLoadAllModels();
 // Loads one file into a new entry; 0 on success, else the code.

@@ -27,6 +27,18 @@ static const float kNeutralDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
 static const float kNeutralSpecular[4] = {0, 0, 0, 1.0f};
 static const float kNeutralEmission[4] = {0, 0, 0, 1.0f};
 
+// How the model registry reads and frees the shader files of the Models
+// folder; registered as the program starts.
+static const ModelShaderFunctions registryShaderFunctions = {
+    []() -> void * { return ShaderAllocate(); },
+    [](void *shader, const char *text, int32_t length, int32_t position) {
+        return ShaderLoad(static_cast<Shader *>(shader), text, length, position);
+    },
+    [](void *shader) { ShaderDispose(static_cast<Shader *>(shader)); },
+};
+[[maybe_unused]] static const bool registryKnowsShaders =
+    (ModelSetShaderFunctions(&registryShaderFunctions), true);
+
 Shader *ShaderAllocate()
 {
     Shader *shader = static_cast<Shader *>(std::calloc(1, sizeof(Shader)));

@@ -2,10 +2,7 @@
 
 #include "Model.h"
 #include "ModelParser.h"
-#include "Shader.h"
 #include "Utilities.h"
-
-#include <GL/gl.h>
 
 #include <cfloat>
 #include <cmath>
@@ -755,35 +752,6 @@ Vector BodyMultiplyNormal(const BodyVertex *vertex)
         sum.z += w * n.z;
     }
     return sum;
-}
-
-void BodyDraw(Body *body)
-{
-    if (!body)
-        return;
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glTranslatef(body->position.x, body->position.y, body->position.z);
-    Matrix rotation;
-    QuaternionToMatrix(&body->orientation, &rotation);
-    MatrixApply(&rotation);
-    if (body->skeleton)
-        glTranslatef(body->skeleton->position.x, body->skeleton->position.y, body->skeleton->position.z);
-    for (int32_t i = 0; i < body->numSegments; i++) {
-        const BodySegment *segment = &body->segments[i];
-        ShaderApplyByIdentifier(segment->shader);
-        glBegin(segment->primitiveType);
-        for (int32_t j = 0; j < segment->numVertices && segment->vertices; j++) {
-            const BodyVertex *v = &segment->vertices[j];
-            Vector n = BodyMultiplyNormal(v);
-            Vertex4f p = BodyMultiplyVertex(v);
-            glNormal3f(n.x, n.y, n.z);
-            glColor4f(v->r, v->g, v->b, v->a);
-            glVertex4f(p.x, p.y, p.z, p.w);
-        }
-        glEnd();
-    }
-    glPopMatrix();
 }
 
 AABB BodyGetBounds(Body *body)

@@ -452,6 +452,12 @@ void ControllerSetFrameOverlay(ControllerFrameOverlay overlay, void *context)
     frameOverlayContext = overlay ? context : nullptr;
 }
 
+void ControllerGetFrameOverlay(ControllerFrameOverlay *overlay, void **context)
+{
+    *overlay = frameOverlay;
+    *context = frameOverlayContext;
+}
+
 // ---- Accessors -------------------------------------------------------------------------------
 
 Controller *ControllerGetMainController()

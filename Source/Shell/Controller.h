@@ -120,6 +120,7 @@ void ControllerSwapGLBuffers(Controller *controller);
 // mode (the menu strip); null for nothing.
 typedef void (*ControllerFrameOverlay)(void *context);
 void ControllerSetFrameOverlay(ControllerFrameOverlay overlay, void *context);
+void ControllerGetFrameOverlay(ControllerFrameOverlay *overlay, void **context);
 
 Controller *ControllerGetMainController();
 OpenGLWindow *ControllerGetMainWindow(Controller *controller);

@@ -11,8 +11,11 @@
 #include "Replay.h"
 #include "Shader.h"
 #include "Sound.h"
+#include "StatusLabels.h"
 #include "Utilities.h"
 #include "WaterController.h"
+#include "WorldEvents.h"
+#include "WorldStep.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -21,14 +24,6 @@
 
 namespace {
 
-enum {
-    kSoundLevelComplete = 30,
-    kSoundLevelSetComplete = 31,
-    kSoundGameOver = 32,
-};
-
-// The modifier word of the previous modifier event, shared by all games.
-uint32_t lastModifiers = 0;
 
 Level *CurrentLevel(GameController *game)
 {
@@ -37,16 +32,30 @@ Level *CurrentLevel(GameController *game)
 
 void InitCameraPos(GameController *game)
 {
-    Vector p = PlayerGetPosition(game->player);
-    CameraControllerSetCameraPos(game->cameraController, p.x, p.y + 15, p.z - 30);
-    CameraControllerSetFocusPoint(game->cameraController, p.x, p.y + 5.6f, p.z);
-    CameraControllerSetFocusDirection(game->cameraController, VectorWithValues(0, 0, -1));
+    WorldInitCameraPos(game->cameraController, game->player);
 }
 
 void PlacePlayerAtStart(GameController *game)
 {
-    PlayerStartAtPos(game->player, LevelSetGetCurrentLevelPlayerStartPos(game->levelSet),
-                     LevelSetGetCurrentLevelPlayerFacingVector(game->levelSet));
+    WorldPlacePlayerAtStart(game->player, game->levelSet);
+}
+
+// Plays the sounds that the world asked for, in order, then acts on the
+// outcome of the player's step.  The world has returned by now, so the level
+// may be replaced or restarted.
+void ApplyWorldEvents(GameController *game)
+{
+    WorldEvents *events = WorldEventsCurrent();
+    for (int32_t sound : events->sounds)
+        SoundPlay(sound);
+    bool completed = events->levelCompleted, died = events->playerDied, over = events->gameOver;
+    WorldEventsClear(events);
+    if (completed)
+        GameControllerLevelCompleted(game);
+    if (over)
+        GameControllerGameOver(game);
+    else if (died)
+        GameControllerPlayerDied(game);
 }
 
 void RenewFrameRateText(GameController *game, double now)
@@ -125,7 +134,7 @@ void BeginReplayAt(GameController *game, int32_t levelIndex, int32_t seed)
     game->deaths = 0;
     game->setCompleted = false;
     game->gameOver = false;
-    lastModifiers = 0;
+    WorldResetModifiers();
     sdrand(seed);
 }
 
@@ -149,6 +158,12 @@ GameController *GameControllerAllocate()
     GameController *game = new GameController{};
     game->levelSet = ControllerGetCurrentLevelSet();
     game->player = PlayerAllocate(game);
+    game->player->levelSet = game->levelSet;
+    // The status labels belong to the main window; a game made without one
+    // (tests of the step alone) has none.
+    Controller *controller = ControllerGetMainController();
+    if (controller && ControllerGetMainWindow(controller))
+        game->player->statusWidgets = StatusLabelsAllocate(ControllerGetMainWindow(controller));
     return game;
 }
 
@@ -211,6 +226,10 @@ void GameControllerDispose(GameController *game)
         return;
     ModeRemoveTimer(&game->timer);
     ModeRemoveHandler(Parts(game));
+    if (game->player && game->player->statusWidgets) {
+        StatusLabelsDispose(game->player->statusWidgets);
+        game->player->statusWidgets = nullptr;
+    }
     PlayerDispose(game->player);
     CameraControllerDispose(game->cameraController);
     if (game->frameRateText)
@@ -320,12 +339,7 @@ void GameControllerHandleKey(GameController *game, uint8_t character, bool down)
 {
     if (game->recording)
         ReplayRecordEvent(game->recording, game->stepCount, down ? kReplayKeyDown : kReplayKeyUp, character);
-    Player *player = game->player;
-    CameraController *camera = game->cameraController;
-    int32_t playerAction = 0;
-    int32_t cameraAction = 0;
-    switch (character) {
-    case 27:
+    if (character == 27) {
         if (down) {
             if (game->paused)
                 GameControllerUnpause(game);
@@ -333,53 +347,17 @@ void GameControllerHandleKey(GameController *game, uint8_t character, bool down)
                 GameControllerPause(game, false);
         }
         return;
-    case 30: playerAction = 1; break;
-    case 31: playerAction = 2; break;
-    case 28: playerAction = 3; break;
-    case 29: playerAction = 4; break;
-    case 32: playerAction = 7; break;
-    case 'q': playerAction = 9; break;
-    case 'a':
-        if (down)
-            PlayerRotateBaseDirection(player, 8);
-        cameraAction = 2;
-        break;
-    case 'd':
-        if (down)
-            PlayerRotateBaseDirection(player, 9);
-        cameraAction = 1;
-        break;
-    case 'w': cameraAction = 3; break;
-    case 's': cameraAction = 4; break;
-    case 'e': cameraAction = 5; break;
-    case 'c': cameraAction = 6; break;
-    default: return;
     }
-    if (playerAction) {
-        if (down)
-            PlayerStartAction(player, playerAction);
-        else
-            PlayerStopAction(player, playerAction);
-    }
-    if (cameraAction && camera) {
-        if (down)
-            CameraControllerUserActionStart(camera, cameraAction);
-        else
-            CameraControllerUserActionStop(camera, cameraAction);
-    }
+    WorldHandleKey(game->player, game->cameraController, character, down);
+    ApplyWorldEvents(game);
 }
 
 void GameControllerHandleModifiers(GameController *game, uint32_t modifiers)
 {
     if (game->recording)
         ReplayRecordEvent(game->recording, game->stepCount, kReplayModifiers, int32_t(modifiers & 0xFFFF));
-    bool wasShift = (lastModifiers & kModifierShift) != 0;
-    bool isShift = (modifiers & kModifierShift) != 0;
-    if (!wasShift && isShift)
-        PlayerStartAction(game->player, 8);
-    else if (wasShift && !isShift)
-        PlayerStopAction(game->player, 8);
-    lastModifiers = modifiers;
+    WorldHandleModifiers(game->player, modifiers);
+    ApplyWorldEvents(game);
 }
 
 bool GameControllerStep(GameController *game)
@@ -389,15 +367,11 @@ bool GameControllerStep(GameController *game)
     Level *level = CurrentLevel(game);
     if (!level)
         return true;
-    LevelRun(level, kModeStepFloat);
-    if (level->waterController)
-        WaterControllerRun(level->waterController, kModeStepFloat);
-    if (PlayerRun(game->player, level, kModeStepFloat))
+    bool ended = WorldRunStep(level, game->player);
+    ApplyWorldEvents(game);
+    if (ended)
         return true;
-    Vector p = PlayerGetPosition(game->player);
-    CameraControllerFollowPoint(game->cameraController, p.x, p.y + 5.6f, p.z);
-    CameraControllerFollowDirection(game->cameraController, PlayerGetCameraDirection(game->player));
-    CameraControllerRun(game->cameraController, kModeStepFloat);
+    WorldRunCamera(game->cameraController, game->player);
     return false;
 }
 

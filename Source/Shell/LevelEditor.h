@@ -7,8 +7,10 @@
 
 #include "Events.h"
 #include "Types.h"
+#include "Vector.h"
 
 #include <cstdint>
+#include <string>
 
 struct LevelSet;
 struct CameraController;
@@ -32,9 +34,10 @@ struct LevelEditor {
     void *placeData;                    // owned per-type data (ladder), or null
     StaticModel *cursorModel;           // 'BlkC', or null
     int32_t suspendCount;
-    uint8_t frozen;
+    bool frozen;
     PlatformTimerRef timer;
     PlatformEventHandlerRef eventHandler;
+    int32_t frozenLevelIndex;           // the edited level while a test play runs
 };
 
 // Cursor move codes.
@@ -69,6 +72,11 @@ void LevelEditorCommitBlocksBeingPlaced(LevelEditor *editor);
 void LevelEditorChangeLevelSize(LevelEditor *editor, int dx, int dy, int dz);
 void LevelEditorUpdatePlayerPos(LevelEditor *editor);
 void LevelEditorUpdateToolPalette(LevelEditor *editor);
+// The cursor move code that a key's code becomes with the camera looking
+// along forward: horizontal moves follow the view, 2 and 3 are unchanged.
+int LevelEditorTurnCursorMove(Vector forward, int code);
+// The edited set's name, as dialogs and the window title show it.
+std::string LevelEditorSetName(const LevelEditor *editor);
 
 // File commands.
 void LevelEditorCreateNewLevelSet(LevelEditor *editor);

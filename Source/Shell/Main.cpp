@@ -5,6 +5,7 @@
 #include "Controller.h"
 #include "Events.h"
 #include "GameController.h"
+#include "LevelEditor.h"
 #include "LevelSet.h"
 #include "MenuBar.h"
 #include "MenuStrip.h"
@@ -42,7 +43,7 @@ const std::vector<Service> services = {{SoundStartUp, SoundShutDown}, {StartText
 
 // The mode kinds register their operations with the controller here.
 const std::vector<void (*)()> modeRegistrations = {SplashScreenRegisterMode, GameControllerRegisterMode,
-                                                   PrefsScreenRegisterMode};
+                                                   LevelEditorRegisterMode, PrefsScreenRegisterMode};
 
 // The level-set file named on the command line, if any.
 std::filesystem::path commandLineFile;

@@ -19,14 +19,10 @@
 #include <unistd.h>
 
 static const char *const soundFiles[kSoundCount] = {
-    "Gem.ogg",         "Feather.ogg",       "Key.ogg",          "Unlock.ogg",        "Extra life.ogg",
-    "Breath.ogg",      "Switch.ogg",        "Yell.ogg",         "Drown.ogg",         "WalkStep0.ogg",
-    "WalkStep1.ogg",   "WalkStep2.ogg",     "WalkStep3.ogg",    "WalkStep4.ogg",     "WalkStep5.ogg",
-    "RunStep0.ogg",    "RunStep1.ogg",      "RunStep2.ogg",     "RunStep3.ogg",      "RunStep4.ogg",
-    "RunStep5.ogg",    "LadderStep0.ogg",   "LadderStep1.ogg",  "LadderStep2.ogg",   "LadderStep3.ogg",
-    "LadderStep4.ogg", "LadderStep5.ogg",   "Jump.ogg",         "Land.ogg",          "GrabLadder.ogg",
-    "LevelComplete.ogg", "LevelSetComplete.ogg", "GameOver.ogg", "Teleport.ogg",     "Phase.ogg",
-    "BlockToggle.ogg"};
+#define SOUND(name, file) file,
+#include "SoundFiles.inc"
+#undef SOUND
+};
 
 static ALuint soundBuffers[kSoundCount];
 static ALuint soundSources[kSoundVoices];

@@ -6,7 +6,15 @@
 #include <filesystem>
 #include <vector>
 
-constexpr int32_t kSoundCount = 36;
+// The indices of the effects, kSoundGem (0) to kSoundBlockToggle (35).  The
+// step sounds come in six files each: even numbers one foot, odd the other.
+enum SoundIndex : int32_t {
+#define SOUND(name, file) name,
+#include "SoundFiles.inc"
+#undef SOUND
+    kSoundCount
+};
+static_assert(kSoundCount == 36, "the table has 36 sound effects");
 constexpr int32_t kSoundVoices = 8;
 // Longest decoded sound accepted (bytes of PCM); a longer file stays silent.
 constexpr int32_t kSoundMaxDecodedBytes = 32 << 20;

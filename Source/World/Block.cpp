@@ -6,8 +6,8 @@
 #include "Player.h"
 #include "Sound.h"
 #include "WaterController.h"
+#include "WorldEvents.h"
 
-#include <GL/gl.h>
 
 #include <cmath>
 #include <cstdio>
@@ -19,57 +19,76 @@
 static bool playedBlockToggleSound = false;
 static bool playedPhaseSound = false;
 
-static const char *const blockDescriptions[kBlockTypeCount] = {
-    "Empty space",    "Stone block",  "Disappearing block", "Appearing block", "Switchable block",
-    "Falling block",  "Trampoline",   "Teleport",           "Pushable block",  "Floating block",
-    "Deadly block",   "Sticky block", "Crumbling block",    "Switch",          "Phasing block",
-    "Ladder",         "Moving block", "Fire block",         "Ice block",       "Locked block",
-    "Signpost",       "Level portal",
+namespace {
+
+// What a block type is: its description, its model (0 for a code without
+// geometry), its box and draw origin within the cell, the size of its data
+// record, and what it stops.  Types with an on flag stop water, the player
+// and light only while on.
+struct BlockTypeInfo {
+    const char *description;
+    FourCharCode model;
+    double bounds[6];       // minX, maxX, minY, maxY, minZ, maxZ from the cell's corner
+    double origin[3];       // the draw origin from the cell's corner ...
+    bool originFromBounds;  // ... or from the box's lower corner
+    size_t dataSize;
+    bool hasOnFlag;
+    bool stopsWater, stopsPlayer, stopsLight;
 };
+
+#define WHOLE_CELL {0, CellSize, 0, CellSize, 0, CellSize}
+#define NO_BOX {0, 0, 0, 0, 0, 0}
+
+const BlockTypeInfo blockTypes[kBlockTypeCount] = {
+    {"Empty space", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, false},
+    {"Stone block", 'Ston', WHOLE_CELL, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Disappearing block", 'Dspr', WHOLE_CELL, {0, 0, 0}, false, sizeof(ToggleBlockData), true, true, true, true},
+    {"Appearing block", 'Appr', WHOLE_CELL, {0, 0, 0}, false, sizeof(ToggleBlockData), true, true, true, true},
+    {"Switchable block", 'SwtB', WHOLE_CELL, {0, 0, 0}, false, sizeof(SwitchableBlockData), true, true, true,
+     true},
+    {"Falling block", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Trampoline", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Teleport", 'Tprt', WHOLE_CELL, {3, 3, 3}, false, sizeof(TeleportData), false, false, false, false},
+    {"Pushable block", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Floating block", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Deadly block", 'Ddly', {0.7, 5.3, 0.7, 5.3, 0.7, 5.3}, {-0.7, -0.7, -0.7}, true, 0, false, true, true, true},
+    {"Sticky block", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Crumbling block", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Switch", 'Swtc', {2, 4, 1, 5, 2, 4}, {3, 3, 3}, false, sizeof(SwitchData), false, true, false, false},
+    {"Phasing block", 'Phas', WHOLE_CELL, {0, 0, 0}, false, sizeof(PhasingBlockData), true, true, true, true},
+    {"Ladder", 'Ladr', {1.85, 4.15, 0, CellSize, 2.875, 3.125}, {3, 0, 3}, false, sizeof(LadderData), false, false,
+     true, false},
+    {"Moving block", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Fire block", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Ice block", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Locked block", 'Lckd', WHOLE_CELL, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Signpost", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true},
+    {"Level portal", 'Prtl', WHOLE_CELL, {3, 3, 3}, false, 0, false, false, false, false},
+};
+
+// A code outside the table: described as empty space, without geometry, and
+// stopping everything.
+const BlockTypeInfo unknownBlockType = {"Empty space", 0, NO_BOX, {0, 0, 0}, false, 0, false, true, true, true};
+
+const BlockTypeInfo &BlockInfo(int32_t type)
+{
+    return type >= 0 && type < kBlockTypeCount ? blockTypes[type] : unknownBlockType;
+}
+
+#undef WHOLE_CELL
+#undef NO_BOX
+
+} // namespace
 
 static size_t BlockDataSize(int32_t type)
 {
-    switch (type) {
-    case kBlockDisappearing:
-    case kBlockAppearing:
-        return sizeof(ToggleBlockData);
-    case kBlockSwitchable:
-        return sizeof(SwitchableBlockData);
-    case kBlockTeleport:
-        return sizeof(TeleportData);
-    case kBlockSwitch:
-        return sizeof(SwitchData);
-    case kBlockPhasing:
-        return sizeof(PhasingBlockData);
-    case kBlockLadder:
-        return sizeof(LadderData);
-    default:
-        return 0;
-    }
+    return BlockInfo(type).dataSize;
 }
 
 static StaticModel *BlockLookUpModel(FourCharCode identifier)
 {
     Model *model = ModelGetModelByIdentifier(kModelKindStatic, identifier);
     return model ? static_cast<StaticModel *>(model->data) : nullptr;
-}
-
-// Bounds relative to the cell's corner, each added in double precision.
-static void BlockSetBounds(Block *block, double x0, double x1, double y0, double y1, double z0, double z1)
-{
-    double X = 6.0 * block->cellX, Y = 6.0 * block->cellY, Z = 6.0 * block->cellZ;
-    block->minX = float(X + x0);
-    block->maxX = float(X + x1);
-    block->minY = float(Y + y0);
-    block->maxY = float(Y + y1);
-    block->minZ = float(Z + z0);
-    block->maxZ = float(Z + z1);
-}
-
-static void BlockSetPosition(Block *block, double dx, double dy, double dz)
-{
-    block->position = VectorWithValues(float(6.0 * block->cellX + dx), float(6.0 * block->cellY + dy),
-                                       float(6.0 * block->cellZ + dz));
 }
 
 void BlockInit(Block *block, int32_t type, int32_t x, int32_t y, int32_t z)
@@ -83,114 +102,58 @@ void BlockInit(Block *block, int32_t type, int32_t x, int32_t y, int32_t z)
     block->model = nullptr;
     block->data = nullptr;
 
-    FourCharCode modelIdentifier = 0;
-    switch (block->type) {
-    case kBlockStone:
-        modelIdentifier = 'Ston';
-        break;
-    case kBlockDisappearing:
-        modelIdentifier = 'Dspr';
-        break;
-    case kBlockAppearing:
-        modelIdentifier = 'Appr';
-        break;
-    case kBlockSwitchable:
-        modelIdentifier = 'SwtB';
-        break;
-    case kBlockTeleport:
-        modelIdentifier = 'Tprt';
-        break;
-    case kBlockDeadly:
-        modelIdentifier = 'Ddly';
-        break;
-    case kBlockSwitch:
-        modelIdentifier = 'Swtc';
-        break;
-    case kBlockPhasing:
-        modelIdentifier = 'Phas';
-        break;
-    case kBlockLadder:
-        modelIdentifier = 'Ladr';
-        break;
-    case kBlockLocked:
-        modelIdentifier = 'Lckd';
-        break;
-    case kBlockLevelPortal:
-        modelIdentifier = 'Prtl';
-        break;
-    default:
+    const BlockTypeInfo &info = BlockInfo(block->type);
+    if (info.model == 0)
         return; // a code without geometry: zero box at the origin, no model, no data
-    }
 
-    switch (block->type) {
-    case kBlockTeleport:
-    case kBlockLevelPortal:
-        BlockSetBounds(block, 0, 6, 0, 6, 0, 6);
-        BlockSetPosition(block, 3, 3, 3);
-        break;
-    case kBlockDeadly:
-        BlockSetBounds(block, 0.7, 5.3, 0.7, 5.3, 0.7, 5.3);
-        block->position = VectorWithValues(float(double(block->minX) - 0.7), float(double(block->minY) - 0.7),
-                                           float(double(block->minZ) - 0.7));
-        break;
-    case kBlockSwitch:
-        BlockSetBounds(block, 2, 4, 1, 5, 2, 4);
-        BlockSetPosition(block, 3, 3, 3);
-        break;
-    case kBlockLadder:
-        BlockSetBounds(block, 1.85, 4.15, 0, 6, 2.875, 3.125);
-        BlockSetPosition(block, 3, 0, 3);
-        break;
-    default:
-        BlockSetBounds(block, 0, 6, 0, 6, 0, 6);
-        BlockSetPosition(block, 0, 0, 0);
-        break;
-    }
-    block->model = BlockLookUpModel(modelIdentifier);
+    // Each part is added to the cell's corner in double precision.
+    double corner[3] = {double(CellSize) * block->cellX, double(CellSize) * block->cellY,
+                        double(CellSize) * block->cellZ};
+    block->minX = float(corner[0] + info.bounds[0]);
+    block->maxX = float(corner[0] + info.bounds[1]);
+    block->minY = float(corner[1] + info.bounds[2]);
+    block->maxY = float(corner[1] + info.bounds[3]);
+    block->minZ = float(corner[2] + info.bounds[4]);
+    block->maxZ = float(corner[2] + info.bounds[5]);
+    if (info.originFromBounds)
+        block->position = VectorWithValues(float(double(block->minX) + info.origin[0]),
+                                           float(double(block->minY) + info.origin[1]),
+                                           float(double(block->minZ) + info.origin[2]));
+    else
+        block->position = VectorWithValues(float(corner[0] + info.origin[0]), float(corner[1] + info.origin[1]),
+                                           float(corner[2] + info.origin[2]));
+    block->model = BlockLookUpModel(info.model);
 
+    if (info.dataSize > 0)
+        block->data = std::calloc(1, info.dataSize);
     switch (block->type) {
     case kBlockDisappearing:
-    case kBlockAppearing: {
-        ToggleBlockData *d = static_cast<ToggleBlockData *>(std::calloc(1, sizeof(ToggleBlockData)));
-        d->on = 1;
-        block->data = d;
+    case kBlockAppearing:
+        static_cast<ToggleBlockData *>(block->data)->on = 1;
         break;
-    }
     case kBlockSwitchable: {
-        SwitchableBlockData *d = static_cast<SwitchableBlockData *>(std::calloc(1, sizeof(SwitchableBlockData)));
+        SwitchableBlockData *d = static_cast<SwitchableBlockData *>(block->data);
         d->on = 1;
         d->identifier = kBlockDefaultIdentifier;
-        block->data = d;
         break;
     }
     case kBlockTeleport: {
-        TeleportData *d = static_cast<TeleportData *>(std::calloc(1, sizeof(TeleportData)));
+        TeleportData *d = static_cast<TeleportData *>(block->data);
         d->identifier = kBlockDefaultIdentifier;
         d->target = kBlockDefaultIdentifier;
-        block->data = d;
         break;
     }
-    case kBlockSwitch: {
-        SwitchData *d = static_cast<SwitchData *>(std::calloc(1, sizeof(SwitchData)));
-        d->identifier = kBlockDefaultIdentifier;
-        d->pressTimer = 0;
-        block->data = d;
+    case kBlockSwitch:
+        static_cast<SwitchData *>(block->data)->identifier = kBlockDefaultIdentifier;
         break;
-    }
     case kBlockPhasing: {
-        PhasingBlockData *d = static_cast<PhasingBlockData *>(std::calloc(1, sizeof(PhasingBlockData)));
-        d->initialDelay = 0.0f;
+        PhasingBlockData *d = static_cast<PhasingBlockData *>(block->data);
         d->onInterval = 1.0f;
         d->offInterval = 1.0f;
         d->on = 1;
-        d->elapsed = 0.0f;
         d->nextToggle = 1.0f;
-        block->data = d;
         break;
     }
-    case kBlockLadder:
-        block->data = std::calloc(1, sizeof(LadderData));
-        break;
     default:
         break;
     }
@@ -229,18 +192,6 @@ void BlockSetData(Block *block, const void *values)
     if (!block->data || !values)
         return;
     switch (block->type) {
-    case kBlockDisappearing:
-    case kBlockAppearing:
-        std::memcpy(block->data, values, 1);
-        break;
-    case kBlockSwitchable:
-    case kBlockTeleport:
-    case kBlockSwitch:
-        std::memcpy(block->data, values, 8);
-        break;
-    case kBlockPhasing:
-        std::memcpy(block->data, values, 24);
-        break;
     case kBlockLadder: {
         LadderData *ladder = static_cast<LadderData *>(block->data);
         int32_t orientation = static_cast<const LadderData *>(values)->orientation;
@@ -250,6 +201,7 @@ void BlockSetData(Block *block, const void *values)
         break;
     }
     default:
+        std::memcpy(block->data, values, BlockDataSize(block->type));
         break;
     }
 }
@@ -268,9 +220,7 @@ void BlockLadderFlipBounds(Block *block)
 
 const char *BlockGetDescriptionForType(int32_t type)
 {
-    if (type < 0 || type >= kBlockTypeCount)
-        return blockDescriptions[0];
-    return blockDescriptions[type];
+    return BlockInfo(type).description;
 }
 
 const char *BlockGetDescription(const Block *block)
@@ -278,8 +228,7 @@ const char *BlockGetDescription(const Block *block)
     return BlockGetDescriptionForType(block->type);
 }
 
-// The on flag of the four types that have one; true for every other type.
-static bool BlockIsOn(const Block *block)
+bool BlockIsOn(const Block *block)
 {
     if (!block->data)
         return true;
@@ -298,56 +247,20 @@ static bool BlockIsOn(const Block *block)
 
 bool BlockStopsWater(const Block *block)
 {
-    switch (block->type) {
-    case kBlockDisappearing:
-    case kBlockAppearing:
-    case kBlockSwitchable:
-    case kBlockPhasing:
-        return BlockIsOn(block);
-    case kBlockTeleport:
-    case kBlockLadder:
-    case kBlockLevelPortal:
-        return false;
-    default:
-        return true;
-    }
+    const BlockTypeInfo &info = BlockInfo(block->type);
+    return info.hasOnFlag ? BlockIsOn(block) : info.stopsWater;
 }
 
 bool BlockStopsPlayer(const Block *block)
 {
-    switch (block->type) {
-    case kBlockDisappearing:
-    case kBlockAppearing:
-    case kBlockSwitchable:
-    case kBlockPhasing:
-        return BlockIsOn(block);
-    case kBlockTeleport:
-    case kBlockSwitch:
-    case kBlockLevelPortal:
-        return false;
-    default:
-        return true;
-    }
+    const BlockTypeInfo &info = BlockInfo(block->type);
+    return info.hasOnFlag ? BlockIsOn(block) : info.stopsPlayer;
 }
 
 bool BlockStopsLight(const Block *block)
 {
-    switch (block->type) {
-    case kBlockEmptySpace:
-        return false;
-    case kBlockDisappearing:
-    case kBlockAppearing:
-    case kBlockSwitchable:
-    case kBlockPhasing:
-        return BlockIsOn(block);
-    case kBlockTeleport:
-    case kBlockSwitch:
-    case kBlockLadder:
-    case kBlockLevelPortal:
-        return false;
-    default:
-        return true;
-    }
+    const BlockTypeInfo &info = BlockInfo(block->type);
+    return info.hasOnFlag ? BlockIsOn(block) : info.stopsLight;
 }
 
 AABB BlockGetBounds(const Block *block)
@@ -380,7 +293,7 @@ void BlockRunAtWaterLevel(Block *block, Level *, bool firstOfTick, float dt, dou
         if (on != d->on) {
             d->on = on;
             if (!playedBlockToggleSound) {
-                SoundPlay(kSoundBlockToggle);
+                WorldEventsPlaySound(kSoundBlockToggle);
                 playedBlockToggleSound = true;
             }
         }
@@ -401,7 +314,7 @@ void BlockRunAtWaterLevel(Block *block, Level *, bool firstOfTick, float dt, dou
             d->on = d->on ? 0 : 1;
             d->nextToggle += d->on ? d->onInterval : d->offInterval;
             if (!playedPhaseSound) {
-                SoundPlay(kSoundPhase);
+                WorldEventsPlaySound(kSoundPhase);
                 playedPhaseSound = true;
             }
         }
@@ -427,7 +340,7 @@ bool BlockTouched(Block *block, Player *player, Level *level)
     switch (block->type) {
     case kBlockDeadly:
     case kBlockFire:
-        SoundPlay(kSoundYell);
+        WorldEventsPlaySound(kSoundYell);
         PlayerDie(player);
         return true;
     case kBlockLadder: {
@@ -437,7 +350,7 @@ bool BlockTouched(Block *block, Player *player, Level *level)
     }
     case kBlockLocked:
         if (PlayerUseKey(player)) {
-            SoundPlay(kSoundUnlock);
+            WorldEventsPlaySound(kSoundUnlock);
             LevelRemoveBlock(level, LevelGetIndexForBlock(level, block), false);
         }
         return false;
@@ -460,7 +373,7 @@ void BlockPlayerAction(Block *block, Player *player, Level *level)
             if (other->type != kBlockTeleport || !other->data)
                 continue;
             if (static_cast<TeleportData *>(other->data)->identifier == target) {
-                SoundPlay(kSoundTeleport);
+                WorldEventsPlaySound(kSoundTeleport);
                 PlayerSetPosition(player, other->position.x, other->position.y, other->position.z);
             }
         }
@@ -478,42 +391,10 @@ void BlockPlayerAction(Block *block, Player *player, Level *level)
             }
         }
         if (flipped) {
-            SoundPlay(kSoundSwitch);
+            WorldEventsPlaySound(kSoundSwitch);
             sw->pressTimer = 40;
         }
     }
-}
-
-void BlockDraw(Block *block, bool editorView)
-{
-    StaticModel *model = block->model;
-    if (!editorView && !BlockIsOn(block)) {
-        switch (block->type) {
-        case kBlockDisappearing:
-        case kBlockAppearing:
-            model = BlockLookUpModel('Outl');
-            break;
-        case kBlockSwitchable:
-        case kBlockPhasing:
-            model = nullptr;
-            break;
-        default:
-            break;
-        }
-    }
-    if (!model)
-        return;
-    glPushMatrix();
-    glTranslatef(block->position.x, block->position.y, block->position.z);
-    if (block->type == kBlockSwitch && block->data) {
-        float t = float(static_cast<SwitchData *>(block->data)->pressTimer);
-        glScalef(1.0f + 0.01f * t, 1.0f - 0.01f * t, 1.0f + 0.01f * t);
-    } else if (block->type == kBlockLadder && block->data &&
-               static_cast<LadderData *>(block->data)->orientation == 1) {
-        glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
-    }
-    StaticModelDraw(model, 1.0f);
-    glPopMatrix();
 }
 
 bool BlockSave(const Block *block, ByteBuffer *buffer)

@@ -45,16 +45,6 @@ constexpr int32_t kBlockTypeCount = 22;
 // Identifier of fresh switches, switchable blocks and teleports: "0000".
 constexpr uint32_t kBlockDefaultIdentifier = 0x30303030;
 
-// Sound indices that blocks play.
-enum {
-    kSoundUnlock = 3,
-    kSoundSwitch = 6,
-    kSoundYell = 7,
-    kSoundTeleport = 33,
-    kSoundPhase = 34,
-    kSoundBlockToggle = 35,
-};
-
 struct ToggleBlockData {
     uint8_t on;
 };
@@ -118,6 +108,9 @@ const char *BlockGetDescriptionForType(int32_t type);
 bool BlockStopsWater(const Block *block);
 bool BlockStopsPlayer(const Block *block);
 bool BlockStopsLight(const Block *block);
+// The on flag of the types that have one (disappearing, appearing,
+// switchable and phasing blocks); true for every other type.
+bool BlockIsOn(const Block *block);
 AABB BlockGetBounds(const Block *block);
 
 void BlockRun(Block *block, Level *level, bool firstOfTick, float dt);

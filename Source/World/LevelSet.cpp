@@ -178,8 +178,8 @@ Vector LevelSetGetCurrentLevelPlayerStartPos(const LevelSet *set)
     const Level *level = set->currentLevelCopy;
     if (!level)
         return VectorWithValues(0.0f, 0.0f, 0.0f);
-    return VectorWithValues(6.0f * float(level->playerStartX) + 3.0f, 6.0f * float(level->playerStartY),
-                            6.0f * float(level->playerStartZ) + 3.0f);
+    return VectorWithValues(CellSize * float(level->playerStartX) + 3.0f, CellSize * float(level->playerStartY),
+                            CellSize * float(level->playerStartZ) + 3.0f);
 }
 
 Vector LevelSetGetCurrentLevelPlayerFacingVector(const LevelSet *set)

@@ -5,8 +5,8 @@
 #include "Player.h"
 #include "Sound.h"
 #include "Utilities.h"
+#include "WorldEvents.h"
 
-#include <GL/gl.h>
 
 #include <cmath>
 #include <cstdio>
@@ -21,12 +21,11 @@ struct PowerupKindInfo {
     int32_t points;
 };
 
-// Sounds: 0 "Gem.ogg", 4 "Extra life.ogg", 1 "Feather.ogg", 2 "Key.ogg".
 const PowerupKindInfo powerupKinds[] = {
-    {kPowerupGem, 'Gem ', 0, 200},
-    {kPowerupExtraLife, 'XLif', 4, 50},
-    {kPowerupFeather, 'Fthr', 1, 20},
-    {kPowerupKey, 'Key ', 2, 10},
+    {kPowerupGem, 'Gem ', kSoundGem, 200},
+    {kPowerupExtraLife, 'XLif', kSoundExtraLife, 50},
+    {kPowerupFeather, 'Fthr', kSoundFeather, 20},
+    {kPowerupKey, 'Key ', kSoundKey, 10},
 };
 
 const PowerupKindInfo *PowerupInfo(int32_t kind)
@@ -81,17 +80,6 @@ void PowerupRun(Powerup *powerup)
         powerup->spin -= 360.0f;
 }
 
-void PowerupDraw(Powerup *powerup)
-{
-    if (!powerup->model)
-        return;
-    glPushMatrix();
-    glTranslatef(powerup->position.x, powerup->position.y, powerup->position.z);
-    glRotatef(powerup->spin, 0.0f, -1.0f, 0.0f);
-    StaticModelDraw(powerup->model, 1.0f);
-    glPopMatrix();
-}
-
 static AABB PowerupGrow(AABB box)
 {
     return AABB{box.minX - 0.75f, box.maxX + 0.75f, box.minY - 0.75f,
@@ -108,7 +96,7 @@ void PowerupPickedUp(Powerup *powerup, Player *player)
     const PowerupKindInfo *info = PowerupInfo(powerup->kind);
     if (!info)
         return;
-    SoundPlay(info->sound);
+    WorldEventsPlaySound(info->sound);
     switch (powerup->kind) {
     case kPowerupExtraLife:
         PlayerAwardExtraLife(player);

@@ -2,10 +2,8 @@
 
 #include "Block.h"
 #include "Level.h"
-#include "Shader.h"
 #include "WaterController.h"
 
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -176,7 +174,7 @@ void WaterBoxRelinkSides(WaterBox *box)
     }
     std::free(blocks);
 
-    float W = 6.0f * float(level->sizeX), H = 6.0f * float(level->sizeY), D = 6.0f * float(level->sizeZ);
+    float W = CellSize * float(level->sizeX), H = CellSize * float(level->sizeY), D = CellSize * float(level->sizeZ);
     if (WaterNear(box->minX, 0.0f))
         WaterBoxSetSideKind(box, kWaterSideMinX, kWaterSideBoundary);
     if (WaterNear(box->maxX, W))
@@ -281,7 +279,7 @@ void WaterBoxRun(WaterBox *box)
         if (WaterSideMaySpread(box->sides[kWaterSideMaxZ].kind))
             region.maxZ += grow;
     }
-    float W = 6.0f * float(level->sizeX), H = 6.0f * float(level->sizeY), D = 6.0f * float(level->sizeZ);
+    float W = CellSize * float(level->sizeX), H = CellSize * float(level->sizeY), D = CellSize * float(level->sizeZ);
     region.minX = std::max(region.minX, 0.0f);
     region.minY = std::max(region.minY, 0.0f);
     region.minZ = std::max(region.minZ, 0.0f);
@@ -393,7 +391,7 @@ static float WaterBoxCeiling(WaterBox *box, float limit)
         return box->maxY; // a block, other water or the level's top lies on it
     WaterController *controller = box->controller;
     Level *level = controller->level;
-    float ceiling = std::min(limit, 6.0f * float(level->sizeY));
+    float ceiling = std::min(limit, CellSize * float(level->sizeY));
     if (!(ceiling > box->maxY))
         return box->maxY;
     AABB column{box->minX, box->maxX, box->maxY, ceiling, box->minZ, box->maxZ};
@@ -485,62 +483,6 @@ void WaterBoxLevelWithNeighbors(WaterBox *box)
             continue;
         WaterBoxLevelPair(box, link.neighbour);
     }
-}
-
-void WaterBoxDraw(WaterBox *box, bool highlight)
-{
-    if (highlight)
-        glColor4f(0.5f, 0.1f, 0.5f, 0.5f);
-    else
-        glColor4f(0.1f, 0.1f, 0.3f, 0.5f);
-    ShaderApplyByIdentifier('Watr');
-    float x0 = box->minX, x1 = box->maxX, y0 = box->minY, y1 = box->maxY, z0 = box->minZ, z1 = box->maxZ;
-    glBegin(GL_QUADS);
-    if (box->sides[kWaterSideTop].kind != kWaterSideWater) {
-        glNormal3f(0, 1, 0);
-        glVertex3f(x0, y1, z0);
-        glVertex3f(x0, y1, z1);
-        glVertex3f(x1, y1, z1);
-        glVertex3f(x1, y1, z0);
-    }
-    if (box->sides[kWaterSideMinZ].kind != kWaterSideWater) {
-        glNormal3f(0, 0, -1);
-        glVertex3f(x0, y0, z0);
-        glVertex3f(x0, y1, z0);
-        glVertex3f(x1, y1, z0);
-        glVertex3f(x1, y0, z0);
-    }
-    if (box->sides[kWaterSideMinX].kind != kWaterSideWater) {
-        glNormal3f(-1, 0, 0);
-        glVertex3f(x0, y0, z0);
-        glVertex3f(x0, y0, z1);
-        glVertex3f(x0, y1, z1);
-        glVertex3f(x0, y1, z0);
-    }
-    if (box->sides[kWaterSideMaxZ].kind != kWaterSideWater) {
-        glNormal3f(0, 0, 1);
-        glVertex3f(x0, y0, z1);
-        glVertex3f(x1, y0, z1);
-        glVertex3f(x1, y1, z1);
-        glVertex3f(x0, y1, z1);
-    }
-    if (box->sides[kWaterSideMaxX].kind != kWaterSideWater) {
-        glNormal3f(1, 0, 0);
-        glVertex3f(x1, y0, z0);
-        glVertex3f(x1, y1, z0);
-        glVertex3f(x1, y1, z1);
-        glVertex3f(x1, y0, z1);
-    }
-    if (box->sides[kWaterSideBottom].kind != kWaterSideWater) {
-        glNormal3f(0, -1, 0);
-        glVertex3f(x0, y0, z0);
-        glVertex3f(x1, y0, z0);
-        glVertex3f(x1, y0, z1);
-        glVertex3f(x0, y0, z1);
-    }
-    glEnd();
-    ShaderDisable();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 bool WaterBoxSave(const WaterBox *box, ByteBuffer *buffer)

@@ -4,7 +4,6 @@
 #include "Utilities.h"
 #include "Water.h"
 
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -132,79 +131,10 @@ void WaterControllerRun(WaterController *controller, float dt)
     }
     controller->currentWaterLevel += double(dt) * controller->riseSpeed;
     if (controller->level) {
-        double top = 6.0 * double(controller->level->sizeY);
+        double top = double(CellSize) * double(controller->level->sizeY);
         if (controller->currentWaterLevel > top)
             controller->currentWaterLevel = top;
     }
-}
-
-void WaterControllerDraw(WaterController *controller, Vector cameraPosition, Vector viewDirection,
-                         float nearDistance)
-{
-    if (controller->mode == kWaterModeBoxes) {
-        for (int32_t i = 0; i < controller->boxCount; i++)
-            WaterBoxDraw(controller->boxes[i], false);
-        return;
-    }
-    double water = controller->currentWaterLevel;
-    if (water <= 0.0 || !controller->level)
-        return;
-    glColor4f(0.1f, 0.1f, 0.3f, 0.5f);
-    float W = 6.0f * float(controller->level->sizeX), D = 6.0f * float(controller->level->sizeZ);
-    float h = float(water);
-    float reach = nearDistance + 0.0001f;
-    Vector p = VectorWithValues(cameraPosition.x + viewDirection.x * reach, cameraPosition.y + viewDirection.y * reach,
-                                cameraPosition.z + viewDirection.z * reach);
-    if (p.x > 0.0f && p.x < W && p.y > 0.0f && double(p.y) < water && p.z > 0.0f && p.z < D) {
-        // The camera is under water: tint the whole view.
-        glPushMatrix();
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        glBegin(GL_QUADS);
-        glVertex3f(-50.0f, -50.0f, -4.0f);
-        glVertex3f(50.0f, -50.0f, -4.0f);
-        glVertex3f(50.0f, 50.0f, -4.0f);
-        glVertex3f(-50.0f, 50.0f, -4.0f);
-        glEnd();
-        glEnable(GL_DEPTH_TEST);
-        glPopMatrix();
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        return;
-    }
-    glBegin(GL_QUADS);
-    glNormal3f(0.0f, 1.0f, 0.0f);
-    // top
-    glVertex3f(0, h, 0);
-    glVertex3f(0, h, D);
-    glVertex3f(W, h, D);
-    glVertex3f(W, h, 0);
-    // z = 0
-    glVertex3f(0, 0, 0);
-    glVertex3f(0, h, 0);
-    glVertex3f(W, h, 0);
-    glVertex3f(W, 0, 0);
-    // x = 0
-    glVertex3f(0, 0, 0);
-    glVertex3f(0, 0, D);
-    glVertex3f(0, h, D);
-    glVertex3f(0, h, 0);
-    // z = max
-    glVertex3f(0, 0, D);
-    glVertex3f(W, 0, D);
-    glVertex3f(W, h, D);
-    glVertex3f(0, h, D);
-    // x = max
-    glVertex3f(W, 0, 0);
-    glVertex3f(W, h, 0);
-    glVertex3f(W, h, D);
-    glVertex3f(W, 0, D);
-    // bottom
-    glVertex3f(0, 0, 0);
-    glVertex3f(W, 0, 0);
-    glVertex3f(W, 0, D);
-    glVertex3f(0, 0, D);
-    glEnd();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 bool WaterControllerSave(const WaterController *controller, ByteBuffer *buffer)
@@ -375,9 +305,9 @@ std::vector<AABB> WaterControllerComputeEmptySpace(AABB region, Vector seed, con
     std::vector<AABB> result;
     if (!(AABBVolume(region) >= 0.0001f) || !std::isfinite(AABBVolume(region)))
         return result;
-    double cells = std::ceil(double(region.maxX - region.minX) / 6.0) *
-                   std::ceil(double(region.maxY - region.minY) / 6.0) *
-                   std::ceil(double(region.maxZ - region.minZ) / 6.0);
+    double cells = std::ceil(double(region.maxX - region.minX) / double(CellSize)) *
+                   std::ceil(double(region.maxY - region.minY) / double(CellSize)) *
+                   std::ceil(double(region.maxZ - region.minZ) / double(CellSize));
     std::vector<AABB> free;
     free.reserve(size_t(nextPowerOfTwo(int32_t(std::min(cells, 32768.0)))));
     free.push_back(region);

@@ -1,0 +1,515 @@
+// The save, open and ask-to-save dialogs on the headless platform: the name
+// checks, scripted answers, and each dialog shown for real and driven by
+// injected keys and clicks that its nested loop consumes.
+#include "Dialogs.h"
+
+#include "Folders.h"
+#include "LevelSet.h"
+#include "WidgetTestSupport.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Queues a key press and release; nothing runs until a dialog's loop does.
+void Press(int32_t keyCode, uint32_t modifiers = 0, double delay = 0.0)
+{
+    HeadlessInjectKey(kEventRawKeyDown, keyCode, modifiers, delay);
+    HeadlessInjectKey(kEventRawKeyUp, keyCode, modifiers, delay);
+}
+
+void Type(const std::string &text)
+{
+    for (char c : text) {
+        bool upper = std::isupper(uint8_t(c));
+        int32_t key = c == ' ' ? kKeyCodeSpace : PlatformCharCodeToKeyCode(uint8_t(std::tolower(uint8_t(c))));
+        ASSERT_GE(key, 0) << c;
+        Press(key, upper ? uint32_t(kModifierShift) : 0u);
+    }
+}
+
+// Every static text of the dialog, one line after another.
+std::string Texts(WidgetController *widgets)
+{
+    std::string all;
+    for (int32_t i = 0; i < WidgetControllerNumberOfWidgets(widgets); i++) {
+        Widget *w = WidgetControllerWidgetAtIndex(widgets, i);
+        if (w->kind == kWidgetStaticText && WidgetIsVisible(w) && WidgetGetText(w)[0])
+            all += std::string(all.empty() ? "" : " ") + WidgetGetText(w);
+    }
+    return all;
+}
+
+class Dialogs : public ::testing::Test {
+protected:
+    fs::path root;
+    std::string oldData;
+    bool hadData = false;
+    OpenGLWindow *window = nullptr;
+    // Runs each time a dialog comes up, with its widgets.
+    std::function<void(WidgetController *)> onShow;
+    int32_t shown = 0;
+
+    void SetUp() override
+    {
+        root = fs::temp_directory_path() / ("brimhold-dialogs-" + std::to_string(::getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root / "resources");
+        if (const char *value = std::getenv("XDG_DATA_HOME")) {
+            oldData = value;
+            hadData = true;
+        }
+        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+        PlatformSetResourcesFolder(root / "resources");
+        HeadlessPlatformStartUp();
+        ASSERT_EQ(0, TextStartUp());
+        window = OpenGLWindowAllocate("Brimhold", 800, 600, false, false, kProjectionPerspective);
+        ASSERT_NE(window, nullptr) << "no window could be opened";
+        DialogsSetWindow(window);
+        DialogsSetObserver(Observe, this);
+    }
+    void TearDown() override
+    {
+        DialogsSetObserver(nullptr, nullptr);
+        DialogsSetWindow(nullptr);
+        DialogsClearScriptedAnswers();
+        OpenGLWindowDispose(window);
+        TextShutDown();
+        HeadlessPlatformShutDown();
+        PlatformSetResourcesFolder("");
+        if (hadData)
+            setenv("XDG_DATA_HOME", oldData.c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+        fs::remove_all(root);
+    }
+    static void Observe(WidgetController *widgets, void *context)
+    {
+        Dialogs *test = static_cast<Dialogs *>(context);
+        test->shown++;
+        if (test->onShow)
+            test->onShow(widgets);
+    }
+    void Click(WidgetController *widgets, FourCharCode identifier, double delay = 0.0)
+    {
+        Widget *widget = WidgetControllerGetWidgetByIdentifier(widgets, identifier);
+        ASSERT_NE(widget, nullptr);
+        ASSERT_TRUE(WidgetIsVisible(widget));
+        Rect4f b = WidgetGetBounds(widget);
+        Point2f p = widgettest::Global(window, (b.left + b.right) / 2, (b.bottom + b.top) / 2);
+        HeadlessInjectMouse(kEventMouseDown, p.x, p.y, 0, 1, delay);
+        HeadlessInjectMouse(kEventMouseUp, p.x, p.y, 0, 1, delay);
+    }
+    fs::path Folder(const char *name)
+    {
+        fs::path folder = root / "data" / "Brimhold" / name;
+        fs::create_directories(folder);
+        return folder;
+    }
+    static void WriteSet(const fs::path &folder, const char *name, int32_t levels)
+    {
+        LevelSet *set = LevelSetAllocate();
+        LevelSetInit(set);
+        while (LevelSetGetLevelCount(set) < levels)
+            LevelSetAppendLevel(set);
+        ASSERT_TRUE(LevelSetSaveToFile(set, folder, name));
+        LevelSetDispose(set);
+    }
+    bool Save(const std::string &defaultName, const fs::path &folder, std::string *name)
+    {
+        fs::path outFolder;
+        bool saved = displayModalSaveDialog(defaultName, folder, &outFolder, name);
+        if (saved) {
+            EXPECT_EQ(outFolder, folder);
+        }
+        return saved;
+    }
+};
+
+TEST(DialogsNames, RefusedNamesSayWhy)
+{
+    for (const std::string &bad :
+         {std::string(), std::string("a/b"), std::string("/"), std::string("."), std::string(".."),
+          std::string("...."), std::string(256, 'x'), std::string("a\0b", 3)})
+        EXPECT_NE(DialogsCheckFileName(bad), nullptr) << bad;
+    EXPECT_STREQ(DialogsCheckFileName(""), "Please type a name for the file.");
+    for (const std::string &good : {std::string("Test levels"), std::string(".hidden"), std::string("a..b"),
+                                    std::string(255, 'x'), std::string("Été")})
+        EXPECT_EQ(DialogsCheckFileName(good), nullptr) << good;
+}
+
+TEST_F(Dialogs, ScriptedAnswersAreTakenInOrderInsteadOfShowing)
+{
+    DialogsQueueScriptedAnswer(-1);
+    DialogsQueueScriptedAnswer(1, "Other");
+    DialogsQueueScriptedAnswer(1);
+    DialogsQueueScriptedAnswer(1, "a/b");
+    DialogsQueueScriptedAnswer(1, "Mine");
+    DialogsQueueScriptedAnswer(0);
+    EXPECT_EQ(DialogsPendingScriptedAnswers(), 6);
+    EXPECT_EQ(displayAskSaveChangesDialog("Set", true), -1);
+    std::string name;
+    EXPECT_TRUE(Save("Set", root, &name));
+    EXPECT_EQ(name, "Other");
+    EXPECT_TRUE(Save("Set", root, &name));
+    EXPECT_EQ(name, "Set");
+    EXPECT_FALSE(Save("Set", root, &name)); // the name checks still apply
+    fs::path file;
+    EXPECT_TRUE(displayModalOpenDialog(&file));
+    EXPECT_EQ(file, Folder("User levels") / "Mine");
+    EXPECT_FALSE(displayModalOpenDialog(&file));
+    EXPECT_EQ(shown, 0);
+
+    // Then the platform's answers.
+    HeadlessQueueAnswer(0);
+    EXPECT_EQ(displayAskSaveChangesDialog("Set", false), 0);
+    DialogsQueueScriptedAnswer(1);
+    DialogsClearScriptedAnswers();
+    EXPECT_EQ(DialogsPendingScriptedAnswers(), 0);
+    EXPECT_EQ(shown, 0);
+}
+
+TEST_F(Dialogs, AskIsWordedForQuittingOrClosingAndAnswersByKeyOrClick)
+{
+    std::string texts;
+    onShow = [&](WidgetController *widgets) { texts = Texts(widgets); };
+    Press(kKeyCodeReturn);
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", true), 1);
+    EXPECT_EQ(texts, "Do you want to save the changes you made to \"Test levels\" before quitting? "
+                     "Your changes will be lost if you don't save them.");
+
+    Press(kKeyCodeEscape);
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 0);
+    EXPECT_NE(texts.find("\"Test levels\" before closing?"), std::string::npos) << texts;
+
+    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsDontSaveButton); };
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), -1);
+    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsSaveButton); };
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 1);
+    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsCancelButton); };
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 0);
+
+    // Nothing left to answer it: cancelled, and no window: not shown at all.
+    onShow = nullptr;
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 0);
+    DialogsSetWindow(nullptr);
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), -1);
+}
+
+TEST_F(Dialogs, KeysAndCommandsNeverReachTheModesAndControlQDoesNothing)
+{
+    int32_t seen = 0;
+    const int32_t kinds[] = {kEventRawKeyDown, kEventCommandProcess, kEventMouseDown};
+    PlatformInstallEventHandler(
+        kTargetApplication, kinds, 3,
+        [](const PlatformEvent *, void *context) {
+            ++*static_cast<int32_t *>(context);
+            return false;
+        },
+        &seen);
+    PlatformInstallEventHandler(
+        kTargetWindow, kinds, 3, [](const PlatformEvent *, void *) { return false; }, nullptr);
+    Press(PlatformCharCodeToKeyCode('q'), kModifierControl);
+    HeadlessInjectCommand('save');
+    HeadlessInjectSimple(kEventWindowClose);
+    HeadlessInjectMouse(kEventMouseDown, 1, 1);
+    Press(kKeyCodeEscape);
+    EXPECT_EQ(displayAskSaveChangesDialog("Set", true), 0);
+    EXPECT_EQ(seen, 0);
+    EXPECT_FALSE(HeadlessRunFor(0.1)); // the program goes on
+    EXPECT_EQ(seen, 0);
+}
+
+TEST_F(Dialogs, SaveTakesTheTypedNameInPlaceOfTheSelectedOne)
+{
+    std::string name;
+    Type("Level Two");
+    Press(kKeyCodeReturn);
+    EXPECT_TRUE(Save("Test levels", root, &name));
+    EXPECT_EQ(name, "Level Two");
+
+    // Return at once keeps the proposed name; Escape and Cancel cancel.
+    Press(kKeyCodeReturn);
+    EXPECT_TRUE(Save("Test levels", root, &name));
+    EXPECT_EQ(name, "Test levels");
+    Type("x");
+    Press(kKeyCodeEscape);
+    EXPECT_FALSE(Save("Test levels", root, &name));
+    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsCancelButton); };
+    EXPECT_FALSE(Save("Test levels", root, &name));
+    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsSaveButton); };
+    EXPECT_TRUE(Save("Test levels", root, &name));
+    EXPECT_EQ(name, "Test levels");
+}
+
+TEST_F(Dialogs, SaveRefusesABadNameInTheDialogAndStaysOpen)
+{
+    WidgetController *widgets = nullptr;
+    onShow = [&](WidgetController *w) { widgets = w; };
+    std::string message;
+    struct Probe {
+        WidgetController **widgets;
+        std::string *message;
+    } probe{&widgets, &message};
+    PlatformInstallTimer(
+        0.5, 0,
+        [](PlatformTimerRef, void *context) {
+            Probe *p = static_cast<Probe *>(context);
+            if (*p->widgets)
+                *p->message = WidgetGetText(WidgetControllerGetWidgetByIdentifier(*p->widgets, kDialogsMessage));
+        },
+        &probe);
+    Type("a/b");
+    Press(kKeyCodeReturn);
+    // A second later, when the message has been read: mend the name.
+    Press(kKeyCodeBackspace, 0, 1.0);
+    Press(kKeyCodeBackspace, 0, 1.0);
+    Press(PlatformCharCodeToKeyCode('c'), 0, 1.0);
+    Press(kKeyCodeReturn, 0, 1.0);
+    std::string name;
+    EXPECT_TRUE(Save("Set", root, &name));
+    EXPECT_EQ(name, "ac");
+    EXPECT_EQ(message, "A name cannot contain a slash (\"/\").");
+    EXPECT_EQ(shown, 1);
+}
+
+TEST_F(Dialogs, TabMovesTheFocusAndTypingWithoutItDoesNothing)
+{
+    onShow = [&](WidgetController *) {
+        // A click on the panel away from the field takes the focus from it.
+        Point2f p = widgettest::Global(window, 0.0f, -0.2f);
+        HeadlessInjectMouse(kEventMouseDown, p.x, p.y);
+        HeadlessInjectMouse(kEventMouseUp, p.x, p.y);
+        Type("zz");
+        Press(kKeyCodeTab); // back into the field, all of it selected
+        Type("New");
+        Press(kKeyCodeReturn);
+    };
+    std::string name;
+    EXPECT_TRUE(Save("Set", root, &name));
+    EXPECT_EQ(name, "New");
+}
+
+TEST_F(Dialogs, SavingOverAnExistingFileAsksToReplaceIt)
+{
+    std::ofstream(root / "Taken") << "old";
+    fs::create_directories(root / "Folder");
+    std::vector<std::string> views;
+    onShow = [&](WidgetController *widgets) {
+        views.push_back(Texts(widgets));
+        if (views.size() == 4)
+            Click(widgets, kDialogsReplaceButton);
+    };
+    Type("Folder");
+    Press(kKeyCodeReturn); // a folder is refused in the dialog
+    for (int i = 0; i < 6; i++)
+        Press(kKeyCodeBackspace);
+    Type("Taken");
+    Press(kKeyCodeReturn); // the question
+    Press(kKeyCodeEscape); // back to the dialog, the name all selected
+    Press(kKeyCodeReturn); // the question again, answered by a click
+    std::string name;
+    EXPECT_TRUE(Save("Set", root, &name));
+    EXPECT_EQ(name, "Taken");
+    ASSERT_EQ(views.size(), 4u);
+    EXPECT_EQ(views[1].rfind("\"Taken\" already exists. Do you want to replace it?", 0), 0u) << views[1];
+    EXPECT_EQ(views[3], views[1]);
+    EXPECT_EQ(views[2].rfind("Save file as:", 0), 0u) << views[2];
+
+    // Cancel in the question returns to the dialog, which Escape cancels.
+    views.clear();
+    onShow = [&](WidgetController *widgets) {
+        views.push_back(Texts(widgets));
+        if (views.size() == 2)
+            Click(widgets, kDialogsReplaceCancelButton);
+        if (views.size() == 3)
+            Press(kKeyCodeEscape);
+    };
+    Type("Taken");
+    Press(kKeyCodeReturn);
+    EXPECT_FALSE(Save("Set", root, &name));
+    EXPECT_EQ(views.size(), 3u);
+    EXPECT_EQ(views[2].rfind("Save file as:", 0), 0u) << views[2];
+}
+
+class OpenDialog : public Dialogs {
+protected:
+    fs::path user, downloaded;
+    std::vector<std::string> rows;
+    void SetUp() override
+    {
+        Dialogs::SetUp();
+        user = Folder("User levels");
+        downloaded = Folder("Downloaded levels");
+        WriteSet(user, "Good", 2);
+        WriteSet(user, "Broken", 1);
+        fs::resize_file(user / "Broken", fs::file_size(user / "Broken") - 3);
+        WriteSet(downloaded, "Fetched", 1);
+        std::ofstream(user / "Notes") << "not a level set";
+        onShow = [&](WidgetController *widgets) { rows = Rows(widgets); };
+    }
+    static std::vector<std::string> Rows(WidgetController *widgets)
+    {
+        std::vector<std::string> rows;
+        for (int32_t row = 0; row < kDialogsVisibleRows; row++) {
+            std::string name = WidgetGetText(WidgetControllerGetWidgetByIdentifier(widgets, DialogsRowNameIdentifier(row)));
+            if (name.empty())
+                break;
+            rows.push_back(name + " | " +
+                           WidgetGetText(WidgetControllerGetWidgetByIdentifier(widgets, DialogsRowFolderIdentifier(row))) +
+                           " | " +
+                           WidgetGetText(WidgetControllerGetWidgetByIdentifier(widgets, DialogsRowLevelsIdentifier(row))));
+        }
+        return rows;
+    }
+};
+
+TEST_F(OpenDialog, ListsTheSetsWithFolderAndLevelsAndSkipsTheDamagedOne)
+{
+    // The first usable set is chosen; Down passes over the damaged one.
+    Press(kKeyCodeDown);
+    Press(kKeyCodeReturn);
+    fs::path file;
+    EXPECT_TRUE(displayModalOpenDialog(&file));
+    EXPECT_EQ(file, user / "Good");
+    EXPECT_EQ(rows, (std::vector<std::string>{"Fetched | Downloaded levels | 1 level",
+                                              "Broken | User levels | damaged", "Good | User levels | 2 levels"}));
+
+    Press(kKeyCodeDown);
+    Press(kKeyCodeUp);
+    Press(kKeyCodeReturn);
+    EXPECT_TRUE(displayModalOpenDialog(&file));
+    EXPECT_EQ(file, downloaded / "Fetched");
+
+    Press(kKeyCodeEscape);
+    EXPECT_FALSE(displayModalOpenDialog(&file));
+}
+
+TEST_F(OpenDialog, RowsAndButtonsWorkWithTheMouse)
+{
+    fs::path file;
+    WidgetController *shownWidgets = nullptr;
+    auto rowPoint = [&](int32_t row) {
+        Rect4f b = WidgetGetBounds(WidgetControllerGetWidgetByIdentifier(shownWidgets, DialogsRowNameIdentifier(row)));
+        return widgettest::Global(window, b.left + 0.01f, (b.bottom + b.top) / 2);
+    };
+    // A click on the damaged row chooses nothing; one on "Good", then Open.
+    onShow = [&](WidgetController *widgets) {
+        shownWidgets = widgets;
+        for (int32_t row : {1, 2}) {
+            Point2f p = rowPoint(row);
+            HeadlessInjectMouse(kEventMouseDown, p.x, p.y, 0, 1, row);
+            HeadlessInjectMouse(kEventMouseUp, p.x, p.y, 0, 1, row);
+        }
+        Click(widgets, kDialogsOpenButton, 3.0);
+    };
+    EXPECT_TRUE(displayModalOpenDialog(&file));
+    EXPECT_EQ(file, user / "Good");
+
+    // Two quick clicks on a row open it.
+    onShow = [&](WidgetController *widgets) {
+        shownWidgets = widgets;
+        Point2f p = rowPoint(0);
+        for (double at : {0.0, 0.2}) {
+            HeadlessInjectMouse(kEventMouseDown, p.x, p.y, 0, 1, at);
+            HeadlessInjectMouse(kEventMouseUp, p.x, p.y, 0, 1, at);
+        }
+    };
+    EXPECT_TRUE(displayModalOpenDialog(&file));
+    EXPECT_EQ(file, downloaded / "Fetched");
+}
+
+TEST_F(OpenDialog, TabLeadsToThePathFieldWhichTakesAnyPath)
+{
+    fs::path file;
+    Press(kKeyCodeTab);
+    Type("Good");
+    Press(kKeyCodeReturn);
+    EXPECT_TRUE(displayModalOpenDialog(&file));
+    EXPECT_EQ(file, user / "Good");
+
+    // A path that leads nowhere keeps the dialog open; Tab back to the list
+    // and Return opens the chosen set.
+    WidgetController *widgets = nullptr;
+    std::string message;
+    onShow = [&](WidgetController *w) { widgets = w; };
+    Press(kKeyCodeTab);
+    Type("Missing");
+    Press(kKeyCodeReturn);
+    Press(kKeyCodeTab, 0, 1.0);
+    Press(kKeyCodeDown, 0, 1.0);
+    Press(kKeyCodeReturn, 0, 1.0);
+    struct Probe {
+        WidgetController **widgets;
+        std::string *message;
+    } probe{&widgets, &message};
+    PlatformInstallTimer(
+        0.5, 0,
+        [](PlatformTimerRef, void *context) {
+            Probe *p = static_cast<Probe *>(context);
+            *p->message = WidgetGetText(WidgetControllerGetWidgetByIdentifier(*p->widgets, kDialogsMessage));
+        },
+        &probe);
+    EXPECT_TRUE(displayModalOpenDialog(&file));
+    EXPECT_EQ(message, "There is no file at that path.");
+    EXPECT_EQ(file, downloaded / "Fetched");
+}
+
+void PushSDLKey(Uint32 type, SDL_Scancode code, Uint16 modifiers = 0)
+{
+    SDL_Event e{};
+    e.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.scancode = code;
+    e.key.keysym.sym = SDL_GetKeyFromScancode(code);
+    e.key.keysym.mod = modifiers;
+    SDL_PushEvent(&e);
+}
+
+TEST(DialogsDesktop, TheDialogRunsOnTheDisplaysOwnEvents)
+{
+    ASSERT_TRUE(PlatformStartUp());
+    ASSERT_EQ(0, TextStartUp());
+    OpenGLWindow *window = OpenGLWindowAllocate("Brimhold", 640, 480, false, false, kProjectionPerspective);
+    ASSERT_NE(window, nullptr);
+    DialogsSetWindow(window);
+    PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_Q, KMOD_LCTRL);
+    PushSDLKey(SDL_KEYUP, SDL_SCANCODE_Q, KMOD_LCTRL);
+    PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_X);
+    PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN);
+    // Should the keys never arrive, Escape ends the dialog after a while.
+    PlatformTimerRef rescue = PlatformInstallTimer(
+        10.0, 0.0, [](PlatformTimerRef, void *) { PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE); }, nullptr);
+    fs::path folder;
+    std::string name;
+    EXPECT_TRUE(displayModalSaveDialog("Set", "/tmp", &folder, &name));
+    EXPECT_EQ(name, "x");
+    PlatformRemoveTimer(rescue);
+    // Ctrl+Q ended nothing: the loop runs until its own timer ends it.
+    bool gaveUp = false;
+    PlatformTimerRef timer = PlatformInstallTimer(
+        0.2, 0.0,
+        [](PlatformTimerRef, void *context) {
+            *static_cast<bool *>(context) = true;
+            PlatformQuitApplicationEventLoop();
+        },
+        &gaveUp);
+    PlatformRunApplicationEventLoop();
+    PlatformRemoveTimer(timer);
+    EXPECT_TRUE(gaveUp);
+    DialogsSetWindow(nullptr);
+    OpenGLWindowDispose(window);
+    TextShutDown();
+    PlatformShutDown();
+}
+
+} // namespace
