@@ -10,11 +10,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 struct PlatformWindow {
@@ -47,15 +50,40 @@ bool EnsureVideo()
     // when the executable has another name.
     setenv("SDL_VIDEO_X11_WMCLASS", "brimhold", 0);
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", "brimhold", 0);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
-        return true;
-    // No display at all: the offscreen driver still gives drawing contexts.
+    // With no display named at all there is nothing to try (and the drivers
+    // would only print their own complaints).
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((display && *display) || (wayland && *wayland))
+    const char *asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (!(display && *display) && !(wayland && *wayland) && !(asked && *asked))
         return false;
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    // Without a display SDL falls back to its offscreen driver, which draws
+    // where nobody sees it: that counts as no window, unless asked for by
+    // name (SDL_VIDEODRIVER=offscreen or the hint, as tests without a display do).
+    const char *driver = SDL_GetCurrentVideoDriver();
+    bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (invisible && !(asked && std::strcmp(asked, driver) == 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_SetError("only the invisible %s video driver is available", driver);
+        return false;
+    }
+    return true;
+}
+
+// Why the video subsystem did not start, in words for the one line printed.
+std::string VideoFailureReason()
+{
+    const char *display = std::getenv("DISPLAY");
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    const char *driver = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (!(display && *display) && !(wayland && *wayland) && !(driver && *driver))
+        return "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+    std::string reason = SDL_GetError();
+    if (display && *display)
+        reason += std::string(reason.empty() ? "" : "; ") + "DISPLAY is " + display;
+    return reason.empty() ? "the video driver did not start" : reason;
 }
 
 PlatformWindow *FindWindow(Uint32 id)
@@ -297,9 +325,13 @@ PlatformWindow *CreateAt(const char *title, int x, int y, int32_t width, int32_t
 bool PlatformStartUp()
 {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // SDL turns SIGINT and SIGTERM into a quit request (ended like Ctrl+Q)
+    // only when it finds them at their default; a game started in the
+    // background of a script inherits SIGINT ignored.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     if (!SDL_WasInit(SDL_INIT_VIDEO) && !EnsureVideo()) {
-        std::printf("Error: the display could not be opened: %s\n", SDL_GetError());
-        std::fflush(stdout);
+        std::fprintf(stderr, "brimhold: cannot open a window: %s\n", VideoFailureReason().c_str());
         return false;
     }
     SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -66,7 +67,15 @@ bool PlatformWritePNG(const std::filesystem::path &file, int32_t width, int32_t 
     image.width = png_uint_32(width);
     image.height = png_uint_32(height);
     image.format = PNG_FORMAT_RGB;
-    bool ok = png_image_write_to_file(&image, file.c_str(), 0, rgbRows, png_int_32(width) * 3, nullptr) != 0;
+    // Written beside the target under another name and renamed into place
+    // once complete, so a full disk never leaves half a picture behind.
+    std::filesystem::path temporary = file;
+    temporary += ".part";
+    bool ok = png_image_write_to_file(&image, temporary.c_str(), 0, rgbRows, png_int_32(width) * 3, nullptr) != 0;
     png_image_free(&image);
+    if (ok)
+        ok = std::rename(temporary.c_str(), file.c_str()) == 0;
+    if (!ok)
+        std::remove(temporary.c_str());
     return ok;
 }

@@ -366,9 +366,13 @@ int32_t ModelLoadIfNecessary(const char *fileName)
 
 void ModelLoadAllModels()
 {
-    std::optional<std::vector<fs::path>> files = listFilesInFolder(PlatformResourceSubfolder("Models"));
-    if (!files)
+    fs::path folder = PlatformResourceSubfolder("Models");
+    std::optional<std::vector<fs::path>> files = listFilesInFolder(folder);
+    if (!files) {
+        // Nothing can be drawn without them: say where they were looked for.
+        std::fprintf(stderr, "brimhold: the models folder \"%s\" cannot be read\n", folder.c_str());
         return;
+    }
     static const char *const suffixes[] = {"modl", "skel", "anim", "shdr", "body"};
     for (const fs::path &file : *files) {
         std::string location = file.string();

@@ -420,6 +420,8 @@ void OpenGLWindowTakeSnapshot(OpenGLWindow *window, bool keepAlpha)
         rgb[i * 3 + 2] = pixels[i * 4 + 0];
     }
     OpenGLWindowImageWriter writer = imageWriter ? imageWriter : PlatformWritePNG;
-    if (!writer(file, width, height, rgb.data()))
+    if (!writer(file, width, height, rgb.data())) {
         PlatformBeep();
+        std::fprintf(stderr, "brimhold: the snapshot could not be saved as \"%s\"\n", file.c_str());
+    }
 }

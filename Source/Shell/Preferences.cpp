@@ -13,10 +13,14 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -100,33 +104,53 @@ void PrefsStartUp()
 }
 
 // Writes through a temporary file that replaces the old one only when
-// complete, so that a failed write never leaves a damaged file behind.
+// complete and on disk, so that a failed write never leaves a damaged file
+// behind.  A file that cannot be written is named in one line on standard
+// error; the old file, if any, stays as it was.
 static void WriteFile()
 {
     std::error_code error;
     fs::path folder = PlatformPreferencesFolder();
+    fs::path file = PrefsGetFilePath();
+    auto report = [&](const char *why) {
+        std::fprintf(stderr, "brimhold: the preferences could not be saved to \"%s\": %s\n", file.c_str(), why);
+    };
     fs::create_directories(folder, error);
-    if (error || !fs::is_directory(folder, error))
+    if (error || !fs::is_directory(folder, error)) {
+        report(error ? error.message().c_str() : "the folder cannot be made");
         return;
+    }
     uint8_t bytes[kPrefsFileSize];
     PrefsWriteToBytes(bytes);
-    fs::path file = PrefsGetFilePath();
     fs::path temporary = file;
     temporary += ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return;
-        out.write(reinterpret_cast<const char *>(bytes), kPrefsFileSize);
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return;
-        }
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        report(std::strerror(errno));
+        return;
     }
-    fs::rename(temporary, file, error);
-    if (error)
-        fs::remove(temporary, error);
+    size_t done = 0;
+    int failure = 0;
+    while (done < sizeof bytes) {
+        ssize_t n = ::write(fd, bytes + done, sizeof bytes - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            failure = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += size_t(n);
+    }
+    if (!failure && ::fsync(fd) != 0)
+        failure = errno;
+    if (::close(fd) != 0 && !failure)
+        failure = errno;
+    if (!failure && ::rename(temporary.c_str(), file.c_str()) != 0)
+        failure = errno;
+    if (failure) {
+        ::unlink(temporary.c_str());
+        report(std::strerror(failure));
+    }
 }
 
 void PrefsShutDown()

@@ -15,6 +15,9 @@
 #include <string>
 #include <system_error>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 static const char *const soundFiles[kSoundCount] = {
 #define SOUND(name, file) file,
 #include "SoundFiles.inc"
@@ -26,6 +29,9 @@ static ALuint soundSources[kSoundVoices];
 static int32_t sourceCycle = 0;
 static bool soundEnabled = true;
 static bool alutStarted = false;
+// False when no sound device opened: the game then plays silently, without
+// touching OpenAL at all.
+static bool soundDevicePresent = false;
 // The alert beep: a short tone of our own, made at start-up.
 static ALuint beepBuffer = 0;
 
@@ -152,11 +158,32 @@ static void MakeBeep()
 
 void SoundStartUp()
 {
-    if (!alutInit(nullptr, nullptr)) {
-        std::printf("alutinit: 0x%X\n", unsigned(alutGetError()));
-    } else {
-        alutStarted = true;
+    int32_t enabled = 1;
+    PrefsGetValue(0, &enabled);
+    soundEnabled = enabled != 0;
+    sourceCycle = 0;
+    // Without a sound device the audio libraries print a screenful of their
+    // own complaints; they are held back and one line says sound is off.
+    std::fflush(stderr);
+    int savedStderr = ::dup(2);
+    int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (savedStderr >= 0 && quiet >= 0)
+        ::dup2(quiet, 2);
+    bool opened = alutInit(nullptr, nullptr);
+    if (savedStderr >= 0) {
+        ::dup2(savedStderr, 2);
+        ::close(savedStderr);
     }
+    if (quiet >= 0)
+        ::close(quiet);
+    if (!opened) {
+        std::fprintf(stderr, "brimhold: sound is off: no sound device could be opened (%s)\n",
+                     alutGetErrorString(alutGetError()));
+        soundDevicePresent = false;
+        return;
+    }
+    alutStarted = true;
+    soundDevicePresent = true;
     alGetError();
     alGenBuffers(kSoundCount, soundBuffers);
     ALenum error = alGetError();
@@ -172,8 +199,10 @@ void SoundStartUp()
             continue;
         }
         SoundPCM pcm;
-        if (!SoundDecodeFile(file, &pcm))
+        if (!SoundDecodeFile(file, &pcm)) {
+            std::printf("Error: the sound file %s is damaged; it stays silent\n", file.c_str());
             continue;
+        }
         alGetError();
         alBufferData(soundBuffers[i], pcm.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16,
                      pcm.data.data(), ALsizei(pcm.data.size()), ALsizei(pcm.rate));
@@ -201,11 +230,6 @@ void SoundStartUp()
         std::printf("alListenerfv: 0x%X\n", unsigned(error));
 
     MakeBeep();
-
-    sourceCycle = 0;
-    int32_t enabled = 1;
-    PrefsGetValue(0, &enabled);
-    soundEnabled = enabled != 0;
 }
 
 // Plays a buffer on the next voice of the rotation.
@@ -246,7 +270,7 @@ void SoundPlay(int32_t index)
 {
     if (index >= 0 && index < kSoundCount)
         requestCounts[index]++;
-    if (!soundEnabled)
+    if (!soundEnabled || !soundDevicePresent)
         return;
     if (index < 0 || index >= kSoundCount) {
         std::printf("Error: SoundPlay index %d is not a sound\n", index);
@@ -257,7 +281,7 @@ void SoundPlay(int32_t index)
 
 void SoundBeep()
 {
-    if (!soundEnabled || beepBuffer == 0)
+    if (!soundEnabled || !soundDevicePresent || beepBuffer == 0)
         return;
     PlayBuffer(beepBuffer, -1);
 }
@@ -275,9 +299,8 @@ void SoundShutDown()
         if (!alutExit())
             std::printf("alutExit: 0x%X\n", unsigned(alutGetError()));
         alutStarted = false;
-    } else if (!alutExit()) {
-        std::printf("alutExit: 0x%X\n", unsigned(alutGetError()));
     }
+    soundDevicePresent = false;
     for (ALuint &b : soundBuffers)
         b = 0;
     beepBuffer = 0;

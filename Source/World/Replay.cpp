@@ -185,7 +185,7 @@ bool ReplaySaveToFile(const Replay *replay, const std::string &path)
         if (!out)
             return false;
         out << ReplaySaveToText(replay);
-        out.flush();
+        out.close();
         if (!out) {
             std::remove(tmp.c_str());
             return false;
