@@ -34,9 +34,6 @@
 
 namespace fs = std::filesystem;
 
-// The level editor joins the run when the game has one.
-void LevelEditorRegisterMode() __attribute__((weak));
-
 namespace {
 
 struct Random {
@@ -147,8 +144,7 @@ int main(int argc, char **argv)
     SplashScreenRegisterMode();
     GameControllerRegisterMode();
     PrefsScreenRegisterMode();
-    if (LevelEditorRegisterMode)
-        LevelEditorRegisterMode();
+    LevelEditorRegisterMode();
     ControllerSetServices(&services);
     Controller *controller = StartController();
     if (!ControllerGetMainWindow(controller)) {
