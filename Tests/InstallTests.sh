@@ -103,7 +103,8 @@ PYTHON
     ;;
 bad-file)
     # A file that is not a level set is reported and the game goes on with
-    # the standard set; a level the set does not have is reported too.
+    # the standard set; a level the set does not have is reported too; a
+    # good file is opened.
     home=$root/home-bad
     rm -rf "$home"
     mkdir -p "$home"
@@ -120,6 +121,11 @@ bad-file)
     grep -qF 'There was a problem loading the specified level file.' "$root/bad.log" || fail "no alert for a bad file"
     run_briefly --level 99
     grep -qF 'The level set "Test levels" has no level 99: it has 17.' "$root/bad.log" || fail "no alert for level 99"
+    # A good file named on the command line becomes the current set: the
+    # alert for a level it lacks names it.
+    cp "$prefix/share/brimhold/Levels/Test levels" "$root/My set"
+    run_briefly --level 99 "$root/My set"
+    grep -qF 'The level set "My set" has no level 99: it has 17.' "$root/bad.log" || fail "the file was not opened"
     ;;
 mime)
     # A level-set file without an extension is recognised by its magic.
