@@ -57,7 +57,15 @@ bool EnsureVideo()
     const char *asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     if (!(display && *display) && !(wayland && *wayland) && !(asked && *asked))
         return false;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    // A display server that is busy accepting other clients can refuse a
+    // connection for a moment; try a few times before giving up.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; attempt++) {
+        if (attempt > 0)
+            SDL_Delay(200);
+        started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+    if (!started)
         return false;
     // Without a display SDL falls back to its offscreen driver, which draws
     // where nobody sees it: that counts as no window, unless asked for by
@@ -302,8 +310,12 @@ void ApplyAttributes(int32_t samples)
 PlatformWindow *CreateAt(const char *title, int x, int y, int32_t width, int32_t height, Uint32 extraFlags,
                          int32_t samples)
 {
-    if (!EnsureVideo() || width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0)
         return nullptr;
+    if (!EnsureVideo()) {
+        std::fprintf(stderr, "brimhold: cannot open a window: %s\n", VideoFailureReason().c_str());
+        return nullptr;
+    }
     if (displayLimits.maxSamples >= 0 && samples > displayLimits.maxSamples) {
         SDL_SetError("no pixel format with %d samples", int(samples));
         return nullptr;
@@ -311,8 +323,13 @@ PlatformWindow *CreateAt(const char *title, int x, int y, int32_t width, int32_t
     ApplyAttributes(samples);
     SDL_Window *sdl = SDL_CreateWindow(title, x, y, width, height,
                                        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN | extraFlags);
-    if (!sdl)
+    if (!sdl) {
+        // A multisampled window may be refused; the caller then asks for a
+        // plain one, and only that failure is worth a line.
+        if (samples == 0)
+            std::fprintf(stderr, "brimhold: the window could not be made: %s\n", SDL_GetError());
         return nullptr;
+    }
     PlatformWindow *w = new PlatformWindow{sdl, samples, false};
     windows.push_back(w);
     return w;
@@ -514,8 +531,10 @@ PlatformGLContext *PlatformGLContextCreate(PlatformWindow *window, PlatformGLCon
         SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
     SDL_GLContext gl = SDL_GL_CreateContext(window->sdl);
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
-    if (!gl)
+    if (!gl) {
+        std::fprintf(stderr, "brimhold: the drawing context could not be made: %s\n", SDL_GetError());
         return nullptr;
+    }
     return new PlatformGLContext{gl, window};
 }
 
