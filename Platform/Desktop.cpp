@@ -57,27 +57,25 @@ bool EnsureVideo()
     const char *asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     if (!(display && *display) && !(wayland && *wayland) && !(asked && *asked))
         return false;
-    // A display server that is busy accepting other clients can refuse a
-    // connection for a moment; try a few times before giving up.
-    bool started = false;
-    for (int attempt = 0; attempt < 3 && !started; attempt++) {
+    // A display server that is busy can refuse a connection for a moment,
+    // and SDL then falls back to its offscreen driver, which draws where
+    // nobody sees it: that counts as no window, unless asked for by name
+    // (SDL_VIDEODRIVER=offscreen or the hint, as tests without a display do).
+    // Try a few times before giving up.
+    for (int attempt = 0; attempt < 5; attempt++) {
         if (attempt > 0)
-            SDL_Delay(200);
-        started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    }
-    if (!started)
-        return false;
-    // Without a display SDL falls back to its offscreen driver, which draws
-    // where nobody sees it: that counts as no window, unless asked for by
-    // name (SDL_VIDEODRIVER=offscreen or the hint, as tests without a display do).
-    const char *driver = SDL_GetCurrentVideoDriver();
-    bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-    if (invisible && !(asked && std::strcmp(asked, driver) == 0)) {
+            SDL_Delay(300);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+            continue;
+        const char *driver = SDL_GetCurrentVideoDriver();
+        bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+        if (!invisible || (asked && std::strcmp(asked, driver) == 0))
+            return true;
+        std::string name = driver;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        SDL_SetError("only the invisible %s video driver is available", driver);
-        return false;
+        SDL_SetError("only the invisible %s video driver is available", name.c_str());
     }
-    return true;
+    return false;
 }
 
 // Why the video subsystem did not start, in words for the one line printed.
