@@ -31,6 +31,7 @@ enum : int32_t {
     kKeyCodeLeft = 80,
     kKeyCodeDown = 81,
     kKeyCodeUp = 82,
+    kKeyCodeF1 = 58,
     kKeyCodeKeypadEnter = 88,
     kKeyCodeLeftControl = 224,
     kKeyCodeLeftShift = 225,

@@ -58,6 +58,10 @@ bool PlatformEnableMenuCommand(FourCharCode command);
 bool PlatformDisableMenuCommand(FourCharCode command);
 // False also when no item carries the code.
 bool PlatformIsMenuCommandEnabled(FourCharCode command);
+// Renames the first item carrying the code; false when there is none.
+bool PlatformSetMenuCommandTitle(FourCharCode command, const std::string &title);
+// The title of the first item carrying the code, or the empty string.
+std::string PlatformGetMenuCommandTitle(FourCharCode command);
 // The command of the first enabled item whose key equivalent is this
 // character (as the key types without modifiers) with exactly these
 // modifiers (Shift, Alt and Control are compared; other bits are ignored).

@@ -2,10 +2,14 @@
 
 #include "CameraController.h"
 #include "Controller.h"
+#include "EndScreen.h"
+#include "FrameCounter.h"
+#include "LevelCard.h"
 #include "Level.h"
 #include "LevelSet.h"
 #include "ModeSupport.h"
 #include "ModelParser.h"
+#include "PauseMenu.h"
 #include "Player.h"
 #include "Random.h"
 #include "Replay.h"
@@ -71,6 +75,7 @@ void RenewFrameRateText(GameController *game, double now)
         game->frameRateText = text;
     else
         ShaderDispose(text);
+    FrameCounterSetValue(game->frameCount);
     if (now - game->frameRateTime > 2.0)
         game->frameRateTime = now;
     else
@@ -89,7 +94,7 @@ void TimerFired(PlatformTimerRef, void *context)
 {
     GameController *game = static_cast<GameController *>(context);
     double now = PlatformGetEventTime();
-    if (!game->paused && game->suspendCount == 0)
+    if (!game->paused && game->suspendCount == 0 && !GameMomentsHoldClock(game, now))
         ModeRunSteps(now, &game->lastTickTime, &game->leftoverTime, TimerStep, game);
     game->frameCount += 1;
     if (now - game->frameRateTime >= 1.0)
@@ -108,7 +113,8 @@ bool KeyEvent(const PlatformEvent *event, void *context)
         GameControllerHandleModifiers(game, event->modifiers);
     } else {
         uint8_t character = uint8_t(keyCodeToCharCode(event->keyCode));
-        GameControllerHandleKey(game, character, event->kind == kEventRawKeyDown);
+        if (!GameMomentsTakeKey(game, event, character))
+            GameControllerHandleKey(game, character, event->kind == kEventRawKeyDown);
     }
     // Menus and other handlers still see every key.
     return false;
@@ -187,6 +193,7 @@ void GameControllerStartGame(GameController *game)
     game->lastTickTime = game->pauseStartTime = game->frameRateTime = now;
     game->leftoverTime = 0;
     game->frameCount = 0;
+    EndScreenInstall(game);
 }
 
 void GameControllerGoToLevel(GameController *game, int32_t index)
@@ -195,6 +202,7 @@ void GameControllerGoToLevel(GameController *game, int32_t index)
     PlacePlayerAtStart(game);
     game->pointsAtLevelStart = 0;
     InitCameraPos(game);
+    LevelCardBegin(game);
 }
 
 void GameControllerRestartGame(GameController *game)
@@ -204,6 +212,7 @@ void GameControllerRestartGame(GameController *game)
     PlacePlayerAtStart(game);
     game->pointsAtLevelStart = 0;
     InitCameraPos(game);
+    LevelCardBegin(game);
 }
 
 void GameControllerRestartLevel(GameController *game)
@@ -218,6 +227,7 @@ void GameControllerStopGame(GameController *game)
 {
     ModeRemoveTimer(&game->timer);
     ModeRemoveHandler(Parts(game));
+    GameMomentsDispose(game);
 }
 
 void GameControllerDispose(GameController *game)
@@ -226,6 +236,7 @@ void GameControllerDispose(GameController *game)
         return;
     ModeRemoveTimer(&game->timer);
     ModeRemoveHandler(Parts(game));
+    GameMomentsDispose(game);
     if (game->player && game->player->statusWidgets) {
         StatusLabelsDispose(game->player->statusWidgets);
         game->player->statusWidgets = nullptr;
@@ -249,6 +260,7 @@ void GameControllerLevelCompleted(GameController *game)
     if (LevelSetGoToNextLevel(game->levelSet, false)) {
         SoundPlay(kSoundLevelComplete);
         PlacePlayerAtStart(game);
+        LevelCardLevelCompleted(game, PlayerGetNumberOfPoints(game->player) - game->pointsAtLevelStart);
         game->pointsAtLevelStart = PlayerGetNumberOfPoints(game->player);
         InitCameraPos(game);
     } else {
@@ -282,6 +294,7 @@ void GameControllerPause(GameController *game, bool hideOverlay)
     game->pauseOverlayHidden = hideOverlay;
     game->paused = true;
     game->pauseStartTime = PlatformGetEventTime();
+    PauseMenuSync(game);
 }
 
 void GameControllerUnpause(GameController *game)
@@ -290,6 +303,7 @@ void GameControllerUnpause(GameController *game)
     double d = PlatformGetEventTime() - game->pauseStartTime;
     game->lastTickTime += d;
     game->frameRateTime += d;
+    PauseMenuSync(game);
 }
 
 bool GameControllerIsPaused(GameController *game)
@@ -319,16 +333,18 @@ void GameControllerResume(GameController *game)
 void GameControllerFreeze(GameController *game)
 {
     ModeFreeze(Parts(game));
+    PauseMenuSync(game);
 }
 
 void GameControllerDefrost(GameController *game)
 {
     ModeDefrost(Parts(game));
+    PauseMenuSync(game);
 }
 
 void GameControllerPostExitEvent(GameController *game)
 {
-    if (game->exitPosted)
+    if (game->exitPosted || EndScreenTakesExit(game))
         return;
     game->exitPosted = true;
     GameControllerSuspend(game);
@@ -430,18 +446,8 @@ void GameControllerDraw(GameController *game)
     }
     PlayerDrawStatus(game->player, LevelSetGetCurrentLevelIndex(game->levelSet));
 
-    if (game->frameRateText) {
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_LIGHTING);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glColor4f(1, 1, 1, 1);
-        ShaderApply(game->frameRateText);
-        ModeDrawTexturedQuad(0.92f, -0.80f, 1.0f, -0.76f, 0, 1, 1, 0, -2);
-        glEnable(GL_DEPTH_TEST);
-        glEnable(GL_LIGHTING);
-        ShaderDisable();
-    }
+    if (game->frameRateText)
+        FrameCounterDraw();
     if (game->paused && !game->pauseOverlayHidden) {
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_LIGHTING);
@@ -459,6 +465,7 @@ void GameControllerDraw(GameController *game)
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_LIGHTING);
     }
+    GameMomentsDraw(game);
     if (controller)
         ControllerSwapGLBuffers(controller);
 }

@@ -54,6 +54,11 @@ struct GameController {
     // index of its next event.
     const Replay *playback;
     size_t playbackNext;
+    // What is drawn over play (level cards and banners, the pause menu, the
+    // end of the game), or null before it first shows; owned.
+    struct LevelCard *card;
+    struct PauseMenu *pauseMenu;
+    struct EndScreen *endScreen;
 };
 
 GameController *GameControllerAllocate();

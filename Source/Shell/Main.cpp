@@ -4,7 +4,10 @@
 #include "CommandLine.h"
 #include "Controller.h"
 #include "Events.h"
+#include "FrameCounter.h"
 #include "GameController.h"
+#include "HelpOverlay.h"
+#include "LevelCard.h"
 #include "LevelEditor.h"
 #include "LevelSet.h"
 #include "MenuBar.h"
@@ -122,6 +125,9 @@ int main(int argc, char **argv)
     // The menu strip over every frame of every mode.
     MenuStrip *menuStrip = MenuStripAllocate(ControllerGetMainWindow(controller));
     ControllerSetFrameOverlay(MenuStripDrawOverlay, menuStrip);
+    // The keys overlay (F1) over every mode, and the moments of a game.
+    HelpOverlayStartUp();
+    GameMomentsSetEnabled(true);
 
     ControllerInit(controller);
     ControllerStart(controller);
@@ -143,6 +149,8 @@ int main(int argc, char **argv)
             break;
     }
 
+    HelpOverlayShutDown();
+    FrameCounterDispose();
     ControllerSetFrameOverlay(nullptr, nullptr);
     MenuStripDispose(menuStrip);
     // Models hold textures and display lists of the window's context.

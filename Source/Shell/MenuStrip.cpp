@@ -372,6 +372,16 @@ bool MenuStripIsShown(MenuStrip *strip)
 
 void MenuStripSync(MenuStrip *strip)
 {
+    // Items renamed since the strip was built ("Pause" reads "Resume").
+    const std::vector<PlatformMenu> &bar = PlatformMenuBarGetMenus();
+    for (size_t m = 0; m < strip->menus.size() && m < bar.size(); m++)
+        for (size_t i = 0; i < strip->menus[m].items.size() && i < bar[m].items.size(); i++) {
+            Widget *label = strip->menus[m].items[i].label;
+            if (label && bar[m].items[i].title != WidgetGetText(label)) {
+                WidgetSetText(label, bar[m].items[i].title.c_str());
+                WidgetUpdate(label, true);
+            }
+        }
     for (size_t m = 0; m < strip->menus.size(); m++) {
         MenuStripMenu &menu = strip->menus[m];
         bool open = int32_t(m) == strip->openMenu;

@@ -1,6 +1,7 @@
 #include "Preferences.h"
 
 #include "Controller.h"
+#include "ExtraPrefs.h"
 #include "Folders.h"
 #include "ModeSupport.h"
 #include "OpenGLWindow.h"
@@ -280,6 +281,13 @@ int32_t FullScreenCheckBoxChanged(void *, void *sender)
     return 1;
 }
 
+// Kept beside the preferences file: the file's layout has no room for it.
+int32_t FrameRateCheckBoxChanged(void *, void *sender)
+{
+    ExtraPrefsSetShowFrameRate(WidgetIsChecked(static_cast<Widget *>(sender)));
+    return 1;
+}
+
 int32_t OKClicked(void *, void *)
 {
     PlatformPostCommandEvent('pref');
@@ -353,6 +361,9 @@ PrefsScreen *PrefsScreenAllocate()
         AddCheckBox(screen->widgets, 'FScn', -0.7f, "Full screen mode", window && OpenGLWindowIsFullScreen(window));
     CallbackControllerInstallCallback(WidgetGetCallbackController(fullScreen), kWidgetCallbackValueChanged,
                                       FullScreenCheckBoxChanged, nullptr);
+    Widget *frameRate = AddCheckBox(screen->widgets, 'FRat', 0.0f, "Show frame rate", ExtraPrefsShowFrameRate());
+    CallbackControllerInstallCallback(WidgetGetCallbackController(frameRate), kWidgetCallbackValueChanged,
+                                      FrameRateCheckBoxChanged, nullptr);
     Widget *ok = WidgetAllocate(screen->widgets, 'OK  ', kWidgetPushButton, 0.0f, -0.8f);
     WidgetSetText(ok, "OK");
     CallbackControllerInstallCallback(WidgetGetCallbackController(ok), kWidgetCallbackClicked, OKClicked, nullptr);

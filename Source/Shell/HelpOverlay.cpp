@@ -1,0 +1,252 @@
+#include "HelpOverlay.h"
+
+#include "Controller.h"
+#include "Events.h"
+#include "Keyboard.h"
+#include "ModeSupport.h"
+#include "OverlayText.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+namespace {
+
+const std::vector<HelpBinding> kGameKeys = {
+    {"Arrow keys", "run (forward, back, left, right, relative to the view)"},
+    {"Shift (held)", "walk instead of run; walking never grabs ladders"},
+    {"Space", "jump (twice as high with a feather); on a ladder, jump off"},
+    {"Q", "use what is near you: switches, teleports"},
+    {"A / D", "turn the view a step left / right"},
+    {"W / S", "tilt the view up / down"},
+    {"E / C", "zoom in / out"},
+    {"Escape", "pause menu; Escape again resumes"},
+    {"F1", "these keys and controls"},
+};
+
+const std::vector<HelpBinding> kEditorKeys = {
+    {"Arrow keys", "move the cursor, relative to the view (up is away from you)"},
+    {"Q / Z", "move the cursor up / down"},
+    {"Space (held)", "place a box of blocks from where space went down to the cursor; on a cell that already "
+                     "holds the chosen type the box is cleared; a powerup type toggles the powerup in the cell"},
+    {"Arrows while placing a ladder", "left / right turn the ladders across, up / down along"},
+    {"Space with the player-start tool",
+     "the cursor's cell becomes the start; arrows while space is held set the facing"},
+    {"Alt + left / right", "level width − 1 / + 1"},
+    {"Alt + up / down", "level depth + 1 / − 1"},
+    {"Alt + Q / Z", "level height + 1 / − 1 (a level holds at most 32768 cells)"},
+    {"A / D, W / S, E / C", "turn, tilt and zoom the view"},
+    {"F1", "these keys and controls"},
+};
+
+constexpr int32_t kTextSize = 15;
+constexpr int32_t kTitleSize = 26;
+constexpr float kLineHeight = 0.062f;
+
+struct Row {
+    std::vector<OverlayText> keys, action;
+};
+
+struct State {
+    bool started;
+    bool shown;
+    std::vector<HelpBinding> rows;
+    std::vector<Row> texts;
+    OverlayText title, footer;
+    PlatformEventHandlerRef watcher;
+    PlatformEventHandlerRef taker;
+    ControllerFrameOverlay previous;
+    void *previousContext;
+    HelpBindingSource source;
+};
+State state;
+
+// Splits text into lines of at most width characters at spaces (a longer
+// word stands alone).  Counts bytes: the tables are nearly all ASCII.
+std::vector<std::string> Wrap(const std::string &text, size_t width)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t end = text.find(' ', i);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string word = text.substr(i, end - i);
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            lines.push_back(line);
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        i = end + 1;
+    }
+    if (!line.empty() || lines.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+void DisposeTexts()
+{
+    for (Row &row : state.texts) {
+        for (OverlayText &text : row.keys)
+            OverlayTextDispose(&text);
+        for (OverlayText &text : row.action)
+            OverlayTextDispose(&text);
+    }
+    state.texts.clear();
+    OverlayTextDispose(&state.title);
+    OverlayTextDispose(&state.footer);
+}
+
+// While shown, every key down and click closes it and goes no further; key
+// releases pass on so that keys held before stay consistent.
+bool Taker(const PlatformEvent *event, void *)
+{
+    if (event->kind == kEventRawKeyDown || event->kind == kEventMouseDown) {
+        HelpOverlayHide();
+        return true;
+    }
+    return event->kind == kEventRawKeyRepeat || event->kind == kEventMouseUp || event->kind == kEventMouseDragged;
+}
+
+bool Watcher(const PlatformEvent *event, void *)
+{
+    if (event->kind == kEventCommandProcess && event->command == kHelpCommand) {
+        HelpOverlayShow();
+        return true;
+    }
+    if (event->kind == kEventRawKeyDown && event->keyCode == kKeyCodeF1) {
+        HelpOverlayShow();
+        return true;
+    }
+    return false;
+}
+
+void FrameOverlay(void *)
+{
+    HelpOverlayDraw();
+    if (state.previous)
+        state.previous(state.previousContext);
+}
+
+} // namespace
+
+const std::vector<HelpBinding> &HelpOverlayDefaultBindings(int32_t mode)
+{
+    return mode == ModeLevelEditor ? kEditorKeys : kGameKeys;
+}
+
+void HelpOverlaySetBindingSource(HelpBindingSource source)
+{
+    state.source = source;
+}
+
+std::vector<HelpBinding> HelpOverlayBindings(int32_t mode)
+{
+    return state.source ? state.source(mode) : HelpOverlayDefaultBindings(mode);
+}
+
+void HelpOverlayStartUp()
+{
+    if (state.started)
+        return;
+    state.started = true;
+    static const int32_t kinds[] = {kEventCommandProcess, kEventRawKeyDown};
+    state.watcher = PlatformInstallEventHandler(kTargetWindow, kinds, int32_t(std::size(kinds)), Watcher, nullptr);
+    ControllerGetFrameOverlay(&state.previous, &state.previousContext);
+    ControllerSetFrameOverlay(FrameOverlay, nullptr);
+}
+
+void HelpOverlayShutDown()
+{
+    if (!state.started)
+        return;
+    HelpOverlayHide();
+    PlatformRemoveEventHandler(state.watcher);
+    state.watcher = 0;
+    ControllerSetFrameOverlay(state.previous, state.previousContext);
+    state.previous = nullptr;
+    state.previousContext = nullptr;
+    state.started = false;
+}
+
+void HelpOverlayShow()
+{
+    Controller *controller = ControllerGetMainController();
+    int32_t mode = controller ? ControllerGetTopMode(controller) : ModeGame;
+    HelpOverlayHide();
+    state.rows = HelpOverlayBindings(mode);
+    state.shown = true;
+    static const int32_t kinds[] = {kEventRawKeyDown, kEventRawKeyRepeat, kEventMouseDown, kEventMouseUp,
+                                    kEventMouseDragged};
+    state.taker = PlatformInstallEventHandler(kTargetWindow, kinds, int32_t(std::size(kinds)), Taker, nullptr);
+}
+
+void HelpOverlayHide()
+{
+    if (!state.shown)
+        return;
+    state.shown = false;
+    state.rows.clear();
+    DisposeTexts();
+    PlatformRemoveEventHandler(state.taker);
+    state.taker = 0;
+}
+
+bool HelpOverlayIsShown()
+{
+    return state.shown;
+}
+
+const std::vector<HelpBinding> &HelpOverlayShownRows()
+{
+    return state.rows;
+}
+
+void HelpOverlayDraw()
+{
+    if (!state.shown || !OverlayBegin())
+        return;
+    if (state.texts.empty()) {
+        OverlayTextSet(&state.title, "Keys and Controls", kTitleSize);
+        OverlayTextSet(&state.footer, "Press any key or click to close", kTextSize);
+        for (const HelpBinding &binding : state.rows) {
+            Row row;
+            for (const std::string &line : Wrap(binding.keys, 24)) {
+                row.keys.push_back(OverlayText{});
+                OverlayTextSet(&row.keys.back(), line, kTextSize);
+            }
+            for (const std::string &line : Wrap(binding.action, 54)) {
+                row.action.push_back(OverlayText{});
+                OverlayTextSet(&row.action.back(), line, kTextSize);
+            }
+            state.texts.push_back(std::move(row));
+        }
+    }
+    size_t lines = 0;
+    for (const Row &row : state.texts)
+        lines += std::max(row.keys.size(), row.action.size());
+    float height = 0.25f + kLineHeight * float(lines) + 0.02f * float(state.texts.size()) + 0.12f;
+    float top = std::min(0.92f, height / 2), bottom = top - height;
+    float ratio = OverlayRatio();
+    float left = -std::min(1.28f, ratio - 0.02f), right = -left;
+    OverlayDarkenAll(0.45f);
+    OverlayDrawPlate(left, bottom, right, top, 1.0f);
+    glColor4f(1.0f, 0.9f, 0.5f, 1.0f);
+    OverlayTextDraw(&state.title, 0, top - 0.1f, 0.5f);
+    float y = top - 0.25f;
+    float keysX = left + 0.08f, actionX = left + 0.85f;
+    for (const Row &row : state.texts) {
+        glColor4f(0.75f, 0.9f, 1.0f, 1.0f);
+        for (size_t i = 0; i < row.keys.size(); i++)
+            OverlayTextDraw(&row.keys[i], keysX, y - kLineHeight * float(i), 0.0f);
+        glColor4f(1, 1, 1, 1);
+        for (size_t i = 0; i < row.action.size(); i++)
+            OverlayTextDraw(&row.action[i], actionX, y - kLineHeight * float(i), 0.0f);
+        y -= kLineHeight * float(std::max(row.keys.size(), row.action.size())) + 0.02f;
+    }
+    glColor4f(0.7f, 0.7f, 0.7f, 1.0f);
+    OverlayTextDraw(&state.footer, 0, bottom + 0.07f, 0.5f);
+    glColor4f(1, 1, 1, 1);
+    OverlayEnd();
+}

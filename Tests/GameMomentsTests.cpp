@@ -1,0 +1,401 @@
+// What a game shows over play on the headless platform: the level cards and
+// banners that hold the clock, the pause menu, the end-game question and the
+// end screen, the keys overlay, and the frame counter's setting.
+#include "Block.h"
+#include "Controller.h"
+#include "EndScreen.h"
+#include "ExtraPrefs.h"
+#include "Folders.h"
+#include "FrameCounter.h"
+#include "GameController.h"
+#include "Headless.h"
+#include "HelpOverlay.h"
+#include "Keyboard.h"
+#include "Level.h"
+#include "LevelCard.h"
+#include "LevelSet.h"
+#include "MenuBar.h"
+#include "PauseMenu.h"
+#include "Player.h"
+#include "Preferences.h"
+#include "Replay.h"
+#include "Sound.h"
+#include "Text.h"
+#include "WaterController.h"
+#include "Widget.h"
+#include "WidgetTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const double kStep = 1.0 / 120.0;
+const int32_t kKeyCodeX = kKeyCodeA + ('x' - 'a');
+
+using Lines = std::vector<std::string>;
+
+class GameMoments : public testing::Test {
+protected:
+    std::filesystem::path config;
+    Controller *controller = nullptr;
+    LevelSet *set = nullptr;
+
+    void SetUp() override
+    {
+        config = std::filesystem::temp_directory_path() / ("brimhold-moments-" + std::to_string(getpid()));
+        std::filesystem::create_directories(config);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        HeadlessPlatformStartUp();
+        ASSERT_EQ(TextStartUp(), 0);
+        PrefsStartUp();
+        SoundSetEnabled(false);
+        PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
+        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
+        GameControllerRegisterMode();
+        PrefsScreenRegisterMode();
+        controller = ControllerAllocate();
+        ASSERT_NE(controller, nullptr);
+        HelpOverlayStartUp();
+        GameMomentsSetEnabled(true);
+        // The first game's keys are tested on their own.
+        ExtraPrefsSetHelpShown(true);
+    }
+    void TearDown() override
+    {
+        FrameCounterDispose();
+        GameMomentsSetEnabled(false);
+        HelpOverlayShutDown();
+        HelpOverlaySetBindingSource(nullptr);
+        EndScreenSetRankSource(nullptr);
+        if (controller) {
+            ControllerStop(controller);
+            ControllerDispose(controller);
+        }
+        LevelSetDispose(set);
+        ControllerRegisterMode(ModeGame, nullptr);
+        ControllerRegisterMode(ModePreferences, nullptr);
+        PlatformMenuBarClear();
+        PlatformSetResourcesFolder("");
+        PrefsShutDown();
+        TextShutDown();
+        HeadlessPlatformShutDown();
+        SoundSetEnabled(true);
+        unsetenv("XDG_CONFIG_HOME");
+        std::filesystem::remove_all(config);
+    }
+
+    // A set of 5 x 2 x 1 corridors, each with the block type in
+    // cell 2 (-1: none); the player starts in cell 0 facing it.
+    void UseLevels(std::initializer_list<int32_t> blocks)
+    {
+        set = LevelSetAllocate();
+        LevelSetInit(set);
+        for (int32_t type : blocks) {
+            LevelSetAppendLevel(set);
+            Level *level = LevelSetGetLevel(set, LevelSetGetLevelCount(set) - 1);
+            LevelChangeGridSize(level, 5, 2, 1);
+            level->playerStartX = level->playerStartY = level->playerStartZ = 0;
+            LevelSetInitialPlayerFacing(level, 1);
+            WaterControllerSetInitialWaterLevel(level->waterController, -100);
+            WaterControllerSetCurrentWaterLevel(level->waterController, -100);
+            WaterControllerSetRiseSpeed(level->waterController, 0);
+            if (type >= 0) {
+                Block block;
+                BlockInit(&block, type, 2, 0, 0);
+                LevelAddBlock(level, &block);
+            }
+        }
+        LevelSetDeleteLevel(set, 0);
+        LevelSetSetCurrentLevel(set, 0);
+        controller->currentLevelSet = set;
+    }
+
+    GameController *StartGame()
+    {
+        ControllerStart(controller);
+        ControllerPushMode(controller, ModeGame);
+        return controller->gameController;
+    }
+
+    void Key(int32_t keyCode)
+    {
+        HeadlessInjectKey(kEventRawKeyDown, keyCode);
+        HeadlessInjectKey(kEventRawKeyUp, keyCode);
+        HeadlessRunFor(0);
+    }
+    // Runs until the condition holds (at most 10 s of the clock).
+    template <typename Condition> void RunUntil(Condition condition)
+    {
+        for (int i = 0; i < 1200 && !condition(); i++)
+            HeadlessRunFor(kStep);
+    }
+};
+
+} // namespace
+
+TEST_F(GameMoments, TheLevelClockHoldsWhileTheCardShowsAndAKeySkipsIt)
+{
+    UseLevels({-1, -1});
+    GameController *game = StartGame();
+    ASSERT_NE(game, nullptr);
+    HeadlessRunFor(1.5);
+    EXPECT_EQ(game->stepCount, 0);
+    EXPECT_EQ(LevelCardLines(game), (Lines{"Level 1 of 2", "Brimhold level set"}));
+    // A key starts the fade; once it is gone the clock runs from there.
+    Key(kKeyCodeX);
+    HeadlessRunFor(kLevelCardFadeSeconds - 0.05);
+    EXPECT_EQ(game->stepCount, 0);
+    HeadlessRunFor(0.05 + 0.5);
+    EXPECT_EQ(LevelCardPhase(game), kLevelCardNone);
+    EXPECT_NEAR(double(game->stepCount), 60.0, 2.0);
+}
+
+TEST_F(GameMoments, ACompletedLevelShowsItsBannerThenTheNextCard)
+{
+    UseLevels({kBlockLevelPortal, -1});
+    GameController *game = StartGame();
+    // Untouched, the card goes by itself.
+    HeadlessRunFor(kLevelCardSeconds + kLevelCardFadeSeconds + 0.02);
+    EXPECT_EQ(LevelCardPhase(game), kLevelCardNone);
+    PlayerAwardPoints(game->player, 25);
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
+    RunUntil([&] { return game->levelsCompleted == 1; });
+    HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
+    EXPECT_EQ(LevelCardLines(game), (Lines{"Level complete", "Points in this level: 25", "Total: 25"}));
+    EXPECT_EQ(SoundGetRequestCount(30), 1u);
+    int64_t steps = game->stepCount;
+    HeadlessRunFor(kLevelBannerSeconds - 0.1);
+    EXPECT_EQ(LevelCardPhase(game), kLevelCardBanner);
+    HeadlessRunFor(0.2);
+    EXPECT_EQ(LevelCardLines(game), (Lines{"Level 2 of 2", "Brimhold level set"}));
+    EXPECT_EQ(game->stepCount, steps);
+}
+
+TEST_F(GameMoments, ThePauseMenuResumesRestartsOpensPreferencesAndEndsTheGame)
+{
+    UseLevels({-1});
+    GameController *game = StartGame();
+    float startX = PlayerGetPosition(game->player).x;
+    Key(kKeyCodeX);
+    HeadlessRunFor(0.5);
+    EXPECT_EQ(PlatformGetMenuCommandTitle('PGam'), "Pause");
+    PlayerAwardPoints(game->player, 15);
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
+    HeadlessRunFor(0.3);
+    HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
+    HeadlessRunFor(0);
+    ASSERT_GT(PlayerGetPosition(game->player).x, startX + 1.0f);
+
+    // Escape: the menu, and the Game menu's item reads "Resume".
+    Key(kKeyCodeEscape);
+    EXPECT_TRUE(PauseMenuIsShown(game));
+    EXPECT_EQ(PlatformGetMenuCommandTitle('PGam'), "Resume");
+    int64_t paused = game->stepCount;
+    // Down, Return: "Restart level" gives the level's start state, running.
+    Key(kKeyCodeDown);
+    EXPECT_EQ(PauseMenuSelection(game), kPauseMenuRestartLevel);
+    Key(kKeyCodeReturn);
+    EXPECT_FALSE(GameControllerIsPaused(game));
+    EXPECT_EQ(PlatformGetMenuCommandTitle('PGam'), "Pause");
+    EXPECT_EQ(PlayerGetPosition(game->player).x, startX);
+    EXPECT_EQ(PlayerGetNumberOfPoints(game->player), 0);
+    EXPECT_EQ(game->stepCount, paused);
+    EXPECT_FALSE(PauseMenuIsShown(game));
+
+    // A click on "Resume" resumes.
+    Key(kKeyCodeEscape);
+    Rect4f b = WidgetGetBounds(PauseMenuButton(game, kPauseMenuResume));
+    widgettest::Click(ControllerGetMainWindow(controller), (b.left + b.right) / 2, (b.bottom + b.top) / 2);
+    HeadlessRunFor(0);
+    EXPECT_FALSE(GameControllerIsPaused(game));
+
+    // "Preferences..." opens the preferences over the paused game.
+    Key(kKeyCodeEscape);
+    Key(kKeyCodeUp);
+    Key(kKeyCodeUp);
+    Key(kKeyCodeReturn);
+    EXPECT_EQ(ControllerGetTopMode(controller), ModePreferences);
+    EXPECT_FALSE(PauseMenuIsShown(game));
+    HeadlessInjectCommand('pref');
+    HeadlessRunFor(0);
+    EXPECT_TRUE(PauseMenuIsShown(game));
+
+    // "End game" asks; Escape keeps the game, Return ends it.
+    Key(kKeyCodeUp);
+    Key(kKeyCodeReturn);
+    EXPECT_EQ(EndScreenPhase(game), kEndScreenConfirming);
+    Key(kKeyCodeEscape);
+    EXPECT_EQ(EndScreenPhase(game), kEndScreenNone);
+    EXPECT_TRUE(GameControllerIsPaused(game));
+    PauseMenuChoose(game, kPauseMenuEndGame);
+    Key(kKeyCodeReturn);
+    EXPECT_EQ(EndScreenLines(game),
+              (Lines{"Game ended", "Final points: 0", "Levels completed: 0", "Press Return to go back to the title"}));
+    Key(kKeyCodeReturn);
+    EXPECT_EQ(controller->gameController, nullptr);
+}
+
+TEST_F(GameMoments, EndGameDuringPlayAsksFirstAndTheClockHoldsMeanwhile)
+{
+    UseLevels({-1});
+    GameController *game = StartGame();
+    Key(kKeyCodeX);
+    HeadlessRunFor(0.5);
+    HeadlessInjectCommand('EGam');
+    HeadlessRunFor(0);
+    ASSERT_EQ(controller->gameController, game);
+    EXPECT_EQ(EndScreenPhase(game), kEndScreenConfirming);
+    int64_t asked = game->stepCount;
+    HeadlessRunFor(1.0);
+    EXPECT_EQ(game->stepCount, asked);
+    Key(kKeyCodeEscape);
+    HeadlessRunFor(0.5);
+    EXPECT_FALSE(GameControllerIsPaused(game));
+    EXPECT_NEAR(double(game->stepCount - asked), 60.0, 2.0);
+    HeadlessInjectCommand('EGam');
+    HeadlessRunFor(0);
+    Key(kKeyCodeReturn);
+    EXPECT_EQ(EndScreenPhase(game), kEndScreenShowing);
+    EXPECT_EQ(controller->gameController, game);
+}
+
+TEST_F(GameMoments, GameOverShowsTheFinalPointsLevelsAndRank)
+{
+    UseLevels({kBlockLevelPortal, kBlockDeadly});
+    EndScreenSetRankSource([](int32_t points, int32_t levels) { return points == 30 && levels == 1 ? 4 : 0; });
+    GameController *game = StartGame();
+    Key(kKeyCodeX);
+    PlayerAwardPoints(game->player, 30);
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
+    RunUntil([&] { return game->levelsCompleted == 1; });
+    HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
+    Key(kKeyCodeX); // the banner
+    Key(kKeyCodeX); // the card
+    for (int death = 1; death <= 4; death++) {
+        HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
+        RunUntil([&] { return game->deaths == death; });
+        HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
+        HeadlessRunFor(0);
+    }
+    HeadlessRunFor(1.0);
+    ASSERT_EQ(controller->gameController, game);
+    EXPECT_EQ(EndScreenLines(game), (Lines{"Game over", "Final points: 30", "Levels completed: 1", "Rank: 4",
+                                           "Press Return to go back to the title"}));
+    EXPECT_EQ(SoundGetRequestCount(32), 1u);
+    Key(kKeyCodeReturn);
+    EXPECT_EQ(controller->gameController, nullptr);
+}
+
+TEST_F(GameMoments, TheKeysOverlayListsTheBindingsInForceAndTakesTheKeyThatClosesIt)
+{
+    UseLevels({-1});
+    GameController *game = StartGame();
+    Key(kKeyCodeX);
+    HeadlessRunFor(0.5);
+    Key(kKeyCodeF1);
+    ASSERT_TRUE(HelpOverlayIsShown());
+    const std::vector<HelpBinding> &rows = HelpOverlayShownRows();
+    ASSERT_EQ(rows.size(), HelpOverlayDefaultBindings(ModeGame).size());
+    EXPECT_EQ(rows[0].keys, "Arrow keys");
+    int64_t shown = game->stepCount;
+    HeadlessRunFor(1.0);
+    EXPECT_EQ(game->stepCount, shown);
+    // The key that closes it does not reach the player.
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
+    HeadlessRunFor(0);
+    EXPECT_FALSE(HelpOverlayIsShown());
+    EXPECT_EQ(game->player->lateralKey, 0);
+    HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
+
+    // Rebound keys show as they are bound, through the menu command too.
+    HelpOverlaySetBindingSource([](int32_t) { return std::vector<HelpBinding>{{"Pad A", "jump"}}; });
+    HeadlessInjectCommand(kHelpCommand);
+    HeadlessRunFor(0);
+    ASSERT_EQ(HelpOverlayShownRows().size(), 1u);
+    EXPECT_EQ(HelpOverlayShownRows()[0].keys, "Pad A");
+    widgettest::Click(ControllerGetMainWindow(controller), 0, 0);
+    HeadlessRunFor(0);
+    EXPECT_FALSE(HelpOverlayIsShown());
+}
+
+TEST_F(GameMoments, TheFirstGameOnAMachineShowsTheKeysOnce)
+{
+    UseLevels({-1});
+    ExtraPrefsSetHelpShown(false);
+    GameController *game = StartGame();
+    EXPECT_TRUE(HelpOverlayIsShown());
+    // The card waits for the keys to close.
+    HeadlessRunFor(3.0);
+    EXPECT_EQ(LevelCardPhase(game), kLevelCardShowing);
+    Key(kKeyCodeX);
+    EXPECT_FALSE(HelpOverlayIsShown());
+    std::ifstream in(ExtraPrefsGetFilePath());
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("help-shown 1"), std::string::npos);
+    HeadlessInjectCommand('NGam');
+    HeadlessRunFor(0);
+    EXPECT_FALSE(HelpOverlayIsShown());
+}
+
+TEST_F(GameMoments, AReplayPlaysThroughWithoutCardsOrEndScreen)
+{
+    UseLevels({kBlockLevelPortal});
+    Replay replay{};
+    replay.seed = 7;
+    replay.events = {{0, kReplayKeyDown, 29}};
+    replay.endStep = 600;
+    GameController *game = StartGame();
+    ASSERT_EQ(LevelCardPhase(game), kLevelCardShowing);
+    GameControllerPlayReplay(game, &replay);
+    RunUntil([&] { return controller->gameController == nullptr; });
+    EXPECT_EQ(controller->gameController, nullptr) << "the set's end went straight back";
+    EXPECT_EQ(SoundGetRequestCount(31), 1u);
+}
+
+TEST(KeysTable, TheReadmeListsEveryKeyOfTheOverlay)
+{
+    std::ifstream in(BRIMHOLD_SOURCE_DIR "/README.md");
+    std::stringstream readme;
+    readme << in.rdbuf();
+    for (int32_t mode : {ModeGame, ModeLevelEditor})
+        for (const HelpBinding &row : HelpOverlayDefaultBindings(mode))
+            EXPECT_NE(readme.str().find("| " + row.keys + " | " + row.action + " |"), std::string::npos)
+                << row.keys;
+}
+
+TEST(ExtraPreferences, AnyBytesGiveTheDefaultsWhereTheySayNothing)
+{
+    const std::string good = "show-frame-rate 1\nhelp-shown 1\n";
+    ExtraPrefsValues values = ExtraPrefsParse(reinterpret_cast<const uint8_t *>(good.data()), good.size());
+    EXPECT_TRUE(values.showFrameRate && values.helpShown);
+    EXPECT_EQ(ExtraPrefsFormat(values), good);
+    for (std::string bad : {std::string("show-frame-rate 2\nhelp-shown"), std::string("\0\xff\n\n", 4),
+                            std::string("show-frame-rate 11\nhelp-shown 1x\n")}) {
+        values = ExtraPrefsParse(reinterpret_cast<const uint8_t *>(bad.data()), bad.size());
+        EXPECT_FALSE(values.showFrameRate || values.helpShown) << bad;
+    }
+}
+
+TEST_F(GameMoments, TheFrameCounterShowsOnlyWhenChosenAndKeepsThePreferencesFileLayout)
+{
+    UseLevels({-1});
+    EXPECT_FALSE(ExtraPrefsShowFrameRate());
+    EXPECT_FALSE(FrameCounterDraw());
+    ExtraPrefsSetShowFrameRate(true);
+    EXPECT_TRUE(FrameCounterDraw());
+    EXPECT_GE(FrameCounterTextHeight(), 14);
+    FrameCounterDispose();
+    PrefsShutDown();
+    EXPECT_EQ(std::filesystem::file_size(PrefsGetFilePath()), 283u);
+    PrefsStartUp();
+    EXPECT_TRUE(ExtraPrefsShowFrameRate());
+}
