@@ -304,7 +304,7 @@ TEST_F(Screens, PreferencesOpenFromTheTitleAndCloseWithOK)
     ASSERT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModePreferences}));
     ASSERT_NE(Prefs(), nullptr);
     WidgetController *widgets = Prefs()->widgets;
-    ASSERT_EQ(WidgetControllerNumberOfWidgets(widgets), 9);
+    ASSERT_EQ(WidgetControllerNumberOfWidgets(widgets), 10);
     Widget *label = WidgetControllerWidgetAtIndex(widgets, 0);
     EXPECT_EQ(std::get<2>(Describe(label)), "Preferences");
     EXPECT_EQ(std::get<3>(Describe(label)), 48);
@@ -321,6 +321,7 @@ TEST_F(Screens, PreferencesOpenFromTheTitleAndCloseWithOK)
     Widget *ok = WidgetControllerWidgetAtIndex(widgets, 8);
     EXPECT_EQ(ok->identifier, FourCharCode('OK  '));
     EXPECT_STREQ(WidgetGetText(ok), "OK");
+    EXPECT_STREQ(WidgetGetText(WidgetControllerGetWidgetByIdentifier(widgets, 'FRat')), "Show frame rate");
     // The title screen is covered: frozen, its buttons deaf.
     EXPECT_TRUE(Title()->frozen);
     ClickWidget(widgets, 'OK  ');

@@ -6,8 +6,12 @@
 #include "GameController.h"
 #include "LevelCard.h"
 #include "MenuBar.h"
+#include "ModeSupport.h"
+#include "OverlayText.h"
 #include "Widget.h"
 #include "WidgetController.h"
+
+#include <GL/gl.h>
 
 struct PauseMenu {
     WidgetController *widgets; // the four buttons; frozen while hidden
@@ -33,18 +37,6 @@ int32_t Clicked(void *context, void *)
 
 ButtonContext contexts[kPauseMenuCount];
 
-void Highlight(PauseMenu *menu)
-{
-    for (int32_t i = 0; i < kPauseMenuCount; i++) {
-        Widget *button = WidgetControllerGetWidgetByIdentifier(menu->widgets, kPauseMenuButtons[i]);
-        if (!button)
-            continue;
-        if (i == menu->selection)
-            WidgetSetTextColor(button, 1.0f, 0.9f, 0.3f, 1.0f);
-        else
-            WidgetSetTextColor(button, 1.0f, 1.0f, 1.0f, 1.0f);
-    }
-}
 
 PauseMenu *Create(GameController *game)
 {
@@ -55,6 +47,7 @@ PauseMenu *Create(GameController *game)
         Widget *button = WidgetAllocate(menu->widgets, kPauseMenuButtons[i], kWidgetPushButton, 0.0f,
                                         -0.2f - 0.13f * float(i));
         WidgetSetText(button, kTitles[i]);
+        WidgetSetTextColor(button, 0.08f, 0.1f, 0.22f, 1.0f);
         contexts[i] = ButtonContext{game, i};
         CallbackControllerInstallCallback(WidgetGetCallbackController(button), kWidgetCallbackClicked, Clicked,
                                           &contexts[i]);
@@ -83,7 +76,6 @@ void PauseMenuSync(GameController *game)
     menu->shown = wanted;
     if (wanted) {
         menu->selection = kPauseMenuResume;
-        Highlight(menu);
         WidgetControllerDefrost(menu->widgets);
     } else {
         WidgetControllerFreeze(menu->widgets);
@@ -131,7 +123,6 @@ bool PauseMenuHandleKey(GameController *game, const PlatformEvent *event, uint8_
     if (character == 30 || character == 31) {
         int32_t step = character == 30 ? kPauseMenuCount - 1 : 1;
         menu->selection = (menu->selection + step) % kPauseMenuCount;
-        Highlight(menu);
         return true;
     }
     if (character == 13) {
@@ -141,10 +132,24 @@ bool PauseMenuHandleKey(GameController *game, const PlatformEvent *event, uint8_
     return false;
 }
 
+// A plate under the "Paused" caption holds the buttons; the chosen one
+// stands in a bright frame.
 void PauseMenuDraw(GameController *game)
 {
-    if (PauseMenuIsShown(game))
-        WidgetControllerDraw(game->pauseMenu->widgets);
+    if (!PauseMenuIsShown(game))
+        return;
+    PauseMenu *menu = game->pauseMenu;
+    if (OverlayBegin()) {
+        OverlayDrawPlate(-0.26f, -0.66f, 0.26f, -0.11f, 1.0f);
+        if (Widget *chosen = PauseMenuButton(game, menu->selection)) {
+            Rect4f b = WidgetGetBounds(chosen);
+            glColor4f(1.0f, 0.85f, 0.3f, 1.0f);
+            ModeDrawQuad(b.left - 0.015f, b.bottom - 0.015f, b.right + 0.015f, b.top + 0.015f);
+            glColor4f(1, 1, 1, 1);
+        }
+        OverlayEnd();
+    }
+    WidgetControllerDraw(menu->widgets);
 }
 
 void PauseMenuDispose(GameController *game)

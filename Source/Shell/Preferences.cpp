@@ -361,13 +361,13 @@ PrefsScreen *PrefsScreenAllocate()
         AddCheckBox(screen->widgets, 'FScn', -0.7f, "Full screen mode", window && OpenGLWindowIsFullScreen(window));
     CallbackControllerInstallCallback(WidgetGetCallbackController(fullScreen), kWidgetCallbackValueChanged,
                                       FullScreenCheckBoxChanged, nullptr);
-    Widget *frameRate = AddCheckBox(screen->widgets, 'FRat', 0.0f, "Show frame rate", ExtraPrefsShowFrameRate());
-    CallbackControllerInstallCallback(WidgetGetCallbackController(frameRate), kWidgetCallbackValueChanged,
-                                      FrameRateCheckBoxChanged, nullptr);
     Widget *ok = WidgetAllocate(screen->widgets, 'OK  ', kWidgetPushButton, 0.0f, -0.8f);
     WidgetSetText(ok, "OK");
     CallbackControllerInstallCallback(WidgetGetCallbackController(ok), kWidgetCallbackClicked, OKClicked, nullptr);
     WidgetControllerAddWidget(screen->widgets, ok);
+    Widget *frameRate = AddCheckBox(screen->widgets, 'FRat', 0.0f, "Show frame rate", ExtraPrefsShowFrameRate());
+    CallbackControllerInstallCallback(WidgetGetCallbackController(frameRate), kWidgetCallbackValueChanged,
+                                      FrameRateCheckBoxChanged, nullptr);
     screen->suspendCount = 0;
     screen->timer = ModeInstallTimer(PrefsTimerFired, screen);
     screen->lastTickTime = PlatformGetEventTime();
