@@ -268,6 +268,11 @@ TEST_F(GameMoments, EndGameDuringPlayAsksFirstAndTheClockHoldsMeanwhile)
     Key(kKeyCodeReturn);
     EXPECT_EQ(EndScreenPhase(game), kEndScreenShowing);
     EXPECT_EQ(controller->gameController, game);
+    // A new game from there starts over at its first card.
+    HeadlessInjectCommand('NGam');
+    HeadlessRunFor(0);
+    EXPECT_EQ(EndScreenPhase(game), kEndScreenNone);
+    EXPECT_EQ(LevelCardPhase(game), kLevelCardShowing);
 }
 
 TEST_F(GameMoments, GameOverShowsTheFinalPointsLevelsAndRank)

@@ -109,6 +109,12 @@ void EndScreenShow(GameController *game)
     SetLines(Screen(game), lines);
 }
 
+void EndScreenReset(GameController *game)
+{
+    if (EndScreenPhase(game) != kEndScreenLeaving)
+        SetPhase(game, kEndScreenNone);
+}
+
 std::vector<std::string> EndScreenLines(GameController *game)
 {
     return game->endScreen ? game->endScreen->lines : std::vector<std::string>{};

@@ -34,6 +34,8 @@ int32_t EndScreenPhase(GameController *game);
 void EndScreenConfirm(GameController *game);
 // Shows the end screen with the game's numbers now.
 void EndScreenShow(GameController *game);
+// Takes the question or the end screen away (a new game begins).
+void EndScreenReset(GameController *game);
 // The lines of the question or the end screen (empty otherwise).
 std::vector<std::string> EndScreenLines(GameController *game);
 

@@ -98,6 +98,8 @@ bool GameMomentsApply(GameController *game)
 
 void LevelCardBegin(GameController *game)
 {
+    if (game->endScreen)
+        EndScreenReset(game);
     if (!GameMomentsApply(game)) {
         if (game->card)
             Show(game, kLevelCardNone);
