@@ -69,6 +69,6 @@ cat "$root/game.log"
 [ $status -eq 0 ] || fail "the game exited with $status after SIG$signal"
 preferences="$home/config/Brimhold/Brimhold Preferences"
 [ -s "$preferences" ] || fail "no preferences written"
-others=$(find "$home/config/Brimhold" -type f ! -name 'Brimhold Preferences')
+others=$(find "$home/config/Brimhold" -type f ! -name 'Brimhold Preferences' ! -name 'Brimhold Extra Preferences')
 [ -z "$others" ] || fail "left behind: $others"
 echo "SIG$signal on $screen_name: exit 0, preferences written"
