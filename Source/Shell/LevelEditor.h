@@ -18,6 +18,7 @@ struct Player;
 struct ToolPalette;
 struct StaticModel;
 struct Block;
+struct LevelCheckPanel;
 
 struct LevelEditor {
     LevelSet *levelSet;                 // the application's current set
@@ -38,6 +39,7 @@ struct LevelEditor {
     PlatformTimerRef timer;
     PlatformEventHandlerRef eventHandler;
     int32_t frozenLevelIndex;           // the edited level while a test play runs
+    LevelCheckPanel *checkPanel;        // the level check's findings
 };
 
 // Cursor move codes.
