@@ -15,7 +15,7 @@
 namespace {
 
 // Layout, in overlay units from the window's left edge at x = -1.
-constexpr float kLeft = -0.97f, kRight = 0.42f, kTop = 0.95f;
+constexpr float kLeft = -0.97f, kRight = 0.75f, kTop = 0.95f;
 constexpr float kMargin = 0.03f, kRowHeight = 0.085f;
 constexpr int32_t kTitleFontSize = 14, kRowFontSize = 11;
 
@@ -61,9 +61,10 @@ int32_t ButtonClicked(void *context, void *sender)
     return 1;
 }
 
-Widget *AddButton(LevelCheckPanel *panel, FourCharCode identifier, float x, float y, const char *label)
+Widget *AddButton(LevelCheckPanel *panel, FourCharCode identifier, float x, float y, const char *label,
+                  float originX)
 {
-    Widget *button = Add(panel, identifier, kWidgetPushButton, x, y, label, kRowFontSize, 1.0f, 0.5f);
+    Widget *button = Add(panel, identifier, kWidgetPushButton, x, y, label, kRowFontSize, originX, 0.5f);
     WidgetSetTextColor(button, 0, 0, 0, 1);
     CallbackControllerInstallCallback(WidgetGetCallbackController(button), kWidgetCallbackClicked, ButtonClicked,
                                       panel);
@@ -113,6 +114,7 @@ void LevelCheckPanelShow(LevelCheckPanel *panel, const std::vector<LevelFinding>
                                                 : "Level check: " + std::to_string(findings.size()) + " problems";
     Add(panel, kLevelCheckTitle, kWidgetStaticText, left, y, title, kTitleFontSize, 0.0f, 1.0f);
     y -= 0.07f;
+    float textLeft = left; // right of the "Go to" buttons
     if (findings.empty()) {
         Add(panel, LevelCheckMessageIdentifier(0), kWidgetStaticText, left, y - kRowHeight * 0.5f,
             "No problems found.", kRowFontSize, 0.0f, 0.5f);
@@ -120,18 +122,19 @@ void LevelCheckPanelShow(LevelCheckPanel *panel, const std::vector<LevelFinding>
     }
     for (int32_t row = 0; row < kLevelCheckPanelRows && size_t(row) < findings.size(); row++) {
         float middle = y - kRowHeight * 0.5f;
-        Add(panel, LevelCheckMessageIdentifier(row), kWidgetStaticText, left, middle, findings[size_t(row)].message,
-            kRowFontSize, 0.0f, 0.5f);
-        AddButton(panel, LevelCheckGoToIdentifier(row), right, middle, "Go to");
+        Widget *button = AddButton(panel, LevelCheckGoToIdentifier(row), left, middle, "Go to", 0.0f);
+        textLeft = WidgetGetBounds(button).right + 0.03f;
+        Add(panel, LevelCheckMessageIdentifier(row), kWidgetStaticText, textLeft, middle,
+            findings[size_t(row)].message, kRowFontSize, 0.0f, 0.5f);
         y -= kRowHeight;
     }
     if (int32_t(findings.size()) > kLevelCheckPanelRows) {
-        Add(panel, kLevelCheckMore, kWidgetStaticText, left, y - kRowHeight * 0.5f,
+        Add(panel, kLevelCheckMore, kWidgetStaticText, textLeft, y - kRowHeight * 0.5f,
             "... and " + std::to_string(findings.size() - size_t(kLevelCheckPanelRows)) + " more.", kRowFontSize,
             0.0f, 0.5f);
         y -= kRowHeight;
     }
-    AddButton(panel, kLevelCheckClose, right, y - 0.05f, "Close");
+    AddButton(panel, kLevelCheckClose, right, y - 0.05f, "Close", 1.0f);
     WidgetControllerSetOffset(panel->widgets, Offset(panel->widgets), 0.0f);
 }
 

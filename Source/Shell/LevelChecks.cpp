@@ -148,7 +148,10 @@ std::vector<LevelFinding> LevelChecksRun(const Level *level)
             keys++;
     if (locked > keys) {
         char text[96];
-        std::snprintf(text, sizeof text, "%d locked blocks but only %d key%s.", locked, keys, keys == 1 ? "" : "s");
+        if (keys == 0)
+            std::snprintf(text, sizeof text, "%d locked block%s but no keys.", locked, locked == 1 ? "" : "s");
+        else
+            std::snprintf(text, sizeof text, "%d locked blocks but only %d key%s.", locked, keys, keys == 1 ? "" : "s");
         findings.push_back(
             Finding(kLevelCheckTooFewKeys, firstLocked->cellX, firstLocked->cellY, firstLocked->cellZ, text));
     }
