@@ -432,11 +432,15 @@ TEST(DialogsForm, RefusedValuesKeepTheFormUpUntilTheCheckTakesThem)
         HeadlessInjectKey(kEventRawKeyDown, keyCode, 0, delay);
         HeadlessInjectKey(kEventRawKeyUp, keyCode, 0, delay);
     };
-    // The first field starts selected: typing replaces it.
+    // The first field starts selected: typing replaces it; Tab goes on to
+    // the next field (and round again), selecting all of it.
     press(kKeyCode1 + 3, 0.0); // 4
     press(kKeyCode0, 0.0);
+    press(kKeyCodeTab, 0.0);
+    press(kKeyCode1 + 2, 0.0); // 3
     press(kKeyCodeReturn, 0.0);
-    press(kKeyCodeBackspace, 1.0);
+    press(kKeyCodeTab, 1.0);
+    press(kKeyCode1 + 3, 1.0);
     press(kKeyCodeReturn, 1.0);
     std::vector<std::vector<std::string>> checked;
     std::vector<std::string> texts = {"1", "2"};
@@ -446,13 +450,13 @@ TEST(DialogsForm, RefusedValuesKeepTheFormUpUntilTheCheckTakesThem)
                                                return values[0] == "40" ? std::string("Too big.") : std::string();
                                            });
     EXPECT_TRUE(accepted);
-    EXPECT_EQ(checked, (std::vector<std::vector<std::string>>{{"40", "2"}, {"4", "2"}}));
-    EXPECT_EQ(texts, (std::vector<std::string>{"4", "2"}));
+    EXPECT_EQ(checked, (std::vector<std::vector<std::string>>{{"40", "3"}, {"4", "3"}}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"4", "3"}));
 
     // Escape cancels and leaves the texts alone.
     press(kKeyCodeEscape, 0.0);
     EXPECT_FALSE(displayModalFormDialog("Sizes", {"First:", "Second:"}, &texts, nullptr));
-    EXPECT_EQ(texts, (std::vector<std::string>{"4", "2"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"4", "3"}));
     DialogsSetWindow(nullptr);
     OpenGLWindowDispose(window);
     TextShutDown();

@@ -1061,6 +1061,9 @@ void HandleKey(Dialog *dialog, const PlatformEvent *event)
     WidgetControllerEventHandler(event, dialog->widgets);
     if (field && before != WidgetGetText(field))
         SetMessage(dialog, "");
+    // In a form, Tab selects all of the field it moves to, ready to retype.
+    if (dialog->kind == kDialogForm && down && c == 9)
+        SelectAll(FocusedField(dialog));
     dialog->dirty = true;
 }
 
