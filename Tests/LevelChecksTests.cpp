@@ -24,6 +24,7 @@
 #include "Sound.h"
 #include "TestStart.h"
 #include "Text.h"
+#include "Water.h"
 #include "WaterController.h"
 #include "Widget.h"
 #include "WidgetController.h"
@@ -133,6 +134,16 @@ TEST(LevelChecks, PortalStartAndWater)
     findings = LevelChecksRun(level.get());
     ASSERT_EQ(Kinds(findings), std::vector<int32_t>{kLevelCheckWaterOverStart});
     ExpectCell(findings[0], 2, 0, 2);
+
+    // Water boxes: only a box over the start's head counts.
+    WaterControllerDispose(level->waterController);
+    level->waterController = WaterControllerAllocate(level.get(), kWaterModeBoxes);
+    WaterController *water = level->waterController;
+    ASSERT_NE(WaterControllerAddBox(water, WaterBoxAllocate(water, 0, 30, 0, 5.5f, 0, 30)), nullptr);
+    ASSERT_NE(WaterControllerAddBox(water, WaterBoxAllocate(water, 0, 12, 0, 18, 0, 12)), nullptr); // beside it
+    EXPECT_TRUE(LevelChecksRun(level.get()).empty());
+    ASSERT_NE(WaterControllerAddBox(water, WaterBoxAllocate(water, 12, 18, 5.5f, 6, 12, 18)), nullptr);
+    EXPECT_EQ(Kinds(LevelChecksRun(level.get())), std::vector<int32_t>{kLevelCheckWaterOverStart});
 }
 
 TEST(LevelChecks, LinksThatGoNowhereAndTooFewKeys)
