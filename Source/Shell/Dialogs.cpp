@@ -470,9 +470,10 @@ void ConfirmOpen(Dialog *dialog)
 void ConfirmForm(Dialog *dialog)
 {
     std::vector<std::string> texts;
-    for (size_t i = 0; i < dialog->formFrames.size(); i++)
-        texts.push_back(
-            WidgetGetText(WidgetControllerGetWidgetByIdentifier(dialog->widgets, DialogsFormFieldIdentifier(int32_t(i)))));
+    for (size_t i = 0; i < dialog->formFrames.size(); i++) {
+        FourCharCode identifier = DialogsFormFieldIdentifier(int32_t(i));
+        texts.push_back(WidgetGetText(WidgetControllerGetWidgetByIdentifier(dialog->widgets, identifier)));
+    }
     std::string why = dialog->formCheck ? dialog->formCheck(texts) : std::string();
     if (!why.empty()) {
         SetMessage(dialog, why);
