@@ -28,6 +28,7 @@
 #include "WaterController.h"
 #include "Widget.h"
 #include "WidgetController.h"
+#include "WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -334,6 +335,14 @@ protected:
         editor->cursor[2] = z;
     }
     int32_t TopMode() { return ControllerGetTopMode(controller); }
+    void ClickPanelButton(FourCharCode identifier)
+    {
+        WidgetController *widgets = editor->checkPanel->widgets;
+        Widget *button = WidgetControllerGetWidgetByIdentifier(widgets, identifier);
+        ASSERT_NE(button, nullptr);
+        Rect4f b = WidgetGetBounds(button);
+        widgettest::Click(controller->mainWindow, (b.left + b.right) / 2 + widgets->offset.x, (b.bottom + b.top) / 2);
+    }
 };
 
 } // namespace
@@ -384,8 +393,7 @@ TEST_F(EditorHelpersTest, ChecksListFindingsAndGoToMovesTheCursor)
     Widget *row = WidgetControllerGetWidgetByIdentifier(panel->widgets, LevelCheckMessageIdentifier(1));
     ASSERT_NE(row, nullptr);
     EXPECT_STREQ(WidgetGetText(row), panel->findings[1].message.c_str());
-    ASSERT_NE(WidgetControllerGetWidgetByIdentifier(panel->widgets, LevelCheckGoToIdentifier(1)), nullptr);
-    LevelCheckPanelGoTo(panel, 1);
+    ClickPanelButton(LevelCheckGoToIdentifier(1));
     EXPECT_EQ(editor->cursor[0], 1);
     EXPECT_EQ(editor->cursor[1], 2);
     EXPECT_EQ(editor->cursor[2], 3);
@@ -404,6 +412,8 @@ TEST_F(EditorHelpersTest, ChecksListFindingsAndGoToMovesTheCursor)
     EXPECT_TRUE(panel->findings.empty());
     EXPECT_STREQ(WidgetGetText(WidgetControllerGetWidgetByIdentifier(panel->widgets, LevelCheckMessageIdentifier(0))),
                  "No problems found.");
+    ClickPanelButton(kLevelCheckClose);
+    EXPECT_FALSE(LevelCheckPanelIsVisible(panel));
 }
 
 TEST_F(EditorHelpersTest, LevelOptionsRefuseTooBigAndApplyInOneStep)
