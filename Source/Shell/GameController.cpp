@@ -7,6 +7,7 @@
 #include "ModeSupport.h"
 #include "ModelParser.h"
 #include "Player.h"
+#include "Progress.h"
 #include "Random.h"
 #include "Replay.h"
 #include "Shader.h"
@@ -38,6 +39,7 @@ void InitCameraPos(GameController *game)
 void PlacePlayerAtStart(GameController *game)
 {
     WorldPlacePlayerAtStart(game->player, game->levelSet);
+    ProgressLevelStarted(game);
 }
 
 // Plays the sounds that the world asked for, in order, then acts on the
@@ -216,6 +218,7 @@ void GameControllerRestartLevel(GameController *game)
 
 void GameControllerStopGame(GameController *game)
 {
+    ProgressGameStopped(game);
     ModeRemoveTimer(&game->timer);
     ModeRemoveHandler(Parts(game));
 }
@@ -240,6 +243,8 @@ void GameControllerDispose(GameController *game)
 void GameControllerLevelCompleted(GameController *game)
 {
     game->levelsCompleted++;
+    if (ProgressLevelCompleted(game))
+        return;
     Controller *controller = ControllerGetMainController();
     if (controller && ControllerHasModeInStack(controller, ModeLevelEditor)) {
         SoundPlay(kSoundLevelComplete);

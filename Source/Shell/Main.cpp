@@ -11,6 +11,7 @@
 #include "MenuStrip.h"
 #include "ModelParser.h"
 #include "Preferences.h"
+#include "Progress.h"
 #include "Random.h"
 #include "Sound.h"
 #include "SplashScreen.h"
@@ -101,6 +102,7 @@ int main(int argc, char **argv)
     sdrand(int32_t(uint32_t(PlatformGetUpTime() & 0xFFFFFFFFu)));
 
     PrefsStartUp();
+    ProgressStartUp();
     for (const Service &service : services)
         service.startUp();
     PlatformSetBeepSound(SoundBeep);
@@ -151,6 +153,7 @@ int main(int argc, char **argv)
     PlatformSetBeepSound(nullptr);
     for (const Service &service : services)
         service.shutDown();
+    ProgressShutDown();
     PrefsShutDown();
     PlatformShutDown();
     return 0;
