@@ -381,6 +381,9 @@ ListPanelAnswer ListPanelRun(const ListPanelSpec &spec)
     if (!window || spec.buttons.empty() || panelUp)
         return cancel;
     panelUp = true;
+    // The mode below stands still while the panel is up (a game does not
+    // run on under it).
+    ControllerSuspend(controller);
     Panel panel{};
     panel.spec = &spec;
     panel.window = window;
@@ -408,6 +411,8 @@ ListPanelAnswer ListPanelRun(const ListPanelSpec &spec)
     if (!cursorWasVisible)
         PlatformHideCursor();
     panelUp = false;
+    ControllerResume(controller);
+    ControllerRedraw(controller);
     if (panel.quitPending)
         PlatformPostCommandEvent('quit');
     return answer;
