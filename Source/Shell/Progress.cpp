@@ -8,6 +8,7 @@
 #include "Random.h"
 #include "Replay.h"
 #include "Utilities.h"
+#include "WorldStep.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -488,9 +489,19 @@ bool ProgressLevelCompleted(GameController *game)
         if (event.step - attempt.startStep < steps)
             run.events.push_back(ReplayEvent{event.step - attempt.startStep, event.kind, event.value});
     run.endStep = steps;
+    // A run is kept only when it replays to this very completion on the
+    // set as stored (state carried over from earlier levels could make it
+    // play differently); the time counts either way.
+    bool reproduced = false;
+    LevelSet *copy = LevelSetAllocate();
+    if (game->levelSet->file && LevelSetInitWithFile(copy, *game->levelSet->file)) {
+        WorldReplayOutcome outcome = WorldPlayReplay(copy, &run, nullptr, nullptr, 0);
+        reproduced = outcome.levelsCompleted == 1 && outcome.steps == steps;
+    }
+    LevelSetDispose(copy);
     int32_t points = PlayerGetNumberOfPoints(game->player) - game->pointsAtLevelStart;
     ProgressSet *progress = ProgressForLevelSet(game->levelSet, true);
-    if (progress && ProgressRecordLevel(progress, attempt.level, points, steps, &run))
+    if (progress && ProgressRecordLevel(progress, attempt.level, points, steps, reproduced ? &run : nullptr))
         ProgressSave();
     game->recording = nullptr;
     attempt = Attempt{};
