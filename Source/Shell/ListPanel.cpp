@@ -208,6 +208,12 @@ void Build(Panel *panel)
             AddWidget(panel, identifier, kWidgetPushButton, x, bottom, label, kButtonFontSize, 1.0f, 0.0f);
         CallbackControllerInstallCallback(WidgetGetCallbackController(button), kWidgetCallbackClicked, ButtonClicked,
                                           panel);
+        // A label longer than the button's usual width widens it.
+        Rect4f b = WidgetGetBounds(button);
+        WidgetTextRec *rec = WidgetGetTextRec(button);
+        float needed = rec ? float(rec->textWidth) / kWidgetPixelsPerUnit + 0.06f : 0.0f;
+        if (needed > b.right - b.left)
+            WidgetSetBounds(button, b.right - needed, b.bottom, b.right, b.top);
         x = WidgetGetBounds(button).left - 0.04f;
     }
     panel->frame.bottom = bottom - kMargin;
