@@ -56,12 +56,7 @@ LevelSet *CreateDefaultLevelSet()
 {
     LevelSet *set = LevelSetAllocate();
     LevelSetInit(set);
-    if (!commandLineFile.empty()) {
-        if (LevelSetReInitWithFile(set, commandLineFile))
-            return set;
-        alertf("There was a problem loading the specified level file.");
-    }
-    LevelSetLoadDefaultFile(set);
+    CommandLineLoadStartingSet(set, commandLineFile);
     return set;
 }
 
