@@ -196,6 +196,7 @@ void HighScoresShowCommand()
             spec.rows.push_back({std::to_string(i + 1) + ".", entry.name, std::to_string(entry.score), date});
         }
     }
+    spec.selectable = false;
     spec.buttons = {{'OK  ', "OK"}};
     ListPanelRun(spec);
 }

@@ -69,7 +69,7 @@ int32_t RowCount(Panel *panel)
 bool Usable(Panel *panel, int32_t row)
 {
     const ListPanelSpec *spec = panel->spec;
-    if (row < 0 || row >= RowCount(panel))
+    if (!spec->selectable || row < 0 || row >= RowCount(panel))
         return false;
     return size_t(row) >= spec->rowEnabled.size() || spec->rowEnabled[size_t(row)];
 }
@@ -123,7 +123,7 @@ void ShowRows(Panel *panel)
             const std::vector<std::string> &cells = spec->rows[size_t(index)];
             WidgetSetText(cell, column < cells.size() ? cells[column].c_str() : "");
             WidgetUpdate(cell, true);
-            float grey = Usable(panel, index) ? 0.0f : 0.55f;
+            float grey = Usable(panel, index) || !spec->selectable ? 0.0f : 0.55f;
             WidgetSetTextColor(cell, grey, grey, grey, 1.0f);
         }
     }
@@ -311,10 +311,17 @@ bool EventHandler(const PlatformEvent *event, void *context)
     Panel *panel = static_cast<Panel *>(context);
     switch (event->kind) {
     case kEventCommandProcess:
-        if (event->command == 'quit')
+        // Quitting (a signal, the window closed) cancels the panel; the
+        // request is posted again once it is gone.
+        if (event->command == 'quit') {
             panel->quitPending = true;
+            Finish(panel, panel->spec->buttons.back().first);
+        }
         return true;
-    case kEventWindowClose: return true;
+    case kEventWindowClose:
+        panel->quitPending = true;
+        Finish(panel, panel->spec->buttons.back().first);
+        return true;
     case kEventWindowDrawContent:
     case kEventWindowBoundsChanged:
     case kEventWindowExpanding: panel->dirty = true; return false;
@@ -332,9 +339,6 @@ bool EventHandler(const PlatformEvent *event, void *context)
             Finish(panel, panel->spec->buttons.back().first);
         else if (press && (c == 30 || c == 31))
             SelectStep(panel, c == 30 ? -1 : 1);
-        else if (press && (c == 11 || c == 12))
-            for (int32_t i = 0; i < kListPanelVisibleRows - 1; i++)
-                SelectStep(panel, c == 11 ? -1 : 1);
         else
             WidgetControllerEventHandler(event, panel->widgets);
         panel->dirty = true;

@@ -4,7 +4,8 @@
 // move the selection over the rows that can be chosen, Return presses the
 // first button, Escape the last; a click selects a row and a double click
 // presses the first button.  While it is up it takes every key, click and
-// command.  A panel that no input can reach any more (the headless platform
+// command; a request to quit (or closing the window) presses the last button
+// and is posted again once the panel is gone.  A panel that no input can reach any more (the headless platform
 // with nothing left injected) counts as the last button (cancel).
 #pragma once
 
@@ -24,6 +25,7 @@ struct ListPanelSpec {
     std::vector<bool> rowEnabled;              // missing entries: enabled
     std::vector<float> columns;                // left edge of each column, 0 to 1 of the list's width
     int32_t selected = -1;                     // the row selected first
+    bool selectable = true;                    // false: the rows are only shown
     bool hasField = false;                     // a text field under the list
     std::string fieldText;
     // The buttons, left to right as read: the first is pressed by Return,
