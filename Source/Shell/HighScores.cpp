@@ -108,7 +108,10 @@ std::string HighScoresDefaultName()
 
 int32_t HighScoresRankInCurrentSet(int32_t score)
 {
-    ProgressSet *progress = ProgressForLevelSet(CurrentSet(), false);
+    LevelSet *set = CurrentSet();
+    if (!set || !set->file)
+        return 0;
+    ProgressSet *progress = ProgressForLevelSet(set, false);
     HighScoreList empty;
     return HighScoresRank(progress ? &progress->scores : &empty, score);
 }
