@@ -20,8 +20,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -272,4 +275,39 @@ TEST_F(ProgressGame, AFinishedGameEntersItsScoreUnderTheNameGiven)
     ListPanelQueueScriptedAnswer('Cler');
     HighScoresClearCommand();
     EXPECT_TRUE(HighScoresGetList(set).entries.empty());
+}
+
+TEST_F(ProgressGame, AFullDiskLosesOnlyTheNewestResult)
+{
+    WriteCorridors(root / "sets", "Corridors", 1);
+    Load("Corridors");
+    ProgressSet *progress = ProgressForLevelSet(set, true);
+    ProgressRecordLevel(progress, 0, 10, 100, nullptr);
+    ASSERT_TRUE(ProgressSave());
+    fs::path file = ProgressGetFilePath();
+    auto read = [&] {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    std::string before = read();
+    HighScoresInsert(&progress->scores, HighScore{5, 0, std::string(60, 'x')});
+    // Files cannot grow past the old file's size (SIGXFSZ ignored: writes
+    // fail with EFBIG instead).
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limit = old;
+    limit.rlim_cur = before.size();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    bool saved = ProgressSave();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(read(), before);
+    EXPECT_FALSE(fs::exists(file.string() + ".new"));
+    ProgressForget();
+    ProgressSet *kept = ProgressForLevelSet(set, false);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->levels[0].bestPoints, 10);
+    EXPECT_TRUE(kept->scores.entries.empty());
 }

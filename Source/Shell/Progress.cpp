@@ -341,8 +341,13 @@ bool ProgressRecordLevel(ProgressSet *set, int32_t index, int32_t points, int64_
     }
     if (level.fastestSteps == 0 || steps < level.fastestSteps) {
         level.fastestSteps = steps;
+        // Only a replay that reads back is kept: the file must always read.
         std::string text = replay ? ReplaySaveToText(replay) : std::string();
-        level.replay = text.size() <= kMaxReplayBytes ? text : std::string();
+        Replay check{};
+        std::string error;
+        if (text.size() > kMaxReplayBytes || (!text.empty() && !ReplayLoadFromText(&check, text, &error)))
+            text.clear();
+        level.replay = text;
         improved = true;
     }
     return improved;

@@ -20,6 +20,7 @@
 #include "HighScores.h"
 
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -46,7 +47,7 @@ struct ProgressSet {
 
 struct ProgressStore {
     std::string lastPlayed; // path of the set played last
-    std::vector<ProgressSet> sets;
+    std::deque<ProgressSet> sets; // records stay where they are as others are added
 };
 
 // The key of a set's contents: 64-bit FNV-1a of the file's bytes.

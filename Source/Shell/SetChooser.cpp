@@ -189,13 +189,17 @@ std::vector<SetChooserEntry> SetChooserListAllSets()
 
 int32_t SetChooserFirstSelection(const std::vector<SetChooserEntry> &entries, const std::string &lastPlayed)
 {
+    // Paths are compared in their canonical form: the same file may have
+    // been reached through another spelling of its folder.
+    std::error_code error;
+    fs::path last = lastPlayed.empty() ? fs::path() : fs::weakly_canonical(lastPlayed, error);
     int32_t first = -1;
     for (size_t i = 0; i < entries.size(); i++) {
         if (entries[i].levels <= 0)
             continue;
         if (first < 0)
             first = int32_t(i);
-        if (!lastPlayed.empty() && entries[i].file == fs::path(lastPlayed))
+        if (!last.empty() && fs::weakly_canonical(entries[i].file, error) == last)
             return int32_t(i);
     }
     return first;
