@@ -29,6 +29,8 @@ const char kMagic[8] = {'B', 'R', 'M', 'H', 'P', 'r', 'o', 'g'};
 constexpr uint32_t kMaxLevels = 32767;
 constexpr uint32_t kMaxReplayBytes = 16u << 20;
 constexpr size_t kMaxFileBytes = 256u << 20;
+// The longest run kept as a best run: ten minutes of steps.
+constexpr int64_t kMaxCheckedSteps = 120 * 60 * 10;
 
 // ---- Reading and writing bytes ----
 
@@ -494,18 +496,25 @@ bool ProgressLevelCompleted(GameController *game)
         if (event.step - attempt.startStep < steps)
             run.events.push_back(ReplayEvent{event.step - attempt.startStep, event.kind, event.value});
     run.endStep = steps;
-    // A run is kept only when it replays to this very completion on the
-    // set as stored (state carried over from earlier levels could make it
-    // play differently); the time counts either way.
-    bool reproduced = false;
-    LevelSet *copy = LevelSetAllocate();
-    if (game->levelSet->file && LevelSetInitWithFile(copy, *game->levelSet->file)) {
-        WorldReplayOutcome outcome = WorldPlayReplay(copy, &run, nullptr, nullptr, 0);
-        reproduced = outcome.levelsCompleted == 1 && outcome.steps == steps;
-    }
-    LevelSetDispose(copy);
     int32_t points = PlayerGetNumberOfPoints(game->player) - game->pointsAtLevelStart;
     ProgressSet *progress = ProgressForLevelSet(game->levelSet, true);
+    // A run is kept only when it is the fastest and replays to this very
+    // completion on the set as stored (state carried over from earlier
+    // levels could make it play differently); the time counts either way.
+    // Checking it replays the whole run, so runs past kMaxCheckedSteps are
+    // not kept.
+    const ProgressLevel *before =
+        progress && size_t(attempt.level) < progress->levels.size() ? &progress->levels[size_t(attempt.level)] : nullptr;
+    bool fastest = !before || before->fastestSteps == 0 || steps < before->fastestSteps;
+    bool reproduced = false;
+    if (fastest && steps <= kMaxCheckedSteps && game->levelSet->file) {
+        LevelSet *copy = LevelSetAllocate();
+        if (LevelSetInitWithFile(copy, *game->levelSet->file)) {
+            WorldReplayOutcome outcome = WorldPlayReplay(copy, &run, nullptr, nullptr, 0);
+            reproduced = outcome.levelsCompleted == 1 && outcome.steps == steps;
+        }
+        LevelSetDispose(copy);
+    }
     if (progress && ProgressRecordLevel(progress, attempt.level, points, steps, reproduced ? &run : nullptr))
         ProgressSave();
     game->recording = nullptr;
