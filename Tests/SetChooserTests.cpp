@@ -181,3 +181,18 @@ TEST_F(Chooser, ADoubleClickPlaysAndStartAtLevelOffersTheLevelsReached)
     EXPECT_EQ(LevelSetGetLevelSetName(set), "Set 10");
     EXPECT_EQ(controller->startingLevel, 0);
 }
+
+TEST_F(Chooser, ALongListScrollsToTheSelection)
+{
+    fs::path user;
+    LevelSetGetUserLevelsFolder(&user);
+    for (int i = 11; i <= 20; i++)
+        WriteSet(user, "Set " + std::to_string(i), 1);
+    // 15 sets, 14 that can be chosen: the last is "Set 2" of "Downloaded levels".
+    ControllerStart(controller);
+    for (int i = 0; i < 20; i++)
+        HeadlessInjectKey(kEventRawKeyDown, kKeyCodeDown, 0, 0.05 * (i + 1));
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeReturn, 0, 1.5);
+    ASSERT_TRUE(SetChooserRun());
+    EXPECT_EQ(LevelSetGetLevelCount(set), 4);
+}

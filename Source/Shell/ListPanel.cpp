@@ -29,6 +29,8 @@ constexpr int32_t kLineFontSize = 14;
 constexpr int32_t kRowFontSize = 14;
 constexpr int32_t kButtonFontSize = 14;
 constexpr FourCharCode kFieldIdentifier = 'Fild';
+constexpr FourCharCode kScrollBarIdentifier = 'Scrl';
+constexpr float kScrollBarWidth = 0.05f;
 
 constexpr FourCharCode CellIdentifier(int32_t row, int32_t column)
 {
@@ -64,6 +66,11 @@ Panel *shownPanel = nullptr;
 int32_t RowCount(Panel *panel)
 {
     return int32_t(panel->spec->rows.size());
+}
+
+int32_t MaxScroll(Panel *panel)
+{
+    return std::max(0, RowCount(panel) - kListPanelVisibleRows);
 }
 
 bool Usable(Panel *panel, int32_t row)
@@ -127,7 +134,23 @@ void ShowRows(Panel *panel)
             WidgetSetTextColor(cell, grey, grey, grey, 1.0f);
         }
     }
+    if (Widget *bar = WidgetControllerGetWidgetByIdentifier(panel->widgets, kScrollBarIdentifier))
+        WidgetSetValue(bar, float(MaxScroll(panel) - panel->scroll));
     panel->dirty = true;
+}
+
+// The scroll bar (top: value at its maximum) moves the rows shown.
+int32_t ScrollBarMoved(void *context, void *sender)
+{
+    Panel *panel = static_cast<Panel *>(context);
+    float value = WidgetGetValue(static_cast<Widget *>(sender));
+    int32_t scroll = std::clamp(MaxScroll(panel) - int32_t(std::lround(value)), 0, MaxScroll(panel));
+    if (scroll != panel->scroll) {
+        panel->scroll = scroll;
+        ShowRows(panel);
+        WidgetSetValue(static_cast<Widget *>(sender), value); // as the pointer left it
+    }
+    return 1;
 }
 
 void Select(Panel *panel, int32_t row)
@@ -175,8 +198,18 @@ void Build(Panel *panel)
     if (!spec->rows.empty()) {
         y -= 0.02f;
         int32_t visible = std::min(kListPanelVisibleRows, RowCount(panel));
-        panel->list = Rect4f{left, y - kRowHeight * float(visible), right, y};
-        float width = right - left;
+        float listRight = MaxScroll(panel) > 0 ? right - kScrollBarWidth - 0.01f : right;
+        panel->list = Rect4f{left, y - kRowHeight * float(visible), listRight, y};
+        if (MaxScroll(panel) > 0) {
+            Widget *bar = WidgetAllocate(panel->widgets, kScrollBarIdentifier, kWidgetSlider, right, y);
+            WidgetSliderSetVertical(bar, true);
+            WidgetControllerAddWidget(panel->widgets, bar);
+            WidgetSetBounds(bar, right - kScrollBarWidth, panel->list.bottom, right, panel->list.top);
+            WidgetSetMaximum(bar, float(MaxScroll(panel)));
+            CallbackControllerInstallCallback(WidgetGetCallbackController(bar), kWidgetCallbackValueChanged,
+                                              ScrollBarMoved, panel);
+        }
+        float width = listRight - left;
         for (int32_t row = 0; row < visible; row++) {
             float middle = panel->list.top - (float(row) + 0.5f) * kRowHeight;
             for (size_t column = 0; column < spec->columns.size(); column++)
@@ -268,6 +301,11 @@ void Draw(Panel *panel)
             getTextHighlightColor(&r, &g, &b, &a);
             glColor4f(r, g, b, 1);
             ModeDrawQuad(l.left, l.top - float(row + 1) * kRowHeight, l.right, l.top - float(row) * kRowHeight);
+        }
+        if (Widget *bar = WidgetControllerGetWidgetByIdentifier(panel->widgets, kScrollBarIdentifier)) {
+            Rect4f b = WidgetGetBounds(bar);
+            glColor4f(0.62f, 0.64f, 0.7f, 1);
+            ModeDrawQuad(b.left, b.bottom, b.right, b.top);
         }
         glColor4f(0.3f, 0.45f, 0.9f, 1);
         Outline(l.left, l.bottom, l.right, l.top);
