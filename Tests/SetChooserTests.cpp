@@ -196,3 +196,19 @@ TEST_F(Chooser, ALongListScrollsToTheSelection)
     ASSERT_TRUE(SetChooserRun());
     EXPECT_EQ(LevelSetGetLevelCount(set), 4);
 }
+
+TEST_F(Chooser, APanelsFieldStartsSelectedAndTakesTypedText)
+{
+    ControllerStart(controller);
+    ListPanelSpec spec;
+    spec.title = "Your name:";
+    spec.hasField = true;
+    spec.fieldText = "Ada Lovelace";
+    spec.buttons = {{'OK  ', "OK"}};
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeA + 6, kModifierShift, 0.1);
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeA, 0, 0.2);
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeReturn, 0, 0.3);
+    ListPanelAnswer answer = ListPanelRun(spec);
+    EXPECT_EQ(std::make_pair(answer.button, answer.text), std::make_pair(FourCharCode('OK  '), std::string("Ga")));
+    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+}
