@@ -1,5 +1,6 @@
 #include "Controller.h"
 
+#include "HighScores.h"
 #include "MenuBar.h"
 #include "OpenGLWindow.h"
 #include "Preferences.h"
@@ -375,6 +376,12 @@ static bool HandleCommand(Controller *controller, FourCharCode command)
         if (controller->mainWindow)
             OpenGLWindowTakeSnapshot(controller->mainWindow, false);
         return false;
+    case 'SHgh':
+        HighScoresShowCommand();
+        return true;
+    case 'CHgh':
+        HighScoresClearCommand();
+        return true;
     case 'pref':
         if (ControllerHasModeInStack(controller, ModePreferences))
             ControllerPopMode(controller);

@@ -7,6 +7,7 @@
 #include "ModeSupport.h"
 #include "ModelParser.h"
 #include "Player.h"
+#include "Progress.h"
 #include "Random.h"
 #include "Replay.h"
 #include "Shader.h"
@@ -42,6 +43,7 @@ void PlacePlayerAtStart(GameController *game)
     if (TestStartPlacePlayer(game->player, game->levelSet))
         return;
     WorldPlacePlayerAtStart(game->player, game->levelSet);
+    ProgressLevelStarted(game);
 }
 
 // Plays the sounds that the world asked for, in order, then acts on the
@@ -220,6 +222,7 @@ void GameControllerRestartLevel(GameController *game)
 
 void GameControllerStopGame(GameController *game)
 {
+    ProgressGameStopped(game);
     ModeRemoveTimer(&game->timer);
     ModeRemoveHandler(Parts(game));
 }
@@ -244,6 +247,8 @@ void GameControllerDispose(GameController *game)
 void GameControllerLevelCompleted(GameController *game)
 {
     game->levelsCompleted++;
+    if (ProgressLevelCompleted(game))
+        return;
     Controller *controller = ControllerGetMainController();
     if (controller && ControllerHasModeInStack(controller, ModeLevelEditor)) {
         SoundPlay(kSoundLevelComplete);

@@ -11,6 +11,7 @@
 #include "MenuStrip.h"
 #include "ModelParser.h"
 #include "Preferences.h"
+#include "Progress.h"
 #include "Random.h"
 #include "Sound.h"
 #include "SplashScreen.h"
@@ -55,12 +56,7 @@ LevelSet *CreateDefaultLevelSet()
 {
     LevelSet *set = LevelSetAllocate();
     LevelSetInit(set);
-    if (!commandLineFile.empty()) {
-        if (LevelSetReInitWithFile(set, commandLineFile))
-            return set;
-        alertf("There was a problem loading the specified level file.");
-    }
-    LevelSetLoadDefaultFile(set);
+    CommandLineLoadStartingSet(set, commandLineFile);
     return set;
 }
 
@@ -101,6 +97,7 @@ int main(int argc, char **argv)
     sdrand(int32_t(uint32_t(PlatformGetUpTime() & 0xFFFFFFFFu)));
 
     PrefsStartUp();
+    ProgressStartUp();
     for (const Service &service : services)
         service.startUp();
     PlatformSetBeepSound(SoundBeep);
@@ -151,6 +148,7 @@ int main(int argc, char **argv)
     PlatformSetBeepSound(nullptr);
     for (const Service &service : services)
         service.shutDown();
+    ProgressShutDown();
     PrefsShutDown();
     PlatformShutDown();
     return 0;
