@@ -5,6 +5,7 @@
 #include "Controller.h"
 #include "Dialogs.h"
 #include "Level.h"
+#include "LevelEditorHistory.h"
 #include "LevelSet.h"
 #include "Model.h"
 #include "ModeSupport.h"
@@ -244,6 +245,7 @@ void NewLevel(LevelEditor *editor, bool insert)
         LevelSetAppendLevel(set);
     LevelSetSetCurrentLevel(set, index);
     LevelChangedTail(editor);
+    LevelEditorRecordEdit(editor, insert ? "Insert Level" : "New Level");
 }
 
 void DeleteLevel(LevelEditor *editor)
@@ -258,6 +260,7 @@ void DeleteLevel(LevelEditor *editor)
     // the last level was deleted.
     LevelSetSetCurrentLevel(set, std::min(index, int32_t(set->levelCount) - 1));
     LevelChangedTail(editor);
+    LevelEditorRecordEdit(editor, "Delete Level");
 }
 
 void TestPlay(LevelEditor *editor)
@@ -286,7 +289,7 @@ bool HandleCommand(LevelEditor *editor, FourCharCode command)
     case 'PrvL': GoToLevel(editor, false); return true;
     case 'TLvl': TestPlay(editor); return true;
     case 'SLvl': return true;
-    default: return false;
+    default: return LevelEditorHandleEditCommand(editor, command);
     }
 }
 
@@ -328,6 +331,8 @@ void HandleKey(LevelEditor *editor, const PlatformEvent *event)
     // Keys held with Ctrl are menu equivalents (Ctrl+Q, Ctrl+S ...).
     if (event->modifiers & kModifierControl)
         return;
+    if (LevelEditorHandleSelectionKey(editor, event))
+        return;
     uint8_t character = uint8_t(keyCodeToCharCode(event->keyCode));
     bool alt = (event->modifiers & kModifierAlt) != 0;
     if (event->kind == kEventRawKeyDown || event->kind == kEventRawKeyRepeat)
@@ -336,9 +341,11 @@ void HandleKey(LevelEditor *editor, const PlatformEvent *event)
         if (event->kind == kEventRawKeyDown) {
             LevelEditorStartPlacingBlocks(editor);
         } else if (event->kind == kEventRawKeyUp) {
+            const char *label = LevelEditorPlacementLabel(editor);
             LevelEditorCommitBlocksBeingPlaced(editor);
             editor->placing = 0;
             editor->orienting = 0;
+            LevelEditorRecordEdit(editor, label);
         }
         return;
     }
@@ -383,6 +390,7 @@ bool Tick(void *context)
     CameraControllerFollowPoint(editor->cameraController, centre.x, centre.y, centre.z);
     CameraControllerRun(editor->cameraController, kModeStepFloat);
     ToolPaletteRun(editor->palette, kModeStepFloat);
+    LevelEditorHistoryTick(editor);
     return true;
 }
 
@@ -548,6 +556,7 @@ void LevelEditorStart(LevelEditor *editor)
     observedEditor = editor;
     LevelSetSetDirtyObserver(DirtyChanged);
     ShowDirtyState(editor);
+    LevelEditorHistoryStart(editor);
 }
 
 bool LevelEditorStop(LevelEditor *editor)
@@ -555,6 +564,7 @@ bool LevelEditorStop(LevelEditor *editor)
     LevelSetCommitCurrentLevelCopy(editor->levelSet);
     if (!MaySetBeGivenUp(editor, ControllerIsQuitting(ControllerGetMainController())))
         return false;
+    LevelEditorHistoryStop(editor);
     ModeRemoveTimer(&editor->timer);
     ModeRemoveHandler(Parts(editor));
     ToolPaletteStop(editor->palette);
@@ -569,6 +579,7 @@ bool LevelEditorStop(LevelEditor *editor)
 
 void LevelEditorFreeze(LevelEditor *editor)
 {
+    LevelEditorHistoryFreeze(editor);
     LevelSetCommitCurrentLevelCopy(editor->levelSet);
     CancelPlacement(editor);
     // Keys released during the play never reach the editor.
@@ -594,6 +605,7 @@ void LevelEditorDefrost(LevelEditor *editor)
     InspectCursorCell(editor);
     LevelEditorUpdatePlayerPos(editor);
     ShowDirtyState(editor);
+    LevelEditorHistoryDefrost(editor);
 }
 
 void LevelEditorSuspend(LevelEditor *editor)
@@ -620,6 +632,7 @@ void LevelEditorDispose(LevelEditor *editor)
     CameraControllerDispose(editor->cameraController);
     ToolPaletteDispose(editor->palette);
     ReleasePlaceData(editor);
+    LevelEditorHistoryDispose(editor);
     delete editor;
 }
 
@@ -648,6 +661,7 @@ void LevelEditorDraw(LevelEditor *editor)
         glPopMatrix();
     }
     DrawGuideLines(editor, level, opacity);
+    LevelEditorDrawSelection(editor);
     if (level->waterController) {
         Camera *camera = editor->cameraController->camera;
         WaterControllerDraw(level->waterController, camera->position, camera->forward, 1.5f);
@@ -803,6 +817,7 @@ void LevelEditorChangeLevelSize(LevelEditor *editor, int dx, int dy, int dz)
     InspectCursorCell(editor);
     LevelEditorUpdatePlayerPos(editor);
     LevelSetMakeDirty(editor->levelSet);
+    LevelEditorRecordEdit(editor, "Resize Level");
 }
 
 void LevelEditorUpdatePlayerPos(LevelEditor *editor)
@@ -837,6 +852,7 @@ void LevelEditorCreateNewLevelSet(LevelEditor *editor)
     ReplaceSet(editor, set);
     SetReplacedTail(editor);
     LevelSetMakeDirty(set);
+    LevelEditorHistoryReset(editor);
 }
 
 void LevelEditorOpenLevelSet(LevelEditor *editor)
@@ -853,6 +869,7 @@ void LevelEditorOpenLevelSet(LevelEditor *editor)
             if (MaySetBeGivenUp(editor, false)) {
                 ReplaceSet(editor, set);
                 SetReplacedTail(editor);
+                LevelEditorHistoryReset(editor);
             } else {
                 LevelSetDispose(set);
             }
@@ -885,6 +902,7 @@ bool LevelEditorSaveLevelSet(LevelEditor *editor, bool saveAs)
         return false;
     }
     LevelSetMakeClean(set);
+    LevelEditorHistorySaved(editor);
     return true;
 }
 
@@ -907,6 +925,7 @@ void LevelEditorRevertLevelSet(LevelEditor *editor)
         LevelSetRevert(set);
     }
     SetReplacedTail(editor);
+    LevelEditorHistoryReset(editor);
 }
 
 // ---- Called by the tool palette ---------------------------------------------------------------------------
@@ -938,6 +957,7 @@ void LevelEditorSetWaterLevel(LevelEditor *editor, float waterLevel)
     WaterControllerSetInitialWaterLevel(level->waterController, waterLevel);
     WaterControllerSetCurrentWaterLevel(level->waterController, waterLevel);
     LevelSetMakeDirty(editor->levelSet);
+    LevelEditorRecordEditRun(editor, "Change Water Level");
 }
 
 void LevelEditorSetWaterSpeed(LevelEditor *editor, float speed)
@@ -947,6 +967,7 @@ void LevelEditorSetWaterSpeed(LevelEditor *editor, float speed)
         return;
     WaterControllerSetRiseSpeed(level->waterController, speed);
     LevelSetMakeDirty(editor->levelSet);
+    LevelEditorRecordEditRun(editor, "Change Water Speed");
 }
 
 void LevelEditorNewToolSelected(LevelEditor *editor, int, int newTool)

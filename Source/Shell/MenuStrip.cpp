@@ -380,6 +380,13 @@ void MenuStripSync(MenuStrip *strip)
             MenuStripItem &item = menu.items[i];
             bool enabled = ItemEnabled(strip, int32_t(m), int32_t(i));
             bool highlighted = open && int32_t(i) == strip->highlightedItem;
+            // Items renamed since the strip was built ("Undo Place Blocks").
+            if (item.label && open) {
+                std::string title = PlatformGetMenuCommandTitle(item.command);
+                const char *shown = WidgetGetText(item.label);
+                if (!shown || title != shown)
+                    WidgetSetText(item.label, title.c_str());
+            }
             float shade = highlighted ? 1.0f : 0.0f;
             for (Widget *widget : {item.label, item.keyLabel}) {
                 if (!widget)
