@@ -12,6 +12,7 @@
 #include "ModelParser.h"
 #include "Preferences.h"
 #include "Random.h"
+#include "Recovery.h"
 #include "Sound.h"
 #include "SplashScreen.h"
 #include "Text.h"
@@ -135,6 +136,9 @@ int main(int argc, char **argv)
             alertf("The level set \"%s\" has no level %d: it has %d.", set ? LevelSetGetLevelSetName(set).c_str() : "",
                    int(commandLine.level), int(count));
         }
+    } else {
+        // Edits left unsaved by a crash or a kill are offered back.
+        RecoveryOfferAtStart(controller);
     }
 
     for (;;) {
