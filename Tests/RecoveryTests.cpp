@@ -154,6 +154,22 @@ TEST_F(RecoveryTest, DiscardRemovesItAndCancelKeepsIt)
     EXPECT_EQ(DialogsPendingScriptedAnswers(), 1);
 }
 
+// Saving writes to the original path unasked: a path that names anything
+// but a level set is not taken.
+TEST_F(RecoveryTest, AnOriginThatIsNoLevelSetIsNotTaken)
+{
+    const fs::path notes = home.root / "notes.txt";
+    std::ofstream(notes) << "not a level set";
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(LevelSetWriteToBuffer(controller->currentLevelSet, &bytes));
+    ASSERT_TRUE(RecoveryWrite(bytes, &notes));
+    DialogsQueueScriptedAnswer(1);
+    ASSERT_TRUE(RecoveryOfferAtStart(controller));
+    EXPECT_EQ(controller->currentLevelSet->file, nullptr);
+    EXPECT_EQ(LevelSetGetLevelSetName(controller->currentLevelSet), "Brimhold level set");
+    EXPECT_EQ(ReadFile(notes), "not a level set");
+}
+
 TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
 {
     const std::string damaged =

@@ -296,10 +296,3 @@ void EditHistorySetLimit(EditHistory *history, size_t bytes)
     history->limit = bytes;
     Trim(history);
 }
-
-std::vector<uint8_t> EditHistoryCurrentBytes(const EditHistory *history)
-{
-    if (history->states.empty())
-        return {};
-    return Assemble(history->states[size_t(history->position)]);
-}

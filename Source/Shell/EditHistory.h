@@ -64,6 +64,3 @@ void EditHistoryMarkClean(EditHistory *history);
 bool EditHistoryIsClean(const EditHistory *history);
 int32_t EditHistoryStepCount(const EditHistory *history); // steps that can be undone
 void EditHistorySetLimit(EditHistory *history, size_t bytes);
-
-// The bytes of the state the set is in (the set's file as it would be saved).
-std::vector<uint8_t> EditHistoryCurrentBytes(const EditHistory *history);

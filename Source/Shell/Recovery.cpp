@@ -82,7 +82,12 @@ fs::path ReadOrigin()
     text.resize(got);
     if (text.empty() || text[0] != '/' || text.find('\0') != std::string::npos)
         return {};
-    return fs::path(text);
+    // Saving writes to this path without asking: only a level set, or a
+    // file that no longer exists in a folder that does, is taken.
+    fs::path origin(text);
+    bool usable = fs::exists(origin, error) ? LevelSetValidateFile(origin)
+                                            : fs::is_directory(origin.parent_path(), error);
+    return usable ? origin : fs::path();
 }
 
 } // namespace
