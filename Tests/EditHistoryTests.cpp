@@ -3,10 +3,12 @@
 #include "EditHistory.h"
 #include "EditSelection.h"
 #include "EditorTestSupport.h"
+#include "MenuStrip.h"
 #include "Camera.h"
 #include "CameraController.h"
 #include "Powerup.h"
 #include "ToolPalette.h"
+#include "Widget.h"
 #include "WaterController.h"
 
 #include <random>
@@ -96,10 +98,20 @@ TEST_F(EditHistoryTest, MenuNamesTheStepsAndTheSavedStateIsClean)
     EXPECT_FALSE(PlatformIsMenuCommandEnabled('undo'));
     EXPECT_FALSE(PlatformIsMenuCommandEnabled('redo'));
     EXPECT_EQ(Title('undo'), "Undo");
+    MenuStrip *strip = MenuStripAllocate(controller->mainWindow);
+    const MenuStripMenu &edit = strip->menus[2];
+    const float plainWidth = edit.panelWidth;
     UseBlock(kBlockStone);
     PlaceAt(1, 0, 1);
     EXPECT_TRUE(PlatformIsMenuCommandEnabled('undo'));
     EXPECT_EQ(Title('undo'), "Undo Place Blocks");
+    // The open menu shows the new title, widened to hold it.
+    MenuStripOpen(strip, 2);
+    EXPECT_STREQ(WidgetGetText(edit.items[0].label), "Undo Place Blocks");
+    Rect4f label = WidgetGetBounds(edit.items[0].label), key = WidgetGetBounds(edit.items[0].keyLabel);
+    EXPECT_GT(edit.panelWidth, plainWidth);
+    EXPECT_GT(key.left, label.right);
+    MenuStripDispose(strip);
     DialogsQueueScriptedAnswer(1, "Kept");
     Command('save');
     ASSERT_FALSE(LevelSetIsDirty(editor->levelSet));

@@ -402,6 +402,7 @@ void MenuStripSync(MenuStrip *strip)
                 const char *shown = WidgetGetText(item.label);
                 if (!shown || title != shown) {
                     WidgetSetText(item.label, title.c_str());
+                    WidgetUpdate(item.label, true);
                     WidenPanel(strip, menu, item);
                 }
             }

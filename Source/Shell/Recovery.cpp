@@ -165,7 +165,10 @@ bool RecoveryOfferAtStart(Controller *controller)
     LevelSet untitled{};
     std::string name = origin.empty() ? LevelSetGetLevelSetName(&untitled) : origin.filename().string();
     std::string message = "Brimhold found unsaved changes to \"" + name + "\" from the last time it ran.";
+    // The mode on screen stays still (and does not draw over the question).
+    ControllerSuspend(controller);
     int answer = displayQuestionDialog(message, "Restore", "Discard");
+    ControllerResume(controller);
     if (answer == -1)
         RecoveryRemove();
     if (answer != 1 || !RecoveryRestore(set))
