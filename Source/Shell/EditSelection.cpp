@@ -59,8 +59,9 @@ CellRange EditSelectionBox(const EditSelection *selection, const Level *level)
 
 EditClipboard *EditClipboardShared()
 {
-    static EditClipboard clipboard{};
-    return &clipboard;
+    // Never destroyed: its blocks stay reachable until the program ends.
+    static EditClipboard *clipboard = new EditClipboard{};
+    return clipboard;
 }
 
 void EditClipboardEmpty(EditClipboard *clipboard)
