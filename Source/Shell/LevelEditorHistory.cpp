@@ -307,6 +307,9 @@ static bool StepBack(LevelEditor *editor, bool redo)
         PlatformBeep();
         return false;
     }
+    // A change not yet recorded (a powerup toggled while space is still
+    // down) becomes a step first, so that it is not lost.
+    Record(editor, LevelEditorPlacementLabel(editor), false);
     DetachInspector(editor);
     bool done = redo ? EditHistoryRedo(editor->history, editor->levelSet)
                      : EditHistoryUndo(editor->history, editor->levelSet);
