@@ -173,6 +173,18 @@ TEST_F(EditHistoryTest, OneSliderDragIsOneStep)
     EXPECT_FLOAT_EQ(LevelEditorGetCurrentWaterLevel(editor), 10.0f);
 }
 
+TEST_F(EditHistoryTest, LevelOptionsAreOneStep)
+{
+    const std::vector<uint8_t> original = Bytes();
+    DialogsQueueScriptedAnswer(1, "10,5,10,12,-3");
+    Command('SLvl');
+    ASSERT_EQ(CurrentLevel()->sizeX, 10);
+    EXPECT_EQ(EditHistoryStepCount(editor->history), 1);
+    EXPECT_EQ(Title('undo'), "Undo Set Level Options");
+    Command('undo');
+    EXPECT_EQ(Bytes(), original);
+}
+
 TEST_F(EditHistoryTest, TheHistoryOutlivesATestPlayWithoutThePlayInIt)
 {
     const std::vector<uint8_t> original = Bytes();

@@ -17,14 +17,14 @@ static void *frameOverlayContext = nullptr;
 // Commands unavailable while each mode is on top.
 static const FourCharCode titleDisabled[] = {
     'new ', 'open', 'PGam', 'EGam', 'save', 'svas', 'rvrt', 'undo', 'redo', 'cut ', 'copy', 'past', 'clea',
-    'sall', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'CHgh', 'TLvl', 0};
+    'sall', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'CHgh', 'TLvl', 'TCur', 'ChkL', 0};
 static const FourCharCode gameDisabled[] = {
     'new ', 'open', 'save', 'svas', 'rvrt', 'undo', 'redo', 'cut ', 'copy', 'past', 'clea', 'sall',
-    'LEdt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'CHgh', 'TLvl', 0};
+    'LEdt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'CHgh', 'TLvl', 'TCur', 'ChkL', 0};
 static const FourCharCode editorDisabled[] = {'NGam', 'PGam', 'EGam', 'save', 'rvrt', 0};
 static const FourCharCode prefsDisabled[] = {
     'new ', 'open', 'NGam', 'PGam', 'EGam', 'save', 'svas', 'rvrt', 'undo', 'redo', 'cut ', 'copy', 'past',
-    'clea', 'sall', 'LEdt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'SHgh', 'CHgh', 'TLvl', 0};
+    'clea', 'sall', 'LEdt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'SHgh', 'CHgh', 'TLvl', 'TCur', 'ChkL', 0};
 static const FourCharCode noCommands[] = {0};
 
 static bool KnownMode(int32_t mode)

@@ -12,6 +12,7 @@
 #include "Shader.h"
 #include "Sound.h"
 #include "StatusLabels.h"
+#include "TestStart.h"
 #include "Utilities.h"
 #include "WaterController.h"
 #include "WorldEvents.h"
@@ -37,6 +38,9 @@ void InitCameraPos(GameController *game)
 
 void PlacePlayerAtStart(GameController *game)
 {
+    // A test play from the editor's cursor starts there instead.
+    if (TestStartPlacePlayer(game->player, game->levelSet))
+        return;
     WorldPlacePlayerAtStart(game->player, game->levelSet);
 }
 

@@ -5,8 +5,12 @@
 #include "Controller.h"
 #include "Dialogs.h"
 #include "Level.h"
+#include "LevelCheckPanel.h"
+#include "LevelChecks.h"
 #include "LevelEditorHistory.h"
+#include "LevelOptionsDialog.h"
 #include "LevelSet.h"
+#include "LinkLines.h"
 #include "Model.h"
 #include "ModeSupport.h"
 #include "ModelParser.h"
@@ -14,6 +18,7 @@
 #include "Player.h"
 #include "Powerup.h"
 #include "Shader.h"
+#include "TestStart.h"
 #include "ToolPalette.h"
 #include "Utilities.h"
 #include "WaterController.h"
@@ -195,6 +200,7 @@ void SetCursorToStart(LevelEditor *editor)
 // set marked dirty, the palette's water fields renewed.
 void LevelChangedTail(LevelEditor *editor)
 {
+    LevelCheckPanelHide(editor->checkPanel);
     CancelPlacement(editor);
     LevelEditorUpdatePlayerPos(editor);
     SetCursorToStart(editor);
@@ -206,6 +212,7 @@ void LevelChangedTail(LevelEditor *editor)
 // After the whole set was replaced or reverted.
 void SetReplacedTail(LevelEditor *editor)
 {
+    LevelCheckPanelHide(editor->checkPanel);
     CancelPlacement(editor);
     LevelEditorConstrainBlockCursorToLevelBounds(editor);
     InspectCursorCell(editor);
@@ -222,6 +229,7 @@ void GoToLevel(LevelEditor *editor, bool next)
         LevelSetGoToNextLevel(editor->levelSet, true);
     else
         LevelSetGoToPreviousLevel(editor->levelSet, true);
+    LevelCheckPanelHide(editor->checkPanel);
     CancelPlacement(editor);
     LevelEditorUpdatePlayerPos(editor);
     SetCursorToStart(editor);
@@ -263,13 +271,75 @@ void DeleteLevel(LevelEditor *editor)
     LevelEditorRecordEdit(editor, "Delete Level");
 }
 
+// Runs the level checks and lists what they find; with listAlways false an
+// empty result shows nothing.  Never stops what comes next.
+void CheckLevel(LevelEditor *editor, bool listAlways)
+{
+    std::vector<LevelFinding> findings = LevelChecksRun(CurrentLevel(editor));
+    if (listAlways || !findings.empty())
+        LevelCheckPanelShow(editor->checkPanel, findings);
+}
+
+void GoToFinding(void *context, const int32_t cell[3])
+{
+    LevelEditor *editor = static_cast<LevelEditor *>(context);
+    for (int axis = 0; axis < 3; axis++)
+        editor->cursor[axis] = cell[axis];
+    LevelEditorConstrainBlockCursorToLevelBounds(editor);
+    InspectCursorCell(editor);
+}
+
 void TestPlay(LevelEditor *editor)
 {
     Controller *controller = ControllerGetMainController();
     if (!controller)
         return;
+    CheckLevel(editor, false);
     ControllerSetStartingLevel(controller, LevelSetGetCurrentLevelIndex(editor->levelSet));
     ControllerPushMode(controller, ModeGame);
+}
+
+// Test play with the player at the cursor's cell; the level's start stays.
+void TestPlayFromCursor(LevelEditor *editor)
+{
+    TestStartSet(editor->levelSet, LevelSetGetCurrentLevelIndex(editor->levelSet), editor->cursor[0],
+                 editor->cursor[1], editor->cursor[2]);
+    TestPlay(editor);
+    Controller *controller = ControllerGetMainController();
+    if (!controller || !ControllerHasModeInStack(controller, ModeGame))
+        TestStartClear();
+}
+
+// The level options as one change of the level, then one notification.
+void ApplyLevelOptions(LevelEditor *editor, const LevelOptions &options)
+{
+    Level *level = CurrentLevel(editor);
+    if (!level)
+        return;
+    DetachInspector(editor);
+    CancelPlacement(editor);
+    bool applied = LevelOptionsApply(level, options);
+    LevelEditorUpdateToolPalette(editor);
+    LevelEditorConstrainBlockCursorToLevelBounds(editor);
+    InspectCursorCell(editor);
+    LevelEditorUpdatePlayerPos(editor);
+    if (applied) {
+        LevelSetMakeDirty(editor->levelSet);
+        LevelEditorRecordEdit(editor, "Set Level Options");
+    }
+}
+
+void SetLevelOptions(LevelEditor *editor)
+{
+    Level *level = CurrentLevel(editor);
+    if (!level)
+        return;
+    LevelOptions options{};
+    bool leftFullScreen = BeginDialog(editor);
+    bool accepted = LevelOptionsDialogRun(level, &options);
+    EndDialog(editor, leftFullScreen);
+    if (accepted)
+        ApplyLevelOptions(editor, options);
 }
 
 // ---- Events ------------------------------------------------------------------------------------
@@ -288,7 +358,9 @@ bool HandleCommand(LevelEditor *editor, FourCharCode command)
     case 'NxtL': GoToLevel(editor, true); return true;
     case 'PrvL': GoToLevel(editor, false); return true;
     case 'TLvl': TestPlay(editor); return true;
-    case 'SLvl': return true;
+    case 'SLvl': SetLevelOptions(editor); return true;
+    case 'TCur': TestPlayFromCursor(editor); return true;
+    case 'ChkL': CheckLevel(editor, true); return true;
     default: return LevelEditorHandleEditCommand(editor, command);
     }
 }
@@ -517,6 +589,7 @@ LevelEditor *LevelEditorAllocate()
     editor->levelSet = ControllerGetCurrentLevelSet();
     editor->palette = ToolPaletteAllocate(editor);
     editor->player = PlayerAllocate(nullptr);
+    editor->checkPanel = LevelCheckPanelAllocate(GoToFinding, editor);
     return editor;
 }
 
@@ -568,6 +641,7 @@ bool LevelEditorStop(LevelEditor *editor)
     ModeRemoveTimer(&editor->timer);
     ModeRemoveHandler(Parts(editor));
     ToolPaletteStop(editor->palette);
+    LevelCheckPanelHide(editor->checkPanel);
     if (observedEditor == editor) {
         observedEditor = nullptr;
         LevelSetSetDirtyObserver(nullptr);
@@ -588,12 +662,15 @@ void LevelEditorFreeze(LevelEditor *editor)
     editor->frozenLevelIndex = LevelSetGetCurrentLevelIndex(editor->levelSet);
     DetachInspector(editor);
     ToolPaletteFreeze(editor->palette);
+    LevelCheckPanelFreeze(editor->checkPanel);
     ModeFreeze(Parts(editor));
 }
 
 void LevelEditorDefrost(LevelEditor *editor)
 {
     ToolPaletteDefrost(editor->palette);
+    LevelCheckPanelDefrost(editor->checkPanel);
+    TestStartClear();
     ModeDefrost(Parts(editor));
     // The play may have moved to another level (a restarted game begins at
     // level 0) and changed its copy: back to the edited level as stored.
@@ -631,6 +708,7 @@ void LevelEditorDispose(LevelEditor *editor)
     PlayerDispose(editor->player);
     CameraControllerDispose(editor->cameraController);
     ToolPaletteDispose(editor->palette);
+    LevelCheckPanelDispose(editor->checkPanel);
     ReleasePlaceData(editor);
     LevelEditorHistoryDispose(editor);
     delete editor;
@@ -662,11 +740,13 @@ void LevelEditorDraw(LevelEditor *editor)
     }
     DrawGuideLines(editor, level, opacity);
     LevelEditorDrawSelection(editor);
+    LinkLinesDraw(LinkLinesCompute(level));
     if (level->waterController) {
         Camera *camera = editor->cameraController->camera;
         WaterControllerDraw(level->waterController, camera->position, camera->forward, 1.5f);
     }
     ToolPaletteDraw(editor->palette);
+    LevelCheckPanelDraw(editor->checkPanel);
     ControllerSwapGLBuffers(controller);
 }
 
@@ -880,6 +960,7 @@ void LevelEditorOpenLevelSet(LevelEditor *editor)
 
 bool LevelEditorSaveLevelSet(LevelEditor *editor, bool saveAs)
 {
+    CheckLevel(editor, false);
     LevelSet *set = editor->levelSet;
     std::string name = LevelSetGetLevelSetName(set);
     fs::path folder;

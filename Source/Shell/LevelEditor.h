@@ -20,6 +20,7 @@ struct StaticModel;
 struct Block;
 struct EditHistory;
 struct EditSelection;
+struct LevelCheckPanel;
 
 struct LevelEditor {
     LevelSet *levelSet;                 // the application's current set
@@ -44,6 +45,7 @@ struct LevelEditor {
     EditSelection *selection;           // the box selection
     PlatformEventHandlerRef gestureHandler; // mouse presses end a slider drag's step
     double autosaveDue;                 // when the recovery file is written next, 0 when current
+    LevelCheckPanel *checkPanel;        // the level check's findings
 };
 
 // Cursor move codes.
