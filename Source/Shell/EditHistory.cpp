@@ -8,13 +8,13 @@
 
 namespace {
 
-using Part = std::shared_ptr<const std::vector<uint8_t>>;
+using Piece = std::shared_ptr<const std::vector<uint8_t>>;
 
 // Magic, reserved bytes and the level count.
 constexpr size_t kHeaderLength = 8 + 64 + 2;
 
-// Cuts the set's file into its header and one part per level record, taking
-// over the parts of `previous` that are equal (a level the step did not
+// Cuts the set's file into its header and one piece per level record, taking
+// over the pieces of `previous` that are equal (a level the step did not
 // touch, also when levels before it were inserted or deleted).
 bool CaptureState(LevelSet *set, const EditHistoryState *previous, EditHistoryState *out)
 {
@@ -31,12 +31,12 @@ bool CaptureState(LevelSet *set, const EditHistoryState *previous, EditHistorySt
         position += length;
         pieces.emplace_back(bytes.begin() + start, bytes.begin() + position);
     }
-    out->parts.clear();
+    out->pieces.clear();
     out->levelIndex = LevelSetGetCurrentLevelIndex(set);
     for (size_t i = 0; i < pieces.size(); i++) {
-        Part shared;
+        Piece shared;
         if (previous) {
-            const auto &old = previous->parts;
+            const auto &old = previous->pieces;
             for (size_t j : {i, i - 1, i + 1}) {
                 if (j < old.size() && *old[j] == pieces[i]) {
                     shared = old[j];
@@ -46,17 +46,17 @@ bool CaptureState(LevelSet *set, const EditHistoryState *previous, EditHistorySt
         }
         if (!shared)
             shared = std::make_shared<const std::vector<uint8_t>>(std::move(pieces[i]));
-        out->parts.push_back(shared);
+        out->pieces.push_back(shared);
     }
     return true;
 }
 
 bool SameState(const EditHistoryState &a, const EditHistoryState &b)
 {
-    if (a.parts.size() != b.parts.size())
+    if (a.pieces.size() != b.pieces.size())
         return false;
-    for (size_t i = 0; i < a.parts.size(); i++)
-        if (a.parts[i] != b.parts[i] && *a.parts[i] != *b.parts[i])
+    for (size_t i = 0; i < a.pieces.size(); i++)
+        if (a.pieces[i] != b.pieces[i] && *a.pieces[i] != *b.pieces[i])
             return false;
     return true;
 }
@@ -64,22 +64,22 @@ bool SameState(const EditHistoryState &a, const EditHistoryState &b)
 std::vector<uint8_t> Assemble(const EditHistoryState &state)
 {
     std::vector<uint8_t> bytes;
-    for (const Part &part : state.parts)
-        bytes.insert(bytes.end(), part->begin(), part->end());
+    for (const Piece &piece : state.pieces)
+        bytes.insert(bytes.end(), piece->begin(), piece->end());
     return bytes;
 }
 
-// Bytes that the state holds alone (parts no other state shares).
+// Bytes that the state holds alone (pieces no other state shares).
 size_t OwnBytes(const EditHistoryState &state)
 {
     size_t own = 0;
-    for (const Part &part : state.parts)
-        if (part.use_count() == 1)
-            own += part->size();
+    for (const Piece &piece : state.pieces)
+        if (piece.use_count() == 1)
+            own += piece->size();
     return own;
 }
 
-// Adds a state, counting the bytes of the parts it brought new.
+// Adds a state, counting the bytes of the pieces it brought new.
 void Push(EditHistory *history, EditHistoryState &&state)
 {
     history->states.push_back(std::move(state));
@@ -153,7 +153,7 @@ bool RecordState(EditHistory *history, LevelSet *set, const char *label, bool me
     bool grow = merging && history->gestureOpen && history->position > 0 &&
                 int32_t(history->states.size()) == history->position + 1 && current.label == label;
     // A growing step shares only with the state before it, which stays: the
-    // step's own parts go with it.
+    // step's own pieces go with it.
     EditHistoryState state;
     if (!CaptureState(set, grow ? &history->states[size_t(history->position) - 1] : &current, &state))
         return false;
@@ -208,7 +208,7 @@ void EditHistoryReset(EditHistory *history, LevelSet *set)
     history->gestureOpen = false;
     EditHistoryState state;
     if (!CaptureState(set, nullptr, &state)) {
-        state.parts.clear();
+        state.pieces.clear();
         state.levelIndex = LevelSetGetCurrentLevelIndex(set);
     }
     Push(history, std::move(state));

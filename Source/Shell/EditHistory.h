@@ -18,7 +18,7 @@ constexpr size_t kEditHistoryDefaultLimit = size_t(64) << 20;
 struct EditHistoryState {
     // The file's header, then each level's record (with its length), shared
     // between states where they are equal.
-    std::vector<std::shared_ptr<const std::vector<uint8_t>>> parts;
+    std::vector<std::shared_ptr<const std::vector<uint8_t>>> pieces;
     int32_t levelIndex; // the current level when the state was recorded
     std::string label;  // the step that led to this state ("" for the first)
 };
