@@ -702,6 +702,20 @@ void BuildAsk(Dialog *dialog, const std::string &documentName, bool quitting)
                                       dialog);
 }
 
+// A message with a default button at the right and another at the left.
+void BuildQuestion(Dialog *dialog, const std::string &message, const std::string &defaultButton,
+                   const std::string &otherButton)
+{
+    dialog->panel = Rect4f{-0.8f, 0.3f, 0.8f, 0.3f}; // the foot follows the text
+    float y = AddParagraph(dialog, nullptr, message, kMessageFontSize, dialog->panel.top - kMargin);
+    float bottom = ButtonRowBottom(dialog, y);
+    AddButtons(dialog, nullptr, {{kDialogsSaveButton, defaultButton.c_str()}}, bottom);
+    Widget *other = AddWidget(dialog, kDialogsDontSaveButton, kWidgetPushButton, dialog->panel.left + kMargin, bottom,
+                              otherButton, kButtonFontSize, 0.0f, 0.0f);
+    CallbackControllerInstallCallback(WidgetGetCallbackController(other), kWidgetCallbackClicked, ButtonClicked,
+                                      dialog);
+}
+
 void BuildSave(Dialog *dialog, const std::string &defaultName)
 {
     dialog->panel = Rect4f{-0.8f, -0.3f, 0.8f, 0.35f};
@@ -1221,6 +1235,19 @@ int displayAskSaveChangesDialog(const std::string &documentName, bool quitting)
     dialog.kind = kDialogAsk;
     if (!RunDialog(&dialog, [&](Dialog *d) { BuildAsk(d, documentName, quitting); }))
         return -1;
+    return dialog.result;
+}
+
+int displayQuestionDialog(const std::string &message, const std::string &defaultButton,
+                          const std::string &otherButton)
+{
+    ScriptedAnswer scripted;
+    if (TakeScriptedAnswer(&scripted))
+        return scripted.answer;
+    Dialog dialog{};
+    dialog.kind = kDialogAsk;
+    if (!RunDialog(&dialog, [&](Dialog *d) { BuildQuestion(d, message, defaultButton, otherButton); }))
+        return 0;
     return dialog.result;
 }
 

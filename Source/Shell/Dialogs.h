@@ -24,6 +24,12 @@ struct WidgetController;
 // closing the document.
 int displayAskSaveChangesDialog(const std::string &documentName, bool quitting);
 
+// A message with two buttons: 1 for the default one (also Return), -1 for
+// the other, 0 when cancelled (Escape, or when it cannot be shown).  The
+// buttons are kDialogsSaveButton and kDialogsDontSaveButton.
+int displayQuestionDialog(const std::string &message, const std::string &defaultButton,
+                          const std::string &otherButton);
+
 // "Save file as:" with defaultName, all of it selected.  The file goes into
 // defaultFolder.  True with the folder and the typed name on confirmation;
 // false on cancel or error.  Names that are empty, hold a slash or are only

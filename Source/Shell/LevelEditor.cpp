@@ -7,6 +7,7 @@
 #include "Level.h"
 #include "LevelCheckPanel.h"
 #include "LevelChecks.h"
+#include "LevelEditorHistory.h"
 #include "LevelOptionsDialog.h"
 #include "LevelSet.h"
 #include "LinkLines.h"
@@ -252,6 +253,7 @@ void NewLevel(LevelEditor *editor, bool insert)
         LevelSetAppendLevel(set);
     LevelSetSetCurrentLevel(set, index);
     LevelChangedTail(editor);
+    LevelEditorRecordEdit(editor, insert ? "Insert Level" : "New Level");
 }
 
 void DeleteLevel(LevelEditor *editor)
@@ -266,6 +268,7 @@ void DeleteLevel(LevelEditor *editor)
     // the last level was deleted.
     LevelSetSetCurrentLevel(set, std::min(index, int32_t(set->levelCount) - 1));
     LevelChangedTail(editor);
+    LevelEditorRecordEdit(editor, "Delete Level");
 }
 
 // Runs the level checks and lists what they find; with listAlways false an
@@ -320,8 +323,10 @@ void ApplyLevelOptions(LevelEditor *editor, const LevelOptions &options)
     LevelEditorConstrainBlockCursorToLevelBounds(editor);
     InspectCursorCell(editor);
     LevelEditorUpdatePlayerPos(editor);
-    if (applied)
+    if (applied) {
         LevelSetMakeDirty(editor->levelSet);
+        LevelEditorRecordEdit(editor, "Set Level Options");
+    }
 }
 
 void SetLevelOptions(LevelEditor *editor)
@@ -356,7 +361,7 @@ bool HandleCommand(LevelEditor *editor, FourCharCode command)
     case 'SLvl': SetLevelOptions(editor); return true;
     case 'TCur': TestPlayFromCursor(editor); return true;
     case 'ChkL': CheckLevel(editor, true); return true;
-    default: return false;
+    default: return LevelEditorHandleEditCommand(editor, command);
     }
 }
 
@@ -398,6 +403,8 @@ void HandleKey(LevelEditor *editor, const PlatformEvent *event)
     // Keys held with Ctrl are menu equivalents (Ctrl+Q, Ctrl+S ...).
     if (event->modifiers & kModifierControl)
         return;
+    if (LevelEditorHandleSelectionKey(editor, event))
+        return;
     uint8_t character = uint8_t(keyCodeToCharCode(event->keyCode));
     bool alt = (event->modifiers & kModifierAlt) != 0;
     if (event->kind == kEventRawKeyDown || event->kind == kEventRawKeyRepeat)
@@ -406,9 +413,11 @@ void HandleKey(LevelEditor *editor, const PlatformEvent *event)
         if (event->kind == kEventRawKeyDown) {
             LevelEditorStartPlacingBlocks(editor);
         } else if (event->kind == kEventRawKeyUp) {
+            const char *label = LevelEditorPlacementLabel(editor);
             LevelEditorCommitBlocksBeingPlaced(editor);
             editor->placing = 0;
             editor->orienting = 0;
+            LevelEditorRecordEdit(editor, label);
         }
         return;
     }
@@ -453,6 +462,7 @@ bool Tick(void *context)
     CameraControllerFollowPoint(editor->cameraController, centre.x, centre.y, centre.z);
     CameraControllerRun(editor->cameraController, kModeStepFloat);
     ToolPaletteRun(editor->palette, kModeStepFloat);
+    LevelEditorHistoryTick(editor);
     return true;
 }
 
@@ -619,6 +629,7 @@ void LevelEditorStart(LevelEditor *editor)
     observedEditor = editor;
     LevelSetSetDirtyObserver(DirtyChanged);
     ShowDirtyState(editor);
+    LevelEditorHistoryStart(editor);
 }
 
 bool LevelEditorStop(LevelEditor *editor)
@@ -626,6 +637,7 @@ bool LevelEditorStop(LevelEditor *editor)
     LevelSetCommitCurrentLevelCopy(editor->levelSet);
     if (!MaySetBeGivenUp(editor, ControllerIsQuitting(ControllerGetMainController())))
         return false;
+    LevelEditorHistoryStop(editor);
     ModeRemoveTimer(&editor->timer);
     ModeRemoveHandler(Parts(editor));
     ToolPaletteStop(editor->palette);
@@ -641,6 +653,7 @@ bool LevelEditorStop(LevelEditor *editor)
 
 void LevelEditorFreeze(LevelEditor *editor)
 {
+    LevelEditorHistoryFreeze(editor);
     LevelSetCommitCurrentLevelCopy(editor->levelSet);
     CancelPlacement(editor);
     // Keys released during the play never reach the editor.
@@ -669,6 +682,7 @@ void LevelEditorDefrost(LevelEditor *editor)
     InspectCursorCell(editor);
     LevelEditorUpdatePlayerPos(editor);
     ShowDirtyState(editor);
+    LevelEditorHistoryDefrost(editor);
 }
 
 void LevelEditorSuspend(LevelEditor *editor)
@@ -696,6 +710,7 @@ void LevelEditorDispose(LevelEditor *editor)
     ToolPaletteDispose(editor->palette);
     LevelCheckPanelDispose(editor->checkPanel);
     ReleasePlaceData(editor);
+    LevelEditorHistoryDispose(editor);
     delete editor;
 }
 
@@ -724,6 +739,7 @@ void LevelEditorDraw(LevelEditor *editor)
         glPopMatrix();
     }
     DrawGuideLines(editor, level, opacity);
+    LevelEditorDrawSelection(editor);
     LinkLinesDraw(LinkLinesCompute(level));
     if (level->waterController) {
         Camera *camera = editor->cameraController->camera;
@@ -881,6 +897,7 @@ void LevelEditorChangeLevelSize(LevelEditor *editor, int dx, int dy, int dz)
     InspectCursorCell(editor);
     LevelEditorUpdatePlayerPos(editor);
     LevelSetMakeDirty(editor->levelSet);
+    LevelEditorRecordEdit(editor, "Resize Level");
 }
 
 void LevelEditorUpdatePlayerPos(LevelEditor *editor)
@@ -915,6 +932,7 @@ void LevelEditorCreateNewLevelSet(LevelEditor *editor)
     ReplaceSet(editor, set);
     SetReplacedTail(editor);
     LevelSetMakeDirty(set);
+    LevelEditorHistoryReset(editor);
 }
 
 void LevelEditorOpenLevelSet(LevelEditor *editor)
@@ -931,6 +949,7 @@ void LevelEditorOpenLevelSet(LevelEditor *editor)
             if (MaySetBeGivenUp(editor, false)) {
                 ReplaceSet(editor, set);
                 SetReplacedTail(editor);
+                LevelEditorHistoryReset(editor);
             } else {
                 LevelSetDispose(set);
             }
@@ -964,6 +983,7 @@ bool LevelEditorSaveLevelSet(LevelEditor *editor, bool saveAs)
         return false;
     }
     LevelSetMakeClean(set);
+    LevelEditorHistorySaved(editor);
     return true;
 }
 
@@ -986,6 +1006,7 @@ void LevelEditorRevertLevelSet(LevelEditor *editor)
         LevelSetRevert(set);
     }
     SetReplacedTail(editor);
+    LevelEditorHistoryReset(editor);
 }
 
 // ---- Called by the tool palette ---------------------------------------------------------------------------
@@ -1017,6 +1038,7 @@ void LevelEditorSetWaterLevel(LevelEditor *editor, float waterLevel)
     WaterControllerSetInitialWaterLevel(level->waterController, waterLevel);
     WaterControllerSetCurrentWaterLevel(level->waterController, waterLevel);
     LevelSetMakeDirty(editor->levelSet);
+    LevelEditorRecordEditRun(editor, "Change Water Level");
 }
 
 void LevelEditorSetWaterSpeed(LevelEditor *editor, float speed)
@@ -1026,6 +1048,7 @@ void LevelEditorSetWaterSpeed(LevelEditor *editor, float speed)
         return;
     WaterControllerSetRiseSpeed(level->waterController, speed);
     LevelSetMakeDirty(editor->levelSet);
+    LevelEditorRecordEditRun(editor, "Change Water Speed");
 }
 
 void LevelEditorNewToolSelected(LevelEditor *editor, int, int newTool)

@@ -13,6 +13,7 @@
 #include "Preferences.h"
 #include "Progress.h"
 #include "Random.h"
+#include "Recovery.h"
 #include "Sound.h"
 #include "SplashScreen.h"
 #include "Text.h"
@@ -132,6 +133,9 @@ int main(int argc, char **argv)
             alertf("The level set \"%s\" has no level %d: it has %d.", set ? LevelSetGetLevelSetName(set).c_str() : "",
                    int(commandLine.level), int(count));
         }
+    } else {
+        // Edits left unsaved by a crash or a kill are offered back.
+        RecoveryOfferAtStart(controller);
     }
 
     for (;;) {
