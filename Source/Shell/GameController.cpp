@@ -11,11 +11,13 @@
 #include "ModelParser.h"
 #include "PauseMenu.h"
 #include "Player.h"
+#include "Progress.h"
 #include "Random.h"
 #include "Replay.h"
 #include "Shader.h"
 #include "Sound.h"
 #include "StatusLabels.h"
+#include "TestStart.h"
 #include "Utilities.h"
 #include "WaterController.h"
 #include "WorldEvents.h"
@@ -41,7 +43,11 @@ void InitCameraPos(GameController *game)
 
 void PlacePlayerAtStart(GameController *game)
 {
+    // A test play from the editor's cursor starts there instead.
+    if (TestStartPlacePlayer(game->player, game->levelSet))
+        return;
     WorldPlacePlayerAtStart(game->player, game->levelSet);
+    ProgressLevelStarted(game);
 }
 
 // Plays the sounds that the world asked for, in order, then acts on the
@@ -225,6 +231,7 @@ void GameControllerRestartLevel(GameController *game)
 
 void GameControllerStopGame(GameController *game)
 {
+    ProgressGameStopped(game);
     ModeRemoveTimer(&game->timer);
     ModeRemoveHandler(Parts(game));
     GameMomentsDispose(game);
@@ -251,6 +258,8 @@ void GameControllerDispose(GameController *game)
 void GameControllerLevelCompleted(GameController *game)
 {
     game->levelsCompleted++;
+    if (ProgressLevelCompleted(game))
+        return;
     Controller *controller = ControllerGetMainController();
     if (controller && ControllerHasModeInStack(controller, ModeLevelEditor)) {
         SoundPlay(kSoundLevelComplete);

@@ -36,6 +36,12 @@ const std::vector<HelpBinding> kEditorKeys = {
     {"Alt + up / down", "level depth + 1 / − 1"},
     {"Alt + Q / Z", "level height + 1 / − 1 (a level holds at most 32768 cells)"},
     {"A / D, W / S, E / C", "turn, tilt and zoom the view"},
+    {"Shift + arrows, Shift + Q / Z", "span a selection box from the cursor (drawn translucent)"},
+    {"Escape", "drop the selection"},
+    {"Ctrl+Z / Shift+Ctrl+Z", "undo / redo"},
+    {"Ctrl+X / Ctrl+C / Ctrl+V",
+     "cut / copy the selection's blocks and powerups; paste them with the box's lowest corner at the cursor"},
+    {"Ctrl+A", "select the whole level"},
     {"F1", "these keys and controls"},
 };
 

@@ -14,7 +14,9 @@
 #include "MenuStrip.h"
 #include "ModelParser.h"
 #include "Preferences.h"
+#include "Progress.h"
 #include "Random.h"
+#include "Recovery.h"
 #include "Sound.h"
 #include "SplashScreen.h"
 #include "Text.h"
@@ -58,12 +60,7 @@ LevelSet *CreateDefaultLevelSet()
 {
     LevelSet *set = LevelSetAllocate();
     LevelSetInit(set);
-    if (!commandLineFile.empty()) {
-        if (LevelSetReInitWithFile(set, commandLineFile))
-            return set;
-        alertf("There was a problem loading the specified level file.");
-    }
-    LevelSetLoadDefaultFile(set);
+    CommandLineLoadStartingSet(set, commandLineFile);
     return set;
 }
 
@@ -104,6 +101,7 @@ int main(int argc, char **argv)
     sdrand(int32_t(uint32_t(PlatformGetUpTime() & 0xFFFFFFFFu)));
 
     PrefsStartUp();
+    ProgressStartUp();
     for (const Service &service : services)
         service.startUp();
     PlatformSetBeepSound(SoundBeep);
@@ -141,6 +139,9 @@ int main(int argc, char **argv)
             alertf("The level set \"%s\" has no level %d: it has %d.", set ? LevelSetGetLevelSetName(set).c_str() : "",
                    int(commandLine.level), int(count));
         }
+    } else {
+        // Edits left unsaved by a crash or a kill are offered back.
+        RecoveryOfferAtStart(controller);
     }
 
     for (;;) {
@@ -159,6 +160,7 @@ int main(int argc, char **argv)
     PlatformSetBeepSound(nullptr);
     for (const Service &service : services)
         service.shutDown();
+    ProgressShutDown();
     PrefsShutDown();
     PlatformShutDown();
     return 0;

@@ -5,6 +5,7 @@
 #include "ModeSupport.h"
 #include "ModelParser.h"
 #include "OpenGLWindow.h"
+#include "SetChooser.h"
 #include "Shader.h"
 #include "Text.h"
 #include "Widget.h"
@@ -37,7 +38,7 @@ OpenGLWindow *MainWindow()
 
 int32_t NewGameClicked(void *, void *)
 {
-    PlatformPostCommandEvent('NGam');
+    SetChooserRunSoon();
     return 0;
 }
 

@@ -149,8 +149,10 @@ Level *CurrentLevel(ToolPalette *palette)
 
 void MakeDirty(ToolPalette *palette)
 {
-    if (palette->editor && palette->editor->levelSet)
+    if (palette->editor && palette->editor->levelSet) {
         LevelSetMakeDirty(palette->editor->levelSet);
+        LevelEditorRecordEditRun(palette->editor, "Block Settings");
+    }
 }
 
 bool IsInspected(ToolPalette *palette, const Block *block)
