@@ -1,6 +1,7 @@
 // The entry point: starts the shared services, creates the controller with
 // the main window, checks the graphics features, runs the event loop until
 // the controller agrees to stop, and shuts everything down in order.
+#include "Bindings.h"
 #include "CommandLine.h"
 #include "Controller.h"
 #include "Events.h"
@@ -101,6 +102,7 @@ int main(int argc, char **argv)
     sdrand(int32_t(uint32_t(PlatformGetUpTime() & 0xFFFFFFFFu)));
 
     PrefsStartUp();
+    BindingsStartUp();
     for (const Service &service : services)
         service.startUp();
     PlatformSetBeepSound(SoundBeep);
@@ -151,6 +153,7 @@ int main(int argc, char **argv)
     PlatformSetBeepSound(nullptr);
     for (const Service &service : services)
         service.shutDown();
+    BindingsShutDown();
     PrefsShutDown();
     PlatformShutDown();
     return 0;
