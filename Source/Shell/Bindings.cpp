@@ -368,8 +368,12 @@ bool BindingsReadFromText(const std::string &text, std::string *error)
     if (!headerSeen)
         return fail(1, "this is not a bindings file");
     int32_t clash = FirstClash(table);
-    if (clash >= 0)
-        return fail(number, std::string("two actions share the key of \"") + kActions[clash].label + "\"");
+    if (clash >= 0) {
+        if (error)
+            *error = std::string("\"") + kActions[clash].label + "\" shares its key with another action of the " +
+                     kContextTokens[kActions[clash].context];
+        return false;
+    }
     std::memcpy(keys, table, sizeof keys);
     std::memcpy(comfort, options, sizeof comfort);
     return true;
