@@ -10,6 +10,7 @@
 #include "LevelSet.h"
 #include "MenuBar.h"
 #include "MenuStrip.h"
+#include "PadNavigation.h"
 #include "ModelParser.h"
 #include "Preferences.h"
 #include "Random.h"
@@ -103,6 +104,7 @@ int main(int argc, char **argv)
 
     PrefsStartUp();
     BindingsStartUp();
+    PadNavigationStartUp();
     for (const Service &service : services)
         service.startUp();
     PlatformSetBeepSound(SoundBeep);
@@ -153,6 +155,7 @@ int main(int argc, char **argv)
     PlatformSetBeepSound(nullptr);
     for (const Service &service : services)
         service.shutDown();
+    PadNavigationShutDown();
     BindingsShutDown();
     PrefsShutDown();
     PlatformShutDown();
