@@ -5,7 +5,7 @@
 #include "CameraController.h"
 #include "Controller.h"
 #include "Dialogs.h"
-#include "Gamepad.h"
+#include "GamepadEditor.h"
 #include "Level.h"
 #include "LevelSet.h"
 #include "Model.h"
@@ -372,11 +372,8 @@ bool EventHandler(const PlatformEvent *event, void *context)
     if (event->kind == kEventCommandProcess)
         return HandleCommand(editor, event->command);
     if (event->kind >= kEventPadButtonDown && event->kind <= kEventPadRemoved) {
-        static Gamepad pad;
-        if (event->kind == kEventPadRemoved)
-            GamepadReleaseAll(&pad, PadKey, editor);
-        else
-            GamepadEditorHandleEvent(&pad, event, PadKey, editor);
+        static GamepadEditor pad;
+        GamepadEditorFeed(&pad, editor->palette, event, PadKey, editor);
         return true;
     }
     HandleKey(editor, event);
