@@ -65,6 +65,7 @@ protected:
         PlatformSetResourcesFolder("");
         PadNavigationShutDown();
         BindingsLoadDefaults();
+        PrefsBindingsApplyComfort();
         PrefsShutDown();
         TextShutDown();
         HeadlessPlatformShutDown();
@@ -143,6 +144,7 @@ TEST_F(ControlsScreen, KeysAreTakenByPressingThemAndAClashIsOfferedToSwap)
     EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
     EXPECT_EQ(BindingsGetKey(kActionPlaceBlocks), kKeyCodeSpace);
     EXPECT_TRUE(BindingsGetComfort(kComfortLargerText));
+    EXPECT_EQ(WidgetGetTextScale(), kPrefsBindingsLargerTextScale);
 }
 
 TEST_F(ControlsScreen, ThePadWorksThePreferencesScreen)

@@ -2,6 +2,7 @@
 // zone, the pad in play (replays, unplugging), rebinding, swapping and
 // resetting keys, and the bindings file with its damaged forms.
 #include "Bindings.h"
+#include "CameraController.h"
 #include "Controller.h"
 #include "GameController.h"
 #include "Gamepad.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -330,4 +332,25 @@ TEST_F(PadGame, TheGameFollowsARebinding)
     HeadlessInjectKey(kEventRawKeyDown, k);
     HeadlessRunFor(0.1);
     EXPECT_NE(game->player->lateralKey, 0);
+}
+
+TEST_F(PadGame, ReducedCameraMotionTurnsBehindThePlayerAtOnce)
+{
+    GameController *game = StartGame();
+    ASSERT_NE(game, nullptr);
+    std::vector<bool> behind;
+    for (bool reduced : {false, true}) {
+        BindingsSetComfort(kComfortReducedCameraMotion, reduced);
+        GameControllerRestartLevel(game);
+        GameControllerHandleKey(game, 'd', true);
+        GameControllerHandleKey(game, 'd', false);
+        // The first step after a restart still starts from the old view.
+        GameControllerStep(game);
+        GameControllerStep(game);
+        Vector f = game->cameraController->camera->forward;
+        Vector d = PlayerGetCameraDirection(game->player);
+        float length = std::sqrt(f.x * f.x + f.z * f.z);
+        behind.push_back((f.x * d.x + f.z * d.z) / length > 0.9999f);
+    }
+    EXPECT_EQ(behind, (std::vector<bool>{false, true}));
 }

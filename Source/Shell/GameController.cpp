@@ -400,6 +400,8 @@ bool GameControllerStep(GameController *game)
     ApplyWorldEvents(game);
     if (ended)
         return true;
+    // The camera follows alone; it never changes what the player does.
+    game->cameraController->reducedMotion = BindingsGetComfort(kComfortReducedCameraMotion);
     WorldRunCamera(game->cameraController, game->player);
     return false;
 }

@@ -13,6 +13,7 @@
 #include "PadNavigation.h"
 #include "ModelParser.h"
 #include "Preferences.h"
+#include "PrefsBindings.h"
 #include "Random.h"
 #include "Sound.h"
 #include "SplashScreen.h"
@@ -104,6 +105,7 @@ int main(int argc, char **argv)
 
     PrefsStartUp();
     BindingsStartUp();
+    PrefsBindingsApplyComfort();
     PadNavigationStartUp();
     for (const Service &service : services)
         service.startUp();

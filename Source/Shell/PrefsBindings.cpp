@@ -7,6 +7,7 @@
 #include "ModeSupport.h"
 #include "OpenGLWindow.h"
 #include "PadNavigation.h"
+#include "StatusLabels.h"
 #include "Widget.h"
 #include "WidgetController.h"
 
@@ -177,6 +178,7 @@ int32_t ComfortChanged(void *context, void *sender)
     for (int32_t o = 0; o < kBindingsComfortCount; o++)
         if (box->identifier == PrefsBindingsComfortIdentifier(o))
             BindingsSetComfort(o, WidgetIsChecked(box));
+    PrefsBindingsApplyComfort();
     Refresh(screen);
     return 1;
 }
@@ -299,6 +301,12 @@ bool PrefsBindingsRun()
     WidgetControllerDispose(screen.widgets);
     BindingsSave();
     return true;
+}
+
+void PrefsBindingsApplyComfort()
+{
+    WidgetSetTextScale(BindingsGetComfort(kComfortLargerText) ? kPrefsBindingsLargerTextScale : 1.0f);
+    StatusLabelsSetHighContrast(BindingsGetComfort(kComfortHighContrastHUD));
 }
 
 void PrefsBindingsSetObserver(PrefsBindingsObserver newObserver, void *context)

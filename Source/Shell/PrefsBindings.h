@@ -17,6 +17,12 @@ struct WidgetController;
 // show it in.
 bool PrefsBindingsRun();
 
+// Puts the comfort options in force: the text scale of the widgets (1.25
+// for larger text) and the status line's contrast.  The reduced camera
+// motion is read by the game at every step.
+constexpr float kPrefsBindingsLargerTextScale = 1.25f;
+void PrefsBindingsApplyComfort();
+
 // Tests: called with the screen's widgets each time it comes up, before
 // any input.  Null removes it.
 typedef void (*PrefsBindingsObserver)(WidgetController *widgets, void *context);
