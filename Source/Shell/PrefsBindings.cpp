@@ -216,7 +216,10 @@ void Build(Screen *screen)
     WidgetSetOrigin(message, 0.5f, 0.5f);
     button(kPrefsBindingsSwap, -0.2f, -0.76f, "Swap");
     button(kPrefsBindingsKeep, 0.2f, -0.76f, "Cancel");
-    button(kPrefsBindingsReset, -0.4f, -0.88f, "Reset to defaults");
+    // Wider than the usual button, for its longer name.
+    Widget *reset = button(kPrefsBindingsReset, -0.4f, -0.88f, "Reset to defaults");
+    Rect4f b = WidgetGetBounds(reset);
+    WidgetSetBounds(reset, b.left - 0.06f, b.bottom, b.right + 0.06f, b.top);
     button(kPrefsBindingsDone, 0.4f, -0.88f, "Done");
 }
 
