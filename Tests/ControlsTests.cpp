@@ -9,6 +9,7 @@
 #include "Headless.h"
 #include "Keyboard.h"
 #include "Level.h"
+#include "PadNavigation.h"
 #include "LevelSet.h"
 #include "Player.h"
 #include "Preferences.h"
@@ -212,6 +213,26 @@ TEST_F(Controls, TheFileRoundTripsAndADamagedOneIsSetAsideOnce)
     ASSERT_TRUE(BindingsReadFromText("Brimhold bindings 1\r\ngame jump 13\neditor cursor-up 13\n", &error)) << error;
     EXPECT_EQ(BindingsGetKey(kActionJump), 13);
     EXPECT_EQ(BindingsGetKey(kActionUse), PlatformCharCodeToKeyCode('q'));
+}
+
+TEST_F(Controls, WithoutAScreenThePadReachesDialogsAsKeys)
+{
+    PadNavigationStartUp();
+    static std::vector<int> typed;
+    typed.clear();
+    const int32_t kinds[] = {kEventRawKeyDown};
+    PlatformInstallEventHandler(
+        kTargetWindow, kinds, 1,
+        [](const PlatformEvent *event, void *) {
+            typed.push_back(event->charCode);
+            return true;
+        },
+        nullptr);
+    for (int32_t button : std::initializer_list<int32_t>{kPadButtonA, kPadButtonB, kPadButtonDPadUp, kPadButtonX})
+        HeadlessInjectPadButton(kEventPadButtonDown, button);
+    HeadlessRunFor(0.0);
+    PadNavigationShutDown();
+    EXPECT_EQ(typed, (std::vector<int>{13, 27, 30}));
 }
 
 // ---- The pad in a running game -------------------------------------------------------------

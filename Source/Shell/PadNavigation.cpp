@@ -77,7 +77,10 @@ void SendKey(uint8_t character)
 bool PadButton(const PlatformEvent *event, void *)
 {
     PadNavigation *current = PadNavigationGetCurrent();
-    // A dialog over a screen takes the pad as keys.
+    // A dialog over a screen takes the pad as keys; a screen covered by
+    // another mode (its widgets frozen) takes nothing.
+    if (current && current->widgets && current->widgets->eventHandlerRef == 0 && !current->modal)
+        current = nullptr;
     if (current && (current->modal || !PlatformIsInModalLoop())) {
         PadNavigationHandleEvent(current, event);
         return true;
