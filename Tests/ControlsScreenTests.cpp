@@ -13,6 +13,10 @@
 #include "PrefsBindings.h"
 #include "Sound.h"
 #include "SplashScreen.h"
+#include "StatusLabels.h"
+#include "Window.h"
+
+#include <GL/gl.h>
 
 #include <gtest/gtest.h>
 
@@ -162,4 +166,27 @@ TEST_F(ControlsScreen, ThePadWorksThePreferencesScreen)
     HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonB);
     HeadlessRunFor(0.0);
     EXPECT_EQ(controller->prefsScreen, nullptr);
+}
+
+TEST_F(ControlsScreen, TheHighContrastStatusLineStandsOnABlackBand)
+{
+    WidgetController *labels = StatusLabelsAllocate(window);
+    StatusLabelsUpdate(labels, 120, 3, 0, 0, 15.0f);
+    int32_t width = 0, height = 0;
+    PlatformWindowGetDrawableSize(window->window, &width, &height);
+    std::vector<int> red;
+    for (bool on : {false, true}) {
+        StatusLabelsSetHighContrast(on);
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        StatusLabelsDraw(labels);
+        // Right of the last label, inside the band's height.
+        uint8_t pixel[4] = {};
+        glReadPixels(width - 3, 4, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        red.push_back(pixel[0]);
+    }
+    StatusLabelsSetHighContrast(false);
+    glClearColor(0, 0, 0, 1);
+    StatusLabelsDispose(labels);
+    EXPECT_EQ(red, (std::vector<int>{255, 0}));
 }
