@@ -1,6 +1,7 @@
 // What a game shows over play on the headless platform: the level cards and
 // banners that hold the clock, the pause menu, the end-game question and the
 // end screen, the keys overlay, and the frame counter's setting.
+#include "Bindings.h"
 #include "Block.h"
 #include "Controller.h"
 #include "EndScreen.h"
@@ -59,6 +60,7 @@ protected:
         ASSERT_EQ(TextStartUp(), 0);
         PrefsStartUp();
         SoundSetEnabled(false);
+        SoundResetRequestCounts();
         PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
         ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
         GameControllerRegisterMode();
@@ -323,7 +325,15 @@ TEST_F(GameMoments, TheKeysOverlayListsTheBindingsInForceAndTakesTheKeyThatClose
     EXPECT_EQ(game->player->lateralKey, 0);
     HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
 
-    // Rebound keys show as they are bound, through the menu command too.
+    // A key bound anew shows with its action.
+    ASSERT_EQ(BindingsSetKey(kActionJump, kKeyCodeA + ('j' - 'a')), -1);
+    Key(kKeyCodeF1);
+    ASSERT_EQ(HelpOverlayShownRows().size(), HelpOverlayDefaultBindings(ModeGame).size() + 1);
+    EXPECT_EQ(HelpOverlayShownRows().back().keys, BindingsKeyName(kKeyCodeA + ('j' - 'a')));
+    Key(kKeyCodeX);
+    BindingsResetToDefaults();
+
+    // A binding source answers instead, through the menu command too.
     HelpOverlaySetBindingSource([](int32_t) { return std::vector<HelpBinding>{{"Pad A", "jump"}}; });
     HeadlessInjectCommand(kHelpCommand);
     HeadlessRunFor(0);

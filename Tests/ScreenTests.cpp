@@ -318,7 +318,7 @@ TEST_F(Screens, PreferencesOpenFromTheTitleAndCloseWithOK)
     ASSERT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModePreferences}));
     ASSERT_NE(Prefs(), nullptr);
     WidgetController *widgets = Prefs()->widgets;
-    ASSERT_EQ(WidgetControllerNumberOfWidgets(widgets), 10);
+    ASSERT_EQ(WidgetControllerNumberOfWidgets(widgets), 11);
     Widget *label = WidgetControllerWidgetAtIndex(widgets, 0);
     EXPECT_EQ(std::get<2>(Describe(label)), "Preferences");
     EXPECT_EQ(std::get<3>(Describe(label)), 48);

@@ -131,6 +131,8 @@ bool TakeScriptedAnswer(ScriptedAnswer *out)
 
 TextObject *FontAtSize(int32_t size)
 {
+    // Measured as the widgets render it, larger text included.
+    size = int32_t(std::lround(float(size) * WidgetGetTextScale()));
     static const std::string path = PlatformSansSerifFontFile();
     TextObject *text = TextObjectWithFont(path.c_str(), size);
     if (text && TextObjectGetSize(text) != size)

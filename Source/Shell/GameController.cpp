@@ -1,5 +1,6 @@
 #include "GameController.h"
 
+#include "Bindings.h"
 #include "CameraController.h"
 #include "Controller.h"
 #include "EndScreen.h"
@@ -27,6 +28,7 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -110,16 +112,41 @@ void TimerFired(PlatformTimerRef, void *context)
     ModePrintGLError("");
 }
 
+void PadKey(uint8_t character, bool down, void *context)
+{
+    GameControllerHandleKey(static_cast<GameController *>(context), character, down);
+}
+
+// A pad reaches the game as the keys it stands for; one unplugged lets go
+// of what it held and pauses the game.
+bool PadEvent(GameController *game, const PlatformEvent *event)
+{
+    if (game->playback)
+        return true;
+    if (event->kind == kEventPadRemoved) {
+        GamepadReleaseAll(&game->pad, PadKey, game);
+        if (!game->paused)
+            GameControllerPause(game, false);
+    } else {
+        GamepadPlayHandleEvent(&game->pad, event, PadKey, game);
+    }
+    return true;
+}
+
 bool KeyEvent(const PlatformEvent *event, void *context)
 {
     GameController *game = static_cast<GameController *>(context);
+    if (event->kind >= kEventPadButtonDown && event->kind <= kEventPadRemoved)
+        return PadEvent(game, event);
     if (game->playback)
         return false;
     if (event->kind == kEventRawKeyModifiersChanged) {
         GameControllerHandleModifiers(game, event->modifiers);
     } else {
-        uint8_t character = uint8_t(keyCodeToCharCode(event->keyCode));
-        if (!GameMomentsTakeKey(game, event, character))
+        // The game sees the character that the bound action stands for; what
+        // is drawn over play works on the keys themselves.
+        uint8_t character = BindingsCharacterForKey(kBindingsGame, event->keyCode);
+        if (!GameMomentsTakeKey(game, event, uint8_t(keyCodeToCharCode(event->keyCode))) && character)
             GameControllerHandleKey(game, character, event->kind == kEventRawKeyDown);
     }
     // Menus and other handlers still see every key.
@@ -128,9 +155,11 @@ bool KeyEvent(const PlatformEvent *event, void *context)
 
 ModeParts Parts(GameController *game)
 {
-    static const int32_t kinds[] = {kEventRawKeyDown, kEventRawKeyUp, kEventRawKeyModifiersChanged};
+    static const int32_t kinds[] = {kEventRawKeyDown,    kEventRawKeyUp,     kEventRawKeyModifiersChanged,
+                                    kEventPadButtonDown, kEventPadButtonUp,  kEventPadAxisMoved,
+                                    kEventPadRemoved};
     return ModeParts{"GameController", &game->suspendCount, &game->timer, &game->keyHandler, &game->frozen,
-                     kinds, 3, KeyEvent, game};
+                     kinds, int32_t(std::size(kinds)), KeyEvent, game};
 }
 
 // A fresh start of a level with a new game's player, as a replay expects.
@@ -396,6 +425,8 @@ bool GameControllerStep(GameController *game)
     ApplyWorldEvents(game);
     if (ended)
         return true;
+    // The camera follows alone; it never changes what the player does.
+    game->cameraController->reducedMotion = BindingsGetComfort(kComfortReducedCameraMotion);
     WorldRunCamera(game->cameraController, game->player);
     return false;
 }

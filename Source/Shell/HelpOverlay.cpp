@@ -1,5 +1,6 @@
 #include "HelpOverlay.h"
 
+#include "Bindings.h"
 #include "Controller.h"
 #include "Events.h"
 #include "Keyboard.h"
@@ -147,9 +148,21 @@ void HelpOverlaySetBindingSource(HelpBindingSource source)
     state.source = source;
 }
 
+// The shipped table, then every action of the mode that the player bound to
+// another key, with the key it has now.
 std::vector<HelpBinding> HelpOverlayBindings(int32_t mode)
 {
-    return state.source ? state.source(mode) : HelpOverlayDefaultBindings(mode);
+    if (state.source)
+        return state.source(mode);
+    std::vector<HelpBinding> rows = HelpOverlayDefaultBindings(mode);
+    BindingsContext context = mode == ModeLevelEditor ? kBindingsEditor : kBindingsGame;
+    for (int32_t action = 0; action < kBindingsActionCount; action++)
+        if (BindingsActionContext(action) == context && BindingsGetKey(action) != BindingsDefaultKey(action))
+            rows.push_back({BindingsKeyName(BindingsGetKey(action)), std::string(BindingsActionLabel(action)) +
+                                                                          " (rebound from " +
+                                                                          BindingsKeyName(BindingsDefaultKey(action)) +
+                                                                          ")"});
+    return rows;
 }
 
 void HelpOverlayStartUp()

@@ -27,7 +27,8 @@ struct HelpBinding {
 // for ModeLevelEditor, the game's for any other.
 const std::vector<HelpBinding> &HelpOverlayDefaultBindings(int32_t mode);
 // The bindings in force for a mode kind: the binding source's answer when one
-// is set, else the defaults.
+// is set, else the defaults followed by every action of the mode bound to
+// another key than its default.
 typedef std::vector<HelpBinding> (*HelpBindingSource)(int32_t mode);
 void HelpOverlaySetBindingSource(HelpBindingSource source);
 std::vector<HelpBinding> HelpOverlayBindings(int32_t mode);

@@ -1,9 +1,11 @@
 #include "LevelEditor.h"
 
+#include "Bindings.h"
 #include "Block.h"
 #include "CameraController.h"
 #include "Controller.h"
 #include "Dialogs.h"
+#include "GamepadEditor.h"
 #include "Level.h"
 #include "LevelCheckPanel.h"
 #include "LevelChecks.h"
@@ -398,21 +400,15 @@ int CameraActionForKey(uint8_t character)
     }
 }
 
-void HandleKey(LevelEditor *editor, const PlatformEvent *event)
+// A key of the editor as the character its bound action stands for.
+void HandleCharacter(LevelEditor *editor, uint8_t character, int32_t kind, bool alt)
 {
-    // Keys held with Ctrl are menu equivalents (Ctrl+Q, Ctrl+S ...).
-    if (event->modifiers & kModifierControl)
-        return;
-    if (LevelEditorHandleSelectionKey(editor, event))
-        return;
-    uint8_t character = uint8_t(keyCodeToCharCode(event->keyCode));
-    bool alt = (event->modifiers & kModifierAlt) != 0;
-    if (event->kind == kEventRawKeyDown || event->kind == kEventRawKeyRepeat)
+    if (kind == kEventRawKeyDown || kind == kEventRawKeyRepeat)
         HandleMoveKey(editor, character, alt);
     if (character == ' ') {
-        if (event->kind == kEventRawKeyDown) {
+        if (kind == kEventRawKeyDown) {
             LevelEditorStartPlacingBlocks(editor);
-        } else if (event->kind == kEventRawKeyUp) {
+        } else if (kind == kEventRawKeyUp) {
             const char *label = LevelEditorPlacementLabel(editor);
             LevelEditorCommitBlocksBeingPlaced(editor);
             editor->placing = 0;
@@ -423,11 +419,28 @@ void HandleKey(LevelEditor *editor, const PlatformEvent *event)
     }
     int action = CameraActionForKey(character);
     if (action && editor->cameraController) {
-        if (event->kind == kEventRawKeyDown)
+        if (kind == kEventRawKeyDown)
             CameraControllerUserActionStart(editor->cameraController, action);
-        else if (event->kind == kEventRawKeyUp)
+        else if (kind == kEventRawKeyUp)
             CameraControllerUserActionStop(editor->cameraController, action);
     }
+}
+
+void HandleKey(LevelEditor *editor, const PlatformEvent *event)
+{
+    // Keys held with Ctrl are menu equivalents (Ctrl+Q, Ctrl+S ...).
+    if (event->modifiers & kModifierControl)
+        return;
+    if (LevelEditorHandleSelectionKey(editor, event))
+        return;
+    uint8_t character = BindingsCharacterForKey(kBindingsEditor, event->keyCode);
+    if (character)
+        HandleCharacter(editor, character, event->kind, (event->modifiers & kModifierAlt) != 0);
+}
+
+void PadKey(uint8_t character, bool down, void *context)
+{
+    HandleCharacter(static_cast<LevelEditor *>(context), character, down ? kEventRawKeyDown : kEventRawKeyUp, false);
 }
 
 bool EventHandler(const PlatformEvent *event, void *context)
@@ -437,6 +450,11 @@ bool EventHandler(const PlatformEvent *event, void *context)
         return false;
     if (event->kind == kEventCommandProcess)
         return HandleCommand(editor, event->command);
+    if (event->kind >= kEventPadButtonDown && event->kind <= kEventPadRemoved) {
+        static GamepadEditor pad;
+        GamepadEditorFeed(&pad, editor->palette, event, PadKey, editor);
+        return true;
+    }
     HandleKey(editor, event);
     // Every key goes on to the menus and the other handlers.
     return false;
@@ -446,7 +464,8 @@ bool EventHandler(const PlatformEvent *event, void *context)
 // frozen flag, for the shared mode functions.
 ModeParts Parts(LevelEditor *editor)
 {
-    static const int32_t kinds[] = {kEventRawKeyDown, kEventRawKeyRepeat, kEventRawKeyUp, kEventCommandProcess};
+    static const int32_t kinds[] = {kEventRawKeyDown,    kEventRawKeyRepeat, kEventRawKeyUp,     kEventCommandProcess,
+                                    kEventPadButtonDown, kEventPadButtonUp,  kEventPadAxisMoved, kEventPadRemoved};
     return ModeParts{"LevelEditor",      &editor->suspendCount, &editor->timer,
                      &editor->eventHandler, &editor->frozen,    kinds,
                      int32_t(std::size(kinds)), EventHandler,   editor};

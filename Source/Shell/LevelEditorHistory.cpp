@@ -1,5 +1,6 @@
 #include "LevelEditorHistory.h"
 
+#include "Bindings.h"
 #include "Controller.h"
 #include "EditHistory.h"
 #include "EditSelection.h"
@@ -367,7 +368,8 @@ bool LevelEditorHandleSelectionKey(LevelEditor *editor, const PlatformEvent *eve
         return true;
     }
     uint32_t modifiers = event->modifiers & (kModifierShift | kModifierAlt | kModifierControl);
-    int move = CursorMoveForKey(character);
+    // Shift with a cursor key, as the keys are bound now.
+    int move = CursorMoveForKey(BindingsCharacterForKey(kBindingsEditor, event->keyCode));
     if (modifiers != kModifierShift || move < 0 || editor->placing || editor->orienting || !CurrentLevel(editor))
         return false;
     EditSelection *selection = Selection(editor);

@@ -1,6 +1,7 @@
 // The entry point: starts the shared services, creates the controller with
 // the main window, checks the graphics features, runs the event loop until
 // the controller agrees to stop, and shuts everything down in order.
+#include "Bindings.h"
 #include "CommandLine.h"
 #include "Controller.h"
 #include "Events.h"
@@ -13,7 +14,9 @@
 #include "MenuBar.h"
 #include "MenuStrip.h"
 #include "ModelParser.h"
+#include "PadNavigation.h"
 #include "Preferences.h"
+#include "PrefsBindings.h"
 #include "Progress.h"
 #include "Random.h"
 #include "Recovery.h"
@@ -101,6 +104,9 @@ int main(int argc, char **argv)
     sdrand(int32_t(uint32_t(PlatformGetUpTime() & 0xFFFFFFFFu)));
 
     PrefsStartUp();
+    BindingsStartUp();
+    PrefsBindingsApplyComfort();
+    PadNavigationStartUp();
     ProgressStartUp();
     for (const Service &service : services)
         service.startUp();
@@ -161,6 +167,8 @@ int main(int argc, char **argv)
     for (const Service &service : services)
         service.shutDown();
     ProgressShutDown();
+    PadNavigationShutDown();
+    BindingsShutDown();
     PrefsShutDown();
     PlatformShutDown();
     return 0;

@@ -1,8 +1,12 @@
 #include "StatusLabels.h"
 
+#include "OpenGLWindow.h"
 #include "Widget.h"
 #include "WidgetController.h"
 
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +17,8 @@ struct Label {
     FourCharCode identifier;
     float x;
 };
+
+bool highContrast = false;
 
 const Label kLabels[5] = {{'Pnts', -0.99f}, {'Livs', -0.39f}, {'Keys', 0.01f}, {'Levl', 0.41f}, {'Air ', 0.81f}};
 
@@ -68,7 +74,45 @@ void StatusLabelsUpdate(WidgetController *labels, int32_t points, int32_t lives,
 
 void StatusLabelsDraw(WidgetController *labels)
 {
+    if (highContrast && labels->window) {
+        float top = -0.99f;
+        for (int32_t i = 0; i < WidgetControllerNumberOfWidgets(labels); i++)
+            top = std::max(top, WidgetGetBounds(WidgetControllerWidgetAtIndex(labels, i)).top);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        OpenGLWindowSetOrtho(labels->window);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glColor4f(0, 0, 0, 1);
+        glBegin(GL_QUADS);
+        glVertex2f(-10.0f, -1.0f);
+        glVertex2f(10.0f, -1.0f);
+        glVertex2f(10.0f, top + 0.01f);
+        glVertex2f(-10.0f, top + 0.01f);
+        glEnd();
+        glColor4f(1, 1, 1, 1);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_LIGHTING);
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    }
     WidgetControllerDraw(labels);
+}
+
+void StatusLabelsSetHighContrast(bool on)
+{
+    highContrast = on;
+}
+
+bool StatusLabelsGetHighContrast()
+{
+    return highContrast;
 }
 
 void StatusLabelsDispose(WidgetController *labels)

@@ -15,5 +15,8 @@ WidgetController *StatusLabelsAllocate(OpenGLWindow *window);
 // again.
 void StatusLabelsUpdate(WidgetController *labels, int32_t points, int32_t lives, int32_t keys, int32_t levelIndex,
                         float air);
+// With high contrast the labels stand on an opaque black band.
 void StatusLabelsDraw(WidgetController *labels);
+void StatusLabelsSetHighContrast(bool on);
+bool StatusLabelsGetHighContrast();
 void StatusLabelsDispose(WidgetController *labels);
