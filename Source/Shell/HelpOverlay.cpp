@@ -92,6 +92,15 @@ std::vector<std::string> Wrap(const std::string &text, size_t width)
     return lines;
 }
 
+// The text renderer takes single bytes: the tables' minus signs are drawn as
+// hyphens.
+std::string Plain(std::string text)
+{
+    for (size_t at = text.find("\xE2\x88\x92"); at != std::string::npos; at = text.find("\xE2\x88\x92", at))
+        text.replace(at, 3, "-");
+    return text;
+}
+
 void DisposeTexts()
 {
     for (Row &row : state.texts) {
@@ -226,18 +235,25 @@ void HelpOverlayDraw()
 {
     if (!state.shown || !OverlayBegin())
         return;
+    // A long table (the editor's) is set smaller and wider to fit.
+    size_t wideLines = 0;
+    for (const HelpBinding &binding : state.rows)
+        wideLines += std::max(Wrap(binding.keys, 24).size(), Wrap(binding.action, 54).size());
+    bool compact = wideLines > 16;
+    int32_t textSize = compact ? 13 : kTextSize;
+    float lineHeight = compact ? 0.05f : kLineHeight;
     if (state.texts.empty()) {
         OverlayTextSet(&state.title, "Keys and Controls", kTitleSize);
         OverlayTextSet(&state.footer, "Press any key or click to close", kTextSize);
         for (const HelpBinding &binding : state.rows) {
             Row row;
-            for (const std::string &line : Wrap(binding.keys, 24)) {
+            for (const std::string &line : Wrap(Plain(binding.keys), compact ? 30 : 24)) {
                 row.keys.push_back(OverlayText{});
-                OverlayTextSet(&row.keys.back(), line, kTextSize);
+                OverlayTextSet(&row.keys.back(), line, textSize);
             }
-            for (const std::string &line : Wrap(binding.action, 54)) {
+            for (const std::string &line : Wrap(Plain(binding.action), compact ? 68 : 54)) {
                 row.action.push_back(OverlayText{});
-                OverlayTextSet(&row.action.back(), line, kTextSize);
+                OverlayTextSet(&row.action.back(), line, textSize);
             }
             state.texts.push_back(std::move(row));
         }
@@ -245,7 +261,8 @@ void HelpOverlayDraw()
     size_t lines = 0;
     for (const Row &row : state.texts)
         lines += std::max(row.keys.size(), row.action.size());
-    float height = 0.25f + kLineHeight * float(lines) + 0.02f * float(state.texts.size()) + 0.12f;
+    float gap = compact ? 0.012f : 0.02f;
+    float height = 0.25f + lineHeight * float(lines) + gap * float(state.texts.size()) + 0.12f;
     float top = std::min(0.92f, height / 2), bottom = top - height;
     float ratio = OverlayRatio();
     float left = -std::min(1.28f, ratio - 0.02f), right = -left;
@@ -254,15 +271,15 @@ void HelpOverlayDraw()
     glColor4f(1.0f, 0.9f, 0.5f, 1.0f);
     OverlayTextDraw(&state.title, 0, top - 0.1f, 0.5f);
     float y = top - 0.25f;
-    float keysX = left + 0.08f, actionX = left + 0.85f;
+    float keysX = left + 0.08f, actionX = left + (compact ? 0.8f : 0.85f);
     for (const Row &row : state.texts) {
         glColor4f(0.75f, 0.9f, 1.0f, 1.0f);
         for (size_t i = 0; i < row.keys.size(); i++)
-            OverlayTextDraw(&row.keys[i], keysX, y - kLineHeight * float(i), 0.0f);
+            OverlayTextDraw(&row.keys[i], keysX, y - lineHeight * float(i), 0.0f);
         glColor4f(1, 1, 1, 1);
         for (size_t i = 0; i < row.action.size(); i++)
-            OverlayTextDraw(&row.action[i], actionX, y - kLineHeight * float(i), 0.0f);
-        y -= kLineHeight * float(std::max(row.keys.size(), row.action.size())) + 0.02f;
+            OverlayTextDraw(&row.action[i], actionX, y - lineHeight * float(i), 0.0f);
+        y -= lineHeight * float(std::max(row.keys.size(), row.action.size())) + gap;
     }
     glColor4f(0.7f, 0.7f, 0.7f, 1.0f);
     OverlayTextDraw(&state.footer, 0, bottom + 0.07f, 0.5f);
