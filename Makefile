@@ -76,7 +76,7 @@ soak: deps
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIMHOLD_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target brimhold_bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target brimhold_bench brimhold resources
 	ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1024x768x24" ./$(BENCH_BUILD)/brimhold_bench
 
 # The README's pictures, taken with the real game on a virtual display.

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Events.h"
+#include "FrameDemand.h"
 
 #include <cstddef>
 
@@ -38,6 +39,7 @@ struct GameController {
     bool pauseOverlayHidden;
     PlatformTimerRef timer;
     PlatformEventHandlerRef keyHandler;
+    FrameDemand demand; // a paused game is drawn again only on demand
 
     // Steps simulated since the game started; replays count in these.
     int64_t stepCount;
