@@ -107,7 +107,7 @@ void PlayerDraw(Player *player)
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_STENCIL_TEST);
     glDepthMask(GL_TRUE);
-    BodyDraw(player->body);
+    BodyDrawAgain(player->body);
     glPopMatrix();
 }
 
