@@ -345,10 +345,13 @@ Frustum CurrentFrustum()
 
 bool InView(const Frustum &f, const Region &r)
 {
+    // Models may reach a little beyond their cells (spikes, switches): the
+    // region's box is taken a cell larger on every side.
+    const float m = CellSize;
     for (const auto &plane : f.planes) {
-        float x = plane[0] >= 0 ? r.maxX : r.minX;
-        float y = plane[1] >= 0 ? r.maxY : r.minY;
-        float z = plane[2] >= 0 ? r.maxZ : r.minZ;
+        float x = plane[0] >= 0 ? r.maxX + m : r.minX - m;
+        float y = plane[1] >= 0 ? r.maxY + m : r.minY - m;
+        float z = plane[2] >= 0 ? r.maxZ + m : r.minZ - m;
         if (plane[0] * x + plane[1] * y + plane[2] * z + plane[3] < 0)
             return false;
     }
