@@ -10,6 +10,7 @@
 #include "GameController.h"
 #include "Headless.h"
 #include "Level.h"
+#include "LevelGeometry.h"
 #include "LevelSet.h"
 #include "ModelParser.h"
 #include "OpenGLWindow.h"
@@ -150,25 +151,37 @@ void BM_FrameEveryLevel(benchmark::State &state)
             bool haveReplay =
                 ReplayLoadFromFile(&replay, (fs::path(BRIMHOLD_SOURCE_DIR) / "Resources" / "Levels" / "Replays" /
                                              name).string(), &error);
-            if (haveReplay)
-                GameControllerPlayReplay(game, &replay);
-            else
-                GameControllerGoToLevel(game, i);
-            std::vector<double> ms;
-            ms.push_back(TimedDraw(game)); // the first frame, lists and caches still cold
-            for (int f = 1; f < kFramesPerLevel && !game->exitPosted; f++) {
-                if (!haveReplay || game->stepCount < replay.endStep)
-                    GameControllerStep(game);
-                if (game->levelsCompleted > 0 || game->deaths > 0)
-                    break;
-                ms.push_back(TimedDraw(game));
-            }
-            GameControllerPlayReplay(game, nullptr);
-            game->levelsCompleted = game->deaths = 0;
+            auto play = [&](int frames) {
+                if (haveReplay)
+                    GameControllerPlayReplay(game, &replay);
+                else
+                    GameControllerGoToLevel(game, i);
+                std::vector<double> ms;
+                ms.push_back(TimedDraw(game)); // the first frame, caches still cold
+                for (int f = 1; f < frames && !game->exitPosted; f++) {
+                    if (!haveReplay || game->stepCount < replay.endStep)
+                        GameControllerStep(game);
+                    if (game->levelsCompleted > 0 || game->deaths > 0)
+                        break;
+                    ms.push_back(TimedDraw(game));
+                }
+                GameControllerPlayReplay(game, nullptr);
+                game->levelsCompleted = game->deaths = 0;
+                game->exitPosted = false;
+                return ms;
+            };
+            std::vector<double> ms = play(kFramesPerLevel);
+            // The same frames with every block drawn by itself, for
+            // comparison under the same load.
+            LevelGeometrySetEnabled(false);
+            FrameTimes alone = Summarise(play(kFramesPerLevel / 4));
+            LevelGeometrySetEnabled(true);
             FrameTimes t = Summarise(ms);
             char label[48];
             std::snprintf(label, sizeof label, "level %2d", int(i + 1));
             Report(label, t);
+            std::snprintf(label, sizeof label, "  each block alone");
+            Report(label, alone);
             state.counters[std::string("L") + std::to_string(i + 1) + "_median_ms"] = t.median;
             state.counters[std::string("L") + std::to_string(i + 1) + "_p99_ms"] = t.p99;
             all.insert(all.end(), ms.begin(), ms.end());
@@ -191,6 +204,17 @@ void BM_FrameEveryLevel(benchmark::State &state)
         GameControllerHandleKey(game, 29, false);
         FrameTimes t = Summarise(ms);
         Report("dense 32x32x32", t);
+        GameControllerGoToLevel(game, 0);
+        GameControllerHandleKey(game, 29, true);
+        LevelGeometrySetEnabled(false);
+        std::vector<double> alone;
+        for (int f = 0; f < 12; f++) {
+            GameControllerStep(game);
+            alone.push_back(TimedDraw(game));
+        }
+        LevelGeometrySetEnabled(true);
+        GameControllerHandleKey(game, 29, false);
+        Report("  each block alone", Summarise(alone));
         state.counters["dense_median_ms"] = t.median;
         state.counters["dense_p99_ms"] = t.p99;
         controller->currentLevelSet = set;
