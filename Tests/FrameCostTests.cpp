@@ -19,6 +19,7 @@
 #include "Sound.h"
 #include "SplashScreen.h"
 #include "Text.h"
+#include "Window.h"
 #include "WidgetTestSupport.h"
 
 #include <GL/gl.h>
@@ -300,4 +301,15 @@ TEST_F(FrameCost, APausedGameDrawsOnlyOnDemand)
     ASSERT_FALSE(GameControllerIsPaused(game));
     HeadlessRunFor(0.5);
     EXPECT_GT(framesShown, 50);
+}
+
+TEST_F(FrameCost, NothingIsDrawnWhileTheWindowIsHidden)
+{
+    GameController *game = StartGame();
+    ASSERT_NE(game, nullptr);
+    HeadlessRunFor(0.2);
+    PlatformWindowHide(window->window);
+    framesShown = 0;
+    HeadlessRunFor(0.5);
+    EXPECT_EQ(framesShown, 0);
 }
