@@ -76,8 +76,9 @@ soak: deps
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIMHOLD_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target brimhold_bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target brimhold_bench brimhold resources
 	ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1024x768x24" ./$(BENCH_BUILD)/brimhold_bench
+	xvfb-run -a -s "-screen 0 1024x768x24" python3 Bench/IdleCpu.py ./$(BENCH_BUILD)/brimhold "./$(BENCH_BUILD)/Resources/Levels/Test levels"
 
 # The README's pictures, taken with the real game on a virtual display.
 screenshots: build

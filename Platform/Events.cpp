@@ -286,8 +286,16 @@ void PlatformRemoveEventHandler(PlatformEventHandlerRef handler)
                    handlers.end());
 }
 
+static uint64_t dispatchedEvents = 0;
+
+uint64_t PlatformDispatchedEventCount()
+{
+    return dispatchedEvents;
+}
+
 bool PlatformDispatchEvent(const PlatformEvent *event)
 {
+    dispatchedEvents++;
     // Newest first, window target before application target.  The chain is
     // taken as it stands now: handlers installed meanwhile see the next event,
     // and removed ones are skipped.

@@ -155,6 +155,9 @@ bool PlatformRunModalDialogLoop();
 void PlatformStopModalLoop();
 bool PlatformIsInModalLoop();
 
+// Events dispatched since the program started (input, window, commands):
+// a picture drawn on demand is redrawn when this count moves.
+uint64_t PlatformDispatchedEventCount();
 // Sends an event through the handler chains at once (used by the window and
 // the event sources; tests inject through Headless.h instead).  Returns true
 // when a handler or the standard handling took it.

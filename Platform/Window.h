@@ -34,6 +34,8 @@ void PlatformWindowGetDrawableSize(PlatformWindow *window, int32_t *width, int32
 void PlatformWindowGetDisplaySize(PlatformWindow *window, int32_t *width, int32_t *height);
 void PlatformWindowSetContentSize(PlatformWindow *window, int32_t width, int32_t height);
 bool PlatformWindowIsCollapsed(PlatformWindow *window);
+// False while the window is minimised or hidden: nothing drawn in it shows.
+bool PlatformWindowIsShowing(PlatformWindow *window);
 void PlatformWindowCollapse(PlatformWindow *window);
 void PlatformWindowExpand(PlatformWindow *window);
 // Desktop full screen on or off.  Returns 0, or the platform's error code.

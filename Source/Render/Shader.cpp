@@ -226,6 +226,31 @@ static bool AnisotropyOffered()
                              glGetString(GL_EXTENSIONS)) == GL_TRUE;
 }
 
+bool ShaderRendererIsSoftware(const char *renderer)
+{
+    if (!renderer)
+        return false;
+    static const char *const names[] = {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SwiftShader"};
+    for (const char *name : names)
+        if (std::strstr(renderer, name))
+            return true;
+    return false;
+}
+
+bool ShaderAnisotropicFilteringWanted()
+{
+    if (!PrefsIsChosen(kPrefsKeyAnisotropic)) {
+        // Cheap on graphics hardware, several times the cost of a frame when
+        // the processor draws: the default follows the renderer.
+        const char *renderer = reinterpret_cast<const char *>(glGetString(GL_RENDERER));
+        if (renderer)
+            PrefsSetDefaultValue(kPrefsKeyAnisotropic, ShaderRendererIsSoftware(renderer) ? 0 : 1);
+    }
+    int32_t anisotropic = 0;
+    PrefsGetValue(kPrefsKeyAnisotropic, &anisotropic);
+    return anisotropic != 0;
+}
+
 void ShaderCreateTexture(Shader *shader)
 {
     if (!shader->hasTexture || !shader->pixels)
@@ -244,9 +269,7 @@ void ShaderCreateTexture(Shader *shader)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLint(shader->wrapT));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(shader->minFilter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GLint(shader->magFilter));
-    int32_t anisotropic = 0;
-    PrefsGetValue(6, &anisotropic);
-    if (anisotropic && shader->mipmaps && AnisotropyOffered()) {
+    if (shader->mipmaps && ShaderAnisotropicFilteringWanted() && AnisotropyOffered()) {
         float maximum = 1.0f;
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maximum);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, maximum);

@@ -53,6 +53,12 @@ int32_t ShaderLoadTextureImage(Shader *shader, const std::filesystem::path &file
 void ShaderApply(Shader *shader);
 void ShaderDisable();
 bool ShaderApplyByIdentifier(FourCharCode identifier);
+// Whether the renderer named draws in software (Mesa's llvmpipe and the like).
+bool ShaderRendererIsSoftware(const char *renderer);
+// Whether textures get anisotropic filtering: the user's choice when there is
+// one, otherwise on except for a software renderer (the default is then
+// stored in the preferences, not as a choice).  Needs a current context.
+bool ShaderAnisotropicFilteringWanted();
 void ShaderEnableAnisotropicFiltering();
 void ShaderDisableAnisotropicFiltering();
 void ShaderCreateFromTextObject(Shader *shader, TextObject *textObject, const char *string, int32_t width,

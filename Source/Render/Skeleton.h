@@ -139,4 +139,7 @@ Body *BodyCreateCopy(const Body *body);
 Vertex4f BodyMultiplyVertex(const BodyVertex *vertex);
 Vector BodyMultiplyNormal(const BodyVertex *vertex);
 void BodyDraw(Body *body);
+// Draws the pose that the last BodyDraw of this body skinned, without skinning
+// it again (the bones must not have moved since).
+void BodyDrawAgain(Body *body);
 AABB BodyGetBounds(Body *body);

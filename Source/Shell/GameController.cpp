@@ -107,7 +107,7 @@ void TimerFired(PlatformTimerRef, void *context)
     game->frameCount += 1;
     if (now - game->frameRateTime >= 1.0)
         RenewFrameRateText(game, now);
-    if (!game->frozen)
+    if (!game->frozen && FrameDemandTake(&game->demand, !game->paused))
         GameControllerDraw(game);
     ModePrintGLError("");
 }

@@ -11,6 +11,7 @@
 
 #include "Events.h"
 #include "Gamepad.h"
+#include "FrameDemand.h"
 
 #include <cstddef>
 
@@ -39,6 +40,7 @@ struct GameController {
     bool pauseOverlayHidden;
     PlatformTimerRef timer;
     PlatformEventHandlerRef keyHandler;
+    FrameDemand demand; // a paused game is drawn again only on demand
 
     // Steps simulated since the game started; replays count in these.
     int64_t stepCount;

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include <fcntl.h>
@@ -28,6 +29,9 @@
 namespace fs = std::filesystem;
 
 static uint8_t *preferences = nullptr;
+// Which flags the user has chosen: read from the file or set since start-up.
+// The others hold a default that may still follow the machine.
+static bool chosen[kPrefsKeyText] = {};
 
 static const char kDefaultText[] = "Test levels";
 
@@ -64,6 +68,7 @@ void PrefsLoadDefaults()
 {
     if (preferences)
         Defaults(preferences);
+    std::fill(std::begin(chosen), std::end(chosen), false);
 }
 
 void PrefsReadFromBytes(const uint8_t *data, size_t size)
@@ -76,6 +81,8 @@ void PrefsReadFromBytes(const uint8_t *data, size_t size)
             break;
         size_t count = std::min(size_t(piece.size), size - size_t(piece.fileOffset));
         std::memcpy(preferences + piece.recordOffset, data + piece.fileOffset, count);
+        if (piece.recordOffset < kPrefsKeyText)
+            chosen[piece.recordOffset] = true;
     }
     for (int32_t key = 0; key < kPrefsKeyText; key++)
         preferences[key] = preferences[key] ? 1 : 0;
@@ -185,7 +192,20 @@ void PrefsGetValue(int32_t key, void *out)
 
 void PrefsSetValue(int32_t key, int32_t value)
 {
-    if (preferences && key >= 0 && key < kPrefsKeyText)
+    if (preferences && key >= 0 && key < kPrefsKeyText) {
+        preferences[key] = value != 0 ? 1 : 0;
+        chosen[key] = true;
+    }
+}
+
+bool PrefsIsChosen(int32_t key)
+{
+    return preferences && key >= 0 && key < kPrefsKeyText && chosen[key];
+}
+
+void PrefsSetDefaultValue(int32_t key, int32_t value)
+{
+    if (preferences && key >= 0 && key < kPrefsKeyText && !chosen[key])
         preferences[key] = value != 0 ? 1 : 0;
 }
 
@@ -342,7 +362,8 @@ void PrefsTimerFired(PlatformTimerRef, void *context)
 {
     PrefsScreen *screen = static_cast<PrefsScreen *>(context);
     PrefsScreenTick(screen);
-    PrefsScreenDraw(screen);
+    if (FrameDemandTake(&screen->demand, false))
+        PrefsScreenDraw(screen);
     ModePrintGLError("OpenGL error: ");
 }
 

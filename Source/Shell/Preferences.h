@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Events.h"
+#include "FrameDemand.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +37,12 @@ void PrefsShutDown();
 void PrefsGetValue(int32_t key, void *out);
 // Keys 0-6: the flag becomes 1 for a non-zero value, else 0.
 void PrefsSetValue(int32_t key, int32_t value);
+// Whether the flag was read from the file or set with PrefsSetValue since
+// start-up: the user's choice, which a default must not override.
+bool PrefsIsChosen(int32_t key);
+// Sets a flag that the user has not chosen (a default that depends on the
+// machine); a chosen flag stays as it is.
+void PrefsSetDefaultValue(int32_t key, int32_t value);
 // Key 7: the text, cut to 254 characters.
 void PrefsSetText(int32_t key, const char *text);
 
@@ -65,6 +72,7 @@ struct PrefsScreen {
     double leftoverTime;
     int32_t fullScreenCallbackId;
     PadNavigation *padNavigation; // the controls worked with a game controller
+    FrameDemand demand; // drawn again only on demand
 };
 
 PrefsScreen *PrefsScreenAllocate();

@@ -91,7 +91,7 @@ void TimerFired(PlatformTimerRef, void *context)
 {
     SplashScreen *screen = static_cast<SplashScreen *>(context);
     SplashScreenTick(screen);
-    if (!screen->frozen) {
+    if (!screen->frozen && FrameDemandTake(&screen->demand, screen->introTime < kSplashIntroEnd)) {
         SplashScreenDraw(screen);
         ModePrintGLError("OpenGL error: ");
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Events.h"
+#include "FrameDemand.h"
 
 #include <cstdint>
 
@@ -32,6 +33,7 @@ struct SplashScreen {
     Shader *nameShader; // the game's name in large type, shown where art is missing; owned
     int32_t nameWidth, nameHeight; // pixels of the name's text
     PadNavigation *padNavigation;  // the buttons worked with a game controller
+    FrameDemand demand; // the still menu is drawn again only on demand
 };
 
 SplashScreen *SplashScreenAllocate();

@@ -2,6 +2,7 @@
 // ceiling, its blocks and powerups.
 #include "Level.h"
 
+#include "LevelGeometry.h"
 #include "Powerup.h"
 #include "Shader.h"
 
@@ -27,9 +28,18 @@ void LevelApplyLighting(Level *level)
 
 void LevelDraw(Level *level)
 {
-    LevelDrawBoundaries(level);
-    for (int32_t i = 0; i < level->blockCount; i++)
-        BlockDraw(&level->blocks[i], false);
+    if (LevelGeometryIsEnabled()) {
+        // Opaque blocks first, nearest first, so that the walls behind them
+        // and whatever they hide cost little; then the walls, then what
+        // blends.
+        LevelGeometryDrawOpaque(level);
+        LevelDrawBoundaries(level);
+        LevelGeometryDrawRest(level);
+    } else {
+        LevelDrawBoundaries(level);
+        for (int32_t i = 0; i < level->blockCount; i++)
+            BlockDraw(&level->blocks[i], false);
+    }
     for (int32_t i = 0; i < level->powerupCount; i++)
         PowerupDraw(level->powerups[i]);
     ShaderDisable();
