@@ -107,6 +107,13 @@ TEST(WaterPools, SettlingRunsOffABlockIntoTheLowestCell)
     EXPECT_NEAR(WaterControllerGetTotalVolume(full.water), 252.0, 1e-3);
     ASSERT_EQ(full.water->boxCount, 2);
     EXPECT_EQ(full.Box(1), (std::vector<float>{0, 12, 6, 6.5f, 0, 6}));
+
+    // Water lying outside the level comes in at its nearest edge.
+    Pond outside(1, 1, 1);
+    outside.Add(100, 103, 50, 52, -40, -34);
+    WaterPoolSettle(outside.water);
+    ASSERT_EQ(outside.water->boxCount, 1);
+    EXPECT_EQ(outside.Box(0), (std::vector<float>{0, 6, 0, 1, 0, 6}));
 }
 
 TEST(WaterPools, CisternStaysWithinSixtyFourBoxesAndKeepsItsWater)

@@ -525,14 +525,21 @@ void WaterPoolSettle(WaterController *controller)
     Block **blocks = LevelGetSortedBlockListForBoundingBox(level, -1.0f, CellSize * float(grid.sx) + 1.0f, -1.0f,
                                                            CellSize * float(grid.sy) + 1.0f, -1.0f,
                                                            CellSize * float(grid.sz) + 1.0f, &blockCount);
+    // The cells a span reaches into, kept within the level even for water
+    // or blocks that lie outside it.
     auto cellRange = [](float low, float high, int32_t size, int32_t *first, int32_t *last) {
-        *first = std::max(0, int32_t(std::floor((low + 0.01f) / CellSize)));
-        *last = std::min(size - 1, int32_t(std::ceil((high - 0.01f) / CellSize)) - 1);
+        double a = std::floor((double(low) + 0.01) / double(CellSize));
+        double b = std::ceil((double(high) - 0.01) / double(CellSize)) - 1.0;
+        *first = int32_t(std::clamp(a, 0.0, double(size - 1)));
+        *last = int32_t(std::clamp(b, 0.0, double(size - 1)));
     };
     for (int32_t k = 0; k < blockCount; k++) {
         if (!BlockStopsWater(blocks[k]))
             continue;
         AABB b = BlockGetBounds(blocks[k]);
+        if (b.maxX <= 0.0f || b.maxY <= 0.0f || b.maxZ <= 0.0f || b.minX >= CellSize * float(grid.sx) ||
+            b.minY >= CellSize * float(grid.sy) || b.minZ >= CellSize * float(grid.sz))
+            continue;
         int32_t x0, x1, y0, y1, z0, z1;
         cellRange(b.minX, b.maxX, grid.sx, &x0, &x1);
         cellRange(b.minY, b.maxY, grid.sy, &y0, &y1);
