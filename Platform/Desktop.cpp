@@ -38,6 +38,8 @@ bool desktopStarted = false;
 PlatformDisplayLimits displayLimits = {-1, false};
 bool applicationActive = false;
 const auto clockStart = std::chrono::steady_clock::now();
+// The game controllers that are open, by SDL instance number.
+std::vector<SDL_GameController *> pads;
 
 // ---- Video subsystem -------------------------------------------------------
 
@@ -136,6 +138,70 @@ void GlobalMouse(Uint32 windowId, int x, int y, Point2f *out)
 }
 
 // Turns an SDL event into one of ours; false for events the program ignores.
+// SDL's button and axis numbers as the platform's; -1 for one the game does
+// not know (newer SDL versions add paddles, touchpads and more).
+int32_t PadButtonFromSDL(Uint8 button)
+{
+    switch (button) {
+    case SDL_CONTROLLER_BUTTON_A: return kPadButtonA;
+    case SDL_CONTROLLER_BUTTON_B: return kPadButtonB;
+    case SDL_CONTROLLER_BUTTON_X: return kPadButtonX;
+    case SDL_CONTROLLER_BUTTON_Y: return kPadButtonY;
+    case SDL_CONTROLLER_BUTTON_BACK: return kPadButtonBack;
+    case SDL_CONTROLLER_BUTTON_GUIDE: return kPadButtonGuide;
+    case SDL_CONTROLLER_BUTTON_START: return kPadButtonStart;
+    case SDL_CONTROLLER_BUTTON_LEFTSTICK: return kPadButtonLeftStick;
+    case SDL_CONTROLLER_BUTTON_RIGHTSTICK: return kPadButtonRightStick;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return kPadButtonLeftShoulder;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: return kPadButtonRightShoulder;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return kPadButtonDPadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return kPadButtonDPadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return kPadButtonDPadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return kPadButtonDPadRight;
+    default: return -1;
+    }
+}
+
+int32_t PadAxisFromSDL(Uint8 axis)
+{
+    switch (axis) {
+    case SDL_CONTROLLER_AXIS_LEFTX: return kPadAxisLeftX;
+    case SDL_CONTROLLER_AXIS_LEFTY: return kPadAxisLeftY;
+    case SDL_CONTROLLER_AXIS_RIGHTX: return kPadAxisRightX;
+    case SDL_CONTROLLER_AXIS_RIGHTY: return kPadAxisRightY;
+    case SDL_CONTROLLER_AXIS_TRIGGERLEFT: return kPadAxisTriggerLeft;
+    case SDL_CONTROLLER_AXIS_TRIGGERRIGHT: return kPadAxisTriggerRight;
+    default: return -1;
+    }
+}
+
+// Opens a controller that was plugged in (or found at start-up); the
+// instance number identifies it in its events.  False for a joystick that
+// SDL knows no controller mapping for.
+bool OpenPad(int deviceIndex, int32_t *instance)
+{
+    if (!SDL_IsGameController(deviceIndex))
+        return false;
+    SDL_GameController *pad = SDL_GameControllerOpen(deviceIndex);
+    if (!pad)
+        return false;
+    *instance = int32_t(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)));
+    pads.push_back(pad);
+    return true;
+}
+
+bool ClosePad(int32_t instance)
+{
+    for (size_t i = 0; i < pads.size(); i++) {
+        if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pads[i])) == instance) {
+            SDL_GameControllerClose(pads[i]);
+            pads.erase(pads.begin() + std::ptrdiff_t(i));
+            return true;
+        }
+    }
+    return false;
+}
+
 bool Translate(const SDL_Event &e, PlatformEvent *out)
 {
     *out = PlatformEvent{};
@@ -219,6 +285,25 @@ bool Translate(const SDL_Event &e, PlatformEvent *out)
             return false;
         }
     }
+    case SDL_CONTROLLERDEVICEADDED:
+        out->kind = kEventPadAdded;
+        return OpenPad(e.cdevice.which, &out->pad);
+    case SDL_CONTROLLERDEVICEREMOVED:
+        out->kind = kEventPadRemoved;
+        out->pad = int32_t(e.cdevice.which);
+        return ClosePad(out->pad);
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        out->kind = e.type == SDL_CONTROLLERBUTTONDOWN ? kEventPadButtonDown : kEventPadButtonUp;
+        out->pad = int32_t(e.cbutton.which);
+        out->padControl = PadButtonFromSDL(e.cbutton.button);
+        return out->padControl >= 0;
+    case SDL_CONTROLLERAXISMOTION:
+        out->kind = kEventPadAxisMoved;
+        out->pad = int32_t(e.caxis.which);
+        out->padControl = PadAxisFromSDL(e.caxis.axis);
+        out->padValue = e.caxis.value;
+        return out->padControl >= 0;
     default:
         return false;
     }
@@ -350,6 +435,11 @@ bool PlatformStartUp()
         return false;
     }
     SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);
+    // Game controllers are optional: without the subsystem the game runs on
+    // the keyboard alone.  Controllers present at start-up arrive as
+    // device-added events like those plugged in later.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        std::fprintf(stderr, "brimhold: game controllers are not available: %s\n", SDL_GetError());
     // Keys arrive as key events with their character codes; the input
     // method's text events are not used.
     SDL_StopTextInput();
@@ -370,6 +460,11 @@ void PlatformShutDown()
     if (PlatformGetEventSource() == &desktopSource)
         PlatformSetEventSource(nullptr);
     desktopStarted = false;
+    for (SDL_GameController *pad : pads)
+        SDL_GameControllerClose(pad);
+    pads.clear();
+    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER))
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);
     // The video subsystem stays up until the process ends: shutting it down
     // unloads the graphics driver, and windows may still be made afterwards

@@ -30,6 +30,45 @@ enum PlatformEventKind : int32_t {
     kEventWindowExpanding = 14,
     kEventWindowBoundsChanged = 15,
     kEventWindowDrawContent = 16,
+    // Game controllers: a button pressed or released, an axis moved, a
+    // controller plugged in or unplugged.
+    kEventPadButtonDown = 17,
+    kEventPadButtonUp = 18,
+    kEventPadAxisMoved = 19,
+    kEventPadAdded = 20,
+    kEventPadRemoved = 21,
+};
+
+// The buttons and axes of a game controller, laid out as the common pads
+// are (A at the bottom of the four face buttons).  Other numbers that may
+// arrive are ignored by everything above the platform.
+enum PlatformPadButton : int32_t {
+    kPadButtonA = 0,
+    kPadButtonB = 1,
+    kPadButtonX = 2,
+    kPadButtonY = 3,
+    kPadButtonBack = 4,
+    kPadButtonGuide = 5,
+    kPadButtonStart = 6,
+    kPadButtonLeftStick = 7,
+    kPadButtonRightStick = 8,
+    kPadButtonLeftShoulder = 9,
+    kPadButtonRightShoulder = 10,
+    kPadButtonDPadUp = 11,
+    kPadButtonDPadDown = 12,
+    kPadButtonDPadLeft = 13,
+    kPadButtonDPadRight = 14,
+    kPadButtonCount = 15,
+};
+
+enum PlatformPadAxis : int32_t {
+    kPadAxisLeftX = 0,
+    kPadAxisLeftY = 1, // positive is down
+    kPadAxisRightX = 2,
+    kPadAxisRightY = 3,
+    kPadAxisTriggerLeft = 4,
+    kPadAxisTriggerRight = 5,
+    kPadAxisCount = 6,
 };
 
 // Bits of the modifier word of keyboard and mouse events.
@@ -54,6 +93,9 @@ struct PlatformEvent {
     int32_t boundsWidth;
     int32_t boundsHeight;
     bool sizeChanged;        // bounds changed: the size changed (not just a move)
+    int32_t pad;             // game controller events: which controller (its instance number)
+    int32_t padControl;      // pad button: the button; pad axis: the axis
+    int32_t padValue;        // pad axis: -32768 to 32767
 };
 
 // Handlers installed on the window see events before those installed on the

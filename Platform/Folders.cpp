@@ -69,6 +69,11 @@ fs::path PlatformUserDataFolder()
     return XdgFolder("XDG_DATA_HOME", ".local/share") / "Brimhold";
 }
 
+fs::path PlatformStateFolder()
+{
+    return XdgFolder("XDG_STATE_HOME", ".local/state") / "Brimhold";
+}
+
 fs::path PlatformPreferencesFolder()
 {
     return XdgFolder("XDG_CONFIG_HOME", ".config") / "Brimhold";

@@ -13,6 +13,8 @@ void PlatformSetResourcesFolder(const std::filesystem::path &folder);
 std::filesystem::path PlatformResourceSubfolder(const char *name);
 // $XDG_DATA_HOME/Brimhold (default ~/.local/share/Brimhold); not created here.
 std::filesystem::path PlatformUserDataFolder();
+// $XDG_STATE_HOME/Brimhold (default ~/.local/state/Brimhold); not created here.
+std::filesystem::path PlatformStateFolder();
 // $XDG_CONFIG_HOME/Brimhold (default ~/.config/Brimhold); not created here.
 std::filesystem::path PlatformPreferencesFolder();
 // The XDG desktop folder (user-dirs.dirs, default ~/Desktop); never created.

@@ -176,6 +176,33 @@ void HeadlessInjectSimple(int32_t kind, double delay)
     HeadlessInjectEvent(event, delay);
 }
 
+void HeadlessInjectPadButton(int32_t kind, int32_t button, int32_t pad, double delay)
+{
+    PlatformEvent event{};
+    event.kind = kind;
+    event.pad = pad;
+    event.padControl = button;
+    HeadlessInjectEvent(event, delay);
+}
+
+void HeadlessInjectPadAxis(int32_t axis, int32_t value, int32_t pad, double delay)
+{
+    PlatformEvent event{};
+    event.kind = kEventPadAxisMoved;
+    event.pad = pad;
+    event.padControl = axis;
+    event.padValue = value;
+    HeadlessInjectEvent(event, delay);
+}
+
+void HeadlessInjectPadDevice(bool added, int32_t pad, double delay)
+{
+    PlatformEvent event{};
+    event.kind = added ? kEventPadAdded : kEventPadRemoved;
+    event.pad = pad;
+    HeadlessInjectEvent(event, delay);
+}
+
 void HeadlessQueueAnswer(int32_t answer)
 {
     answers.push_back(answer);

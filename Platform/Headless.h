@@ -38,6 +38,13 @@ void HeadlessInjectCommand(FourCharCode command, double delay = 0.0);
 // An event of the kind without parameters (activation, window close, ...).
 void HeadlessInjectSimple(int32_t kind, double delay = 0.0);
 
+// Game controller events of controller pad: a button going down or up
+// (kEventPadButtonDown or Up), an axis moving to value (-32768 to 32767), a
+// controller plugged in or unplugged.
+void HeadlessInjectPadButton(int32_t kind, int32_t button, int32_t pad = 0, double delay = 0.0);
+void HeadlessInjectPadAxis(int32_t axis, int32_t value, int32_t pad = 0, double delay = 0.0);
+void HeadlessInjectPadDevice(bool added, int32_t pad = 0, double delay = 0.0);
+
 // Answers that dialogs take in order (PlatformTakeScriptedAnswer).
 void HeadlessQueueAnswer(int32_t answer);
 int32_t HeadlessPendingAnswers();

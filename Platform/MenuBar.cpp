@@ -244,6 +244,20 @@ bool PlatformIsMenuCommandEnabled(FourCharCode command)
     return item && item->enabled;
 }
 
+bool PlatformSetMenuCommandTitle(FourCharCode command, const std::string &title)
+{
+    PlatformMenuItem *item = FindItem(command);
+    if (item)
+        item->title = title.substr(0, kMenuBarMaxTitleLength);
+    return item != nullptr;
+}
+
+std::string PlatformGetMenuCommandTitle(FourCharCode command)
+{
+    PlatformMenuItem *item = FindItem(command);
+    return item ? item->title : std::string();
+}
+
 bool PlatformMenuCommandForKey(uint8_t character, uint32_t modifiers, FourCharCode *out)
 {
     const uint32_t compared = kModifierShift | kModifierAlt | kModifierControl;

@@ -58,6 +58,10 @@ bool PlatformEnableMenuCommand(FourCharCode command);
 bool PlatformDisableMenuCommand(FourCharCode command);
 // False also when no item carries the code.
 bool PlatformIsMenuCommandEnabled(FourCharCode command);
+// Renames the first item that carries the code ("Undo Place Blocks").
+bool PlatformSetMenuCommandTitle(FourCharCode command, const std::string &title);
+// The first such item's title, or "" when no item carries the code.
+std::string PlatformGetMenuCommandTitle(FourCharCode command);
 // The command of the first enabled item whose key equivalent is this
 // character (as the key types without modifiers) with exactly these
 // modifiers (Shift, Alt and Control are compared; other bits are ignored).

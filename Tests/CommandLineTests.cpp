@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include "AssetTestFolder.h"
+#include "LevelSet.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -61,6 +64,40 @@ TEST(CommandLine, BadArgumentsAreUsageErrorsNamingTheProblem)
         EXPECT_EQ(line.action, CommandLineUsageError) << c.problem;
         EXPECT_EQ(line.problem, c.problem);
     }
+}
+
+// A file named on the command line that is missing or hostile is reported
+// and the game opens with "Test levels"; a good one becomes the set.
+TEST(CommandLine, AFileThatCannotBeLoadedLeavesTheDefaultSet)
+{
+    assettest::Folder folder("command-line-set");
+    std::filesystem::create_directories(folder.root / "Levels");
+    LevelSet *made = LevelSetAllocate();
+    LevelSetInit(made);
+    LevelSetAppendLevel(made);
+    ASSERT_TRUE(LevelSetSaveToFile(made, folder.root / "Levels", "Test levels"));
+    ASSERT_TRUE(LevelSetSaveToFile(made, folder.root, "Mine"));
+    LevelSetDispose(made);
+    // The magic, a count of 32767 levels and a first level claiming to be huge.
+    folder.Write("", "hostile", "BRMHLevl" + std::string(64, '\0') + "\x7f\xff\x7f\xff\xff\xff" + "garbage");
+
+    for (const char *name : {"missing", "hostile"}) {
+        assettest::Alerts().clear();
+        LevelSet *set = LevelSetAllocate();
+        LevelSetInit(set);
+        EXPECT_FALSE(CommandLineLoadStartingSet(set, folder.root / name));
+        EXPECT_EQ(assettest::Alerts(), std::vector<std::string>{"There was a problem loading the specified level file."});
+        EXPECT_EQ(std::make_pair(LevelSetGetLevelSetName(set), int(LevelSetGetLevelCount(set))),
+                  std::make_pair(std::string("Test levels"), 2));
+        LevelSetDispose(set);
+    }
+    assettest::Alerts().clear();
+    LevelSet *set = LevelSetAllocate();
+    LevelSetInit(set);
+    EXPECT_TRUE(CommandLineLoadStartingSet(set, folder.root / "Mine"));
+    EXPECT_EQ(LevelSetGetLevelSetName(set), "Mine");
+    EXPECT_TRUE(assettest::Alerts().empty());
+    LevelSetDispose(set);
 }
 
 } // namespace

@@ -101,7 +101,8 @@ template <int32_t Kind> void Register()
 
 const FourCharCode allCommands[] = {'NGam', 'PGam', 'EGam', 'LEdt', 'FScn', 'Scsh', 'pref', 'quit', 'new ', 'open',
                                     'save', 'svas', 'rvrt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'TLvl', 'SLvl',
-                                    'undo', 'redo', 'cut ', 'copy', 'past', 'clea', 'sall', 'SHgh', 'CHgh'};
+                                    'undo', 'redo', 'cut ', 'copy', 'past', 'clea', 'sall', 'SHgh', 'CHgh',
+                                    'TCur', 'ChkL'};
 
 bool InList(const FourCharCode *list, FourCharCode code)
 {

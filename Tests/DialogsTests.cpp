@@ -489,10 +489,14 @@ TEST(DialogsDesktop, TheDialogRunsOnTheDisplaysOwnEvents)
     // Should the keys never arrive, Escape ends the dialog after a while.
     PlatformTimerRef rescue = PlatformInstallTimer(
         10.0, 0.0, [](PlatformTimerRef, void *) { PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE); }, nullptr);
+    // An empty folder of its own, so that no "x" already there asks to be replaced.
+    const fs::path empty = fs::temp_directory_path() / ("brimhold-desktop-dialog-" + std::to_string(::getpid()));
+    fs::create_directories(empty);
     fs::path folder;
     std::string name;
-    EXPECT_TRUE(displayModalSaveDialog("Set", "/tmp", &folder, &name));
+    EXPECT_TRUE(displayModalSaveDialog("Set", empty, &folder, &name));
     EXPECT_EQ(name, "x");
+    fs::remove_all(empty);
     PlatformRemoveTimer(rescue);
     // Ctrl+Q ended nothing: the loop runs until its own timer ends it.
     bool gaveUp = false;

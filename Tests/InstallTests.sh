@@ -67,7 +67,7 @@ start)
     rm -rf "$home" "$screen"
     mkdir -p "$home" "$screen"
     status=0
-    (cd / && env -u BRIMHOLD_DATA_DIR ALSOFT_DRIVERS=null HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+    (cd / && env -u BRIMHOLD_DATA_DIR ALSOFT_DRIVERS=null HOME="$home" XDG_STATE_HOME="$home/state" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
         xvfb-run -a -s "-screen 0 1024x768x24 -fbdir $screen" bash -c '
             "$1" & game=$!
             sleep 6
@@ -111,7 +111,7 @@ bad-file)
     head -c 300 /dev/urandom >"$root/not a level set"
     run_briefly() {
         local status=0
-        (cd / && env ALSOFT_DRIVERS=null HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+        (cd / && env ALSOFT_DRIVERS=null HOME="$home" XDG_STATE_HOME="$home/state" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
             xvfb-run -a -s "-screen 0 1024x768x24" timeout --preserve-status -k 20 -s TERM 5 \
             "$prefix/bin/brimhold" "$@" >"$root/bad.log" 2>&1) || status=$?
         cat "$root/bad.log"

@@ -532,3 +532,39 @@ TEST(LevelEditorDesktop, KeysMoveResizeAndPlace)
 }
 
 } // namespace
+
+TEST_F(LevelEditorTest, APadPlacesABoxAndChoosesFromThePalette)
+{
+    auto pad = [](int32_t button, bool down) {
+        HeadlessInjectPadButton(down ? kEventPadButtonDown : kEventPadButtonUp, button);
+        HeadlessRunFor(0.0);
+    };
+    auto tap = [&](int32_t button) {
+        pad(button, true);
+        pad(button, false);
+    };
+    SetCursor(0, 0, 0);
+    // A held, the d-pad right twice and the right shoulder: a box of 3 x 2.
+    pad(kPadButtonA, true);
+    tap(kPadButtonDPadRight);
+    tap(kPadButtonDPadRight);
+    tap(kPadButtonRightShoulder);
+    pad(kPadButtonA, false);
+    EXPECT_EQ(CurrentLevel()->blockCount, 6);
+    EXPECT_EQ((std::vector<int32_t>{editor->cursor[0], editor->cursor[1]}), (std::vector<int32_t>{2, 1}));
+    tap(kPadButtonLeftShoulder);
+    EXPECT_EQ(editor->cursor[1], 0);
+    // B opens the choice on the stone type; the d-pad moves over it without
+    // moving the cursor; A takes the water tool.
+    int32_t stone = ToolPaletteCurrentItem(editor->palette);
+    EXPECT_GE(stone, kToolPaletteToolCount);
+    tap(kPadButtonB);
+    for (int32_t i = 0; i < stone - 2; i++) // back to the third tool
+        tap(kPadButtonDPadLeft);
+    EXPECT_EQ(editor->cursor[0], 2);
+    tap(kPadButtonA);
+    EXPECT_EQ(ToolPaletteGetTool(editor->palette), ToolWater);
+    // Closed again: the d-pad moves the cursor.
+    tap(kPadButtonDPadLeft);
+    EXPECT_EQ(editor->cursor[0], 1);
+}

@@ -7,6 +7,7 @@
 #include "Controller.h"
 #include "Folders.h"
 #include "Image.h"
+#include "ListPanel.h"
 #include "MenuBar.h"
 #include "MenuStrip.h"
 #include "ModelParser.h"
@@ -233,9 +234,22 @@ TEST_F(Screens, AClickDuringTheIntroOnlySkipsIt)
     Mouse(kEventMouseUp, newGame.x, newGame.y);
     EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
 
-    // Now the button works: the game kind is not there, and the controller
-    // keeps its place on the stack without an object; ending it comes back.
+    // Now the button works: it opens the set chooser (cancelled here).
+    setenv("XDG_DATA_HOME", (prefsFolder.root / "data").c_str(), 1);
+    static int panelsShown = 0;
+    panelsShown = 0;
+    ListPanelSetObserver([](const ListPanelSpec *, void *) { panelsShown++; }, nullptr);
+    ListPanelQueueScriptedAnswer('Cncl');
     Click(newGame.x, newGame.y);
+    HeadlessRunFor(0.0);
+    ListPanelSetObserver(nullptr, nullptr);
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(panelsShown, 1);
+    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+
+    // The game kind is not there, and the controller keeps its place on the
+    // stack without an object; ending it comes back.
+    Command('NGam');
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeGame}));
     EXPECT_EQ(controller->gameController, nullptr);
     EXPECT_EQ(controller->startingLevel, 0);
@@ -304,7 +318,7 @@ TEST_F(Screens, PreferencesOpenFromTheTitleAndCloseWithOK)
     ASSERT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModePreferences}));
     ASSERT_NE(Prefs(), nullptr);
     WidgetController *widgets = Prefs()->widgets;
-    ASSERT_EQ(WidgetControllerNumberOfWidgets(widgets), 9);
+    ASSERT_EQ(WidgetControllerNumberOfWidgets(widgets), 10);
     Widget *label = WidgetControllerWidgetAtIndex(widgets, 0);
     EXPECT_EQ(std::get<2>(Describe(label)), "Preferences");
     EXPECT_EQ(std::get<3>(Describe(label)), 48);

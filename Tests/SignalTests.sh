@@ -54,7 +54,7 @@ x11.XCloseDisplay(display)
 PYTHON
 
 status=0
-(cd / && env ALSOFT_DRIVERS=null HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+(cd / && env ALSOFT_DRIVERS=null HOME="$home" XDG_STATE_HOME="$home/state" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
     xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         screen=$1 signal=$2 root=$3; shift 3
         "$@" & game=$!

@@ -26,7 +26,7 @@ mkdir -p "$home"
 status=0
 case $case_name in
 no-display)
-    (cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER HOME="$home" XDG_CONFIG_HOME="$home/config" \
+    (cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER HOME="$home" XDG_STATE_HOME="$home/state" XDG_CONFIG_HOME="$home/config" \
         ALSOFT_DRIVERS=null timeout -k 5 20 "$build/brimhold" >"$root/game.log" 2>&1) || status=$?
     cat "$root/game.log"
     [ $status -eq 1 ] || fail "the game exited with $status"
@@ -34,7 +34,7 @@ no-display)
     grep -q '^brimhold: cannot open a window: no display' "$root/game.log" || fail "no reason given"
     ;;
 no-sound)
-    (cd / && env HOME="$home" XDG_CONFIG_HOME="$home/config" ALSOFT_DRIVERS=no-such-driver \
+    (cd / && env HOME="$home" XDG_STATE_HOME="$home/state" XDG_CONFIG_HOME="$home/config" ALSOFT_DRIVERS=no-such-driver \
         xvfb-run -a -s "-screen 0 1024x768x24" timeout --preserve-status -k 20 -s TERM 5 \
         "$build/brimhold" >"$root/game.log" 2>&1) || status=$?
     cat "$root/game.log"

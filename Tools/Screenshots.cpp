@@ -97,6 +97,7 @@ int main(int argc, char **argv)
     fs::path config = fs::temp_directory_path() / ("brimhold-screenshots-" + std::to_string(getpid()));
     fs::create_directories(config);
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_STATE_HOME", (config / "state").c_str(), 1); // the editor's recovery files
 
     HeadlessPlatformStartUp();
     PrefsStartUp();

@@ -134,6 +134,7 @@ int main(int argc, char **argv)
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    setenv("XDG_STATE_HOME", (home / "state").c_str(), 1);
 
     HeadlessPlatformStartUp();
     if (PlatformMenuBarLoad("MainMenu") != 0)

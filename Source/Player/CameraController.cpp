@@ -150,7 +150,7 @@ void CameraControllerRun(CameraController *c, float /*elapsed*/)
     camera->position = p;
 
     // Swing a quarter of the remaining angle around behind the followed
-    // direction.
+    // direction (all of it at once with reduced motion).
     if (c->mode == kCameraFollowDirection) {
         Vector f = camera->forward;
         f.y = 0;
@@ -159,7 +159,7 @@ void CameraControllerRun(CameraController *c, float /*elapsed*/)
         if (cross.y != 0.0f) {
             float dot = VectorDot(c->followDirection, f);
             dot = dot > 1.0f ? 1.0f : (dot < -1.0f ? -1.0f : dot);
-            CameraOrbitPoint(camera, c->focusPoint, cross, std::acos(dot) / 4);
+            CameraOrbitPoint(camera, c->focusPoint, cross, c->reducedMotion ? std::acos(dot) : std::acos(dot) / 4);
         }
     }
 

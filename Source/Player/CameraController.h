@@ -28,6 +28,9 @@ struct CameraController {
     Vector followDirection;
     int yawAction, pitchAction, zoomAction;
     float yawRate, pitchRate, zoomRate;
+    // Mode 0: turn behind the followed direction at once instead of swinging
+    // round to it (less motion on the screen).
+    bool reducedMotion;
 };
 
 CameraController *CameraControllerAllocate(int mode);

@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include "LevelSet.h"
+#include "Utilities.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -85,4 +88,15 @@ const char *CommandLineGetUsage()
 std::string CommandLineGetVersionText()
 {
     return std::string("Brimhold ") + BRIMHOLD_VERSION + "\n";
+}
+
+bool CommandLineLoadStartingSet(LevelSet *set, const std::filesystem::path &file)
+{
+    if (!file.empty()) {
+        if (LevelSetReInitWithFile(set, file))
+            return true;
+        alertf("There was a problem loading the specified level file.");
+    }
+    LevelSetLoadDefaultFile(set);
+    return false;
 }

@@ -9,7 +9,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
+
+struct LevelSet;
 
 enum CommandLineAction : int32_t {
     CommandLineRun = 0,
@@ -30,3 +33,7 @@ CommandLine CommandLineParse(int argc, const char *const *argv);
 const char *CommandLineGetUsage();
 // "Brimhold <version>", ending in a newline.
 std::string CommandLineGetVersionText();
+// Loads the set the program starts with into set: file when one is given
+// and it loads (true); otherwise, after the loading alert when a file was
+// given, the default set "Test levels" (false).
+bool CommandLineLoadStartingSet(LevelSet *set, const std::filesystem::path &file);

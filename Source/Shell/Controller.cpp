@@ -1,5 +1,6 @@
 #include "Controller.h"
 
+#include "HighScores.h"
 #include "MenuBar.h"
 #include "OpenGLWindow.h"
 #include "Preferences.h"
@@ -17,14 +18,14 @@ static void *frameOverlayContext = nullptr;
 // Commands unavailable while each mode is on top.
 static const FourCharCode titleDisabled[] = {
     'new ', 'open', 'PGam', 'EGam', 'save', 'svas', 'rvrt', 'undo', 'redo', 'cut ', 'copy', 'past', 'clea',
-    'sall', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'CHgh', 'TLvl', 0};
+    'sall', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'CHgh', 'TLvl', 'TCur', 'ChkL', 0};
 static const FourCharCode gameDisabled[] = {
     'new ', 'open', 'save', 'svas', 'rvrt', 'undo', 'redo', 'cut ', 'copy', 'past', 'clea', 'sall',
-    'LEdt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'CHgh', 'TLvl', 0};
+    'LEdt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'CHgh', 'TLvl', 'TCur', 'ChkL', 0};
 static const FourCharCode editorDisabled[] = {'NGam', 'PGam', 'EGam', 'save', 'rvrt', 0};
 static const FourCharCode prefsDisabled[] = {
     'new ', 'open', 'NGam', 'PGam', 'EGam', 'save', 'svas', 'rvrt', 'undo', 'redo', 'cut ', 'copy', 'past',
-    'clea', 'sall', 'LEdt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'SHgh', 'CHgh', 'TLvl', 0};
+    'clea', 'sall', 'LEdt', 'NxtL', 'PrvL', 'NLvl', 'ILvl', 'DLvl', 'SLvl', 'SHgh', 'CHgh', 'TLvl', 'TCur', 'ChkL', 0};
 static const FourCharCode noCommands[] = {0};
 
 static bool KnownMode(int32_t mode)
@@ -375,6 +376,12 @@ static bool HandleCommand(Controller *controller, FourCharCode command)
         if (controller->mainWindow)
             OpenGLWindowTakeSnapshot(controller->mainWindow, false);
         return false;
+    case 'SHgh':
+        HighScoresShowCommand();
+        return true;
+    case 'CHgh':
+        HighScoresClearCommand();
+        return true;
     case 'pref':
         if (ControllerHasModeInStack(controller, ModePreferences))
             ControllerPopMode(controller);

@@ -36,7 +36,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum DialogKind { kDialogAsk, kDialogSave, kDialogOpen };
+enum DialogKind { kDialogAsk, kDialogSave, kDialogOpen, kDialogForm };
 
 // The dialog's own refresh: caret blinking and redrawing after changes.
 constexpr double kTickInterval = 1.0 / 60.0;
@@ -92,6 +92,11 @@ struct Dialog {
     double lastClickTime;
     int32_t lastClickEntry;
     fs::path chosen;
+
+    // Form.
+    std::vector<std::string> formTexts;
+    std::vector<Rect4f> formFrames;
+    std::function<std::string(const std::vector<std::string> &)> formCheck;
 };
 
 struct ScriptedAnswer {
@@ -126,6 +131,8 @@ bool TakeScriptedAnswer(ScriptedAnswer *out)
 
 TextObject *FontAtSize(int32_t size)
 {
+    // Measured as the widgets render it, larger text included.
+    size = int32_t(std::lround(float(size) * WidgetGetTextScale()));
     static const std::string path = PlatformSansSerifFontFile();
     TextObject *text = TextObjectWithFont(path.c_str(), size);
     if (text && TextObjectGetSize(text) != size)
@@ -462,10 +469,27 @@ void ConfirmOpen(Dialog *dialog)
     Finish(dialog, 1);
 }
 
+void ConfirmForm(Dialog *dialog)
+{
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < dialog->formFrames.size(); i++) {
+        FourCharCode identifier = DialogsFormFieldIdentifier(int32_t(i));
+        texts.push_back(WidgetGetText(WidgetControllerGetWidgetByIdentifier(dialog->widgets, identifier)));
+    }
+    std::string why = dialog->formCheck ? dialog->formCheck(texts) : std::string();
+    if (!why.empty()) {
+        SetMessage(dialog, why);
+        return;
+    }
+    dialog->formTexts = texts;
+    Finish(dialog, 1);
+}
+
 // Return: the default button of what is showing.
 void PressDefault(Dialog *dialog)
 {
     switch (dialog->kind) {
+    case kDialogForm: ConfirmForm(dialog); break;
     case kDialogAsk: Finish(dialog, 1); break;
     case kDialogSave:
         if (dialog->replacing)
@@ -501,6 +525,7 @@ int32_t ButtonClicked(void *context, void *sender)
         break;
     case kDialogsDontSaveButton: Finish(dialog, -1); break;
     case kDialogsOpenButton: ConfirmOpen(dialog); break;
+    case kDialogsOKButton: ConfirmForm(dialog); break;
     case kDialogsReplaceButton: Finish(dialog, 1); break;
     case kDialogsReplaceCancelButton: ShowReplaceQuestion(dialog, false); break;
     default: Finish(dialog, 0); break;
@@ -679,6 +704,20 @@ void BuildAsk(Dialog *dialog, const std::string &documentName, bool quitting)
                                       dialog);
 }
 
+// A message with a default button at the right and another at the left.
+void BuildQuestion(Dialog *dialog, const std::string &message, const std::string &defaultButton,
+                   const std::string &otherButton)
+{
+    dialog->panel = Rect4f{-0.8f, 0.3f, 0.8f, 0.3f}; // the foot follows the text
+    float y = AddParagraph(dialog, nullptr, message, kMessageFontSize, dialog->panel.top - kMargin);
+    float bottom = ButtonRowBottom(dialog, y);
+    AddButtons(dialog, nullptr, {{kDialogsSaveButton, defaultButton.c_str()}}, bottom);
+    Widget *other = AddWidget(dialog, kDialogsDontSaveButton, kWidgetPushButton, dialog->panel.left + kMargin, bottom,
+                              otherButton, kButtonFontSize, 0.0f, 0.0f);
+    CallbackControllerInstallCallback(WidgetGetCallbackController(other), kWidgetCallbackClicked, ButtonClicked,
+                                      dialog);
+}
+
 void BuildSave(Dialog *dialog, const std::string &defaultName)
 {
     dialog->panel = Rect4f{-0.8f, -0.3f, 0.8f, 0.35f};
@@ -747,6 +786,49 @@ void BuildOpen(Dialog *dialog)
     dialog->selected = -1;
     ShowRows(dialog);
     SelectStep(dialog, 1);
+}
+
+// A title, a labelled field per entry of texts, a line for why the values
+// are refused, and OK and Cancel.
+void BuildForm(Dialog *dialog, const std::string &title, const std::vector<std::string> &labels)
+{
+    dialog->panel = Rect4f{-0.7f, 0.6f, 0.7f, 0.6f}; // the foot follows the fields
+    float left = dialog->panel.left + kMargin, right = dialog->panel.right - kMargin;
+    float y = AddParagraph(dialog, nullptr, title, kMessageFontSize, dialog->panel.top - kMargin) - 0.03f;
+    float fieldLeft = left + (right - left) * 0.55f;
+    for (size_t i = 0; i < labels.size(); i++) {
+        std::string text = i < dialog->formTexts.size() ? dialog->formTexts[i] : std::string();
+        Widget *field = AddField(dialog, DialogsFormFieldIdentifier(int32_t(i)), text, fieldLeft, right, y);
+        dialog->formFrames.push_back(dialog->fieldFrame);
+        float middle = (dialog->fieldFrame.top + dialog->fieldFrame.bottom) * 0.5f;
+        AddWidget(dialog, 0, kWidgetStaticText, left, middle, labels[i], kInfoFontSize, 0.0f, 0.5f);
+        y = dialog->fieldFrame.bottom - 0.02f;
+        if (i == 0)
+            SelectAll(field);
+    }
+    Widget *message = AddWidget(dialog, kDialogsMessage, kWidgetStaticText, left, y - 0.01f, "", kInfoFontSize, 0.0f,
+                                1.0f);
+    WidgetSetTextColor(message, 0.7f, 0.0f, 0.0f, 1.0f);
+    y -= LineHeight(message) * 2.0f;
+    AddButtons(dialog, nullptr, {{kDialogsOKButton, "OK"}, {kDialogsCancelButton, "Cancel"}},
+               ButtonRowBottom(dialog, y));
+}
+
+void Outline(float left, float bottom, float right, float top);
+
+void DrawFormFields(Dialog *dialog)
+{
+    for (size_t i = 0; i < dialog->formFrames.size(); i++) {
+        const Rect4f &f = dialog->formFrames[i];
+        Widget *field = WidgetControllerGetWidgetByIdentifier(dialog->widgets, DialogsFormFieldIdentifier(int32_t(i)));
+        bool focused = field && WidgetGetTextRec(field)->focused;
+        glColor4f(1, 1, 1, 1);
+        ModeDrawQuad(f.left, f.bottom, f.right, f.top);
+        glColor4f(focused ? 0.3f : 0.6f, focused ? 0.45f : 0.6f, focused ? 0.9f : 0.6f, 1);
+        glLineWidth(focused ? 2.0f : 1.0f);
+        Outline(f.left, f.bottom, f.right, f.top);
+    }
+    glLineWidth(1.0f);
 }
 
 // ---- Drawing -------------------------------------------------------------------------
@@ -902,9 +984,12 @@ void DrawFrame(Dialog *dialog, bool restoring)
             glColor4f(1, 1, 1, 1);
             ModeDrawQuad(f.left, f.bottom, f.right, f.top);
         }
+        if (dialog->kind == kDialogForm)
+            DrawFormFields(dialog);
         WidgetControllerDraw(dialog->widgets);
         // Return presses the default button: a ring marks it.
-        FourCharCode defaultButton = dialog->kind == kDialogOpen ? kDialogsOpenButton
+        FourCharCode defaultButton = dialog->kind == kDialogForm ? kDialogsOKButton
+                                     : dialog->kind == kDialogOpen ? kDialogsOpenButton
                                      : dialog->replacing         ? kDialogsReplaceCancelButton
                                                                  : kDialogsSaveButton;
         glDisable(GL_DEPTH_TEST); // the widgets turned them on again
@@ -993,6 +1078,9 @@ void HandleKey(Dialog *dialog, const PlatformEvent *event)
     WidgetControllerEventHandler(event, dialog->widgets);
     if (field && before != WidgetGetText(field))
         SetMessage(dialog, "");
+    // In a form, Tab selects all of the field it moves to, ready to retype.
+    if (dialog->kind == kDialogForm && down && c == 9)
+        SelectAll(FocusedField(dialog));
     dialog->dirty = true;
 }
 
@@ -1152,6 +1240,19 @@ int displayAskSaveChangesDialog(const std::string &documentName, bool quitting)
     return dialog.result;
 }
 
+int displayQuestionDialog(const std::string &message, const std::string &defaultButton,
+                          const std::string &otherButton)
+{
+    ScriptedAnswer scripted;
+    if (TakeScriptedAnswer(&scripted))
+        return scripted.answer;
+    Dialog dialog{};
+    dialog.kind = kDialogAsk;
+    if (!RunDialog(&dialog, [&](Dialog *d) { BuildQuestion(d, message, defaultButton, otherButton); }))
+        return 0;
+    return dialog.result;
+}
+
 bool displayModalSaveDialog(const std::string &defaultName, const std::filesystem::path &defaultFolder,
                             std::filesystem::path *outFolder, std::string *outName)
 {
@@ -1199,6 +1300,46 @@ bool displayModalOpenDialog(std::filesystem::path *outFile)
         return false;
     if (outFile)
         *outFile = dialog.chosen;
+    return true;
+}
+
+bool displayModalFormDialog(const std::string &title, const std::vector<std::string> &labels,
+                            std::vector<std::string> *texts,
+                            const std::function<std::string(const std::vector<std::string> &)> &check)
+{
+    ScriptedAnswer scripted;
+    if (TakeScriptedAnswer(&scripted)) {
+        if (scripted.answer != 1)
+            return false;
+        std::vector<std::string> values = *texts;
+        if (!scripted.text.empty()) {
+            values.clear();
+            size_t start = 0;
+            for (;;) {
+                size_t comma = scripted.text.find(',', start);
+                values.push_back(scripted.text.substr(start, comma == std::string::npos ? comma : comma - start));
+                if (comma == std::string::npos)
+                    break;
+                start = comma + 1;
+            }
+            values.resize(labels.size());
+        }
+        std::string why = check ? check(values) : std::string();
+        if (!why.empty()) {
+            std::printf("Error: the scripted values were refused: %s\n", why.c_str());
+            std::fflush(stdout);
+            return false;
+        }
+        *texts = values;
+        return true;
+    }
+    Dialog dialog{};
+    dialog.kind = kDialogForm;
+    dialog.formTexts = *texts;
+    dialog.formCheck = check;
+    if (!RunDialog(&dialog, [&](Dialog *d) { BuildForm(d, title, labels); }) || dialog.result != 1)
+        return false;
+    *texts = dialog.formTexts;
     return true;
 }
 

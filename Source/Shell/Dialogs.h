@@ -12,7 +12,9 @@
 #include "Types.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 struct OpenGLWindow;
 struct WidgetController;
@@ -21,6 +23,12 @@ struct WidgetController;
 // Worded for quitting the application when quitting is true, else for
 // closing the document.
 int displayAskSaveChangesDialog(const std::string &documentName, bool quitting);
+
+// A message with two buttons: 1 for the default one (also Return), -1 for
+// the other, 0 when cancelled (Escape, or when it cannot be shown).  The
+// buttons are kDialogsSaveButton and kDialogsDontSaveButton.
+int displayQuestionDialog(const std::string &message, const std::string &defaultButton,
+                          const std::string &otherButton);
 
 // "Save file as:" with defaultName, all of it selected.  The file goes into
 // defaultFolder.  True with the folder and the typed name on confirmation;
@@ -36,6 +44,16 @@ bool displayModalSaveDialog(const std::string &defaultName, const std::filesyste
 // path: "~" is the home folder and a relative path lies in "User levels".
 // True with the chosen file.
 bool displayModalOpenDialog(std::filesystem::path *outFile);
+
+// A form: the title, then one text field per label filled with the texts,
+// a line for messages, and OK and Cancel.  On OK, check receives the fields'
+// texts and returns why they cannot be taken (shown, the form staying up),
+// or an empty string.  True with the texts in *texts once OK is taken; false
+// on cancel.  A scripted answer 1 takes its text as the fields' texts
+// separated by commas (an empty text keeps them); the check still applies.
+bool displayModalFormDialog(const std::string &title, const std::vector<std::string> &labels,
+                            std::vector<std::string> *texts,
+                            const std::function<std::string(const std::vector<std::string> &)> &check);
 
 // Why a file name cannot be used, or null when it can.
 const char *DialogsCheckFileName(const std::string &name);
@@ -68,6 +86,7 @@ constexpr FourCharCode kDialogsSaveButton = 'Save';
 constexpr FourCharCode kDialogsDontSaveButton = 'DSav';
 constexpr FourCharCode kDialogsCancelButton = 'Cncl';
 constexpr FourCharCode kDialogsOpenButton = 'Open';
+constexpr FourCharCode kDialogsOKButton = 'OK  ';
 constexpr FourCharCode kDialogsReplaceButton = 'Rplc';
 constexpr FourCharCode kDialogsReplaceCancelButton = 'RCnl';
 constexpr FourCharCode kDialogsNameField = 'Name';
@@ -80,3 +99,5 @@ constexpr int32_t kDialogsVisibleRows = 8;
 constexpr FourCharCode DialogsRowNameIdentifier(int32_t row) { return 'RN00' + FourCharCode(row); }
 constexpr FourCharCode DialogsRowFolderIdentifier(int32_t row) { return 'RF00' + FourCharCode(row); }
 constexpr FourCharCode DialogsRowLevelsIdentifier(int32_t row) { return 'RL00' + FourCharCode(row); }
+// The form's text fields, in the order of its labels.
+constexpr FourCharCode DialogsFormFieldIdentifier(int32_t index) { return 'FF00' + FourCharCode(index); }

@@ -1,6 +1,7 @@
 #include "GameController.h"
 
 #include "Backdrop.h"
+#include "Bindings.h"
 #include "CameraController.h"
 #include "Controller.h"
 #include "Level.h"
@@ -8,11 +9,13 @@
 #include "ModeSupport.h"
 #include "ModelParser.h"
 #include "Player.h"
+#include "Progress.h"
 #include "Random.h"
 #include "Replay.h"
 #include "Shader.h"
 #include "Sound.h"
 #include "StatusLabels.h"
+#include "TestStart.h"
 #include "Utilities.h"
 #include "WaterController.h"
 #include "WorldEvents.h"
@@ -22,6 +25,7 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -38,7 +42,11 @@ void InitCameraPos(GameController *game)
 
 void PlacePlayerAtStart(GameController *game)
 {
+    // A test play from the editor's cursor starts there instead.
+    if (TestStartPlacePlayer(game->player, game->levelSet))
+        return;
     WorldPlacePlayerAtStart(game->player, game->levelSet);
+    ProgressLevelStarted(game);
 }
 
 // Plays the sounds that the world asked for, in order, then acts on the
@@ -100,16 +108,41 @@ void TimerFired(PlatformTimerRef, void *context)
     ModePrintGLError("");
 }
 
+void PadKey(uint8_t character, bool down, void *context)
+{
+    GameControllerHandleKey(static_cast<GameController *>(context), character, down);
+}
+
+// A pad reaches the game as the keys it stands for; one unplugged lets go
+// of what it held and pauses the game.
+bool PadEvent(GameController *game, const PlatformEvent *event)
+{
+    if (game->playback)
+        return true;
+    if (event->kind == kEventPadRemoved) {
+        GamepadReleaseAll(&game->pad, PadKey, game);
+        if (!game->paused)
+            GameControllerPause(game, false);
+    } else {
+        GamepadPlayHandleEvent(&game->pad, event, PadKey, game);
+    }
+    return true;
+}
+
 bool KeyEvent(const PlatformEvent *event, void *context)
 {
     GameController *game = static_cast<GameController *>(context);
+    if (event->kind >= kEventPadButtonDown && event->kind <= kEventPadRemoved)
+        return PadEvent(game, event);
     if (game->playback)
         return false;
     if (event->kind == kEventRawKeyModifiersChanged) {
         GameControllerHandleModifiers(game, event->modifiers);
     } else {
-        uint8_t character = uint8_t(keyCodeToCharCode(event->keyCode));
-        GameControllerHandleKey(game, character, event->kind == kEventRawKeyDown);
+        // The game sees the character that the bound action stands for.
+        uint8_t character = BindingsCharacterForKey(kBindingsGame, event->keyCode);
+        if (character)
+            GameControllerHandleKey(game, character, event->kind == kEventRawKeyDown);
     }
     // Menus and other handlers still see every key.
     return false;
@@ -117,9 +150,11 @@ bool KeyEvent(const PlatformEvent *event, void *context)
 
 ModeParts Parts(GameController *game)
 {
-    static const int32_t kinds[] = {kEventRawKeyDown, kEventRawKeyUp, kEventRawKeyModifiersChanged};
+    static const int32_t kinds[] = {kEventRawKeyDown,    kEventRawKeyUp,     kEventRawKeyModifiersChanged,
+                                    kEventPadButtonDown, kEventPadButtonUp,  kEventPadAxisMoved,
+                                    kEventPadRemoved};
     return ModeParts{"GameController", &game->suspendCount, &game->timer, &game->keyHandler, &game->frozen,
-                     kinds, 3, KeyEvent, game};
+                     kinds, int32_t(std::size(kinds)), KeyEvent, game};
 }
 
 // A fresh start of a level with a new game's player, as a replay expects.
@@ -217,6 +252,7 @@ void GameControllerRestartLevel(GameController *game)
 
 void GameControllerStopGame(GameController *game)
 {
+    ProgressGameStopped(game);
     ModeRemoveTimer(&game->timer);
     ModeRemoveHandler(Parts(game));
 }
@@ -241,6 +277,8 @@ void GameControllerDispose(GameController *game)
 void GameControllerLevelCompleted(GameController *game)
 {
     game->levelsCompleted++;
+    if (ProgressLevelCompleted(game))
+        return;
     Controller *controller = ControllerGetMainController();
     if (controller && ControllerHasModeInStack(controller, ModeLevelEditor)) {
         SoundPlay(kSoundLevelComplete);
@@ -372,6 +410,8 @@ bool GameControllerStep(GameController *game)
     ApplyWorldEvents(game);
     if (ended)
         return true;
+    // The camera follows alone; it never changes what the player does.
+    game->cameraController->reducedMotion = BindingsGetComfort(kComfortReducedCameraMotion);
     WorldRunCamera(game->cameraController, game->player);
     return false;
 }

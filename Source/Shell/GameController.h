@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Events.h"
+#include "Gamepad.h"
 
 #include <cstddef>
 
@@ -54,6 +55,8 @@ struct GameController {
     // index of its next event.
     const Replay *playback;
     size_t playbackNext;
+    // The game controller's sticks and buttons as keys held.
+    Gamepad pad;
 };
 
 GameController *GameControllerAllocate();

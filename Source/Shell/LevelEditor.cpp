@@ -1,11 +1,18 @@
 #include "LevelEditor.h"
 
+#include "Bindings.h"
 #include "Block.h"
 #include "CameraController.h"
 #include "Controller.h"
 #include "Dialogs.h"
+#include "GamepadEditor.h"
 #include "Level.h"
+#include "LevelCheckPanel.h"
+#include "LevelChecks.h"
+#include "LevelEditorHistory.h"
+#include "LevelOptionsDialog.h"
 #include "LevelSet.h"
+#include "LinkLines.h"
 #include "Model.h"
 #include "ModeSupport.h"
 #include "ModelParser.h"
@@ -13,6 +20,7 @@
 #include "Player.h"
 #include "Powerup.h"
 #include "Shader.h"
+#include "TestStart.h"
 #include "ToolPalette.h"
 #include "Utilities.h"
 #include "WaterController.h"
@@ -194,6 +202,7 @@ void SetCursorToStart(LevelEditor *editor)
 // set marked dirty, the palette's water fields renewed.
 void LevelChangedTail(LevelEditor *editor)
 {
+    LevelCheckPanelHide(editor->checkPanel);
     CancelPlacement(editor);
     LevelEditorUpdatePlayerPos(editor);
     SetCursorToStart(editor);
@@ -205,6 +214,7 @@ void LevelChangedTail(LevelEditor *editor)
 // After the whole set was replaced or reverted.
 void SetReplacedTail(LevelEditor *editor)
 {
+    LevelCheckPanelHide(editor->checkPanel);
     CancelPlacement(editor);
     LevelEditorConstrainBlockCursorToLevelBounds(editor);
     InspectCursorCell(editor);
@@ -221,6 +231,7 @@ void GoToLevel(LevelEditor *editor, bool next)
         LevelSetGoToNextLevel(editor->levelSet, true);
     else
         LevelSetGoToPreviousLevel(editor->levelSet, true);
+    LevelCheckPanelHide(editor->checkPanel);
     CancelPlacement(editor);
     LevelEditorUpdatePlayerPos(editor);
     SetCursorToStart(editor);
@@ -244,6 +255,7 @@ void NewLevel(LevelEditor *editor, bool insert)
         LevelSetAppendLevel(set);
     LevelSetSetCurrentLevel(set, index);
     LevelChangedTail(editor);
+    LevelEditorRecordEdit(editor, insert ? "Insert Level" : "New Level");
 }
 
 void DeleteLevel(LevelEditor *editor)
@@ -258,6 +270,25 @@ void DeleteLevel(LevelEditor *editor)
     // the last level was deleted.
     LevelSetSetCurrentLevel(set, std::min(index, int32_t(set->levelCount) - 1));
     LevelChangedTail(editor);
+    LevelEditorRecordEdit(editor, "Delete Level");
+}
+
+// Runs the level checks and lists what they find; with listAlways false an
+// empty result shows nothing.  Never stops what comes next.
+void CheckLevel(LevelEditor *editor, bool listAlways)
+{
+    std::vector<LevelFinding> findings = LevelChecksRun(CurrentLevel(editor));
+    if (listAlways || !findings.empty())
+        LevelCheckPanelShow(editor->checkPanel, findings);
+}
+
+void GoToFinding(void *context, const int32_t cell[3])
+{
+    LevelEditor *editor = static_cast<LevelEditor *>(context);
+    for (int axis = 0; axis < 3; axis++)
+        editor->cursor[axis] = cell[axis];
+    LevelEditorConstrainBlockCursorToLevelBounds(editor);
+    InspectCursorCell(editor);
 }
 
 void TestPlay(LevelEditor *editor)
@@ -265,8 +296,52 @@ void TestPlay(LevelEditor *editor)
     Controller *controller = ControllerGetMainController();
     if (!controller)
         return;
+    CheckLevel(editor, false);
     ControllerSetStartingLevel(controller, LevelSetGetCurrentLevelIndex(editor->levelSet));
     ControllerPushMode(controller, ModeGame);
+}
+
+// Test play with the player at the cursor's cell; the level's start stays.
+void TestPlayFromCursor(LevelEditor *editor)
+{
+    TestStartSet(editor->levelSet, LevelSetGetCurrentLevelIndex(editor->levelSet), editor->cursor[0],
+                 editor->cursor[1], editor->cursor[2]);
+    TestPlay(editor);
+    Controller *controller = ControllerGetMainController();
+    if (!controller || !ControllerHasModeInStack(controller, ModeGame))
+        TestStartClear();
+}
+
+// The level options as one change of the level, then one notification.
+void ApplyLevelOptions(LevelEditor *editor, const LevelOptions &options)
+{
+    Level *level = CurrentLevel(editor);
+    if (!level)
+        return;
+    DetachInspector(editor);
+    CancelPlacement(editor);
+    bool applied = LevelOptionsApply(level, options);
+    LevelEditorUpdateToolPalette(editor);
+    LevelEditorConstrainBlockCursorToLevelBounds(editor);
+    InspectCursorCell(editor);
+    LevelEditorUpdatePlayerPos(editor);
+    if (applied) {
+        LevelSetMakeDirty(editor->levelSet);
+        LevelEditorRecordEdit(editor, "Set Level Options");
+    }
+}
+
+void SetLevelOptions(LevelEditor *editor)
+{
+    Level *level = CurrentLevel(editor);
+    if (!level)
+        return;
+    LevelOptions options{};
+    bool leftFullScreen = BeginDialog(editor);
+    bool accepted = LevelOptionsDialogRun(level, &options);
+    EndDialog(editor, leftFullScreen);
+    if (accepted)
+        ApplyLevelOptions(editor, options);
 }
 
 // ---- Events ------------------------------------------------------------------------------------
@@ -285,8 +360,10 @@ bool HandleCommand(LevelEditor *editor, FourCharCode command)
     case 'NxtL': GoToLevel(editor, true); return true;
     case 'PrvL': GoToLevel(editor, false); return true;
     case 'TLvl': TestPlay(editor); return true;
-    case 'SLvl': return true;
-    default: return false;
+    case 'SLvl': SetLevelOptions(editor); return true;
+    case 'TCur': TestPlayFromCursor(editor); return true;
+    case 'ChkL': CheckLevel(editor, true); return true;
+    default: return LevelEditorHandleEditCommand(editor, command);
     }
 }
 
@@ -323,32 +400,47 @@ int CameraActionForKey(uint8_t character)
     }
 }
 
-void HandleKey(LevelEditor *editor, const PlatformEvent *event)
+// A key of the editor as the character its bound action stands for.
+void HandleCharacter(LevelEditor *editor, uint8_t character, int32_t kind, bool alt)
 {
-    // Keys held with Ctrl are menu equivalents (Ctrl+Q, Ctrl+S ...).
-    if (event->modifiers & kModifierControl)
-        return;
-    uint8_t character = uint8_t(keyCodeToCharCode(event->keyCode));
-    bool alt = (event->modifiers & kModifierAlt) != 0;
-    if (event->kind == kEventRawKeyDown || event->kind == kEventRawKeyRepeat)
+    if (kind == kEventRawKeyDown || kind == kEventRawKeyRepeat)
         HandleMoveKey(editor, character, alt);
     if (character == ' ') {
-        if (event->kind == kEventRawKeyDown) {
+        if (kind == kEventRawKeyDown) {
             LevelEditorStartPlacingBlocks(editor);
-        } else if (event->kind == kEventRawKeyUp) {
+        } else if (kind == kEventRawKeyUp) {
+            const char *label = LevelEditorPlacementLabel(editor);
             LevelEditorCommitBlocksBeingPlaced(editor);
             editor->placing = 0;
             editor->orienting = 0;
+            LevelEditorRecordEdit(editor, label);
         }
         return;
     }
     int action = CameraActionForKey(character);
     if (action && editor->cameraController) {
-        if (event->kind == kEventRawKeyDown)
+        if (kind == kEventRawKeyDown)
             CameraControllerUserActionStart(editor->cameraController, action);
-        else if (event->kind == kEventRawKeyUp)
+        else if (kind == kEventRawKeyUp)
             CameraControllerUserActionStop(editor->cameraController, action);
     }
+}
+
+void HandleKey(LevelEditor *editor, const PlatformEvent *event)
+{
+    // Keys held with Ctrl are menu equivalents (Ctrl+Q, Ctrl+S ...).
+    if (event->modifiers & kModifierControl)
+        return;
+    if (LevelEditorHandleSelectionKey(editor, event))
+        return;
+    uint8_t character = BindingsCharacterForKey(kBindingsEditor, event->keyCode);
+    if (character)
+        HandleCharacter(editor, character, event->kind, (event->modifiers & kModifierAlt) != 0);
+}
+
+void PadKey(uint8_t character, bool down, void *context)
+{
+    HandleCharacter(static_cast<LevelEditor *>(context), character, down ? kEventRawKeyDown : kEventRawKeyUp, false);
 }
 
 bool EventHandler(const PlatformEvent *event, void *context)
@@ -358,6 +450,11 @@ bool EventHandler(const PlatformEvent *event, void *context)
         return false;
     if (event->kind == kEventCommandProcess)
         return HandleCommand(editor, event->command);
+    if (event->kind >= kEventPadButtonDown && event->kind <= kEventPadRemoved) {
+        static GamepadEditor pad;
+        GamepadEditorFeed(&pad, editor->palette, event, PadKey, editor);
+        return true;
+    }
     HandleKey(editor, event);
     // Every key goes on to the menus and the other handlers.
     return false;
@@ -367,7 +464,8 @@ bool EventHandler(const PlatformEvent *event, void *context)
 // frozen flag, for the shared mode functions.
 ModeParts Parts(LevelEditor *editor)
 {
-    static const int32_t kinds[] = {kEventRawKeyDown, kEventRawKeyRepeat, kEventRawKeyUp, kEventCommandProcess};
+    static const int32_t kinds[] = {kEventRawKeyDown,    kEventRawKeyRepeat, kEventRawKeyUp,     kEventCommandProcess,
+                                    kEventPadButtonDown, kEventPadButtonUp,  kEventPadAxisMoved, kEventPadRemoved};
     return ModeParts{"LevelEditor",      &editor->suspendCount, &editor->timer,
                      &editor->eventHandler, &editor->frozen,    kinds,
                      int32_t(std::size(kinds)), EventHandler,   editor};
@@ -383,6 +481,7 @@ bool Tick(void *context)
     CameraControllerFollowPoint(editor->cameraController, centre.x, centre.y, centre.z);
     CameraControllerRun(editor->cameraController, kModeStepFloat);
     ToolPaletteRun(editor->palette, kModeStepFloat);
+    LevelEditorHistoryTick(editor);
     return true;
 }
 
@@ -509,6 +608,7 @@ LevelEditor *LevelEditorAllocate()
     editor->levelSet = ControllerGetCurrentLevelSet();
     editor->palette = ToolPaletteAllocate(editor);
     editor->player = PlayerAllocate(nullptr);
+    editor->checkPanel = LevelCheckPanelAllocate(GoToFinding, editor);
     return editor;
 }
 
@@ -548,6 +648,7 @@ void LevelEditorStart(LevelEditor *editor)
     observedEditor = editor;
     LevelSetSetDirtyObserver(DirtyChanged);
     ShowDirtyState(editor);
+    LevelEditorHistoryStart(editor);
 }
 
 bool LevelEditorStop(LevelEditor *editor)
@@ -555,9 +656,11 @@ bool LevelEditorStop(LevelEditor *editor)
     LevelSetCommitCurrentLevelCopy(editor->levelSet);
     if (!MaySetBeGivenUp(editor, ControllerIsQuitting(ControllerGetMainController())))
         return false;
+    LevelEditorHistoryStop(editor);
     ModeRemoveTimer(&editor->timer);
     ModeRemoveHandler(Parts(editor));
     ToolPaletteStop(editor->palette);
+    LevelCheckPanelHide(editor->checkPanel);
     if (observedEditor == editor) {
         observedEditor = nullptr;
         LevelSetSetDirtyObserver(nullptr);
@@ -569,6 +672,7 @@ bool LevelEditorStop(LevelEditor *editor)
 
 void LevelEditorFreeze(LevelEditor *editor)
 {
+    LevelEditorHistoryFreeze(editor);
     LevelSetCommitCurrentLevelCopy(editor->levelSet);
     CancelPlacement(editor);
     // Keys released during the play never reach the editor.
@@ -577,12 +681,15 @@ void LevelEditorFreeze(LevelEditor *editor)
     editor->frozenLevelIndex = LevelSetGetCurrentLevelIndex(editor->levelSet);
     DetachInspector(editor);
     ToolPaletteFreeze(editor->palette);
+    LevelCheckPanelFreeze(editor->checkPanel);
     ModeFreeze(Parts(editor));
 }
 
 void LevelEditorDefrost(LevelEditor *editor)
 {
     ToolPaletteDefrost(editor->palette);
+    LevelCheckPanelDefrost(editor->checkPanel);
+    TestStartClear();
     ModeDefrost(Parts(editor));
     // The play may have moved to another level (a restarted game begins at
     // level 0) and changed its copy: back to the edited level as stored.
@@ -594,6 +701,7 @@ void LevelEditorDefrost(LevelEditor *editor)
     InspectCursorCell(editor);
     LevelEditorUpdatePlayerPos(editor);
     ShowDirtyState(editor);
+    LevelEditorHistoryDefrost(editor);
 }
 
 void LevelEditorSuspend(LevelEditor *editor)
@@ -619,7 +727,9 @@ void LevelEditorDispose(LevelEditor *editor)
     PlayerDispose(editor->player);
     CameraControllerDispose(editor->cameraController);
     ToolPaletteDispose(editor->palette);
+    LevelCheckPanelDispose(editor->checkPanel);
     ReleasePlaceData(editor);
+    LevelEditorHistoryDispose(editor);
     delete editor;
 }
 
@@ -648,11 +758,14 @@ void LevelEditorDraw(LevelEditor *editor)
         glPopMatrix();
     }
     DrawGuideLines(editor, level, opacity);
+    LevelEditorDrawSelection(editor);
+    LinkLinesDraw(LinkLinesCompute(level));
     if (level->waterController) {
         Camera *camera = editor->cameraController->camera;
         WaterControllerDraw(level->waterController, camera->position, camera->forward, 1.5f);
     }
     ToolPaletteDraw(editor->palette);
+    LevelCheckPanelDraw(editor->checkPanel);
     ControllerSwapGLBuffers(controller);
 }
 
@@ -803,6 +916,7 @@ void LevelEditorChangeLevelSize(LevelEditor *editor, int dx, int dy, int dz)
     InspectCursorCell(editor);
     LevelEditorUpdatePlayerPos(editor);
     LevelSetMakeDirty(editor->levelSet);
+    LevelEditorRecordEdit(editor, "Resize Level");
 }
 
 void LevelEditorUpdatePlayerPos(LevelEditor *editor)
@@ -837,6 +951,7 @@ void LevelEditorCreateNewLevelSet(LevelEditor *editor)
     ReplaceSet(editor, set);
     SetReplacedTail(editor);
     LevelSetMakeDirty(set);
+    LevelEditorHistoryReset(editor);
 }
 
 void LevelEditorOpenLevelSet(LevelEditor *editor)
@@ -853,6 +968,7 @@ void LevelEditorOpenLevelSet(LevelEditor *editor)
             if (MaySetBeGivenUp(editor, false)) {
                 ReplaceSet(editor, set);
                 SetReplacedTail(editor);
+                LevelEditorHistoryReset(editor);
             } else {
                 LevelSetDispose(set);
             }
@@ -863,6 +979,7 @@ void LevelEditorOpenLevelSet(LevelEditor *editor)
 
 bool LevelEditorSaveLevelSet(LevelEditor *editor, bool saveAs)
 {
+    CheckLevel(editor, false);
     LevelSet *set = editor->levelSet;
     std::string name = LevelSetGetLevelSetName(set);
     fs::path folder;
@@ -885,6 +1002,7 @@ bool LevelEditorSaveLevelSet(LevelEditor *editor, bool saveAs)
         return false;
     }
     LevelSetMakeClean(set);
+    LevelEditorHistorySaved(editor);
     return true;
 }
 
@@ -907,6 +1025,7 @@ void LevelEditorRevertLevelSet(LevelEditor *editor)
         LevelSetRevert(set);
     }
     SetReplacedTail(editor);
+    LevelEditorHistoryReset(editor);
 }
 
 // ---- Called by the tool palette ---------------------------------------------------------------------------
@@ -938,6 +1057,7 @@ void LevelEditorSetWaterLevel(LevelEditor *editor, float waterLevel)
     WaterControllerSetInitialWaterLevel(level->waterController, waterLevel);
     WaterControllerSetCurrentWaterLevel(level->waterController, waterLevel);
     LevelSetMakeDirty(editor->levelSet);
+    LevelEditorRecordEditRun(editor, "Change Water Level");
 }
 
 void LevelEditorSetWaterSpeed(LevelEditor *editor, float speed)
@@ -947,6 +1067,7 @@ void LevelEditorSetWaterSpeed(LevelEditor *editor, float speed)
         return;
     WaterControllerSetRiseSpeed(level->waterController, speed);
     LevelSetMakeDirty(editor->levelSet);
+    LevelEditorRecordEditRun(editor, "Change Water Speed");
 }
 
 void LevelEditorNewToolSelected(LevelEditor *editor, int, int newTool)

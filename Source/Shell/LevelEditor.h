@@ -18,6 +18,9 @@ struct Player;
 struct ToolPalette;
 struct StaticModel;
 struct Block;
+struct EditHistory;
+struct EditSelection;
+struct LevelCheckPanel;
 
 struct LevelEditor {
     LevelSet *levelSet;                 // the application's current set
@@ -38,6 +41,11 @@ struct LevelEditor {
     PlatformTimerRef timer;
     PlatformEventHandlerRef eventHandler;
     int32_t frozenLevelIndex;           // the edited level while a test play runs
+    EditHistory *history;               // the steps that undo and redo
+    EditSelection *selection;           // the box selection
+    PlatformEventHandlerRef gestureHandler; // mouse presses end a slider drag's step
+    double autosaveDue;                 // when the recovery file is written next, 0 when current
+    LevelCheckPanel *checkPanel;        // the level check's findings
 };
 
 // Cursor move codes.
@@ -92,3 +100,12 @@ float LevelEditorGetCurrentWaterSpeed(LevelEditor *editor);
 void LevelEditorSetWaterLevel(LevelEditor *editor, float level);
 void LevelEditorSetWaterSpeed(LevelEditor *editor, float speed);
 void LevelEditorNewToolSelected(LevelEditor *editor, int oldTool, int newTool);
+
+// Records the set's change since the last step as one undoable step named
+// label ("Set Level Options"); nothing when the set is unchanged.  Call it
+// after every change to the set made outside the editor's own commands.
+void LevelEditorRecordEdit(LevelEditor *editor, const char *label);
+// The same for a change that may be one of a run (the values of a slider
+// drag): the run becomes one step, ended by a mouse press or release, a key
+// or any other step.
+void LevelEditorRecordEditRun(LevelEditor *editor, const char *label);

@@ -1,6 +1,7 @@
 // The entry point: starts the shared services, creates the controller with
 // the main window, checks the graphics features, runs the event loop until
 // the controller agrees to stop, and shuts everything down in order.
+#include "Bindings.h"
 #include "CommandLine.h"
 #include "Controller.h"
 #include "Events.h"
@@ -10,8 +11,12 @@
 #include "MenuBar.h"
 #include "MenuStrip.h"
 #include "ModelParser.h"
+#include "PadNavigation.h"
 #include "Preferences.h"
+#include "PrefsBindings.h"
+#include "Progress.h"
 #include "Random.h"
+#include "Recovery.h"
 #include "Sound.h"
 #include "SplashScreen.h"
 #include "Text.h"
@@ -55,12 +60,7 @@ LevelSet *CreateDefaultLevelSet()
 {
     LevelSet *set = LevelSetAllocate();
     LevelSetInit(set);
-    if (!commandLineFile.empty()) {
-        if (LevelSetReInitWithFile(set, commandLineFile))
-            return set;
-        alertf("There was a problem loading the specified level file.");
-    }
-    LevelSetLoadDefaultFile(set);
+    CommandLineLoadStartingSet(set, commandLineFile);
     return set;
 }
 
@@ -101,6 +101,10 @@ int main(int argc, char **argv)
     sdrand(int32_t(uint32_t(PlatformGetUpTime() & 0xFFFFFFFFu)));
 
     PrefsStartUp();
+    BindingsStartUp();
+    PrefsBindingsApplyComfort();
+    PadNavigationStartUp();
+    ProgressStartUp();
     for (const Service &service : services)
         service.startUp();
     PlatformSetBeepSound(SoundBeep);
@@ -135,6 +139,9 @@ int main(int argc, char **argv)
             alertf("The level set \"%s\" has no level %d: it has %d.", set ? LevelSetGetLevelSetName(set).c_str() : "",
                    int(commandLine.level), int(count));
         }
+    } else {
+        // Edits left unsaved by a crash or a kill are offered back.
+        RecoveryOfferAtStart(controller);
     }
 
     for (;;) {
@@ -151,6 +158,9 @@ int main(int argc, char **argv)
     PlatformSetBeepSound(nullptr);
     for (const Service &service : services)
         service.shutDown();
+    ProgressShutDown();
+    PadNavigationShutDown();
+    BindingsShutDown();
     PrefsShutDown();
     PlatformShutDown();
     return 0;

@@ -370,6 +370,22 @@ bool MenuStripIsShown(MenuStrip *strip)
     return !FullScreen(strip) || strip->revealed || strip->openMenu >= 0;
 }
 
+// Makes the open panel wide enough for an item whose title grew, keeping
+// the key equivalents at its right edge.
+static void WidenPanel(MenuStrip *strip, MenuStripMenu &menu, const MenuStripItem &item)
+{
+    float needed = TextWidth(item.label) + 2 * kPanelPad;
+    if (item.keyLabel)
+        needed += kKeyGap + TextWidth(item.keyLabel);
+    if (needed <= menu.panelWidth)
+        return;
+    menu.panelWidth = needed;
+    for (const MenuStripItem &other : menu.items)
+        if (other.keyLabel)
+            Place(strip->widgets, other.keyLabel, PanelLeft(menu) + menu.panelWidth - kPanelPad,
+                  (other.top + other.bottom) / 2.0f);
+}
+
 void MenuStripSync(MenuStrip *strip)
 {
     for (size_t m = 0; m < strip->menus.size(); m++) {
@@ -380,6 +396,16 @@ void MenuStripSync(MenuStrip *strip)
             MenuStripItem &item = menu.items[i];
             bool enabled = ItemEnabled(strip, int32_t(m), int32_t(i));
             bool highlighted = open && int32_t(i) == strip->highlightedItem;
+            // Items renamed since the strip was built ("Undo Place Blocks").
+            if (item.label && open) {
+                std::string title = PlatformGetMenuCommandTitle(item.command);
+                const char *shown = WidgetGetText(item.label);
+                if (!shown || title != shown) {
+                    WidgetSetText(item.label, title.c_str());
+                    WidgetUpdate(item.label, true);
+                    WidenPanel(strip, menu, item);
+                }
+            }
             float shade = highlighted ? 1.0f : 0.0f;
             for (Widget *widget : {item.label, item.keyLabel}) {
                 if (!widget)

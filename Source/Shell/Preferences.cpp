@@ -4,6 +4,8 @@
 #include "Folders.h"
 #include "ModeSupport.h"
 #include "OpenGLWindow.h"
+#include "PadNavigation.h"
+#include "PrefsBindings.h"
 #include "Shader.h"
 #include "Sound.h"
 #include "Widget.h"
@@ -280,6 +282,18 @@ int32_t FullScreenCheckBoxChanged(void *, void *sender)
     return 1;
 }
 
+// The controls screen runs over this one, which stays still meanwhile.
+int32_t ControlsClicked(void *context, void *)
+{
+    PrefsScreen *screen = static_cast<PrefsScreen *>(context);
+    PrefsScreenSuspend(screen);
+    WidgetControllerFreeze(screen->widgets);
+    PrefsBindingsRun();
+    WidgetControllerDefrost(screen->widgets);
+    PrefsScreenResume(screen);
+    return 0;
+}
+
 int32_t OKClicked(void *, void *)
 {
     PlatformPostCommandEvent('pref');
@@ -357,11 +371,19 @@ PrefsScreen *PrefsScreenAllocate()
     WidgetSetText(ok, "OK");
     CallbackControllerInstallCallback(WidgetGetCallbackController(ok), kWidgetCallbackClicked, OKClicked, nullptr);
     WidgetControllerAddWidget(screen->widgets, ok);
+    Widget *controls = WidgetAllocate(screen->widgets, 'Ctrl', kWidgetPushButton, 0.5f, -0.8f);
+    WidgetSetText(controls, "Controls...");
+    CallbackControllerInstallCallback(WidgetGetCallbackController(controls), kWidgetCallbackClicked, ControlsClicked,
+                                      screen);
+    WidgetControllerAddWidget(screen->widgets, controls);
     screen->suspendCount = 0;
     screen->timer = ModeInstallTimer(PrefsTimerFired, screen);
     screen->lastTickTime = PlatformGetEventTime();
     screen->leftoverTime = 0.0;
     screen->fullScreenCallbackId = -1;
+    screen->padNavigation = new PadNavigation{screen->widgets, -1, [](void *) { PlatformPostCommandEvent('pref'); },
+                                              nullptr, false};
+    PadNavigationSetCurrent(screen->padNavigation);
     if (window)
         screen->fullScreenCallbackId =
             CallbackControllerInstallCallback(OpenGLWindowGetCallbackController(window),
@@ -383,6 +405,8 @@ void PrefsScreenDispose(PrefsScreen *screen)
     if (!screen)
         return;
     ModeRemoveTimer(&screen->timer);
+    PadNavigationClearCurrent(screen->padNavigation);
+    delete screen->padNavigation;
     WidgetControllerDispose(screen->widgets);
     OpenGLWindow *window = PrefsWindow();
     if (window && screen->fullScreenCallbackId >= 0)
@@ -406,6 +430,7 @@ void PrefsScreenDraw(PrefsScreen *screen)
     ModeBeginOverlay(window);
     ModeDrawBackground(window);
     WidgetControllerDraw(screen->widgets);
+    PadNavigationDraw(screen->padNavigation);
     ModeEndOverlay();
     if (Controller *controller = ControllerGetMainController())
         ControllerSwapGLBuffers(controller);

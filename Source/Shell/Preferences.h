@@ -54,6 +54,7 @@ void PrefsWriteToBytes(uint8_t out[kPrefsFileSize]);
 // applied at once, a check box that switches full screen now, and an OK
 // button that closes the screen.
 
+struct PadNavigation;
 struct WidgetController;
 
 struct PrefsScreen {
@@ -63,6 +64,7 @@ struct PrefsScreen {
     double lastTickTime;
     double leftoverTime;
     int32_t fullScreenCallbackId;
+    PadNavigation *padNavigation; // the controls worked with a game controller
 };
 
 PrefsScreen *PrefsScreenAllocate();

@@ -5,6 +5,8 @@
 #include "ModeSupport.h"
 #include "ModelParser.h"
 #include "OpenGLWindow.h"
+#include "PadNavigation.h"
+#include "SetChooser.h"
 #include "Shader.h"
 #include "Text.h"
 #include "Widget.h"
@@ -37,7 +39,7 @@ OpenGLWindow *MainWindow()
 
 int32_t NewGameClicked(void *, void *)
 {
-    PlatformPostCommandEvent('NGam');
+    SetChooserRunSoon();
     return 0;
 }
 
@@ -75,12 +77,12 @@ bool InputHandler(const PlatformEvent *event, void *context)
     SplashScreen *screen = static_cast<SplashScreen *>(context);
     bool introRunning = !(screen->introTime > 3.0f);
     screen->introTime = kSplashIntroEnd;
-    return event->kind == kEventMouseDown && introRunning;
+    return (event->kind == kEventMouseDown || event->kind == kEventPadButtonDown) && introRunning;
 }
 
 ModeParts Parts(SplashScreen *screen)
 {
-    static const int32_t kinds[] = {kEventRawKeyDown, kEventMouseDown};
+    static const int32_t kinds[] = {kEventRawKeyDown, kEventMouseDown, kEventPadButtonDown};
     return ModeParts{"SplashScreen", &screen->suspendCount, &screen->timer, &screen->inputHandler, &screen->frozen,
                      kinds, int32_t(std::size(kinds)), InputHandler, screen};
 }
@@ -197,6 +199,8 @@ SplashScreen *SplashScreenAllocate()
     screen->timer = ModeInstallTimer(TimerFired, screen);
     screen->lastTickTime = PlatformGetEventTime();
     screen->leftoverTime = 0.0;
+    screen->padNavigation = new PadNavigation{screen->widgets, -1, nullptr, nullptr, false};
+    PadNavigationSetCurrent(screen->padNavigation);
     return screen;
 }
 
@@ -215,6 +219,8 @@ void SplashScreenDispose(SplashScreen *screen)
         return;
     ModeRemoveHandler(Parts(screen));
     ModeRemoveTimer(&screen->timer);
+    PadNavigationClearCurrent(screen->padNavigation);
+    delete screen->padNavigation;
     WidgetControllerDispose(screen->widgets);
     ShaderDispose(screen->nameShader);
     delete screen;
@@ -254,6 +260,7 @@ void SplashScreenDraw(SplashScreen *screen)
         ModeDrawBackground(window);
         DrawTitle(screen);
         WidgetControllerDraw(screen->widgets);
+        PadNavigationDraw(screen->padNavigation);
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_LIGHTING);
         if (t < 4.0f) {

@@ -16,6 +16,8 @@ constexpr FourCharCode kSplashLogoIdentifier = 'Logo';
 constexpr FourCharCode kSplashTitleIdentifier = 'SplS';
 constexpr float kSplashIntroEnd = 4.0f;
 
+struct PadNavigation;
+
 struct SplashScreen {
     Shader *logoShader;  // the registry's, or null
     Shader *titleShader; // the registry's, or null
@@ -29,6 +31,7 @@ struct SplashScreen {
     double leftoverTime;
     Shader *nameShader; // the game's name in large type, shown where art is missing; owned
     int32_t nameWidth, nameHeight; // pixels of the name's text
+    PadNavigation *padNavigation;  // the buttons worked with a game controller
 };
 
 SplashScreen *SplashScreenAllocate();

@@ -1,10 +1,12 @@
 #include "StatusLabels.h"
 
+#include "OpenGLWindow.h"
 #include "Widget.h"
 #include "WidgetController.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +17,8 @@ struct Label {
     FourCharCode identifier;
     float x;
 };
+
+bool highContrast = false;
 
 const Label kLabels[5] = {{'Pnts', -0.99f}, {'Livs', -0.39f}, {'Keys', 0.01f}, {'Levl', 0.41f}, {'Air ', 0.81f}};
 
@@ -70,33 +74,72 @@ void StatusLabelsUpdate(WidgetController *labels, int32_t points, int32_t lives,
 
 void StatusLabelsDraw(WidgetController *labels)
 {
-    // A band of its own behind the labels keeps them readable over any
-    // scene or backdrop.
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.12f, 0.16f, 0.28f, 0.85f);
-    glBegin(GL_QUADS);
-    glVertex2f(-1.0f, -1.0f);
-    glVertex2f(1.0f, -1.0f);
-    glVertex2f(1.0f, kStatusBandTop);
-    glVertex2f(-1.0f, kStatusBandTop);
-    glEnd();
-    glPopAttrib();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    if (highContrast && labels->window) {
+        float top = -0.99f;
+        for (int32_t i = 0; i < WidgetControllerNumberOfWidgets(labels); i++)
+            top = std::max(top, WidgetGetBounds(WidgetControllerWidgetAtIndex(labels, i)).top);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        OpenGLWindowSetOrtho(labels->window);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glColor4f(0, 0, 0, 1);
+        glBegin(GL_QUADS);
+        glVertex2f(-10.0f, -1.0f);
+        glVertex2f(10.0f, -1.0f);
+        glVertex2f(10.0f, top + 0.01f);
+        glVertex2f(-10.0f, top + 0.01f);
+        glEnd();
+        glColor4f(1, 1, 1, 1);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_LIGHTING);
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    } else {
+        // A band of its own behind the labels keeps them readable over any
+        // scene or backdrop.
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glColor4f(0.12f, 0.16f, 0.28f, 0.85f);
+        glBegin(GL_QUADS);
+        glVertex2f(-1.0f, -1.0f);
+        glVertex2f(1.0f, -1.0f);
+        glVertex2f(1.0f, kStatusBandTop);
+        glVertex2f(-1.0f, kStatusBandTop);
+        glEnd();
+        glPopAttrib();
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    }
     WidgetControllerDraw(labels);
+}
+
+void StatusLabelsSetHighContrast(bool on)
+{
+    highContrast = on;
+}
+
+bool StatusLabelsGetHighContrast()
+{
+    return highContrast;
 }
 
 void StatusLabelsDispose(WidgetController *labels)

@@ -19,5 +19,8 @@ void StatusLabelsUpdate(WidgetController *labels, int32_t points, int32_t lives,
 // (overlay units, -1 at the bottom).
 constexpr float kStatusBandTop = -0.88f;
 // Draws a band across the bottom of the view, then the labels on it.
+// With high contrast the band is opaque black and as high as the labels.
 void StatusLabelsDraw(WidgetController *labels);
+void StatusLabelsSetHighContrast(bool on);
+bool StatusLabelsGetHighContrast();
 void StatusLabelsDispose(WidgetController *labels);

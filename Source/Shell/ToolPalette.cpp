@@ -149,8 +149,10 @@ Level *CurrentLevel(ToolPalette *palette)
 
 void MakeDirty(ToolPalette *palette)
 {
-    if (palette->editor && palette->editor->levelSet)
+    if (palette->editor && palette->editor->levelSet) {
         LevelSetMakeDirty(palette->editor->levelSet);
+        LevelEditorRecordEditRun(palette->editor, "Block Settings");
+    }
 }
 
 bool IsInspected(ToolPalette *palette, const Block *block)
@@ -916,4 +918,42 @@ bool ToolPaletteKeyDown(ToolPalette *palette, uint8_t character, uint32_t modifi
     int32_t index = character == '0' ? 9 : character - '1';
     palette->selectedType = kTypes[index].code;
     return true;
+}
+
+int32_t ToolPaletteCurrentItem(const ToolPalette *palette)
+{
+    if (palette->tool == ToolBlock)
+        for (int32_t i = 0; i < kToolPaletteTypeCount; i++)
+            if (kTypes[i].code == palette->selectedType)
+                return kHoverFirstType + i;
+    for (int32_t i = 0; i < kToolPaletteToolCount; i++)
+        if (kTools[i].code == palette->tool)
+            return i;
+    return 0;
+}
+
+void ToolPaletteHighlightItem(ToolPalette *palette, int32_t item)
+{
+    if (item < 0 || item >= kToolPaletteItemCount) {
+        palette->hoverItem = kHoverNone;
+        HideHint(palette);
+        return;
+    }
+    if (palette->hidden)
+        ToolPaletteShow(palette);
+    palette->hoverItem = item;
+    palette->hintDismissed = 0;
+    ShowHint(palette);
+}
+
+void ToolPaletteChooseItem(ToolPalette *palette, int32_t item)
+{
+    if (item < 0 || item >= kToolPaletteItemCount)
+        return;
+    if (item < kHoverFirstType) {
+        SelectTool(palette, kTools[item].code);
+        return;
+    }
+    palette->selectedType = kTypes[item - kHoverFirstType].code;
+    SelectTool(palette, ToolBlock);
 }

@@ -73,3 +73,14 @@ void ToolPaletteMouseMoved(ToolPalette *palette, float x, float y);
 // The number keys 1 to 9 and 0 choose the first ten types of the grid while
 // the block tool is active; true when the key was used.
 bool ToolPaletteKeyDown(ToolPalette *palette, uint8_t character, uint32_t modifiers);
+
+// The choice worked with a game controller.  Items are numbered as the
+// palette shows them: the four tools (0 to 3), then the fifteen types.
+constexpr int32_t kToolPaletteItemCount = kToolPaletteToolCount + kToolPaletteTypeCount;
+// The item of the tool in force (the selected type's for the block tool).
+int32_t ToolPaletteCurrentItem(const ToolPalette *palette);
+// Shows the palette with item marked and its name shown; -1 takes the mark
+// away.
+void ToolPaletteHighlightItem(ToolPalette *palette, int32_t item);
+// Chooses item as a click on it would (a type also chooses the block tool).
+void ToolPaletteChooseItem(ToolPalette *palette, int32_t item);

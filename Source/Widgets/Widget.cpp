@@ -72,11 +72,14 @@ WidgetTextRec *NewTextRec(int32_t kind)
     return rec;
 }
 
+float textScale = 1.0f;
+
 // Sets the shared text object to the widget's size before any measurement.
 TextObject *SizedTextObject(WidgetTextRec *rec)
 {
-    if (rec->textObject && TextObjectGetSize(rec->textObject) != rec->fontSize)
-        TextObjectSetSize(rec->textObject, rec->fontSize);
+    int32_t size = textScale == 1.0f ? rec->fontSize : int32_t(std::lround(float(rec->fontSize) * textScale));
+    if (rec->textObject && TextObjectGetSize(rec->textObject) != size)
+        TextObjectSetSize(rec->textObject, size);
     return rec->textObject;
 }
 
@@ -538,6 +541,16 @@ void WidgetSetAlignment(Widget *widget, int32_t alignment)
 {
     if (WidgetTextRec *rec = TextRec(widget))
         rec->alignment = std::clamp(alignment, int32_t(kTextAlignLeft), int32_t(kTextAlignRight));
+}
+
+void WidgetSetTextScale(float scale)
+{
+    textScale = std::clamp(scale, 0.5f, 3.0f);
+}
+
+float WidgetGetTextScale()
+{
+    return textScale;
 }
 
 void WidgetSetFontSize(Widget *widget, int32_t fontSize)

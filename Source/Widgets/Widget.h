@@ -114,6 +114,11 @@ WidgetTextRec *WidgetGetTextRec(Widget *widget);
 const char *WidgetGetText(Widget *widget);
 void WidgetSetAlignment(Widget *widget, int32_t alignment);
 void WidgetSetFontSize(Widget *widget, int32_t fontSize);
+// Every widget's text is rendered at its size times scale (1 by default,
+// larger for the comfort option); widgets rendered before a change keep
+// their size until they are updated.
+void WidgetSetTextScale(float scale);
+float WidgetGetTextScale();
 bool WidgetIsChecked(Widget *widget);
 void WidgetRadioButtonSetFamilyID(Widget *widget, int32_t familyID);
 int32_t WidgetRadioButtonGetFamilyID(Widget *widget);

@@ -1,0 +1,377 @@
+// Game controllers and key bindings: the stick's eight directions and dead
+// zone, the pad in play (replays, unplugging), rebinding, swapping and
+// resetting keys, and the bindings file with its damaged forms.
+#include "Bindings.h"
+#include "CameraController.h"
+#include "Controller.h"
+#include "GameController.h"
+#include "Gamepad.h"
+#include "Headless.h"
+#include "Keyboard.h"
+#include "Level.h"
+#include "PadNavigation.h"
+#include "LevelSet.h"
+#include "Player.h"
+#include "Preferences.h"
+#include "Replay.h"
+#include "Sound.h"
+#include "WaterController.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::pair<int, bool>> sunk;
+void Sink(uint8_t character, bool down, void *)
+{
+    sunk.push_back({character, down});
+}
+
+PlatformEvent Axis(int32_t axis, int32_t value)
+{
+    PlatformEvent e{};
+    e.kind = kEventPadAxisMoved;
+    e.padControl = axis;
+    e.padValue = value;
+    return e;
+}
+
+PlatformEvent Button(int32_t button, bool down)
+{
+    PlatformEvent e{};
+    e.kind = down ? kEventPadButtonDown : kEventPadButtonUp;
+    e.padControl = button;
+    return e;
+}
+
+} // namespace
+
+TEST(Gamepad, TheStickGivesEightSectorsOutsideTheDeadZone)
+{
+    const uint32_t U = kGamepadUp, D = kGamepadDown, L = kGamepadLeft, R = kGamepadRight;
+    // Centres of the sectors, y positive downwards as the pad reports it.
+    EXPECT_EQ(GamepadStickDirections(30000, 0), R);
+    EXPECT_EQ(GamepadStickDirections(20000, -20000), U | R);
+    EXPECT_EQ(GamepadStickDirections(0, -30000), U);
+    EXPECT_EQ(GamepadStickDirections(-20000, -20000), U | L);
+    EXPECT_EQ(GamepadStickDirections(-30000, 0), L);
+    EXPECT_EQ(GamepadStickDirections(-20000, 20000), D | L);
+    EXPECT_EQ(GamepadStickDirections(0, 32767), D);
+    EXPECT_EQ(GamepadStickDirections(20000, 20000), D | R);
+    // Sector edges lie at 22.5 degrees either side: 20 degrees is still
+    // right, 25 is the diagonal.
+    EXPECT_EQ(GamepadStickDirections(28191, -10260), R);
+    EXPECT_EQ(GamepadStickDirections(27189, -12679), U | R);
+    // The dead zone is round: 7999 on an axis or on a diagonal is nothing.
+    EXPECT_EQ(GamepadStickDirections(7999, 0), 0u);
+    EXPECT_EQ(GamepadStickDirections(-5656, 5656), 0u);
+    EXPECT_EQ(GamepadStickDirections(0, 8000), D);
+    EXPECT_EQ(GamepadStickDirections(-32768, -32768), U | L);
+}
+
+TEST(Gamepad, InPlayTheStickAndButtonsBecomeTheGameKeys)
+{
+    Gamepad pad{};
+    sunk.clear();
+    PlatformEvent e = Axis(kPadAxisLeftX, 30000);
+    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
+    e = Axis(kPadAxisLeftY, -30000); // to the upper right diagonal
+    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
+    e = Axis(kPadAxisLeftX, 0); // straight up
+    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
+    // The d-pad adds to the stick: up is held already.
+    e = Button(kPadButtonDPadUp, true);
+    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
+    e = Axis(kPadAxisLeftY, 0);
+    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
+    e = Button(kPadButtonDPadUp, false);
+    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
+    EXPECT_EQ(sunk, (std::vector<std::pair<int, bool>>{{29, true}, {30, true}, {29, false}, {30, false}}));
+
+    sunk.clear();
+    for (int32_t button : std::initializer_list<int32_t>{kPadButtonA, kPadButtonX, kPadButtonStart, kPadButtonRightShoulder,
+                           kPadButtonLeftShoulder, kPadButtonY, 99}) {
+        e = Button(button, true);
+        GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
+    }
+    e = Axis(kPadAxisRightX, -32768);
+    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
+    e = Axis(42, 32767); // unknown axes are ignored
+    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
+    EXPECT_EQ(sunk, (std::vector<std::pair<int, bool>>{
+                        {' ', true}, {'q', true}, {27, true}, {'e', true}, {'c', true}, {'a', true}}));
+    // Unplugged: everything held is let go.
+    sunk.clear();
+    GamepadReleaseAll(&pad, Sink, nullptr);
+    EXPECT_EQ(sunk, (std::vector<std::pair<int, bool>>{{'a', false}, {'e', false}, {'c', false}}));
+}
+
+class Controls : public testing::Test {
+protected:
+    fs::path config;
+    void SetUp() override
+    {
+        config = fs::temp_directory_path() / ("brimhold-controls-" + std::to_string(getpid()));
+        fs::create_directories(config);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        HeadlessPlatformStartUp();
+        BindingsLoadDefaults();
+    }
+    void TearDown() override
+    {
+        BindingsLoadDefaults();
+        HeadlessPlatformShutDown();
+        unsetenv("XDG_CONFIG_HOME");
+        fs::remove_all(config);
+    }
+    fs::path File() { return config / "Brimhold" / "Brimhold Bindings"; }
+    void Write(const std::string &text)
+    {
+        fs::create_directories(File().parent_path());
+        std::ofstream(File(), std::ios::binary) << text;
+    }
+};
+
+TEST_F(Controls, RebindingSwappingAndResetting)
+{
+    int32_t j = PlatformCharCodeToKeyCode('j');
+    EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
+    EXPECT_EQ(BindingsKeyName(BindingsGetKey(kActionUse)), "Q");
+    EXPECT_EQ(BindingsKeyName(kKeyCodeLeft), "Left Arrow");
+    EXPECT_EQ(BindingsSetKey(kActionJump, j), -1);
+    EXPECT_EQ(BindingsCharacterForKey(kBindingsGame, j), ' ');
+    EXPECT_EQ(BindingsCharacterForKey(kBindingsGame, kKeyCodeSpace), 0);
+    // The editor's keys are apart: space still places blocks there.
+    EXPECT_EQ(BindingsCharacterForKey(kBindingsEditor, kKeyCodeSpace), ' ');
+    // A key of another action is refused and names that action; a swap then
+    // exchanges the two keys.
+    int32_t q = BindingsGetKey(kActionUse);
+    EXPECT_EQ(BindingsSetKey(kActionJump, q), kActionUse);
+    EXPECT_EQ(BindingsGetKey(kActionJump), j);
+    BindingsSwap(kActionJump, kActionUse);
+    EXPECT_EQ(BindingsGetKey(kActionJump), q);
+    EXPECT_EQ(BindingsGetKey(kActionUse), j);
+    // Modifiers cannot be bound.
+    EXPECT_EQ(BindingsSetKey(kActionJump, kKeyCodeLeftShift), -2);
+    BindingsSetComfort(kComfortLargerText, true);
+    BindingsResetToDefaults();
+    EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
+    EXPECT_EQ(BindingsGetKey(kActionUse), q);
+    EXPECT_TRUE(BindingsGetComfort(kComfortLargerText));
+}
+
+TEST_F(Controls, TheFileRoundTripsAndADamagedOneIsSetAsideOnce)
+{
+    BindingsSetKey(kActionPause, PlatformCharCodeToKeyCode('p'));
+    BindingsSetKey(kActionCursorUp, kKeyCodeTab);
+    BindingsSetComfort(kComfortReducedCameraMotion, true);
+    ASSERT_TRUE(BindingsSave());
+    std::string saved = BindingsWriteToText();
+    EXPECT_FALSE(fs::exists(File().string() + ".new"));
+    BindingsStartUp();
+    EXPECT_EQ(BindingsWriteToText(), saved);
+    EXPECT_TRUE(HeadlessAlerts().empty());
+
+    // Two actions of the game on one key: reported, set aside, defaults.
+    Write("Brimhold bindings 1\ngame jump 20\ngame use 20\n");
+    BindingsStartUp();
+    ASSERT_EQ(HeadlessAlerts().size(), 1u);
+    EXPECT_NE(HeadlessAlerts()[0].find("damaged"), std::string::npos);
+    EXPECT_FALSE(fs::exists(File()));
+    EXPECT_TRUE(fs::exists(File().string() + ".damaged"));
+    EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
+    EXPECT_FALSE(BindingsGetComfort(kComfortReducedCameraMotion));
+    // The defaults are written at the end, and the next start is quiet.
+    BindingsShutDown();
+    BindingsStartUp();
+    EXPECT_EQ(HeadlessAlerts().size(), 1u);
+
+    // Other damage is refused without changing the bindings.
+    BindingsSetKey(kActionJump, kKeyCodeTab);
+    std::string before = BindingsWriteToText();
+    std::string error;
+    for (const char *text : {"", "Brimhold bindings 2\n", "Brimhold bindings 1\ngame fly 20\n",
+                             "Brimhold bindings 1\ngame jump 225\n", "Brimhold bindings 1\ngame jump 2000\n",
+                             "Brimhold bindings 1\ncomfort larger-text 2\n", "Brimhold bindings 1\ngame jump\n"}) {
+        EXPECT_FALSE(BindingsReadFromText(text, &error)) << text;
+        EXPECT_EQ(BindingsWriteToText(), before);
+    }
+    // The same key in the game and in the editor is fine; a missing action
+    // keeps its default.
+    ASSERT_TRUE(BindingsReadFromText("Brimhold bindings 1\r\ngame jump 13\neditor cursor-up 13\n", &error)) << error;
+    EXPECT_EQ(BindingsGetKey(kActionJump), 13);
+    EXPECT_EQ(BindingsGetKey(kActionUse), PlatformCharCodeToKeyCode('q'));
+}
+
+TEST_F(Controls, WithoutAScreenThePadReachesDialogsAsKeys)
+{
+    PadNavigationStartUp();
+    static std::vector<int> typed;
+    typed.clear();
+    const int32_t kinds[] = {kEventRawKeyDown};
+    PlatformInstallEventHandler(
+        kTargetWindow, kinds, 1,
+        [](const PlatformEvent *event, void *) {
+            typed.push_back(event->charCode);
+            return true;
+        },
+        nullptr);
+    for (int32_t button : std::initializer_list<int32_t>{kPadButtonA, kPadButtonB, kPadButtonDPadUp, kPadButtonX})
+        HeadlessInjectPadButton(kEventPadButtonDown, button);
+    HeadlessRunFor(0.0);
+    PadNavigationShutDown();
+    EXPECT_EQ(typed, (std::vector<int>{13, 27, 30}));
+}
+
+// ---- The pad in a running game -------------------------------------------------------------
+
+namespace {
+
+class PadGame : public Controls {
+protected:
+    Controller *controller = nullptr;
+    LevelSet *set = nullptr;
+    void SetUp() override
+    {
+        Controls::SetUp();
+        PrefsStartUp();
+        SoundSetEnabled(false);
+        GameControllerRegisterMode();
+        controller = ControllerAllocate();
+        ASSERT_NE(controller, nullptr);
+        set = LevelSetAllocate();
+        LevelSetInit(set);
+        Level *level = LevelSetGetLevel(set, 0);
+        LevelChangeGridSize(level, 6, 2, 6);
+        level->playerStartX = level->playerStartY = level->playerStartZ = 0;
+        WaterControllerSetInitialWaterLevel(level->waterController, -100);
+        WaterControllerSetCurrentWaterLevel(level->waterController, -100);
+        WaterControllerSetRiseSpeed(level->waterController, 0);
+        LevelSetSetCurrentLevel(set, 0);
+        controller->currentLevelSet = set;
+    }
+    void TearDown() override
+    {
+        if (controller) {
+            ControllerStop(controller);
+            ControllerDispose(controller);
+        }
+        LevelSetDispose(set);
+        ControllerRegisterMode(ModeGame, nullptr);
+        PrefsShutDown();
+        SoundSetEnabled(true);
+        Controls::TearDown();
+    }
+    GameController *StartGame()
+    {
+        ControllerStart(controller);
+        ControllerPushMode(controller, ModeGame);
+        return controller->gameController;
+    }
+};
+
+} // namespace
+
+TEST_F(PadGame, APlayWithThePadReplaysBitForBit)
+{
+    GameController *game = StartGame();
+    ASSERT_NE(game, nullptr);
+    Vector start = PlayerGetPosition(game->player);
+    Replay *replay = ReplayAllocate();
+    replay->seed = 7;
+    GameControllerRecordReplay(game, replay);
+    // Run along a diagonal, swing the stick round, jump, tilt the view.
+    HeadlessInjectPadAxis(kPadAxisLeftX, 21000);
+    HeadlessInjectPadAxis(kPadAxisLeftY, 23000);
+    HeadlessRunFor(0.31);
+    HeadlessInjectPadAxis(kPadAxisLeftY, -2000);
+    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonA);
+    HeadlessRunFor(0.07);
+    HeadlessInjectPadButton(kEventPadButtonUp, kPadButtonA);
+    HeadlessInjectPadAxis(kPadAxisRightY, -30000);
+    HeadlessRunFor(0.23);
+    HeadlessInjectPadAxis(kPadAxisLeftX, 0);
+    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonDPadDown);
+    HeadlessRunFor(0.4);
+    GameControllerRecordReplay(game, nullptr);
+    Vector recorded = PlayerGetPosition(game->player);
+    int64_t steps = game->stepCount;
+    EXPECT_NE((std::vector<float>{recorded.x, recorded.z}), (std::vector<float>{start.x, start.z}));
+
+    Replay *loaded = ReplayAllocate();
+    std::string error;
+    ASSERT_TRUE(ReplayLoadFromText(loaded, ReplaySaveToText(replay), &error)) << error;
+    GameControllerPlayReplay(game, loaded);
+    while (game->stepCount < steps)
+        GameControllerStep(game);
+    Vector played = PlayerGetPosition(game->player);
+    EXPECT_EQ((std::vector<float>{played.x, played.y, played.z}),
+              (std::vector<float>{recorded.x, recorded.y, recorded.z}));
+    GameControllerPlayReplay(game, nullptr);
+    ReplayDispose(loaded);
+    ReplayDispose(replay);
+}
+
+TEST_F(PadGame, UnpluggingThePadPausesAndLetsGo)
+{
+    GameController *game = StartGame();
+    ASSERT_NE(game, nullptr);
+    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonDPadRight);
+    HeadlessRunFor(0.1);
+    EXPECT_NE(game->player->lateralKey, 0);
+    HeadlessInjectPadDevice(false);
+    HeadlessRunFor(0.1);
+    EXPECT_TRUE(GameControllerIsPaused(game));
+    EXPECT_EQ(game->player->lateralKey, 0);
+    // Start unpauses.
+    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonStart);
+    HeadlessRunFor(0.1);
+    EXPECT_FALSE(GameControllerIsPaused(game));
+}
+
+TEST_F(PadGame, TheGameFollowsARebinding)
+{
+    GameController *game = StartGame();
+    ASSERT_NE(game, nullptr);
+    int32_t k = PlatformCharCodeToKeyCode('k');
+    ASSERT_EQ(BindingsSetKey(kActionRunRight, k), -1);
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
+    HeadlessRunFor(0.1);
+    EXPECT_EQ(game->player->lateralKey, 0);
+    HeadlessInjectKey(kEventRawKeyDown, k);
+    HeadlessRunFor(0.1);
+    EXPECT_NE(game->player->lateralKey, 0);
+}
+
+TEST_F(PadGame, ReducedCameraMotionTurnsBehindThePlayerAtOnce)
+{
+    GameController *game = StartGame();
+    ASSERT_NE(game, nullptr);
+    std::vector<bool> behind;
+    for (bool reduced : {false, true}) {
+        BindingsSetComfort(kComfortReducedCameraMotion, reduced);
+        GameControllerRestartLevel(game);
+        GameControllerHandleKey(game, 'd', true);
+        GameControllerHandleKey(game, 'd', false);
+        // The first step after a restart still starts from the old view.
+        GameControllerStep(game);
+        GameControllerStep(game);
+        Vector f = game->cameraController->camera->forward;
+        Vector d = PlayerGetCameraDirection(game->player);
+        float length = std::sqrt(f.x * f.x + f.z * f.z);
+        behind.push_back((f.x * d.x + f.z * d.z) / length > 0.9999f);
+    }
+    EXPECT_EQ(behind, (std::vector<bool>{false, true}));
+}

@@ -1,0 +1,485 @@
+// The editor's helpers for authors: the level checks, the link lines, the
+// level options, test play from the cursor and the findings list, the last
+// ones driven through the editor on the headless platform.
+#include "Block.h"
+#include "Controller.h"
+#include "Dialogs.h"
+#include "Folders.h"
+#include "GameController.h"
+#include "Headless.h"
+#include "Keyboard.h"
+#include "Level.h"
+#include "LevelCheckPanel.h"
+#include "LevelChecks.h"
+#include "LevelEditor.h"
+#include "LevelOptionsDialog.h"
+#include "LevelSet.h"
+#include "LevelWorldSupport.h"
+#include "LinkLines.h"
+#include "MenuBar.h"
+#include "OpenGLWindow.h"
+#include "Player.h"
+#include "Powerup.h"
+#include "Preferences.h"
+#include "Sound.h"
+#include "TestStart.h"
+#include "Text.h"
+#include "Water.h"
+#include "WaterController.h"
+#include "Widget.h"
+#include "WidgetController.h"
+#include "WidgetTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using levelworld::AddBlock;
+
+namespace {
+
+constexpr uint32_t Id(const char (&text)[5])
+{
+    return uint32_t(uint8_t(text[0])) << 24 | uint32_t(uint8_t(text[1])) << 16 | uint32_t(uint8_t(text[2])) << 8 |
+           uint32_t(uint8_t(text[3]));
+}
+
+struct LevelDeleter {
+    void operator()(Level *level) const { LevelDispose(level); }
+};
+using LevelPtr = std::unique_ptr<Level, LevelDeleter>;
+
+// A 5 x 3 x 5 level with the start at (2, 0, 2), a portal in a corner and
+// no water: a level the checks accept.
+LevelPtr CleanLevel()
+{
+    LevelPtr level(LevelAllocate(5, 3, 5, 16, 8));
+    AddBlock(level.get(), kBlockLevelPortal, 4, 0, 4);
+    WaterControllerSetInitialWaterLevel(level->waterController, 0.0);
+    return level;
+}
+
+int32_t AddTeleport(Level *level, int32_t x, int32_t y, int32_t z, uint32_t identifier, uint32_t target)
+{
+    int32_t index = AddBlock(level, kBlockTeleport, x, y, z);
+    TeleportData data{identifier, target};
+    BlockSetData(&level->blocks[index], &data);
+    return index;
+}
+
+int32_t AddSwitchBlock(Level *level, int32_t type, int32_t x, int32_t y, int32_t z, uint32_t identifier)
+{
+    int32_t index = AddBlock(level, type, x, y, z);
+    if (type == kBlockSwitch) {
+        SwitchData data{identifier, 0};
+        BlockSetData(&level->blocks[index], &data);
+    } else {
+        SwitchableBlockData data{1, {0, 0, 0}, identifier};
+        BlockSetData(&level->blocks[index], &data);
+    }
+    return index;
+}
+
+std::vector<int32_t> Kinds(const std::vector<LevelFinding> &findings)
+{
+    std::vector<int32_t> kinds;
+    for (const LevelFinding &f : findings)
+        kinds.push_back(f.kind);
+    return kinds;
+}
+
+void ExpectCell(const LevelFinding &finding, int32_t x, int32_t y, int32_t z)
+{
+    EXPECT_EQ(finding.cell[0], x);
+    EXPECT_EQ(finding.cell[1], y);
+    EXPECT_EQ(finding.cell[2], z);
+}
+
+} // namespace
+
+TEST(LevelChecks, PortalStartAndWater)
+{
+    LevelPtr level = CleanLevel();
+    EXPECT_TRUE(LevelChecksRun(level.get()).empty());
+
+    LevelPtr bare(LevelAllocate(5, 3, 5, 16, 8));
+    WaterControllerSetInitialWaterLevel(bare->waterController, 0.0);
+    std::vector<LevelFinding> findings = LevelChecksRun(bare.get());
+    ASSERT_EQ(Kinds(findings), std::vector<int32_t>{kLevelCheckNoPortal});
+    ExpectCell(findings[0], 2, 0, 2);
+    EXPECT_EQ(findings[0].message, "The level has no level portal.");
+
+    // Standing on a block is fine; standing in one is not.
+    AddBlock(level.get(), kBlockStone, 2, 0, 1);
+    level->playerStartY = 1;
+    AddBlock(level.get(), kBlockStone, 2, 0, 2);
+    EXPECT_TRUE(LevelChecksRun(level.get()).empty());
+    level->playerStartY = 0;
+    findings = LevelChecksRun(level.get());
+    ASSERT_EQ(Kinds(findings), std::vector<int32_t>{kLevelCheckStartBlocked});
+    ExpectCell(findings[0], 2, 0, 2);
+    // A switched-off block does not stop the player.
+    LevelRemoveBlock(level.get(), level->blockCount - 1, true);
+    AddSwitchBlock(level.get(), kBlockSwitchable, 2, 0, 2, Id("0000"));
+    static_cast<SwitchableBlockData *>(level->blocks[level->blockCount - 1].data)->on = 0;
+    AddSwitchBlock(level.get(), kBlockSwitch, 0, 0, 0, Id("0000"));
+    EXPECT_TRUE(LevelChecksRun(level.get()).empty());
+
+    // Water over the head at the start (feet at 0, head at 5.6).
+    WaterControllerSetInitialWaterLevel(level->waterController, 5.5);
+    EXPECT_TRUE(LevelChecksRun(level.get()).empty());
+    WaterControllerSetInitialWaterLevel(level->waterController, 5.7);
+    findings = LevelChecksRun(level.get());
+    ASSERT_EQ(Kinds(findings), std::vector<int32_t>{kLevelCheckWaterOverStart});
+    ExpectCell(findings[0], 2, 0, 2);
+
+    // Water boxes: only a box over the start's head counts.
+    WaterControllerDispose(level->waterController);
+    level->waterController = WaterControllerAllocate(level.get(), kWaterModeBoxes);
+    WaterController *water = level->waterController;
+    ASSERT_NE(WaterControllerAddBox(water, WaterBoxAllocate(water, 0, 30, 0, 5.5f, 0, 30)), nullptr);
+    ASSERT_NE(WaterControllerAddBox(water, WaterBoxAllocate(water, 0, 12, 0, 18, 0, 12)), nullptr); // beside it
+    EXPECT_TRUE(LevelChecksRun(level.get()).empty());
+    ASSERT_NE(WaterControllerAddBox(water, WaterBoxAllocate(water, 12, 18, 5.5f, 6, 12, 18)), nullptr);
+    EXPECT_EQ(Kinds(LevelChecksRun(level.get())), std::vector<int32_t>{kLevelCheckWaterOverStart});
+}
+
+TEST(LevelChecks, LinksThatGoNowhereAndTooFewKeys)
+{
+    LevelPtr level = CleanLevel();
+    AddTeleport(level.get(), 0, 0, 0, Id("TPA1"), Id("TPB1"));
+    AddTeleport(level.get(), 1, 0, 3, Id("SELF"), Id("SELF")); // leads to itself: has a target
+    AddSwitchBlock(level.get(), kBlockSwitch, 3, 1, 0, Id("SW01"));
+    AddSwitchBlock(level.get(), kBlockSwitchable, 3, 0, 0, Id("SW02"));
+    AddBlock(level.get(), kBlockLocked, 0, 1, 4);
+    AddBlock(level.get(), kBlockLocked, 1, 1, 4);
+    Powerup *key = PowerupAllocate(kPowerupKey);
+    PowerupSetPosition(key, 3, 3, 3);
+    LevelAddPowerup(level.get(), key);
+
+    std::vector<LevelFinding> findings = LevelChecksRun(level.get());
+    ASSERT_EQ(Kinds(findings), (std::vector<int32_t>{kLevelCheckTeleportWithoutTarget, kLevelCheckSwitchWithoutBlocks,
+                                                    kLevelCheckTooFewKeys}));
+    ExpectCell(findings[0], 0, 0, 0);
+    EXPECT_EQ(findings[0].message, "Teleport \"TPA1\" leads to \"TPB1\", which no teleport has.");
+    ExpectCell(findings[1], 3, 1, 0);
+    EXPECT_EQ(findings[1].message, "Switch \"SW01\" has no switchable block with its identifier.");
+    ExpectCell(findings[2], 0, 1, 4);
+    EXPECT_EQ(findings[2].message, "2 locked blocks but only 1 key.");
+
+    AddTeleport(level.get(), 4, 2, 4, Id("TPB1"), Id("TPA1"));
+    AddSwitchBlock(level.get(), kBlockSwitchable, 4, 2, 0, Id("SW01"));
+    Powerup *second = PowerupAllocate(kPowerupKey);
+    PowerupSetPosition(second, 9, 3, 3);
+    LevelAddPowerup(level.get(), second);
+    EXPECT_TRUE(LevelChecksRun(level.get()).empty());
+    EXPECT_EQ(LevelChecksIdentifierText(0x41000142), "A??B");
+}
+
+TEST(LinkLines, SwitchesTeleportsAndABrokenTeleport)
+{
+    LevelPtr level = CleanLevel();
+    int32_t sw = AddSwitchBlock(level.get(), kBlockSwitch, 0, 0, 0, Id("DOOR"));
+    int32_t doorA = AddSwitchBlock(level.get(), kBlockSwitchable, 2, 0, 0, Id("DOOR"));
+    AddSwitchBlock(level.get(), kBlockSwitchable, 3, 0, 0, Id("GATE"));
+    int32_t doorB = AddSwitchBlock(level.get(), kBlockSwitchable, 2, 1, 0, Id("DOOR"));
+    int32_t a = AddTeleport(level.get(), 0, 0, 4, Id("TPA1"), Id("TPB1"));
+    int32_t b = AddTeleport(level.get(), 3, 2, 4, Id("TPB1"), Id("TPA1"));
+    int32_t broken = AddTeleport(level.get(), 1, 1, 1, Id("LOST"), Id("NONE"));
+
+    std::vector<LinkLine> lines = LinkLinesCompute(level.get());
+    ASSERT_EQ(lines.size(), 5u);
+    auto expectLine = [](const LinkLine &line, int32_t kind, int32_t from, int32_t to) {
+        EXPECT_EQ(line.kind, kind);
+        EXPECT_EQ(line.fromBlock, from);
+        EXPECT_EQ(line.toBlock, to);
+    };
+    expectLine(lines[0], kLinkSwitch, sw, doorA);
+    expectLine(lines[1], kLinkSwitch, sw, doorB);
+    expectLine(lines[2], kLinkTeleport, a, b);
+    expectLine(lines[3], kLinkTeleport, b, a);
+    expectLine(lines[4], kLinkBroken, broken, -1);
+    // From box centre to box centre; a broken link rises above its block.
+    EXPECT_FLOAT_EQ(lines[2].from.x, 3.0f);
+    EXPECT_FLOAT_EQ(lines[2].to.x, 21.0f);
+    EXPECT_FLOAT_EQ(lines[2].to.z, 27.0f);
+    const Block &lost = level->blocks[broken];
+    EXPECT_FLOAT_EQ(lines[4].from.y, (lost.minY + lost.maxY) * 0.5f);
+    EXPECT_FLOAT_EQ(lines[4].to.y, lost.maxY + kLinkBrokenRise);
+    EXPECT_FLOAT_EQ(lines[4].to.x, lines[4].from.x);
+    EXPECT_FLOAT_EQ(lines[4].to.z, lines[4].from.z);
+
+    // The arrowhead sits behind the target, on both sides of the line.
+    Vector left, right;
+    ASSERT_TRUE(LinkLinesArrowhead(lines[2], &left, &right));
+    EXPECT_LT(left.x, lines[2].to.x);
+    EXPECT_LT(right.x, lines[2].to.x);
+    EXPECT_NEAR((left.z + right.z) * 0.5f, 27.0f - 0.0f, 1.3f);
+    EXPECT_NE(left.z, right.z);
+
+    // Every kind has its own pattern and its own colour.
+    for (int32_t i = 0; i < 3; i++)
+        for (int32_t j = i + 1; j < 3; j++) {
+            LinkStyle x = LinkLinesStyle(i), y = LinkLinesStyle(j);
+            EXPECT_TRUE(x.pattern != y.pattern || x.factor != y.factor);
+            EXPECT_TRUE(x.red != y.red || x.green != y.green || x.blue != y.blue);
+        }
+}
+
+TEST(LevelOptions, LimitsParsingAndApplying)
+{
+    LevelPtr level = CleanLevel();
+    LevelOptions options = LevelOptionsGet(level.get());
+    EXPECT_EQ(options.width, 5);
+    EXPECT_EQ(options.height, 3);
+    EXPECT_EQ(options.depth, 5);
+
+    LevelOptions big{40, 40, 40, 0.0, 0.0};
+    EXPECT_EQ(LevelOptionsCheck(big), "40 x 40 x 40 is 64000 cells; a level may have at most 32768.");
+    EXPECT_FALSE(LevelOptionsApply(level.get(), big));
+    EXPECT_EQ(level->sizeX, 5);
+    EXPECT_FALSE(LevelOptionsCheck(LevelOptions{0, 5, 5, 0, 0}).empty());
+    EXPECT_FALSE(LevelOptionsCheck(LevelOptions{10, 5, 10, 30.5, 0}).empty()); // above 5 x 6
+    EXPECT_TRUE(LevelOptionsCheck(LevelOptions{10, 5, 10, 30.0, -20.0}).empty());
+    EXPECT_FALSE(LevelOptionsCheck(LevelOptions{10, 5, 10, 3.0, 20.5}).empty());
+
+    std::string why;
+    EXPECT_FALSE(LevelOptionsParse({"10", "5", "ten", "0", "0"}, &options, &why));
+    EXPECT_EQ(why, "Please type a number for Depth (cells).");
+    EXPECT_FALSE(LevelOptionsParse({"10", "5.5", "10", "0", "0"}, &options, &why));
+    EXPECT_FALSE(LevelOptionsParse({"10", "5", "10", "nan", "0"}, &options, &why));
+    ASSERT_TRUE(LevelOptionsParse({" 10", "5", "10 ", "12.5", "-3"}, &options, &why));
+
+    ASSERT_TRUE(LevelOptionsApply(level.get(), options));
+    EXPECT_EQ(level->sizeX, 10);
+    EXPECT_EQ(level->sizeY, 5);
+    EXPECT_EQ(level->sizeZ, 10);
+    EXPECT_EQ(WaterControllerGetInitialWaterLevel(level->waterController), 12.5);
+    EXPECT_EQ(WaterControllerGetCurrentWaterLevel(level->waterController), 12.5);
+    EXPECT_EQ(WaterControllerGetRiseSpeed(level->waterController), -3.0);
+    EXPECT_EQ(level->blockCount, 1); // the portal at (4, 0, 4) stays
+}
+
+// ---- Through the editor -------------------------------------------------------------------
+
+namespace {
+
+class EditorHelpersTest : public testing::Test {
+protected:
+    fs::path root = fs::temp_directory_path() / ("brimhold-helpers-" + std::to_string(getpid()));
+    Controller *controller = nullptr;
+    LevelEditor *editor = nullptr;
+    int dirtyCalls = 0;
+
+    void SetUp() override
+    {
+        fs::remove_all(root);
+        fs::create_directories(root / "Resources");
+        fs::copy_file(BRIMHOLD_SOURCE_DIR "/Resources/MainMenu", root / "Resources" / "MainMenu");
+        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        PlatformSetResourcesFolder(root / "Resources");
+        HeadlessPlatformStartUp();
+        TextStartUp();
+        PrefsStartUp();
+        SoundSetEnabled(false);
+        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
+        ControllerSetServices(nullptr);
+        GameControllerRegisterMode();
+        LevelEditorRegisterMode();
+        controller = ControllerAllocate();
+        ASSERT_NE(controller->mainWindow, nullptr);
+        controller->currentLevelSet = LevelSetAllocate();
+        LevelSetInit(controller->currentLevelSet);
+        ControllerStart(controller);
+        Command('LEdt');
+        editor = controller->levelEditor;
+        ASSERT_NE(editor, nullptr);
+    }
+    void TearDown() override
+    {
+        DialogsClearScriptedAnswers();
+        if (controller) {
+            LevelSet *set = controller->currentLevelSet;
+            if (set)
+                LevelSetMakeClean(set);
+            EXPECT_TRUE(ControllerStop(controller));
+            ControllerDispose(controller);
+            LevelSetDispose(set);
+        }
+        for (int32_t mode : {ModeGame, ModeLevelEditor})
+            ControllerRegisterMode(mode, nullptr);
+        PlatformMenuBarClear();
+        PrefsShutDown();
+        TextShutDown();
+        HeadlessPlatformShutDown();
+        SoundSetEnabled(true);
+        PlatformSetResourcesFolder("");
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_CONFIG_HOME");
+        fs::remove_all(root);
+    }
+    void Command(FourCharCode command)
+    {
+        HeadlessInjectCommand(command);
+        HeadlessRunFor(0.0);
+    }
+    Level *CurrentLevel() { return LevelSetGetCurrentLevelCopy(editor->levelSet); }
+    void SetCursor(int32_t x, int32_t y, int32_t z)
+    {
+        editor->cursor[0] = x;
+        editor->cursor[1] = y;
+        editor->cursor[2] = z;
+    }
+    int32_t TopMode() { return ControllerGetTopMode(controller); }
+    void ClickPanelButton(FourCharCode identifier)
+    {
+        WidgetController *widgets = editor->checkPanel->widgets;
+        Widget *button = WidgetControllerGetWidgetByIdentifier(widgets, identifier);
+        ASSERT_NE(button, nullptr);
+        Rect4f b = WidgetGetBounds(button);
+        widgettest::Click(controller->mainWindow, (b.left + b.right) / 2 + widgets->offset.x, (b.bottom + b.top) / 2);
+    }
+};
+
+} // namespace
+
+TEST_F(EditorHelpersTest, TestFromCursorStartsThereAndKeepsTheLevelStart)
+{
+    Level *level = CurrentLevel();
+    int32_t start[3] = {level->playerStartX, level->playerStartY, level->playerStartZ};
+    LevelSetInitialPlayerFacing(level, 1); // +x
+    SetCursor(1, 2, 3);
+    ASSERT_FALSE(start[0] == 1 && start[1] == 2 && start[2] == 3);
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeA + ('r' - 'a'), kModifierControl | kModifierShift);
+    HeadlessRunFor(0.0);
+    ASSERT_EQ(TopMode(), ModeGame);
+    Player *player = controller->gameController->player;
+    Vector p = PlayerGetPosition(player);
+    EXPECT_FLOAT_EQ(p.x, 9.0f);
+    EXPECT_FLOAT_EQ(p.y, 12.0f);
+    EXPECT_FLOAT_EQ(p.z, 21.0f);
+    EXPECT_NEAR(player->direction.x, 1.0f, 1e-5);
+    // A lost life starts again at the cursor too.
+    GameControllerRestartLevel(controller->gameController);
+    EXPECT_FLOAT_EQ(PlayerGetPosition(player).z, 21.0f);
+
+    Command('EGam');
+    ASSERT_EQ(TopMode(), ModeLevelEditor);
+    EXPECT_FALSE(TestStartIsSet());
+    level = CurrentLevel();
+    EXPECT_EQ(level->playerStartX, start[0]);
+    EXPECT_EQ(level->playerStartY, start[1]);
+    EXPECT_EQ(level->playerStartZ, start[2]);
+    // The ordinary test play starts at the level's start again.
+    Command('TLvl');
+    ASSERT_EQ(TopMode(), ModeGame);
+    EXPECT_FLOAT_EQ(PlayerGetPosition(controller->gameController->player).x, 6.0f * float(start[0]) + 3.0f);
+    Command('EGam');
+}
+
+TEST_F(EditorHelpersTest, ChecksListFindingsAndGoToMovesTheCursor)
+{
+    Level *level = CurrentLevel();
+    AddTeleport(level, 1, 2, 3, Id("TPA1"), Id("TPB1"));
+    Command('ChkL');
+    LevelCheckPanel *panel = editor->checkPanel;
+    ASSERT_TRUE(LevelCheckPanelIsVisible(panel));
+    ASSERT_EQ(Kinds(panel->findings),
+              (std::vector<int32_t>{kLevelCheckNoPortal, kLevelCheckTeleportWithoutTarget}));
+    Widget *row = WidgetControllerGetWidgetByIdentifier(panel->widgets, LevelCheckMessageIdentifier(1));
+    ASSERT_NE(row, nullptr);
+    EXPECT_STREQ(WidgetGetText(row), panel->findings[1].message.c_str());
+    ClickPanelButton(LevelCheckGoToIdentifier(1));
+    EXPECT_EQ(editor->cursor[0], 1);
+    EXPECT_EQ(editor->cursor[1], 2);
+    EXPECT_EQ(editor->cursor[2], 3);
+
+    // Warnings never stop a test play; the list shows on return.
+    LevelCheckPanelHide(panel);
+    Command('TLvl');
+    EXPECT_EQ(TopMode(), ModeGame);
+    Command('EGam');
+    EXPECT_TRUE(LevelCheckPanelIsVisible(panel));
+
+    // A clean level lists that nothing was found.
+    LevelRemoveBlock(CurrentLevel(), 0, true);
+    AddBlock(CurrentLevel(), kBlockLevelPortal, 0, 0, 0);
+    Command('ChkL');
+    EXPECT_TRUE(panel->findings.empty());
+    EXPECT_STREQ(WidgetGetText(WidgetControllerGetWidgetByIdentifier(panel->widgets, LevelCheckMessageIdentifier(0))),
+                 "No problems found.");
+    ClickPanelButton(kLevelCheckClose);
+    EXPECT_FALSE(LevelCheckPanelIsVisible(panel));
+}
+
+TEST_F(EditorHelpersTest, LevelOptionsRefuseTooBigAndApplyInOneStep)
+{
+    LevelSetMakeClean(editor->levelSet);
+    Level *before = CurrentLevel();
+    int32_t size[3] = {before->sizeX, before->sizeY, before->sizeZ};
+    DialogsQueueScriptedAnswer(1, "40,40,40,0,0");
+    Command('SLvl');
+    EXPECT_EQ(CurrentLevel()->sizeX, size[0]);
+    EXPECT_EQ(CurrentLevel()->sizeY, size[1]);
+    EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
+
+    SetCursor(size[0] - 1, 0, size[2] - 1);
+    DialogsQueueScriptedAnswer(1, "10,5,10,12,-3");
+    Command('SLvl');
+    Level *level = CurrentLevel();
+    EXPECT_EQ(level->sizeX, 10);
+    EXPECT_EQ(level->sizeY, 5);
+    EXPECT_EQ(level->sizeZ, 10);
+    EXPECT_EQ(WaterControllerGetInitialWaterLevel(level->waterController), 12.0);
+    EXPECT_EQ(WaterControllerGetRiseSpeed(level->waterController), -3.0);
+    EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
+    EXPECT_LE(editor->cursor[0], 9);
+    EXPECT_EQ(LevelEditorGetMaxWaterLevel(editor), 30.0f);
+}
+
+// The form the level options use, shown for real and driven by keys.
+TEST(DialogsForm, RefusedValuesKeepTheFormUpUntilTheCheckTakesThem)
+{
+    HeadlessPlatformStartUp();
+    ASSERT_EQ(0, TextStartUp());
+    OpenGLWindow *window = OpenGLWindowAllocate("Brimhold", 800, 600, false, false, kProjectionPerspective);
+    ASSERT_NE(window, nullptr);
+    DialogsSetWindow(window);
+    auto press = [](int32_t keyCode, double delay) {
+        HeadlessInjectKey(kEventRawKeyDown, keyCode, 0, delay);
+        HeadlessInjectKey(kEventRawKeyUp, keyCode, 0, delay);
+    };
+    // The first field starts selected: typing replaces it; Tab goes on to
+    // the next field (and round again), selecting all of it.
+    press(kKeyCode1 + 3, 0.0); // 4
+    press(kKeyCode0, 0.0);
+    press(kKeyCodeTab, 0.0);
+    press(kKeyCode1 + 2, 0.0); // 3
+    press(kKeyCodeReturn, 0.0);
+    press(kKeyCodeTab, 1.0);
+    press(kKeyCode1 + 3, 1.0);
+    press(kKeyCodeReturn, 1.0);
+    std::vector<std::vector<std::string>> checked;
+    std::vector<std::string> texts = {"1", "2"};
+    bool accepted = displayModalFormDialog("Sizes", {"First:", "Second:"}, &texts,
+                                           [&](const std::vector<std::string> &values) {
+                                               checked.push_back(values);
+                                               return values[0] == "40" ? std::string("Too big.") : std::string();
+                                           });
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(checked, (std::vector<std::vector<std::string>>{{"40", "3"}, {"4", "3"}}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"4", "3"}));
+
+    // Escape cancels and leaves the texts alone.
+    press(kKeyCodeEscape, 0.0);
+    EXPECT_FALSE(displayModalFormDialog("Sizes", {"First:", "Second:"}, &texts, nullptr));
+    EXPECT_EQ(texts, (std::vector<std::string>{"4", "3"}));
+    DialogsSetWindow(nullptr);
+    OpenGLWindowDispose(window);
+    TextShutDown();
+    HeadlessPlatformShutDown();
+}

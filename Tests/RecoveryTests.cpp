@@ -1,0 +1,225 @@
+// The recovery file: written a few seconds after an edit and before a test
+// play, offered back at start, removed when the set is saved or its changes
+// discarded; a damaged file kept aside, a full disk survived.
+#include "EditorTestSupport.h"
+#include "LevelEditorHistory.h"
+#include "OpenGLWindow.h"
+#include "Recovery.h"
+#include "ToolPalette.h"
+#include "Window.h"
+
+#include <csignal>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+
+using namespace editortest;
+
+namespace {
+
+// Every test of this program keeps its recovery files in a folder of its
+// own, never in the user's.
+const fs::path testStateHome = [] {
+    fs::path folder = fs::temp_directory_path() / ("brimhold-state-" + std::to_string(getpid()));
+    setenv("XDG_STATE_HOME", folder.c_str(), 1);
+    std::atexit([] {
+        std::error_code error;
+        fs::remove_all(fs::temp_directory_path() / ("brimhold-state-" + std::to_string(getpid())), error);
+    });
+    return folder;
+}();
+
+std::string ReadFile(const fs::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<uint8_t> FileBytes(const fs::path &file)
+{
+    std::string text = ReadFile(file);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// The bytes a set read from the file writes back.
+std::vector<uint8_t> SetBytesOfFile(const fs::path &file)
+{
+    LevelSet *set = LevelSetAllocate();
+    std::vector<uint8_t> bytes;
+    if (LevelSetInitWithFile(set, file))
+        LevelSetWriteToBuffer(set, &bytes);
+    LevelSetDispose(set);
+    return bytes;
+}
+
+class RecoveryTest : public EditorTest {
+protected:
+    void Stone() { editor->palette->selectedType = kBlockStone; }
+};
+
+TEST_F(RecoveryTest, AnEditIsWrittenSoonAfterAndRemovedOnSave)
+{
+    EXPECT_EQ(RecoveryFolder(), home.root / "state" / "Brimhold" / "Recovery");
+    OpenEditor();
+    Stone();
+    PlaceAt(1, 0, 1);
+    HeadlessRunFor(kLevelEditorAutosaveDelay - 0.5);
+    EXPECT_FALSE(RecoveryExists());
+    PlaceAt(2, 0, 1);
+    HeadlessRunFor(1.0);
+    ASSERT_TRUE(RecoveryExists());
+    EXPECT_EQ(FileBytes(RecoveryFile()), Bytes());
+    EXPECT_EQ(SetBytesOfFile(RecoveryFile()), Bytes());
+
+    DialogsQueueScriptedAnswer(1, "Mine");
+    Command('save');
+    EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
+    EXPECT_FALSE(RecoveryExists());
+    // Undoing back to the saved state leaves nothing to recover.
+    PlaceAt(3, 0, 1);
+    Command('undo');
+    HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
+    EXPECT_FALSE(RecoveryExists());
+}
+
+TEST_F(RecoveryTest, ATestPlayWritesItFirstAndDiscardingRemovesIt)
+{
+    OpenEditor();
+    Stone();
+    PlaceAt(1, 0, 1);
+    Command('TLvl');
+    ASSERT_EQ(Stack().back(), ModeGame);
+    EXPECT_TRUE(RecoveryExists());
+    Command('EGam');
+    DialogsQueueScriptedAnswer(-1); // do not save
+    Command('new ');
+    EXPECT_FALSE(RecoveryExists());
+}
+
+TEST_F(RecoveryTest, RestoredAtStartWithItsNameAndFolder)
+{
+    // The set as saved, and as edited when the program was killed.
+    LevelSet *set = LevelSetAllocate();
+    LevelSetInit(set);
+    fs::create_directories(home.UserLevels());
+    ASSERT_TRUE(LevelSetSaveToFile(set, home.UserLevels(), "Mine"));
+    const fs::path mine = home.UserLevels() / "Mine";
+    LevelSetAppendLevel(set);
+    Block block{};
+    BlockInit(&block, kBlockStone, 1, 1, 1);
+    LevelAddBlock(LevelSetGetLevel(set, 1), &block);
+    std::vector<uint8_t> edited;
+    ASSERT_TRUE(LevelSetWriteToBuffer(set, &edited));
+    ASSERT_TRUE(RecoveryWrite(edited, set->file));
+    LevelSetDispose(set);
+
+    DialogsQueueScriptedAnswer(1); // Restore
+    ASSERT_TRUE(RecoveryOfferAtStart(controller));
+    editor = controller->levelEditor;
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Stack().back(), ModeLevelEditor);
+    EXPECT_EQ(LevelSetGetLevelSetName(editor->levelSet), "Mine");
+    ASSERT_NE(editor->levelSet->file, nullptr);
+    EXPECT_EQ(*editor->levelSet->file, mine);
+    EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
+    EXPECT_EQ(PlatformWindowGetTitle(controller->mainWindow->window), std::string("*Mine"));
+    EXPECT_EQ(Bytes(), edited);
+    EXPECT_FALSE(PlatformIsMenuCommandEnabled('undo'));
+
+    // Saving writes the original file and removes the recovery.
+    Command('save');
+    EXPECT_FALSE(RecoveryExists());
+    EXPECT_EQ(SetBytesOfFile(mine), edited);
+}
+
+TEST_F(RecoveryTest, DiscardRemovesItAndCancelKeepsIt)
+{
+    LevelSet *set = LevelSetAllocate();
+    LevelSetInit(set);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(LevelSetWriteToBuffer(set, &bytes));
+    LevelSetDispose(set);
+    ASSERT_TRUE(RecoveryWrite(bytes, nullptr));
+
+    DialogsQueueScriptedAnswer(0);
+    EXPECT_FALSE(RecoveryOfferAtStart(controller));
+    EXPECT_TRUE(RecoveryExists());
+    DialogsQueueScriptedAnswer(-1);
+    EXPECT_FALSE(RecoveryOfferAtStart(controller));
+    EXPECT_FALSE(RecoveryExists());
+    EXPECT_EQ(Stack().back(), ModeSplashScreen);
+    // Nothing to offer: no question.
+    DialogsQueueScriptedAnswer(1);
+    EXPECT_FALSE(RecoveryOfferAtStart(controller));
+    EXPECT_EQ(DialogsPendingScriptedAnswers(), 1);
+}
+
+// Saving writes to the original path unasked: a path that names anything
+// but a level set is not taken.
+TEST_F(RecoveryTest, AnOriginThatIsNoLevelSetIsNotTaken)
+{
+    const fs::path notes = home.root / "notes.txt";
+    std::ofstream(notes) << "not a level set";
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(LevelSetWriteToBuffer(controller->currentLevelSet, &bytes));
+    ASSERT_TRUE(RecoveryWrite(bytes, &notes));
+    DialogsQueueScriptedAnswer(1);
+    ASSERT_TRUE(RecoveryOfferAtStart(controller));
+    EXPECT_EQ(controller->currentLevelSet->file, nullptr);
+    EXPECT_EQ(LevelSetGetLevelSetName(controller->currentLevelSet), "Brimhold level set");
+    EXPECT_EQ(ReadFile(notes), "not a level set");
+}
+
+TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
+{
+    const std::string damaged =
+        std::string("BRMHLevl") + std::string(64, '\0') + std::string("\x00\x02\xff\xff\xff\xff", 6);
+    fs::create_directories(RecoveryFolder());
+    std::ofstream(RecoveryFile(), std::ios::binary) << damaged;
+    LevelSet *set = controller->currentLevelSet;
+    std::vector<uint8_t> before;
+    LevelSetWriteToBuffer(set, &before);
+
+    DialogsQueueScriptedAnswer(1);
+    EXPECT_FALSE(RecoveryOfferAtStart(controller));
+    EXPECT_EQ(Stack().back(), ModeSplashScreen);
+    EXPECT_EQ(HeadlessAlerts().size(), 1u);
+    EXPECT_FALSE(RecoveryExists());
+    fs::path aside = RecoveryFile();
+    aside += ".damaged";
+    EXPECT_EQ(ReadFile(aside), damaged);
+    std::vector<uint8_t> after;
+    LevelSetWriteToBuffer(set, &after);
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(RecoveryOfferAtStart(controller));
+    EXPECT_EQ(HeadlessAlerts().size(), 1u);
+}
+
+TEST_F(RecoveryTest, AFullDiskKeepsThePreviousFileQuietlyAndIsRetried)
+{
+    OpenEditor();
+    Stone();
+    PlaceAt(1, 0, 1);
+    HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
+    const std::string first = ReadFile(RecoveryFile());
+    ASSERT_FALSE(first.empty());
+    for (int32_t x = 0; x < 5; x++)
+        PlaceAt(x, 0, 3);
+
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = first.size();
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadFile(RecoveryFile()), first);
+    EXPECT_TRUE(HeadlessAlerts().empty());
+
+    HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
+    EXPECT_EQ(FileBytes(RecoveryFile()), Bytes());
+}
+
+} // namespace
