@@ -900,13 +900,15 @@ Image buttonImage(bool down)
 {
     Image img(256, 64);
     roundedRect(img, 1, 1, 255, 63, 16, solid(rgb(0.08, 0.1, 0.2, 1)));
+    // A deep blue face, lighter at the top, so that the white label reads
+    // clearly on it; pressed, it turns darker with the light at the bottom.
     roundedRect(img, 4, 4, 252, 60, 13, [down](double, double y) {
         double t = (y - 4) / 56;
-        return down ? mix(rgb(0.55, 0.58, 0.68), rgb(0.8, 0.82, 0.9), t)
-                    : mix(rgb(1.0, 1.0, 1.0), rgb(0.72, 0.75, 0.85), t);
+        return down ? mix(rgb(0.08, 0.13, 0.3), rgb(0.16, 0.25, 0.5), t)
+                    : mix(rgb(0.2, 0.31, 0.6), rgb(0.1, 0.17, 0.38), t);
     });
     if (!down)
-        roundedRect(img, 12, 7, 244, 24, 8, solid(rgb(1, 1, 1, 0.35)));
+        roundedRect(img, 12, 6, 244, 14, 4, solid(rgb(1, 1, 1, 0.1)));
     return img;
 }
 

@@ -1,5 +1,6 @@
 #include "GameController.h"
 
+#include "Backdrop.h"
 #include "Bindings.h"
 #include "CameraController.h"
 #include "Controller.h"
@@ -475,6 +476,7 @@ void GameControllerDraw(GameController *game)
     Level *level = CurrentLevel(game);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     CameraControllerApplyCamera(game->cameraController);
+    BackdropDraw(game->cameraController->camera->position);
     if (level) {
         LevelApplyLighting(level);
         LevelDraw(level);

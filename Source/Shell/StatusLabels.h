@@ -15,7 +15,11 @@ WidgetController *StatusLabelsAllocate(OpenGLWindow *window);
 // again.
 void StatusLabelsUpdate(WidgetController *labels, int32_t points, int32_t lives, int32_t keys, int32_t levelIndex,
                         float air);
-// With high contrast the labels stand on an opaque black band.
+// The top of the band drawn behind the labels, from the bottom of the view
+// (overlay units, -1 at the bottom).
+constexpr float kStatusBandTop = -0.88f;
+// Draws a band across the bottom of the view, then the labels on it.
+// With high contrast the band is opaque black and as high as the labels.
 void StatusLabelsDraw(WidgetController *labels);
 void StatusLabelsSetHighContrast(bool on);
 bool StatusLabelsGetHighContrast();

@@ -56,6 +56,7 @@ struct WidgetTextRec {
     int32_t lineHeight; // pixels
     int32_t alignment;  // TextAlignment
     uint8_t pressed, highlighted;
+    uint8_t hovered; // push buttons: the mouse is over it
     uint8_t checked;
     int32_t familyID;
     int32_t anchor, caret;

@@ -3,6 +3,7 @@
 #include "Level.h"
 #include "Utilities.h"
 #include "Water.h"
+#include "WaterPool.h"
 
 
 #include <algorithm>
@@ -121,6 +122,10 @@ static void WaterControllerRunBoxes(WaterController *controller)
     for (int32_t j = 0; j < controller->boxCount; j++)
         WaterBoxLevelWithNeighbors(controller->boxes[j]);
     WaterControllerSimplifyBoxes(controller);
+    // Resting pieces on one floor become one pool again.
+    WaterPoolGatherAll(controller);
+    if (controller->boxCount > kWaterPoolSettleCount)
+        WaterPoolSettle(controller);
 }
 
 void WaterControllerRun(WaterController *controller, float dt)

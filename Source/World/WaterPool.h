@@ -1,0 +1,30 @@
+// Pools of resting water: the pieces of box-form water that lie side by side
+// on one floor are gathered into as few boxes as their outline allows, with
+// one common surface and the same volume.  Spreading and levelling cut water
+// into ever more pieces; pooling them again keeps the count of boxes small.
+#pragma once
+
+#include <cstdint>
+
+struct WaterController;
+
+// Gathers every pool of the controller (water-box form only): pieces whose
+// bottoms rest on blocks or on the level's floor at one height and that are
+// linked side by side, together with any water lying on them, become the
+// fewest boxes of one height that cover the pool's footprint, each box side
+// facing one kind of thing only (water, block or open space), so that water
+// still spreads where it did.  A pool is left as it is when it would not get
+// fewer boxes.  Boxes that are emptied are removed from the controller.
+// Returns how many boxes the controller lost.
+int32_t WaterPoolGatherAll(WaterController *controller);
+
+// Above this many boxes the water settles at once (WaterPoolSettle).
+constexpr int32_t kWaterPoolSettleCount = 48;
+
+// Moves all the water of the controller to where it comes to rest, worked
+// out on the level's cells: it falls through open cells, fills the lowest
+// basin it reaches up to one surface, and what overflows a basin runs on.
+// The water is then rebuilt as the fewest boxes, one per rectangle of cells
+// of one layer filled to one height.  Blocks that stop water fill the cells
+// they reach into.  The total volume stays as it was.
+void WaterPoolSettle(WaterController *controller);

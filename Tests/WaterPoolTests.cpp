@@ -1,0 +1,141 @@
+// Resting water gathered into pools, settling on the cells, and the count of
+// boxes of the shipped water-box level over a long run.
+#include "Level.h"
+#include "LevelSet.h"
+#include "LevelWorldSupport.h"
+#include "Water.h"
+#include "WaterController.h"
+#include "WaterPool.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace levelworld;
+
+namespace {
+
+struct Pond {
+    Level *level;
+    WaterController *water;
+    Pond(int32_t sx, int32_t sy, int32_t sz)
+    {
+        level = LevelAllocate(sx, sy, sz, 0, 0);
+        WaterControllerDispose(level->waterController);
+        water = level->waterController = WaterControllerAllocate(level, kWaterModeBoxes);
+    }
+    ~Pond() { LevelDispose(level); }
+    void Add(float minX, float maxX, float minY, float maxY, float minZ, float maxZ)
+    {
+        WaterControllerAddBox(water, WaterBoxAllocate(water, minX, maxX, minY, maxY, minZ, maxZ));
+    }
+    void Relink()
+    {
+        for (int32_t i = 0; i < water->boxCount; i++)
+            WaterBoxRelinkSides(water->boxes[i]);
+    }
+    std::vector<float> Box(int32_t i) const
+    {
+        const WaterBox *b = water->boxes[i];
+        return {b->minX, b->maxX, b->minY, b->maxY, b->minZ, b->maxZ};
+    }
+};
+
+} // namespace
+
+TEST(WaterPools, RestingPiecesOnOneFloorBecomeOneLevelBox)
+{
+    // Side by side at one height, and at two heights in a closed trough.
+    Pond even(2, 1, 1);
+    even.Add(0, 6, 0, 2, 0, 6);
+    even.Add(6, 12, 0, 2, 0, 6);
+    WaterControllerRun(even.water, 1.0f / 120);
+    WaterControllerRun(even.water, 1.0f / 120);
+    ASSERT_EQ(even.water->boxCount, 1);
+    EXPECT_EQ(even.Box(0), (std::vector<float>{0, 12, 0, 2, 0, 6}));
+
+    Pond uneven(2, 1, 1);
+    uneven.Add(0, 6, 0, 3, 0, 6);
+    uneven.Add(6, 12, 0, 1, 0, 6);
+    uneven.Relink();
+    EXPECT_EQ(WaterPoolGatherAll(uneven.water), 1);
+    ASSERT_EQ(uneven.water->boxCount, 1);
+    EXPECT_EQ(uneven.Box(0), (std::vector<float>{0, 12, 0, 2, 0, 6}));
+    EXPECT_DOUBLE_EQ(WaterControllerGetTotalVolume(uneven.water), 144.0);
+}
+
+TEST(WaterPools, WaterLyingOnAPoolJoinsIt)
+{
+    Pond pond(2, 1, 1);
+    pond.Add(0, 12, 0, 2, 0, 6);
+    pond.Add(3, 9, 2, 3, 0, 6);
+    pond.Relink();
+    EXPECT_EQ(WaterPoolGatherAll(pond.water), 1);
+    ASSERT_EQ(pond.water->boxCount, 1);
+    EXPECT_EQ(pond.Box(0), (std::vector<float>{0, 12, 0, 2.5f, 0, 6}));
+}
+
+TEST(WaterPools, PiecesFacingDifferentThingsStaySeparate)
+{
+    // The piece beside the block may not spread; the other may, so they
+    // stay apart.
+    Pond pond(2, 1, 2);
+    AddBlock(pond.level, kBlockStone, 0, 0, 1);
+    pond.Add(0, 6, 0, 1, 0, 6);
+    pond.Add(6, 12, 0, 1, 0, 6);
+    pond.Relink();
+    EXPECT_EQ(WaterPoolGatherAll(pond.water), 0);
+    EXPECT_EQ(pond.water->boxCount, 2);
+    EXPECT_EQ(pond.water->boxes[1]->sides[kWaterSideMaxZ].kind, kWaterSideOpen);
+}
+
+TEST(WaterPools, SettlingRunsOffABlockIntoTheLowestCell)
+{
+    Pond pond(2, 2, 1);
+    AddBlock(pond.level, kBlockStone, 0, 0, 0);
+    pond.Add(0, 6, 8, 9, 0, 6);   // over the block
+    pond.Add(6, 12, 10, 11, 0, 6); // in the air beside it
+    WaterPoolSettle(pond.water);
+    ASSERT_EQ(pond.water->boxCount, 1);
+    EXPECT_EQ(pond.Box(0), (std::vector<float>{6, 12, 0, 2, 0, 6}));
+
+    // More than a cell holds overflows onto the block's top.
+    Pond full(2, 2, 1);
+    AddBlock(full.level, kBlockStone, 0, 0, 0);
+    full.Add(6, 12, 0, 7, 0, 6);
+    WaterPoolSettle(full.water);
+    EXPECT_NEAR(WaterControllerGetTotalVolume(full.water), 252.0, 1e-3);
+    ASSERT_EQ(full.water->boxCount, 2);
+    EXPECT_EQ(full.Box(1), (std::vector<float>{0, 12, 6, 6.5f, 0, 6}));
+
+    // Water lying outside the level comes in at its nearest edge.
+    Pond outside(1, 1, 1);
+    outside.Add(100, 103, 50, 52, -40, -34);
+    WaterPoolSettle(outside.water);
+    ASSERT_EQ(outside.water->boxCount, 1);
+    EXPECT_EQ(outside.Box(0), (std::vector<float>{0, 6, 0, 1, 0, 6}));
+}
+
+TEST(WaterPools, CisternStaysWithinSixtyFourBoxesAndKeepsItsWater)
+{
+    LevelSet *set = LevelSetAllocate();
+    ASSERT_TRUE(LevelSetInitWithFile(set, std::filesystem::path(BRIMHOLD_BINARY_DIR) / "Resources" / "Levels" /
+                                              "Test levels"));
+    const Level *stored = LevelSetGetLevel(set, 13);
+    ASSERT_NE(stored, nullptr);
+    ASSERT_EQ(stored->waterController->mode, kWaterModeBoxes);
+    Level *level = LevelCreateCopy(stored);
+    const double before = WaterControllerGetTotalVolume(level->waterController);
+    int32_t most = 0;
+    // A minute: the water has come to rest by then.
+    for (int32_t tick = 0; tick < 60 * 120; tick++) {
+        LevelRun(level, 1.0f / 120);
+        WaterControllerRun(level->waterController, 1.0f / 120);
+        most = std::max(most, level->waterController->boxCount);
+    }
+    EXPECT_LE(most, 64);
+    EXPECT_LE(level->waterController->boxCount, 16);
+    EXPECT_NEAR(WaterControllerGetTotalVolume(level->waterController), before, before * 0.001);
+    LevelDispose(level);
+    LevelSetDispose(set);
+}
