@@ -6,6 +6,7 @@
 
 #include "Controller.h"
 #include "Folders.h"
+#include "FrameDemand.h"
 #include "Image.h"
 #include "MenuBar.h"
 #include "ModelParser.h"
@@ -120,10 +121,17 @@ protected:
         HeadlessPlatformShutDown();
     }
 
+    // The next frame, drawn even when nothing the screens watch has changed
+    // (a label set straight on the widget is no event).
     Frame Draw()
     {
+        if (controller->splashScreen)
+            FrameDemandInvalidate(&controller->splashScreen->demand);
+        if (controller->prefsScreen)
+            FrameDemandInvalidate(&controller->prefsScreen->demand);
         frame = Frame{};
         HeadlessRunFor(0.1);
+        EXPECT_FALSE(frame.rgba.empty()) << "a frame was drawn";
         return frame;
     }
 
