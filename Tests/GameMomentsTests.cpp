@@ -248,6 +248,37 @@ TEST_F(GameMoments, ThePauseMenuResumesRestartsOpensPreferencesAndEndsTheGame)
     EXPECT_EQ(controller->gameController, nullptr);
 }
 
+TEST_F(GameMoments, AGamepadWorksThePauseMenuAndTheEndScreen)
+{
+    UseLevels({-1});
+    GameController *game = StartGame();
+    Key(kKeyCodeX);
+    HeadlessRunFor(0.5);
+    auto press = [](int32_t button) {
+        HeadlessInjectPadButton(kEventPadButtonDown, button);
+        HeadlessInjectPadButton(kEventPadButtonUp, button);
+        HeadlessRunFor(0);
+    };
+    // Start pauses to the menu; the d-pad moves its choice, A presses it.
+    press(kPadButtonStart);
+    ASSERT_TRUE(PauseMenuIsShown(game));
+    press(kPadButtonDPadDown);
+    EXPECT_EQ(PauseMenuSelection(game), kPauseMenuRestartLevel);
+    press(kPadButtonDPadUp);
+    press(kPadButtonDPadUp);
+    EXPECT_EQ(PauseMenuSelection(game), kPauseMenuEndGame);
+    // "End game" asks: B keeps playing, A ends, and A again leaves the end screen.
+    press(kPadButtonA);
+    EXPECT_EQ(EndScreenPhase(game), kEndScreenConfirming);
+    press(kPadButtonB);
+    EXPECT_EQ(EndScreenPhase(game), kEndScreenNone);
+    PauseMenuChoose(game, kPauseMenuEndGame);
+    press(kPadButtonA);
+    EXPECT_EQ(EndScreenPhase(game), kEndScreenShowing);
+    press(kPadButtonA);
+    EXPECT_EQ(controller->gameController, nullptr);
+}
+
 TEST_F(GameMoments, EndGameDuringPlayAsksFirstAndTheClockHoldsMeanwhile)
 {
     UseLevels({-1});

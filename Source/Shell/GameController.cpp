@@ -6,6 +6,7 @@
 #include "Controller.h"
 #include "EndScreen.h"
 #include "FrameCounter.h"
+#include "Keyboard.h"
 #include "LevelCard.h"
 #include "Level.h"
 #include "LevelSet.h"
@@ -120,9 +121,33 @@ void PadKey(uint8_t character, bool down, void *context)
 
 // A pad reaches the game as the keys it stands for; one unplugged lets go
 // of what it held and pauses the game.
+// What is drawn over play (a card, the pause menu, the end screen) is worked
+// with the pad as with the keys: the d-pad's up and down as the arrows, A as
+// Return, B as Escape.
+bool PadMomentKey(GameController *game, const PlatformEvent *event)
+{
+    if (event->kind != kEventPadButtonDown)
+        return false;
+    int32_t keyCode = 0;
+    switch (event->padControl) {
+    case kPadButtonDPadUp: keyCode = kKeyCodeUp; break;
+    case kPadButtonDPadDown: keyCode = kKeyCodeDown; break;
+    case kPadButtonA: keyCode = kKeyCodeReturn; break;
+    case kPadButtonB: keyCode = kKeyCodeEscape; break;
+    default: return false;
+    }
+    PlatformEvent key = *event;
+    key.kind = kEventRawKeyDown;
+    key.keyCode = keyCode;
+    key.modifiers = 0;
+    return GameMomentsTakeKey(game, &key, uint8_t(keyCodeToCharCode(keyCode)));
+}
+
 bool PadEvent(GameController *game, const PlatformEvent *event)
 {
     if (game->playback)
+        return true;
+    if (PadMomentKey(game, event))
         return true;
     if (event->kind == kEventPadRemoved) {
         GamepadReleaseAll(&game->pad, PadKey, game);

@@ -23,6 +23,11 @@ const std::vector<HelpBinding> kGameKeys = {
     {"E / C", "zoom in / out"},
     {"Escape", "pause menu; Escape again resumes"},
     {"F1", "these keys and controls"},
+    {"Pad: left stick / d-pad", "run (the stick's direction is taken as one of eight)"},
+    {"Pad: A / X", "jump / use"},
+    {"Pad: right stick", "turn and tilt the view"},
+    {"Pad: right / left shoulder", "zoom in / out"},
+    {"Pad: Start", "pause (unplugging the controller pauses too)"},
 };
 
 const std::vector<HelpBinding> kEditorKeys = {
@@ -44,6 +49,11 @@ const std::vector<HelpBinding> kEditorKeys = {
      "cut / copy the selection's blocks and powerups; paste them with the box's lowest corner at the cursor"},
     {"Ctrl+A", "select the whole level"},
     {"F1", "these keys and controls"},
+    {"Pad: d-pad", "move the cursor"},
+    {"Pad: right / left shoulder", "move the cursor up / down"},
+    {"Pad: A (held)", "place a box of blocks"},
+    {"Pad: right stick", "turn and tilt the view"},
+    {"Pad: B", "the palette's tool and type: d-pad moves the mark, A takes it, B closes"},
 };
 
 constexpr int32_t kTextSize = 15;
@@ -242,6 +252,18 @@ void HelpOverlayDraw()
     bool compact = wideLines > 16;
     int32_t textSize = compact ? 13 : kTextSize;
     float lineHeight = compact ? 0.05f : kLineHeight;
+    float gap = compact ? 0.012f : 0.02f;
+    if (compact) {
+        // Still taller than the window: smaller again.
+        size_t compactLines = 0;
+        for (const HelpBinding &binding : state.rows)
+            compactLines += std::max(Wrap(Plain(binding.keys), 30).size(), Wrap(Plain(binding.action), 68).size());
+        if (0.37f + lineHeight * float(compactLines) + gap * float(state.rows.size()) > 1.84f) {
+            textSize = 11;
+            lineHeight = 0.042f;
+            gap = 0.006f;
+        }
+    }
     if (state.texts.empty()) {
         OverlayTextSet(&state.title, "Keys and Controls", kTitleSize);
         OverlayTextSet(&state.footer, "Press any key or click to close", kTextSize);
@@ -261,7 +283,6 @@ void HelpOverlayDraw()
     size_t lines = 0;
     for (const Row &row : state.texts)
         lines += std::max(row.keys.size(), row.action.size());
-    float gap = compact ? 0.012f : 0.02f;
     float height = 0.25f + lineHeight * float(lines) + gap * float(state.texts.size()) + 0.12f;
     float top = std::min(0.92f, height / 2), bottom = top - height;
     float ratio = OverlayRatio();

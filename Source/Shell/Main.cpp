@@ -4,10 +4,12 @@
 #include "Bindings.h"
 #include "CommandLine.h"
 #include "Controller.h"
+#include "EndScreen.h"
 #include "Events.h"
 #include "FrameCounter.h"
 #include "GameController.h"
 #include "HelpOverlay.h"
+#include "HighScores.h"
 #include "LevelCard.h"
 #include "LevelEditor.h"
 #include "LevelSet.h"
@@ -132,6 +134,8 @@ int main(int argc, char **argv)
     // The keys overlay (F1) over every mode, and the moments of a game.
     HelpOverlayStartUp();
     GameMomentsSetEnabled(true);
+    // The end screen shows the place the final score takes in the set's list.
+    EndScreenSetRankSource([](int32_t points, int32_t) { return HighScoresRankInCurrentSet(points); });
 
     ControllerInit(controller);
     ControllerStart(controller);
