@@ -6,7 +6,7 @@ static const float kPi = float(M_PI);
 
 CameraController *CameraControllerAllocate(int mode)
 {
-    CameraController *c = new CameraController;
+    CameraController *c = new CameraController{};
     c->camera = CameraAllocate();
     c->mode = mode;
     c->focusPoint = VectorWithValues(0, 0, -1);
