@@ -202,7 +202,7 @@ TEST_F(Dialogs, AskIsWordedForQuittingOrClosingAndAnswersByKeyOrClick)
     onShow = nullptr;
     EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 0);
     DialogsSetWindow(nullptr);
-    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), -1);
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), kDialogNotShown);
 }
 
 TEST_F(Dialogs, KeysAndCommandsNeverReachTheModesAndControlQDoesNothing)

@@ -96,6 +96,20 @@ TEST_F(RecoveryTest, ATestPlayWritesItFirstAndDiscardingRemovesIt)
     EXPECT_FALSE(RecoveryExists());
 }
 
+TEST_F(RecoveryTest, ChangesNobodyCouldBeAskedAboutAreKeptWhenTheProgramEnds)
+{
+    OpenEditor();
+    Stone();
+    PlaceAt(1, 0, 1);
+    std::vector<uint8_t> edited = Bytes();
+    EXPECT_FALSE(RecoveryExists());
+    // The quit question cannot be shown: the program ends, the changes stay.
+    DialogsQueueScriptedAnswer(kDialogNotShown);
+    EXPECT_TRUE(ControllerStop(controller));
+    ASSERT_TRUE(RecoveryExists());
+    EXPECT_EQ(SetBytesOfFile(RecoveryFile()), edited);
+}
+
 TEST_F(RecoveryTest, RestoredAtStartWithItsNameAndFolder)
 {
     // The set as saved, and as edited when the program was killed.

@@ -1236,7 +1236,7 @@ int displayAskSaveChangesDialog(const std::string &documentName, bool quitting)
     Dialog dialog{};
     dialog.kind = kDialogAsk;
     if (!RunDialog(&dialog, [&](Dialog *d) { BuildAsk(d, documentName, quitting); }))
-        return -1;
+        return kDialogNotShown;
     return dialog.result;
 }
 

@@ -19,9 +19,12 @@
 struct OpenGLWindow;
 struct WidgetController;
 
-// 1 save, 0 cancel, -1 do not save (also when the dialog cannot be shown).
-// Worded for quitting the application when quitting is true, else for
-// closing the document.
+// 1 save, 0 cancel, -1 do not save, kDialogNotShown when the dialog cannot
+// be shown (no window, or another dialog up): nobody chose to throw the
+// changes away, so a caller that can keep a copy of them should.  Worded
+// for quitting the application when quitting is true, else for closing the
+// document.
+constexpr int kDialogNotShown = -2;
 int displayAskSaveChangesDialog(const std::string &documentName, bool quitting);
 
 // A message with two buttons: 1 for the default one (also Return), -1 for

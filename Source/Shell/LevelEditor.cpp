@@ -125,6 +125,10 @@ bool MaySetBeGivenUp(LevelEditor *editor, bool quitting)
     int answer = AskToSaveChanges(editor, quitting);
     if (answer == 0)
         return false;
+    // Nobody could be asked: the set is given up, but its changes stay in
+    // the recovery file and are offered back at the next start.
+    if (answer == kDialogNotShown)
+        LevelEditorHistoryKeepForRecovery(editor);
     if (answer == 1)
         return LevelEditorSaveLevelSet(editor, false);
     return true;

@@ -44,6 +44,7 @@ struct LevelEditor {
     EditHistory *history;               // the steps that undo and redo
     EditSelection *selection;           // the box selection
     PlatformEventHandlerRef gestureHandler; // mouse presses end a slider drag's step
+    bool keepRecovery;                  // the recovery file outlives the set given up
     double autosaveDue;                 // when the recovery file is written next, 0 when current
     LevelCheckPanel *checkPanel;        // the level check's findings
 };

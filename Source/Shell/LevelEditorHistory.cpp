@@ -212,8 +212,9 @@ void LevelEditorHistoryStart(LevelEditor *editor)
 
 void LevelEditorHistoryStop(LevelEditor *editor)
 {
-    // Given up unsaved: the user chose not to keep the changes.
-    if (editor->levelSet && LevelSetIsDirty(editor->levelSet))
+    // Given up unsaved: the user chose not to keep the changes (unless
+    // nobody could be asked).
+    if (editor->levelSet && LevelSetIsDirty(editor->levelSet) && !editor->keepRecovery)
         LevelEditorHistoryDiscarded(editor);
     if (editor->gestureHandler) {
         PlatformRemoveEventHandler(editor->gestureHandler);
@@ -254,7 +255,9 @@ void LevelEditorHistoryReset(LevelEditor *editor)
         EditHistoryReset(editor->history, editor->levelSet);
     if (editor->selection)
         editor->selection->active = false;
-    RecoveryRemove();
+    if (!editor->keepRecovery)
+        RecoveryRemove();
+    editor->keepRecovery = false;
     editor->autosaveDue = 0.0;
     LevelEditorShowEditMenu(editor);
 }
@@ -264,6 +267,12 @@ void LevelEditorHistorySaved(LevelEditor *editor)
     if (editor->history)
         EditHistoryMarkClean(editor->history);
     LevelEditorHistoryDiscarded(editor);
+}
+
+void LevelEditorHistoryKeepForRecovery(LevelEditor *editor)
+{
+    Autosave(editor);
+    editor->keepRecovery = true;
 }
 
 void LevelEditorHistoryDiscarded(LevelEditor *editor)

@@ -26,6 +26,9 @@ void LevelEditorHistoryReset(LevelEditor *editor);
 void LevelEditorHistorySaved(LevelEditor *editor);
 // The set is given up without saving its changes: the recovery file goes.
 void LevelEditorHistoryDiscarded(LevelEditor *editor);
+// Writes the recovery file now and keeps it when the set is given up
+// (nobody could be asked whether to save it).
+void LevelEditorHistoryKeepForRecovery(LevelEditor *editor);
 
 // What a space press did, for the step's name: placing or clearing blocks,
 // toggling a powerup, setting the player's start.  Asked before the
