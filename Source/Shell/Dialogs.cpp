@@ -231,55 +231,12 @@ fs::path ResolveTypedPath(const std::string &text)
 
 // ---- The open dialog's list -------------------------------------------------------
 
-std::string FolderLabel(const fs::path &file)
-{
-    fs::path parent = file.parent_path();
-    fs::path folder;
-    std::error_code error;
-    auto same = [&](const fs::path &other) { return fs::equivalent(parent, other, error); };
-    if (LevelSetGetStandardLevelsFolder(&folder) && same(folder))
-        return "Standard levels";
-    if (LevelSetGetUserLevelsFolder(&folder) && same(folder))
-        return "User levels";
-    if (LevelSetGetDownloadedLevelsFolder(&folder) && same(folder))
-        return "Downloaded levels";
-    return parent.filename().string();
-}
-
-// Names in the order people expect: "Set 2" before "Set 10", case aside.
-bool NameBefore(const std::string &a, const std::string &b)
-{
-    size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (std::isdigit(uint8_t(a[i])) && std::isdigit(uint8_t(b[j]))) {
-            size_t endA = a.find_first_not_of("0123456789", i), endB = b.find_first_not_of("0123456789", j);
-            std::string numberA = a.substr(i, endA - i), numberB = b.substr(j, endB - j);
-            numberA.erase(0, std::min(numberA.find_first_not_of('0'), numberA.size()));
-            numberB.erase(0, std::min(numberB.find_first_not_of('0'), numberB.size()));
-            if (numberA.size() != numberB.size())
-                return numberA.size() < numberB.size();
-            if (numberA != numberB)
-                return numberA < numberB;
-            i = endA == std::string::npos ? a.size() : endA;
-            j = endB == std::string::npos ? b.size() : endB;
-            continue;
-        }
-        int ca = std::tolower(uint8_t(a[i])), cb = std::tolower(uint8_t(b[j]));
-        if (ca != cb)
-            return ca < cb;
-        i++;
-        j++;
-    }
-    if ((a.size() - i) != (b.size() - j))
-        return a.size() - i < b.size() - j;
-    return a < b;
-}
 
 std::vector<OpenEntry> FindLevelSets()
 {
     std::vector<OpenEntry> entries;
     for (const fs::path &file : LevelSetGetAllLevelSets()) {
-        OpenEntry entry{file, file.filename().string(), FolderLabel(file), 0};
+        OpenEntry entry{file, file.filename().string(), DialogsFolderLabel(file.parent_path()), 0};
         // Loading the whole set both counts its levels and proves it usable.
         LevelSet *set = LevelSetAllocate();
         if (LevelSetInitWithFile(set, file))
@@ -294,7 +251,7 @@ std::vector<OpenEntry> FindLevelSets()
         folderRank.emplace(entry.file.parent_path(), folderRank.size());
     std::stable_sort(entries.begin(), entries.end(), [&](const OpenEntry &a, const OpenEntry &b) {
         size_t rankA = folderRank[a.file.parent_path()], rankB = folderRank[b.file.parent_path()];
-        return rankA != rankB ? rankA < rankB : NameBefore(a.name, b.name);
+        return rankA != rankB ? rankA < rankB : DialogsNameBefore(a.name, b.name);
     });
     return entries;
 }
@@ -1210,6 +1167,50 @@ bool RunDialog(Dialog *dialog, const std::function<void(Dialog *)> &build)
 }
 
 } // namespace
+
+std::string DialogsFolderLabel(const fs::path &folder)
+{
+    fs::path known;
+    std::error_code error;
+    auto same = [&](const fs::path &other) { return fs::equivalent(folder, other, error); };
+    if (LevelSetGetStandardLevelsFolder(&known) && same(known))
+        return "Standard levels";
+    if (LevelSetGetUserLevelsFolder(&known) && same(known))
+        return "User levels";
+    if (LevelSetGetDownloadedLevelsFolder(&known) && same(known))
+        return "Downloaded levels";
+    return folder.filename().string();
+}
+
+// Names in the order people expect: "Set 2" before "Set 10", case aside.
+bool DialogsNameBefore(const std::string &a, const std::string &b)
+{
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (std::isdigit(uint8_t(a[i])) && std::isdigit(uint8_t(b[j]))) {
+            size_t endA = std::min(a.find_first_not_of("0123456789", i), a.size());
+            size_t endB = std::min(b.find_first_not_of("0123456789", j), b.size());
+            std::string numberA = a.substr(i, endA - i), numberB = b.substr(j, endB - j);
+            numberA.erase(0, std::min(numberA.find_first_not_of('0'), numberA.size()));
+            numberB.erase(0, std::min(numberB.find_first_not_of('0'), numberB.size()));
+            if (numberA.size() != numberB.size())
+                return numberA.size() < numberB.size();
+            if (numberA != numberB)
+                return numberA < numberB;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        int ca = std::tolower(uint8_t(a[i])), cb = std::tolower(uint8_t(b[j]));
+        if (ca != cb)
+            return ca < cb;
+        i++;
+        j++;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return a.size() - i < b.size() - j;
+    return a < b;
+}
 
 // ---- Interface ------------------------------------------------------------------------------
 

@@ -19,6 +19,12 @@
 struct OpenGLWindow;
 struct WidgetController;
 
+// How a folder of level sets is named in lists: "Standard levels", "User
+// levels", "Downloaded levels", or the folder's own name.
+std::string DialogsFolderLabel(const std::filesystem::path &folder);
+// Names in the order people expect: "Set 2" before "Set 10", case aside.
+bool DialogsNameBefore(const std::string &a, const std::string &b);
+
 // 1 save, 0 cancel, -1 do not save, kDialogNotShown when the dialog cannot
 // be shown (no window, or another dialog up): nobody chose to throw the
 // changes away, so a caller that can keep a copy of them should.  Worded

@@ -1,6 +1,7 @@
 #include "SetChooser.h"
 
 #include "Controller.h"
+#include "Dialogs.h"
 #include "Events.h"
 #include "LevelSet.h"
 #include "ListPanel.h"
@@ -21,49 +22,6 @@ constexpr FourCharCode kWatchButton = 'Wtch';
 constexpr FourCharCode kCancelButton = 'Cncl';
 constexpr FourCharCode kBackButton = 'Back';
 
-std::string FolderLabel(const fs::path &folder)
-{
-    fs::path known;
-    std::error_code error;
-    auto same = [&](const fs::path &other) { return fs::equivalent(folder, other, error); };
-    if (LevelSetGetStandardLevelsFolder(&known) && same(known))
-        return "Standard levels";
-    if (LevelSetGetUserLevelsFolder(&known) && same(known))
-        return "User levels";
-    if (LevelSetGetDownloadedLevelsFolder(&known) && same(known))
-        return "Downloaded levels";
-    return folder.filename().string();
-}
-
-// Names in the order people expect: "Set 2" before "Set 10", case aside.
-bool NameBefore(const std::string &a, const std::string &b)
-{
-    size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (std::isdigit(uint8_t(a[i])) && std::isdigit(uint8_t(b[j]))) {
-            size_t endA = std::min(a.find_first_not_of("0123456789", i), a.size());
-            size_t endB = std::min(b.find_first_not_of("0123456789", j), b.size());
-            std::string numberA = a.substr(i, endA - i), numberB = b.substr(j, endB - j);
-            numberA.erase(0, std::min(numberA.find_first_not_of('0'), numberA.size()));
-            numberB.erase(0, std::min(numberB.find_first_not_of('0'), numberB.size()));
-            if (numberA.size() != numberB.size())
-                return numberA.size() < numberB.size();
-            if (numberA != numberB)
-                return numberA < numberB;
-            i = endA;
-            j = endB;
-            continue;
-        }
-        int ca = std::tolower(uint8_t(a[i])), cb = std::tolower(uint8_t(b[j]));
-        if (ca != cb)
-            return ca < cb;
-        i++;
-        j++;
-    }
-    if ((a.size() - i) != (b.size() - j))
-        return a.size() - i < b.size() - j;
-    return a < b;
-}
 
 std::string Duration(int64_t steps)
 {
@@ -154,7 +112,7 @@ std::vector<SetChooserEntry> SetChooserListSets(const std::vector<fs::path> &fol
             std::string name = file.filename().string();
             if (name.empty() || name[0] == '.' || !it->is_regular_file(error) || !LevelSetValidateFile(file))
                 continue;
-            SetChooserEntry entry{file, name, FolderLabel(folder), 0, 0, 0, 0};
+            SetChooserEntry entry{file, name, DialogsFolderLabel(folder), 0, 0, 0, 0};
             LevelSet *set = LevelSetAllocate();
             if (LevelSetInitWithFile(set, file))
                 entry.levels = LevelSetGetLevelCount(set);
@@ -168,7 +126,7 @@ std::vector<SetChooserEntry> SetChooserListSets(const std::vector<fs::path> &fol
             entries.push_back(entry);
         }
         std::sort(entries.begin(), entries.end(),
-                  [](const SetChooserEntry &a, const SetChooserEntry &b) { return NameBefore(a.name, b.name); });
+                  [](const SetChooserEntry &a, const SetChooserEntry &b) { return DialogsNameBefore(a.name, b.name); });
         all.insert(all.end(), entries.begin(), entries.end());
     }
     return all;
