@@ -261,18 +261,7 @@ std::vector<OpenEntry> FindLevelSets()
 Widget *AddWidget(Dialog *dialog, FourCharCode identifier, int32_t kind, float x, float y, const std::string &text,
                   int32_t fontSize, float originX, float originY)
 {
-    Widget *widget = WidgetAllocate(dialog->widgets, identifier, kind, x, y);
-    WidgetSetFontSize(widget, fontSize);
-    WidgetSetText(widget, text.c_str());
-    WidgetSetOrigin(widget, originX, originY);
-    WidgetControllerAddWidget(dialog->widgets, widget);
-    return widget;
-}
-
-float LineHeight(Widget *widget)
-{
-    WidgetTextRec *rec = WidgetGetTextRec(widget);
-    return rec ? float(rec->lineHeight) / kWidgetPixelsPerUnit : 0.06f;
+    return WidgetControllerAddNewWidget(dialog->widgets, identifier, kind, x, y, text, fontSize, originX, originY);
 }
 
 // Static text wrapped to the panel's inner width, from y down; returns the
@@ -284,7 +273,7 @@ float AddParagraph(Dialog *dialog, std::vector<Widget *> *group, const std::stri
         Widget *widget = AddWidget(dialog, 0, kWidgetStaticText, left, y, line, fontSize, 0.0f, 1.0f);
         if (group)
             group->push_back(widget);
-        y -= LineHeight(widget);
+        y -= WidgetControllerLineHeight(widget);
     }
     return y;
 }
@@ -350,7 +339,7 @@ Widget *AddField(Dialog *dialog, FourCharCode identifier, const std::string &tex
     constexpr float kPadding = 0.012f;
     Widget *field =
         AddWidget(dialog, identifier, kWidgetTextInput, left + kPadding, top, text, kFieldFontSize, 0.0f, 1.0f);
-    float height = LineHeight(field);
+    float height = WidgetControllerLineHeight(field);
     WidgetSetBounds(field, left + kPadding, top - height, right - kPadding, top);
     dialog->fieldFrame = Rect4f{left, top - height, right, top};
     return field;
@@ -682,7 +671,7 @@ void BuildSave(Dialog *dialog, const std::string &defaultName)
     float y = dialog->panel.top - kMargin;
     Widget *prompt = AddWidget(dialog, 0, kWidgetStaticText, left, y, "Save file as:", kMessageFontSize, 0.0f, 1.0f);
     dialog->saveView.push_back(prompt);
-    y -= LineHeight(prompt) + 0.02f;
+    y -= WidgetControllerLineHeight(prompt) + 0.02f;
     Widget *field = AddField(dialog, kDialogsNameField, defaultName, left, right, y);
     dialog->saveView.push_back(field);
     y = dialog->fieldFrame.bottom - 0.03f;
@@ -690,7 +679,7 @@ void BuildSave(Dialog *dialog, const std::string &defaultName)
                               kInfoFontSize, 0.0f, 1.0f);
     WidgetSetTextColor(where, 0.3f, 0.3f, 0.3f, 1.0f);
     dialog->saveView.push_back(where);
-    y -= LineHeight(where) + 0.02f;
+    y -= WidgetControllerLineHeight(where) + 0.02f;
     Widget *message = AddWidget(dialog, kDialogsMessage, kWidgetStaticText, left, y, "", kInfoFontSize, 0.0f, 1.0f);
     WidgetSetTextColor(message, 0.7f, 0.0f, 0.0f, 1.0f);
     dialog->saveView.push_back(message);
@@ -708,7 +697,7 @@ void BuildOpen(Dialog *dialog)
     float y = dialog->panel.top - kMargin;
     Widget *prompt =
         AddWidget(dialog, 0, kWidgetStaticText, left, y, "Open a level set:", kMessageFontSize, 0.0f, 1.0f);
-    y -= LineHeight(prompt) + 0.02f;
+    y -= WidgetControllerLineHeight(prompt) + 0.02f;
     dialog->list = Rect4f{left, y - kRowHeight * kDialogsVisibleRows, right - kScrollBarWidth - 0.01f, y};
     float width = dialog->list.right - dialog->list.left;
     for (int32_t row = 0; row < kDialogsVisibleRows; row++) {
@@ -732,12 +721,12 @@ void BuildOpen(Dialog *dialog)
     y = dialog->list.bottom - 0.04f;
     Widget *label =
         AddWidget(dialog, 0, kWidgetStaticText, left, y, "Or the path of a file:", kInfoFontSize, 0.0f, 1.0f);
-    y -= LineHeight(label) + 0.01f;
+    y -= WidgetControllerLineHeight(label) + 0.01f;
     AddField(dialog, kDialogsPathField, "", left, right, y);
     y = dialog->fieldFrame.bottom - 0.02f;
     Widget *message = AddWidget(dialog, kDialogsMessage, kWidgetStaticText, left, y, "", kInfoFontSize, 0.0f, 1.0f);
     WidgetSetTextColor(message, 0.7f, 0.0f, 0.0f, 1.0f);
-    y -= LineHeight(message);
+    y -= WidgetControllerLineHeight(message);
     AddButtons(dialog, nullptr, {{kDialogsOpenButton, "Open"}, {kDialogsCancelButton, "Cancel"}},
                ButtonRowBottom(dialog, y));
     dialog->selected = -1;
@@ -766,7 +755,7 @@ void BuildForm(Dialog *dialog, const std::string &title, const std::vector<std::
     Widget *message = AddWidget(dialog, kDialogsMessage, kWidgetStaticText, left, y - 0.01f, "", kInfoFontSize, 0.0f,
                                 1.0f);
     WidgetSetTextColor(message, 0.7f, 0.0f, 0.0f, 1.0f);
-    y -= LineHeight(message) * 2.0f;
+    y -= WidgetControllerLineHeight(message) * 2.0f;
     AddButtons(dialog, nullptr, {{kDialogsOKButton, "OK"}, {kDialogsCancelButton, "Cancel"}},
                ButtonRowBottom(dialog, y));
 }

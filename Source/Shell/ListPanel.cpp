@@ -84,18 +84,7 @@ bool Usable(Panel *panel, int32_t row)
 Widget *AddWidget(Panel *panel, FourCharCode identifier, int32_t kind, float x, float y, const std::string &text,
                   int32_t fontSize, float originX, float originY)
 {
-    Widget *widget = WidgetAllocate(panel->widgets, identifier, kind, x, y);
-    WidgetSetFontSize(widget, fontSize);
-    WidgetSetText(widget, text.c_str());
-    WidgetSetOrigin(widget, originX, originY);
-    WidgetControllerAddWidget(panel->widgets, widget);
-    return widget;
-}
-
-float LineHeight(Widget *widget)
-{
-    WidgetTextRec *rec = WidgetGetTextRec(widget);
-    return rec ? float(rec->lineHeight) / kWidgetPixelsPerUnit : 0.06f;
+    return WidgetControllerAddNewWidget(panel->widgets, identifier, kind, x, y, text, fontSize, originX, originY);
 }
 
 void Finish(Panel *panel, FourCharCode button)
@@ -189,10 +178,10 @@ void Build(Panel *panel)
     float left = panel->frame.left + kMargin, right = panel->frame.right - kMargin;
     float y = panel->frame.top - kMargin;
     Widget *title = AddWidget(panel, 'Titl', kWidgetStaticText, left, y, spec->title, kTitleFontSize, 0.0f, 1.0f);
-    y -= LineHeight(title) + 0.02f;
+    y -= WidgetControllerLineHeight(title) + 0.02f;
     for (const std::string &line : spec->lines) {
         Widget *widget = AddWidget(panel, 0, kWidgetStaticText, left, y, line, kLineFontSize, 0.0f, 1.0f);
-        y -= LineHeight(widget);
+        y -= WidgetControllerLineHeight(widget);
     }
     panel->list = Rect4f{left, y, right, y};
     if (!spec->rows.empty()) {
@@ -222,7 +211,7 @@ void Build(Panel *panel)
         y -= 0.03f;
         Widget *field =
             AddWidget(panel, kFieldIdentifier, kWidgetTextInput, left + 0.012f, y, spec->fieldText, 18, 0.0f, 1.0f);
-        float height = LineHeight(field);
+        float height = WidgetControllerLineHeight(field);
         WidgetSetBounds(field, left + 0.012f, y - height, right - 0.012f, y);
         panel->field = Rect4f{left, y - height, right, y};
         if (WidgetFocus(field)) {

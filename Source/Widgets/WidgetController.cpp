@@ -315,3 +315,21 @@ bool WidgetControllerEventHandler(const PlatformEvent *event, void *context)
     default: return false;
     }
 }
+
+Widget *WidgetControllerAddNewWidget(WidgetController *controller, FourCharCode identifier, int32_t kind, float x,
+                                     float y, const std::string &text, int32_t fontSize, float originX,
+                                     float originY)
+{
+    Widget *widget = WidgetAllocate(controller, identifier, kind, x, y);
+    WidgetSetFontSize(widget, fontSize);
+    WidgetSetText(widget, text.c_str());
+    WidgetSetOrigin(widget, originX, originY);
+    WidgetControllerAddWidget(controller, widget);
+    return widget;
+}
+
+float WidgetControllerLineHeight(Widget *widget)
+{
+    WidgetTextRec *rec = WidgetGetTextRec(widget);
+    return rec ? float(rec->lineHeight) / kWidgetPixelsPerUnit : 0.06f;
+}

@@ -10,6 +10,7 @@
 #include "Types.h"
 
 #include <cstdint>
+#include <string>
 
 struct OpenGLWindow;
 struct Widget;
@@ -41,6 +42,12 @@ struct WidgetController {
 WidgetController *WidgetControllerAllocate(OpenGLWindow *window);
 void WidgetControllerDispose(WidgetController *controller);
 void WidgetControllerAddWidget(WidgetController *controller, Widget *widget);
+// Makes a widget with its text, font size and origin and adds it.
+Widget *WidgetControllerAddNewWidget(WidgetController *controller, FourCharCode identifier, int32_t kind, float x,
+                                     float y, const std::string &text, int32_t fontSize, float originX,
+                                     float originY);
+// The height of one line of the widget's text, in window units.
+float WidgetControllerLineHeight(Widget *widget);
 void WidgetControllerRemoveWidgetAtIndex(WidgetController *controller, int32_t index);
 void WidgetControllerSetWidgetRelativity(WidgetController *controller, Widget *widget, int32_t relativity);
 int32_t WidgetControllerIndexForWidget(WidgetController *controller, Widget *widget);
