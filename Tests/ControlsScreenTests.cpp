@@ -1,22 +1,12 @@
 // The controls screen of the preferences and the game controller on the
 // screens: rebinding by pressing the new key, the swap offered for a key in
 // use, reset, and the d-pad, A and B working the preferences screen.
-#include "WidgetTestSupport.h"
+#include "ScreenTestSupport.h"
 
 #include "Bindings.h"
-#include "Controller.h"
-#include "Folders.h"
-#include "MenuBar.h"
-#include "ModelParser.h"
 #include "PadNavigation.h"
-#include "Preferences.h"
 #include "PrefsBindings.h"
-#include "Sound.h"
-#include "SplashScreen.h"
 #include "StatusLabels.h"
-#include "Window.h"
-
-#include <GL/gl.h>
 
 #include <gtest/gtest.h>
 
@@ -26,71 +16,36 @@
 
 namespace {
 
-class ControlsScreen : public ::testing::Test {
+// The preferences screen open over the title.
+class ControlsScreen : public screentest::AppFixture {
 protected:
-    widgettest::PreferencesFolder prefsFolder;
-    Controller *controller = nullptr;
-    OpenGLWindow *window = nullptr;
-
     void SetUp() override
     {
-        HeadlessPlatformStartUp();
-        ASSERT_EQ(0, TextStartUp());
-        PrefsStartUp();
+        StartUp(false, false);
+        if (HasFatalFailure())
+            return;
         BindingsStartUp();
         PadNavigationStartUp();
-        SoundSetEnabled(false);
-        PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
-        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        SplashScreenRegisterMode();
-        PrefsScreenRegisterMode();
-        ControllerRegisterMode(ModeGame, nullptr);
-        ControllerRegisterMode(ModeLevelEditor, nullptr);
-        controller = ControllerAllocate();
-        ASSERT_NE(controller, nullptr);
-        window = ControllerGetMainWindow(controller);
-        ASSERT_NE(window, nullptr);
         ControllerStart(controller);
-        HeadlessInjectCommand('pref');
-        HeadlessRunFor(0.0);
+        Command('pref');
         ASSERT_NE(controller->prefsScreen, nullptr);
     }
     void TearDown() override
     {
         PrefsBindingsSetObserver(nullptr, nullptr);
-        if (controller) {
-            ControllerStop(controller);
-            ControllerDispose(controller);
-        }
-        for (int32_t mode = 1; mode <= 4; mode++)
-            ControllerRegisterMode(mode, nullptr);
-        ModelDisposeAllModels();
-        PlatformMenuBarClear();
-        PlatformSetResourcesFolder("");
         PadNavigationShutDown();
+        AppFixture::TearDown();
         BindingsLoadDefaults();
         PrefsBindingsApplyComfort();
-        PrefsShutDown();
-        TextShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
     }
 };
 
-// Clicks and keys that the screen takes once it is up, in order.
+// Clicks and keys that the controls screen takes once it is up, in order: a
+// widget to click, or 0 and a key.
 struct Script {
     OpenGLWindow *window;
-    std::vector<std::pair<FourCharCode, int32_t>> steps; // a widget to click, or 0 and a key
+    std::vector<std::pair<FourCharCode, int32_t>> steps;
 };
-
-void Centre(WidgetController *widgets, FourCharCode identifier, float *x, float *y)
-{
-    Widget *widget = WidgetControllerGetWidgetByIdentifier(widgets, identifier);
-    ASSERT_NE(widget, nullptr);
-    Rect4f b = WidgetGetBounds(widget);
-    *x = (b.left + b.right) / 2;
-    *y = (b.bottom + b.top) / 2;
-}
 
 void RunScript(WidgetController *widgets, void *context)
 {
@@ -99,9 +54,10 @@ void RunScript(WidgetController *widgets, void *context)
     for (auto [identifier, key] : script->steps) {
         delay += 0.05;
         if (identifier) {
-            float x = 0, y = 0;
-            Centre(widgets, identifier, &x, &y);
-            Point2f p = widgettest::Global(script->window, x, y);
+            Widget *widget = WidgetControllerGetWidgetByIdentifier(widgets, identifier);
+            ASSERT_NE(widget, nullptr);
+            Rect4f b = WidgetGetBounds(widget);
+            Point2f p = widgettest::Global(script->window, (b.left + b.right) / 2, (b.bottom + b.top) / 2);
             HeadlessInjectMouse(kEventMouseDown, p.x, p.y, 0, 1, delay);
             HeadlessInjectMouse(kEventMouseUp, p.x, p.y, 0, 1, delay);
         } else {
@@ -128,12 +84,10 @@ TEST_F(ControlsScreen, KeysAreTakenByPressingThemAndAClashIsOfferedToSwap)
     Widget *button = WidgetControllerGetWidgetByIdentifier(controller->prefsScreen->widgets, 'Ctrl');
     ASSERT_NE(button, nullptr);
     EXPECT_STREQ(WidgetGetText(button), "Controls...");
-    float x = 0, y = 0;
-    Centre(controller->prefsScreen->widgets, 'Ctrl', &x, &y);
-    widgettest::Click(window, x, y);
-    EXPECT_EQ(BindingsGetKey(kActionJump), q);
-    EXPECT_EQ(BindingsGetKey(kActionUse), j);
-    EXPECT_EQ(BindingsGetKey(kActionPlaceBlocks), kKeyCodeTab);
+    ClickWidget(controller->prefsScreen->widgets, 'Ctrl');
+    EXPECT_EQ((std::vector<int32_t>{BindingsGetKey(kActionJump), BindingsGetKey(kActionUse),
+                                    BindingsGetKey(kActionPlaceBlocks)}),
+              (std::vector<int32_t>{q, j, kKeyCodeTab}));
     // Saved on closing.
     std::ifstream in(BindingsGetFilePath());
     std::stringstream text;
@@ -144,7 +98,7 @@ TEST_F(ControlsScreen, KeysAreTakenByPressingThemAndAClashIsOfferedToSwap)
 
     script.steps = {{kPrefsBindingsReset, 0}, {kPrefsBindingsComfortPage, 0},
                     {PrefsBindingsComfortIdentifier(kComfortLargerText), 0}, {0, kKeyCodeEscape}};
-    widgettest::Click(window, x, y);
+    ClickWidget(controller->prefsScreen->widgets, 'Ctrl');
     EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
     EXPECT_EQ(BindingsGetKey(kActionPlaceBlocks), kKeyCodeSpace);
     EXPECT_TRUE(BindingsGetComfort(kComfortLargerText));
@@ -153,13 +107,12 @@ TEST_F(ControlsScreen, KeysAreTakenByPressingThemAndAClashIsOfferedToSwap)
 
 TEST_F(ControlsScreen, ThePadWorksThePreferencesScreen)
 {
-    int32_t sound = -1;
+    int32_t sound = -1, after = -1;
     PrefsGetValue(kPrefsKeySound, &sound);
     // Down to the first check box ("Play sound"), A toggles it.
     HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonDPadDown);
     HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonA);
     HeadlessRunFor(0.0);
-    int32_t after = -1;
     PrefsGetValue(kPrefsKeySound, &after);
     EXPECT_EQ(after, sound ? 0 : 1);
     // B closes the screen.
