@@ -1,143 +1,114 @@
-// What keeps frames cheap: the texture filtering default that follows the
-// renderer, the block geometry cached per region (same picture as drawing
-// every block, rebuilt only on change, hidden faces left out), and drawing
-// on demand when the picture stands still.
+// Every shipped level drawn through the real window with the shipped art,
+// and what keeps frames cheap: the player in sight; no black void in the
+// first frame or ten seconds into the level's replay, the backdrop showing
+// wherever the level does not reach; the texture filtering default that
+// follows the renderer; the block geometry cached per region (same picture
+// as drawing every block, rebuilt only on change, hidden faces left out);
+// drawing on demand when the picture stands still.
+#include "ScreenTestSupport.h"
+
+#include "Backdrop.h"
 #include "Block.h"
-#include "Controller.h"
-#include "Folders.h"
-#include "GameController.h"
-#include "Headless.h"
-#include "Keyboard.h"
 #include "Level.h"
 #include "LevelGeometry.h"
-#include "LevelSet.h"
-#include "MenuBar.h"
-#include "ModelParser.h"
-#include "OpenGLWindow.h"
-#include "Preferences.h"
+#include "Player.h"
+#include "Replay.h"
 #include "Shader.h"
-#include "Sound.h"
-#include "SplashScreen.h"
-#include "Text.h"
-#include "Window.h"
-#include "WidgetTestSupport.h"
+#include "StatusLabels.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <algorithm>
+#include <cstdio>
 #include <vector>
 
+using screentest::Frame;
+
 namespace {
-
-struct Frame {
-    int32_t width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-};
-
-int framesShown = 0;
-bool capture = false;
-Frame captured;
-OpenGLWindow *shownIn = nullptr;
-
-// Runs as each frame is presented: counts it, and reads it back when asked.
-void Overlay(void *)
-{
-    framesShown++;
-    if (!capture || !shownIn)
-        return;
-    Rect4f b = OpenGLWindowGetBounds(shownIn);
-    captured.width = int32_t(b.right - b.left);
-    captured.height = int32_t(b.bottom - b.top);
-    captured.rgb.assign(size_t(captured.width) * size_t(captured.height) * 3, 0);
-    glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, captured.width, captured.height, GL_RGB, GL_UNSIGNED_BYTE, captured.rgb.data());
-}
 
 // The share of pixels that differ clearly between two frames.
 double DifferentShare(const Frame &a, const Frame &b)
 {
-    if (a.rgb.size() != b.rgb.size() || a.rgb.empty())
-        return 1.0;
-    size_t different = 0;
-    for (size_t i = 0; i + 2 < a.rgb.size(); i += 3) {
-        int d = std::abs(int(a.rgb[i]) - int(b.rgb[i])) + std::abs(int(a.rgb[i + 1]) - int(b.rgb[i + 1])) +
-                std::abs(int(a.rgb[i + 2]) - int(b.rgb[i + 2]));
-        if (d > 48)
-            different++;
-    }
-    return double(different) / double(a.rgb.size() / 3);
+    EXPECT_EQ(a.rgba.size(), b.rgba.size());
+    return double(a.Changed(b, 48)) / double(a.rgba.size() / 4);
 }
 
-class FrameCost : public testing::Test {
-protected:
-    widgettest::PreferencesFolder prefsFolder;
-    Controller *controller = nullptr;
-    OpenGLWindow *window = nullptr;
-    LevelSet *set = nullptr;
+int DistinctColours(const Frame &f)
+{
+    std::vector<bool> seen(1 << 15, false);
+    int distinct = 0;
+    for (size_t p = 0; p < f.rgba.size() / 4; p++) {
+        std::array<int, 3> c = f.At(p);
+        size_t key = size_t((c[0] >> 3) << 10 | (c[1] >> 3) << 5 | (c[2] >> 3));
+        distinct += seen[key] ? 0 : 1;
+        seen[key] = true;
+    }
+    return distinct;
+}
 
+// The largest connected region of black pixels (every channel below 9 of
+// 255), as a share of the picture.
+double LargestBlackRegion(const Frame &f)
+{
+    size_t count = size_t(f.width) * size_t(f.height), width = size_t(f.width);
+    if (count == 0 || f.rgba.size() < count * 4)
+        return 1.0;
+    std::vector<uint8_t> state(count, 0); // 1 black, 2 counted
+    for (size_t i = 0; i < count; i++)
+        state[i] = f.rgba[i * 4] < 9 && f.rgba[i * 4 + 1] < 9 && f.rgba[i * 4 + 2] < 9 ? 1 : 0;
+    size_t largest = 0;
+    std::vector<size_t> stack;
+    for (size_t start = 0; start < count; start++) {
+        if (state[start] != 1)
+            continue;
+        size_t size = 0;
+        state[start] = 2;
+        stack.assign(1, start);
+        while (!stack.empty()) {
+            size_t p = stack.back();
+            stack.pop_back();
+            size++;
+            size_t x = p % width;
+            size_t next[4] = {x > 0 ? p - 1 : p, x + 1 < width ? p + 1 : p, p >= width ? p - width : p,
+                              p + width < count ? p + width : p};
+            for (size_t n : next)
+                if (state[n] == 1) {
+                    state[n] = 2;
+                    stack.push_back(n);
+                }
+        }
+        largest = std::max(largest, size);
+    }
+    return double(largest) / double(count);
+}
+
+class FrameCost : public screentest::AppFixture {
+protected:
     void SetUp() override
     {
-        HeadlessPlatformStartUp();
-        PrefsStartUp();
-        TextStartUp();
-        SoundSetEnabled(false);
-        PlatformSetResourcesFolder(std::filesystem::path(BRIMHOLD_BINARY_DIR) / "Resources");
-        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        SplashScreenRegisterMode();
-        GameControllerRegisterMode();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller, nullptr);
-        window = ControllerGetMainWindow(controller);
-        ASSERT_NE(window, nullptr) << "no window could be opened";
-        shownIn = window;
-        framesShown = 0;
-        capture = false;
-        ControllerSetFrameOverlay(Overlay, nullptr);
+        StartUp(true, true);
+        if (HasFatalFailure())
+            return;
+        Capture();
     }
     void TearDown() override
     {
-        ControllerSetFrameOverlay(nullptr, nullptr);
         LevelGeometrySetEnabled(true);
         LevelGeometryForget();
-        if (controller) {
-            ControllerStop(controller);
-            ModelDisposeAllModels();
-            ControllerDispose(controller);
-        }
-        LevelSetDispose(set);
-        ControllerRegisterMode(ModeSplashScreen, nullptr);
-        ControllerRegisterMode(ModeGame, nullptr);
-        PlatformMenuBarClear();
-        PlatformSetResourcesFolder({});
-        TextShutDown();
-        PrefsShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
+        AppFixture::TearDown();
     }
-
-    // The shipped levels in play (the game mode on top of the title).
-    GameController *StartGame()
-    {
-        ModelLoadAllModels();
-        set = LevelSetAllocate();
-        EXPECT_TRUE(LevelSetInitWithFile(set, std::filesystem::path(BRIMHOLD_BINARY_DIR) / "Resources" / "Levels" /
-                                                  "Test levels"));
-        controller->currentLevelSet = set;
-        ControllerStart(controller);
-        ControllerPushMode(controller, ModeGame);
-        return controller->gameController;
-    }
-
     Frame Draw(GameController *game)
     {
-        capture = true;
         GameControllerDraw(game);
-        capture = false;
-        return captured;
+        return frame;
+    }
+    // Frames presented in the next `seconds`, not read back.
+    int FramesIn(double seconds)
+    {
+        readFrames = false;
+        frames = 0;
+        HeadlessRunFor(seconds);
+        return frames;
     }
 };
 
@@ -147,12 +118,11 @@ protected:
 
 TEST(TextureFiltering, SoftwareRenderersAreKnownByName)
 {
-    EXPECT_TRUE(ShaderRendererIsSoftware("llvmpipe (LLVM 15.0.6, 256 bits)"));
-    EXPECT_TRUE(ShaderRendererIsSoftware("softpipe"));
-    EXPECT_TRUE(ShaderRendererIsSoftware("Software Rasterizer"));
-    EXPECT_FALSE(ShaderRendererIsSoftware("AMD Radeon RX 580 Series (polaris10, LLVM 15.0.6, DRM 3.49)"));
-    EXPECT_FALSE(ShaderRendererIsSoftware("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
-    EXPECT_FALSE(ShaderRendererIsSoftware(nullptr));
+    for (const char *name : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Software Rasterizer"})
+        EXPECT_TRUE(ShaderRendererIsSoftware(name)) << name;
+    for (const char *name : {"AMD Radeon RX 580 Series (polaris10, LLVM 15.0.6, DRM 3.49)",
+                             "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", static_cast<const char *>(nullptr)})
+        EXPECT_FALSE(ShaderRendererIsSoftware(name)) << (name ? name : "null");
 }
 
 TEST_F(FrameCost, FilteringDefaultFollowsTheRendererAndTheUsersChoiceWins)
@@ -163,7 +133,6 @@ TEST_F(FrameCost, FilteringDefaultFollowsTheRendererAndTheUsersChoiceWins)
     int32_t stored = -1;
 
     // No file: the default is the renderer's, and it is no choice.
-    EXPECT_FALSE(PrefsIsChosen(kPrefsKeyAnisotropic));
     EXPECT_EQ(ShaderAnisotropicFilteringWanted(), !software) << renderer;
     PrefsGetValue(kPrefsKeyAnisotropic, &stored);
     EXPECT_EQ(stored, software ? 0 : 1);
@@ -187,15 +156,17 @@ TEST_F(FrameCost, FilteringDefaultFollowsTheRendererAndTheUsersChoiceWins)
     EXPECT_EQ(ShaderAnisotropicFilteringWanted(), !software);
 }
 
-// ---- Cached block geometry -----------------------------------------------------
+// ---- Every shipped level ---------------------------------------------------------
 
-TEST_F(FrameCost, EveryShippedLevelLooksAsWhenEachBlockIsDrawnAlone)
+TEST_F(FrameCost, EveryShippedLevelShowsThePlayerAndNoVoidAndLooksAsWhenEachBlockIsDrawnAlone)
 {
-    GameController *game = StartGame();
+    GameController *game = StartShippedGame();
     ASSERT_NE(game, nullptr);
     for (int32_t i = 0; i < LevelSetGetLevelCount(set); i++) {
         SCOPED_TRACE("level " + std::to_string(i + 1));
         GameControllerGoToLevel(game, i);
+        EXPECT_LE(LargestBlackRegion(Draw(game)), 0.01) << "first frame";
+        // Let the camera settle behind the player.
         for (int step = 0; step < 60; step++)
             GameControllerStep(game);
         LevelGeometrySetEnabled(false);
@@ -207,12 +178,63 @@ TEST_F(FrameCost, EveryShippedLevelLooksAsWhenEachBlockIsDrawnAlone)
         EXPECT_LT(DifferentShare(first, reference), 0.005) << "a frame drawn again";
         EXPECT_LT(DifferentShare(reference, cached), 0.005);
         EXPECT_GT(LevelGeometryGetStats().regionsDrawn, 0);
+
+        EXPECT_GT(DistinctColours(cached), 200) << "the frame is blank";
+        Vector feet = PlayerGetPosition(game->player);
+        game->player->position = VectorWithValues(-1000, -1000, -1000);
+        Frame without = Draw(game);
+        game->player->position = feet;
+        EXPECT_GT(cached.Changed(without, 30), 1500) << "the player is not in sight";
+
+        char name[32];
+        std::snprintf(name, sizeof name, "Test levels.%02d.replay", int(i));
+        Replay *replay = ReplayAllocate();
+        std::string error;
+        if (ReplayLoadFromFile(replay, std::string(BRIMHOLD_SOURCE_DIR "/Resources/Levels/Replays/") + name, &error)) {
+            GameControllerGoToLevel(game, i);
+            GameControllerPlayReplay(game, replay);
+            while (game->stepCount < 10 * 120 && game->stepCount < replay->endStep && game->levelsCompleted == 0 &&
+                   game->deaths == 0)
+                GameControllerStep(game);
+            EXPECT_LE(LargestBlackRegion(Draw(game)), 0.01) << "ten seconds into the replay";
+            GameControllerPlayReplay(game, nullptr);
+        }
+        ReplayDispose(replay);
     }
 }
 
+TEST_F(FrameCost, SkyAboveGroundAndTheStatusBandBelowTheLabels)
+{
+    // The backdrop alone, looking level: sky in the upper half, ground in
+    // the lower, the status band at the very bottom.
+    OpenGLWindowSetUpViewport(window);
+    OpenGLWindowSetPerspective(window);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    EXPECT_EQ(LargestBlackRegion(Frame::Read()), 1.0) << "a cleared picture is all void";
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    BackdropDraw(VectorWithValues(10, 20, 30));
+    WidgetController *labels = StatusLabelsAllocate(window);
+    StatusLabelsDraw(labels);
+    StatusLabelsDispose(labels);
+    Frame f = Frame::Read();
+    EXPECT_EQ(LargestBlackRegion(f), 0.0);
+    auto at = [&](double fx, double fy) {
+        return f.At(size_t(fy * f.height) * size_t(f.width) + size_t(fx * f.width));
+    };
+    auto sky = at(0.5, 0.9), ground = at(0.5, 0.2), band = at(0.5, 0.02);
+    EXPECT_GT(sky[2], sky[0] + 40) << "blue sky";
+    EXPECT_GT(ground[1], ground[2]) << "green ground";
+    EXPECT_LT(band[0] + band[1] + band[2], 200) << "a dark band under the labels";
+    EXPECT_GT(band[2], band[0]);
+}
+
+// ---- Cached block geometry -----------------------------------------------------
+
 TEST_F(FrameCost, RegionsAreRebuiltOnlyWhenABlockInThemChanges)
 {
-    GameController *game = StartGame();
+    GameController *game = StartShippedGame();
     ASSERT_NE(game, nullptr);
     // A level of 3 x 3 x 3 stones beside a phasing block, in a level of two
     // regions along x.
@@ -222,16 +244,15 @@ TEST_F(FrameCost, RegionsAreRebuiltOnlyWhenABlockInThemChanges)
     while (level->powerupCount > 0)
         LevelRemovePowerup(level, level->powerupCount - 1);
     LevelChangeGridSize(level, 12, 6, 6);
+    Block block;
     for (int32_t y = 0; y < 3; y++)
         for (int32_t z = 1; z < 4; z++)
             for (int32_t x = 8; x < 11; x++) {
-                Block block;
                 BlockInit(&block, kBlockStone, x, y, z);
                 LevelAddBlock(level, &block);
             }
-    Block phasing;
-    BlockInit(&phasing, kBlockPhasing, 7, 1, 2);
-    LevelAddBlock(level, &phasing);
+    BlockInit(&block, kBlockPhasing, 7, 1, 2);
+    LevelAddBlock(level, &block);
     level->playerStartX = 1;
     level->playerStartY = 0;
     level->playerStartZ = 2;
@@ -262,8 +283,7 @@ TEST_F(FrameCost, RegionsAreRebuiltOnlyWhenABlockInThemChanges)
     EXPECT_EQ(after.regionsBuilt, first.regionsBuilt + 2);
     EXPECT_EQ(after.facesCached, 54);
     LevelGeometrySetEnabled(false);
-    Frame reference = Draw(game);
-    EXPECT_LT(DifferentShare(reference, cached), 0.005);
+    EXPECT_LT(DifferentShare(Draw(game), cached), 0.005);
 }
 
 // ---- Drawing on demand --------------------------------------------------------
@@ -271,48 +291,30 @@ TEST_F(FrameCost, RegionsAreRebuiltOnlyWhenABlockInThemChanges)
 TEST_F(FrameCost, TheStillTitleDrawsOnlyOnDemand)
 {
     ControllerStart(controller);
-    framesShown = 0;
-    HeadlessRunFor(1.0);
-    EXPECT_GT(framesShown, 100) << "the intro moves";
+    EXPECT_GT(FramesIn(1.0), 100) << "the intro moves";
     HeadlessRunFor(4.0);
-    framesShown = 0;
-    HeadlessRunFor(1.0);
-    EXPECT_EQ(framesShown, 0) << "the menu stands still";
+    EXPECT_EQ(FramesIn(1.0), 0) << "the menu stands still";
     widgettest::Mouse(window, kEventMouseMoved, 0.5f, 0.5f);
     HeadlessRunFor(0.1);
-    EXPECT_EQ(framesShown, 1) << "input may change the picture";
+    EXPECT_EQ(frames, 1) << "input may change the picture";
     HeadlessInjectSimple(kEventWindowDrawContent);
-    HeadlessRunFor(1.0);
-    EXPECT_GT(framesShown, 1) << "an expose redraws";
-    EXPECT_LT(framesShown, 4) << "and then the menu stands still again";
+    int afterExpose = FramesIn(1.0);
+    EXPECT_GE(afterExpose, 1) << "an expose redraws";
+    EXPECT_LT(afterExpose, 3) << "and then the menu stands still again";
 }
 
-TEST_F(FrameCost, APausedGameDrawsOnlyOnDemand)
+TEST_F(FrameCost, APausedOrHiddenGameDrawsOnlyOnDemand)
 {
-    GameController *game = StartGame();
+    GameController *game = StartShippedGame();
     ASSERT_NE(game, nullptr);
-    framesShown = 0;
-    HeadlessRunFor(0.5);
-    EXPECT_GT(framesShown, 50) << "a game in play draws every step";
+    EXPECT_GT(FramesIn(0.5), 50) << "a game in play draws every step";
     widgettest::Key(kKeyCodeEscape);
     ASSERT_TRUE(GameControllerIsPaused(game));
     HeadlessRunFor(0.1);
-    framesShown = 0;
-    HeadlessRunFor(1.0);
-    EXPECT_EQ(framesShown, 0);
+    EXPECT_EQ(FramesIn(1.0), 0);
     widgettest::Key(kKeyCodeEscape);
     ASSERT_FALSE(GameControllerIsPaused(game));
-    HeadlessRunFor(0.5);
-    EXPECT_GT(framesShown, 50);
-}
-
-TEST_F(FrameCost, NothingIsDrawnWhileTheWindowIsHidden)
-{
-    GameController *game = StartGame();
-    ASSERT_NE(game, nullptr);
-    HeadlessRunFor(0.2);
+    EXPECT_GT(FramesIn(0.5), 50);
     PlatformWindowHide(window->window);
-    framesShown = 0;
-    HeadlessRunFor(0.5);
-    EXPECT_EQ(framesShown, 0);
+    EXPECT_EQ(FramesIn(0.5), 0) << "nothing is drawn while the window is hidden";
 }
