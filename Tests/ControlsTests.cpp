@@ -1,31 +1,22 @@
 // Game controllers and key bindings: the stick's eight directions and dead
 // zone, the pad in play (replays, unplugging), rebinding, swapping and
 // resetting keys, and the bindings file with its damaged forms.
+#include "ScreenTestSupport.h"
+
 #include "Bindings.h"
 #include "CameraController.h"
-#include "Controller.h"
-#include "GameController.h"
 #include "Gamepad.h"
-#include "Headless.h"
-#include "Keyboard.h"
 #include "Level.h"
 #include "PadNavigation.h"
-#include "LevelSet.h"
 #include "Player.h"
-#include "Preferences.h"
 #include "Replay.h"
-#include "Sound.h"
 #include "WaterController.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -33,7 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::pair<int, bool>> sunk;
+using Keys = std::vector<std::pair<int, bool>>;
+Keys sunk;
 void Sink(uint8_t character, bool down, void *)
 {
     sunk.push_back({character, down});
@@ -48,12 +40,20 @@ PlatformEvent Axis(int32_t axis, int32_t value)
     return e;
 }
 
-PlatformEvent Button(int32_t button, bool down)
+PlatformEvent Button(int32_t button, bool down = true)
 {
-    PlatformEvent e{};
+    PlatformEvent e = Axis(button, 0);
     e.kind = down ? kEventPadButtonDown : kEventPadButtonUp;
-    e.padControl = button;
     return e;
+}
+
+// The game keys the events become, from a clean slate.
+Keys Play(Gamepad *pad, std::initializer_list<PlatformEvent> events)
+{
+    sunk.clear();
+    for (const PlatformEvent &e : events)
+        GamepadPlayHandleEvent(pad, &e, Sink, nullptr);
+    return sunk;
 }
 
 } // namespace
@@ -61,71 +61,47 @@ PlatformEvent Button(int32_t button, bool down)
 TEST(Gamepad, TheStickGivesEightSectorsOutsideTheDeadZone)
 {
     const uint32_t U = kGamepadUp, D = kGamepadDown, L = kGamepadLeft, R = kGamepadRight;
-    // Centres of the sectors, y positive downwards as the pad reports it.
-    EXPECT_EQ(GamepadStickDirections(30000, 0), R);
-    EXPECT_EQ(GamepadStickDirections(20000, -20000), U | R);
-    EXPECT_EQ(GamepadStickDirections(0, -30000), U);
-    EXPECT_EQ(GamepadStickDirections(-20000, -20000), U | L);
-    EXPECT_EQ(GamepadStickDirections(-30000, 0), L);
-    EXPECT_EQ(GamepadStickDirections(-20000, 20000), D | L);
-    EXPECT_EQ(GamepadStickDirections(0, 32767), D);
-    EXPECT_EQ(GamepadStickDirections(20000, 20000), D | R);
-    // Sector edges lie at 22.5 degrees either side: 20 degrees is still
-    // right, 25 is the diagonal.
-    EXPECT_EQ(GamepadStickDirections(28191, -10260), R);
-    EXPECT_EQ(GamepadStickDirections(27189, -12679), U | R);
-    // The dead zone is round: 7999 on an axis or on a diagonal is nothing.
-    EXPECT_EQ(GamepadStickDirections(7999, 0), 0u);
-    EXPECT_EQ(GamepadStickDirections(-5656, 5656), 0u);
-    EXPECT_EQ(GamepadStickDirections(0, 8000), D);
-    EXPECT_EQ(GamepadStickDirections(-32768, -32768), U | L);
+    const struct {
+        int32_t x, y;
+        uint32_t directions;
+    } cases[] = {
+        // Centres of the sectors, y positive downwards as the pad reports it.
+        {30000, 0, R}, {20000, -20000, U | R}, {0, -30000, U}, {-20000, -20000, U | L},
+        {-30000, 0, L}, {-20000, 20000, D | L}, {0, 32767, D}, {20000, 20000, D | R},
+        // Sector edges lie at 22.5 degrees either side: 20 degrees is still
+        // right, 25 is the diagonal.
+        {28191, -10260, R}, {27189, -12679, U | R},
+        // The dead zone is round: 7999 on an axis or on a diagonal is nothing.
+        {7999, 0, 0}, {-5656, 5656, 0}, {0, 8000, D}, {-32768, -32768, U | L},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(GamepadStickDirections(c.x, c.y), c.directions) << c.x << ", " << c.y;
 }
 
 TEST(Gamepad, InPlayTheStickAndButtonsBecomeTheGameKeys)
 {
     Gamepad pad{};
-    sunk.clear();
-    PlatformEvent e = Axis(kPadAxisLeftX, 30000);
-    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
-    e = Axis(kPadAxisLeftY, -30000); // to the upper right diagonal
-    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
-    e = Axis(kPadAxisLeftX, 0); // straight up
-    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
-    // The d-pad adds to the stick: up is held already.
-    e = Button(kPadButtonDPadUp, true);
-    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
-    e = Axis(kPadAxisLeftY, 0);
-    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
-    e = Button(kPadButtonDPadUp, false);
-    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
-    EXPECT_EQ(sunk, (std::vector<std::pair<int, bool>>{{29, true}, {30, true}, {29, false}, {30, false}}));
-
-    sunk.clear();
-    for (int32_t button : std::initializer_list<int32_t>{kPadButtonA, kPadButtonX, kPadButtonStart, kPadButtonRightShoulder,
-                           kPadButtonLeftShoulder, kPadButtonY, 99}) {
-        e = Button(button, true);
-        GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
-    }
-    e = Axis(kPadAxisRightX, -32768);
-    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
-    e = Axis(42, 32767); // unknown axes are ignored
-    GamepadPlayHandleEvent(&pad, &e, Sink, nullptr);
-    EXPECT_EQ(sunk, (std::vector<std::pair<int, bool>>{
-                        {' ', true}, {'q', true}, {27, true}, {'e', true}, {'c', true}, {'a', true}}));
+    // Right, to the upper right diagonal, straight up; the d-pad adds to the
+    // stick: up is held already.
+    EXPECT_EQ(Play(&pad, {Axis(kPadAxisLeftX, 30000), Axis(kPadAxisLeftY, -30000), Axis(kPadAxisLeftX, 0),
+                          Button(kPadButtonDPadUp), Axis(kPadAxisLeftY, 0), Button(kPadButtonDPadUp, false)}),
+              (Keys{{29, true}, {30, true}, {29, false}, {30, false}}));
+    // Unknown buttons (99) and axes (42) are ignored.
+    EXPECT_EQ(Play(&pad, {Button(kPadButtonA), Button(kPadButtonX), Button(kPadButtonStart),
+                          Button(kPadButtonRightShoulder), Button(kPadButtonLeftShoulder), Button(kPadButtonY),
+                          Button(99), Axis(kPadAxisRightX, -32768), Axis(42, 32767)}),
+              (Keys{{' ', true}, {'q', true}, {27, true}, {'e', true}, {'c', true}, {'a', true}}));
     // Unplugged: everything held is let go.
     sunk.clear();
     GamepadReleaseAll(&pad, Sink, nullptr);
-    EXPECT_EQ(sunk, (std::vector<std::pair<int, bool>>{{'a', false}, {'e', false}, {'c', false}}));
+    EXPECT_EQ(sunk, (Keys{{'a', false}, {'e', false}, {'c', false}}));
 }
 
 class Controls : public testing::Test {
 protected:
-    fs::path config;
+    widgettest::PreferencesFolder config;
     void SetUp() override
     {
-        config = fs::temp_directory_path() / ("brimhold-controls-" + std::to_string(getpid()));
-        fs::create_directories(config);
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         HeadlessPlatformStartUp();
         BindingsLoadDefaults();
     }
@@ -133,10 +109,8 @@ protected:
     {
         BindingsLoadDefaults();
         HeadlessPlatformShutDown();
-        unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(config);
     }
-    fs::path File() { return config / "Brimhold" / "Brimhold Bindings"; }
+    fs::path File() { return config.root / "Brimhold" / "Brimhold Bindings"; }
     void Write(const std::string &text)
     {
         fs::create_directories(File().parent_path());
@@ -161,14 +135,13 @@ TEST_F(Controls, RebindingSwappingAndResetting)
     EXPECT_EQ(BindingsSetKey(kActionJump, q), kActionUse);
     EXPECT_EQ(BindingsGetKey(kActionJump), j);
     BindingsSwap(kActionJump, kActionUse);
-    EXPECT_EQ(BindingsGetKey(kActionJump), q);
-    EXPECT_EQ(BindingsGetKey(kActionUse), j);
+    EXPECT_EQ(std::make_pair(BindingsGetKey(kActionJump), BindingsGetKey(kActionUse)), std::make_pair(q, j));
     // Modifiers cannot be bound.
     EXPECT_EQ(BindingsSetKey(kActionJump, kKeyCodeLeftShift), -2);
     BindingsSetComfort(kComfortLargerText, true);
     BindingsResetToDefaults();
-    EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
-    EXPECT_EQ(BindingsGetKey(kActionUse), q);
+    EXPECT_EQ(std::make_pair(BindingsGetKey(kActionJump), BindingsGetKey(kActionUse)),
+              std::make_pair(int32_t(kKeyCodeSpace), q));
     EXPECT_TRUE(BindingsGetComfort(kComfortLargerText));
 }
 
@@ -239,18 +212,15 @@ TEST_F(Controls, WithoutAScreenThePadReachesDialogsAsKeys)
 
 namespace {
 
-class PadGame : public Controls {
+// The game on a small flat level without water.
+class PadGame : public screentest::AppFixture {
 protected:
-    Controller *controller = nullptr;
-    LevelSet *set = nullptr;
     void SetUp() override
     {
-        Controls::SetUp();
-        PrefsStartUp();
-        SoundSetEnabled(false);
-        GameControllerRegisterMode();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller, nullptr);
+        StartUp(false, true);
+        if (HasFatalFailure())
+            return;
+        BindingsLoadDefaults();
         set = LevelSetAllocate();
         LevelSetInit(set);
         Level *level = LevelSetGetLevel(set, 0);
@@ -264,15 +234,8 @@ protected:
     }
     void TearDown() override
     {
-        if (controller) {
-            ControllerStop(controller);
-            ControllerDispose(controller);
-        }
-        LevelSetDispose(set);
-        ControllerRegisterMode(ModeGame, nullptr);
-        PrefsShutDown();
-        SoundSetEnabled(true);
-        Controls::TearDown();
+        AppFixture::TearDown();
+        BindingsLoadDefaults();
     }
     GameController *StartGame()
     {
@@ -317,8 +280,7 @@ TEST_F(PadGame, APlayWithThePadReplaysBitForBit)
     while (game->stepCount < steps)
         GameControllerStep(game);
     Vector played = PlayerGetPosition(game->player);
-    EXPECT_EQ((std::vector<float>{played.x, played.y, played.z}),
-              (std::vector<float>{recorded.x, recorded.y, recorded.z}));
+    EXPECT_EQ(std::tie(played.x, played.y, played.z), std::tie(recorded.x, recorded.y, recorded.z));
     GameControllerPlayReplay(game, nullptr);
     ReplayDispose(loaded);
     ReplayDispose(replay);
