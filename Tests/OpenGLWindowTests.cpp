@@ -2,6 +2,8 @@
 // suite runs under Xvfb): the window, the graphics state, projections,
 // resizing through the desktop loop, full-screen switches, anti-aliasing and
 // snapshots.
+#include "WidgetTestSupport.h"
+
 #include "Events.h"
 #include "Headless.h"
 #include "OpenGLWindow.h"
@@ -67,12 +69,6 @@ std::vector<GLint> Viewport()
     return viewport;
 }
 
-std::vector<float> Bounds(OpenGLWindow *window)
-{
-    Rect4f b = OpenGLWindowGetBounds(window);
-    return {b.left, b.top, b.right, b.bottom};
-}
-
 // The samples of the current context and whether multisampling is on.
 std::pair<GLint, bool> Multisampling()
 {
@@ -93,21 +89,22 @@ void ExpectPerspective(float aspect)
         EXPECT_NEAR(m[at[i]], expected[i], 1e-4) << at[i];
 }
 
-TEST_F(WindowTest, OpensAResizable800By600WindowTitledBrimhold)
+// The size of the window's content.
+std::vector<float> Size(OpenGLWindow *window)
+{
+    Rect4f b = OpenGLWindowGetBounds(window);
+    return {b.right - b.left, b.bottom - b.top};
+}
+
+TEST_F(WindowTest, OpensAn800By600WindowTitledBrimholdWithTheGraphicsStateAsListed)
 {
     Open();
     EXPECT_STREQ(PlatformWindowGetTitle(window->window), "Brimhold");
-    std::vector<float> bounds = Bounds(window);
-    EXPECT_EQ((std::vector<float>{bounds[2] - bounds[0], bounds[3] - bounds[1]}), (std::vector<float>{800, 600}));
+    EXPECT_EQ(Size(window), (std::vector<float>{800, 600}));
     EXPECT_FLOAT_EQ(OpenGLWindowGetRatio(window), 800.0f / 600.0f);
     EXPECT_FALSE(window->fullScreen);
     EXPECT_TRUE(checkGLExtensions("GL_EXT_bgra", "GL_ARB_multitexture", "GL_ARB_texture_env_combine", nullptr));
     EXPECT_FALSE(checkGLExtensions("GL_ARB_multitexture", "GL_BRIMHOLD_no_such_thing", nullptr));
-}
-
-TEST_F(WindowTest, SetsUpTheGraphicsStateAsListed)
-{
-    Open();
     for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE, GL_LIGHTING, GL_COLOR_MATERIAL})
         EXPECT_TRUE(glIsEnabled(cap)) << std::hex << cap;
     EXPECT_FALSE(glIsEnabled(GL_MULTISAMPLE));
@@ -125,21 +122,22 @@ TEST_F(WindowTest, SetsUpTheGraphicsStateAsListed)
         glGetFloatv(entry.query, &value);
         EXPECT_EQ(value, entry.expected) << std::hex << entry.query;
     }
-    GLfloat clear[4] = {1, 1, 1, 1};
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0] + clear[1] + clear[2] + clear[3], 0.0f);
+    std::vector<GLfloat> clear(4, 1.0f);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear.data());
+    EXPECT_EQ(clear, std::vector<GLfloat>(4, 0.0f));
     EXPECT_EQ(Viewport(), (std::vector<GLint>{0, 0, 800, 600}));
     ExpectPerspective(800.0f / 600.0f);
-    GLfloat modelView[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
-    for (int i = 0; i < 16; i++)
-        EXPECT_EQ(modelView[i], (i % 5 == 0) ? 1.0f : 0.0f) << i;
+    std::vector<GLfloat> modelView(16), identity(16, 0.0f);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView.data());
+    for (int i = 0; i < 16; i += 5)
+        identity[size_t(i)] = 1.0f;
+    EXPECT_EQ(modelView, identity);
     // The depth and stencil buffers asked for.
-    GLint value = 0;
-    glGetIntegerv(GL_DEPTH_BITS, &value);
-    EXPECT_GE(value, 24);
-    glGetIntegerv(GL_STENCIL_BITS, &value);
-    EXPECT_GE(value, 8);
+    GLint depth = 0, stencil = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depth);
+    glGetIntegerv(GL_STENCIL_BITS, &stencil);
+    EXPECT_GE(depth, 24);
+    EXPECT_GE(stencil, 8);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -162,8 +160,7 @@ TEST_F(WindowTest, ResizeEventKeepsTheProjectionsAspectRatio)
     event.sizeChanged = true;
     HeadlessInjectEvent(event);
     HeadlessRunFor(0.0);
-    std::vector<float> bounds = Bounds(window);
-    ASSERT_EQ((std::vector<float>{bounds[2] - bounds[0], bounds[3] - bounds[1]}), (std::vector<float>{1000, 500}));
+    ASSERT_EQ(Size(window), (std::vector<float>{1000, 500}));
     ExpectPerspective(2.0f);
     EXPECT_EQ(Viewport(), (std::vector<GLint>{0, 0, 1000, 500}));
     EXPECT_EQ(callbackLog, (std::vector<int32_t>{4, 2}));
@@ -176,16 +173,23 @@ TEST_F(WindowTest, ResizeEventKeepsTheProjectionsAspectRatio)
     EXPECT_TRUE(callbackLog.empty());
 }
 
+// Whether the window is full screen, and which of its contexts exist.
+std::vector<bool> Contexts(OpenGLWindow *window)
+{
+    return {OpenGLWindowIsFullScreen(window), window->windowedContext != nullptr,
+            window->fullScreenContext != nullptr};
+}
+
 TEST_F(WindowTest, ToggleRaisesFourThenFiveEachWay)
 {
     Open();
     LogAllCallbacks(window);
     OpenGLWindowToggleFullScreen(window);
-    ASSERT_TRUE(OpenGLWindowIsFullScreen(window));
-    EXPECT_EQ(window->windowedContext, nullptr);
-    EXPECT_NE(window->fullScreenContext, nullptr);
+    EXPECT_EQ(Contexts(window), (std::vector<bool>{true, false, true}));
     EXPECT_EQ(callbackLog, (std::vector<int32_t>{4, 5}));
-    EXPECT_EQ(Bounds(window), (std::vector<float>{0, 0, 1024, 768})); // the Xvfb screen of the suite
+    Rect4f b = OpenGLWindowGetBounds(window);
+    EXPECT_EQ((std::vector<float>{b.left, b.bottom, b.right, b.top}), (std::vector<float>{0, 768, 1024, 0}))
+        << "the Xvfb screen of the suite";
     callbackLog.clear();
     OpenGLWindowToggleFullScreen(window);
     EXPECT_FALSE(OpenGLWindowIsFullScreen(window));
@@ -222,7 +226,7 @@ TEST_F(WindowTest, AntiAliasingIsGrantedAndSwitchedWithTexturesKept)
     EXPECT_FALSE(window->fsaa);
     EXPECT_EQ(Multisampling(), std::make_pair(0, false));
     EXPECT_TRUE(glIsTexture(texture));
-    EXPECT_EQ(Bounds(window)[2] - Bounds(window)[0], 800.0f);
+    EXPECT_EQ(Size(window)[0], 800.0f);
 
     OpenGLWindowSetFSAAEnabled(window, true);
     EXPECT_EQ(Multisampling().first, 4);
@@ -254,9 +258,7 @@ TEST_F(WindowTest, RefusedFullScreenBeepsAndStaysWindowed)
     OpenGLWindowToggleFullScreen(window);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "aglSetFullScreen failed: -1\n");
     PlatformSetDisplayLimits({-1, false});
-    EXPECT_FALSE(OpenGLWindowIsFullScreen(window));
-    EXPECT_NE(window->windowedContext, nullptr);
-    EXPECT_EQ(window->fullScreenContext, nullptr);
+    EXPECT_EQ(Contexts(window), (std::vector<bool>{false, true, false}));
     EXPECT_EQ(HeadlessBeepCount(), 1);
     EXPECT_EQ(callbackLog, (std::vector<int32_t>{4, 5}));
 }
@@ -265,20 +267,9 @@ TEST_F(WindowTest, StartingInFullScreenSwitchesDuringAllocation)
 {
     window = OpenGLWindowAllocate("Brimhold", 800, 600, true, false, kProjectionPerspective);
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(OpenGLWindowIsFullScreen(window));
-    EXPECT_NE(window->fullScreenContext, nullptr);
-    EXPECT_EQ(window->windowedContext, nullptr);
+    EXPECT_EQ(Contexts(window), (std::vector<bool>{true, false, true}));
     EXPECT_EQ(Viewport(), (std::vector<GLint>{0, 0, 1024, 768}));
     ExpectPerspective(1024.0f / 768.0f);
-}
-
-TEST_F(WindowTest, VerticalBlankSyncIsStoredPerMode)
-{
-    Open();
-    OpenGLWindowSetVBLSyncEnabled(window, false, true);
-    OpenGLWindowSetVBLSyncEnabled(window, true, false);
-    EXPECT_EQ(window->vblSyncWindowed, 1);
-    EXPECT_EQ(window->vblSyncFullScreen, 0);
 }
 
 // ---- Snapshots ----------------------------------------------------------------------
@@ -303,25 +294,20 @@ bool RecordingWriter(const fs::path &file, int32_t width, int32_t height, const 
     return written.succeed;
 }
 
+// A home of the test's own, whose configuration names no desktop folder:
+// snapshots go to its "Desktop".
 class SnapshotTest : public WindowTest {
 protected:
-    fs::path home;
-    std::string oldHome, oldConfig;
-    bool hadConfig = false;
+    widgettest::PreferencesFolder folder;
+    fs::path home = folder.root;
+    std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
 
     void SetUp() override
     {
         WindowTest::SetUp();
         written = WrittenImage{};
-        home = fs::temp_directory_path() / ("brimhold-snapshot-" + std::to_string(getpid()));
-        fs::remove_all(home);
         fs::create_directories(home / "Desktop");
-        oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-        hadConfig = std::getenv("XDG_CONFIG_HOME") != nullptr;
-        if (hadConfig)
-            oldConfig = std::getenv("XDG_CONFIG_HOME");
         setenv("HOME", home.c_str(), 1);
-        unsetenv("XDG_CONFIG_HOME");
         OpenGLWindowSetImageWriter(RecordingWriter);
         Open();
     }
@@ -329,9 +315,6 @@ protected:
     {
         OpenGLWindowSetImageWriter(nullptr);
         setenv("HOME", oldHome.c_str(), 1);
-        if (hadConfig)
-            setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-        fs::remove_all(home);
         WindowTest::TearDown();
     }
     void Touch(int number) { std::ofstream(home / "Desktop" / ("Picture " + std::to_string(number) + ".png")); }
