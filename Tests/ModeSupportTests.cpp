@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
 
 namespace {
 
@@ -16,9 +17,7 @@ struct FakeMode {
     PlatformTimerRef timer = 0;
     PlatformEventHandlerRef handler = 0;
     bool frozen = false;
-    int32_t firings = 0;
-    int32_t keys = 0;
-    int32_t steps = 0;
+    int32_t firings = 0, keys = 0, steps = 0;
     int32_t stopAfter = -1; // the step that ends a firing early
 };
 
@@ -96,23 +95,20 @@ TEST_F(ModeSupport, FreezeRemovesTheHandlerAndDefrostPutsOneBack)
     HeadlessRunFor(0.0);
     EXPECT_EQ(mode.keys, 1);
 
-    ModeFreeze(Parts(&mode));
-    EXPECT_TRUE(mode.frozen);
-    EXPECT_EQ(mode.handler, 0);
-    EXPECT_EQ(mode.suspendCount, 1);
+    // Frozen, then defrosted: whether frozen, the handler, the suspensions,
+    // and the keys and firings that came through.
+    auto state = [&] {
+        return std::vector<int64_t>{mode.frozen, mode.handler != 0, mode.suspendCount, mode.keys, mode.firings};
+    };
     int32_t firings = mode.firings;
+    ModeFreeze(Parts(&mode));
     HeadlessInjectKey(kEventRawKeyDown, 0);
     HeadlessRunFor(0.5);
-    EXPECT_EQ(mode.keys, 1);
-    EXPECT_EQ(mode.firings, firings);
-
+    EXPECT_EQ(state(), (std::vector<int64_t>{1, 0, 1, 1, firings}));
     ModeDefrost(Parts(&mode));
-    EXPECT_FALSE(mode.frozen);
-    EXPECT_EQ(mode.suspendCount, 0);
     HeadlessInjectKey(kEventRawKeyDown, 0);
     HeadlessRunFor(kModeStep);
-    EXPECT_EQ(mode.keys, 2);
-    EXPECT_EQ(mode.firings, firings + 1);
+    EXPECT_EQ(state(), (std::vector<int64_t>{0, 1, 0, 2, firings + 1}));
 }
 
 TEST_F(ModeSupport, FixedStepsCatchUpAtMostTenAndCarryTheRest)
@@ -145,16 +141,20 @@ TEST(ModeOverlay, DrawsInViewCoordinatesAndRestoresTheScene)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(1, 2, 3);
-    GLfloat projection[16], modelview[16], m[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    // The projection and model-view matrices.
+    auto matrices = [] {
+        std::vector<GLfloat> m(32);
+        glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+        glGetFloatv(GL_MODELVIEW_MATRIX, m.data() + 16);
+        return m;
+    };
+    std::vector<GLfloat> scene = matrices();
 
     ModeBeginOverlay(window);
-    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    std::vector<GLfloat> m = matrices();
     EXPECT_NEAR(m[0], 0.75f, 1e-5); // x from -4/3 to 4/3
     EXPECT_NEAR(m[5], 1.0f, 1e-5);
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    EXPECT_EQ(m[12], 0.0f);
+    EXPECT_EQ(m[16 + 12], 0.0f);
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     glClear(GL_COLOR_BUFFER_BIT);
@@ -162,23 +162,17 @@ TEST(ModeOverlay, DrawsInViewCoordinatesAndRestoresTheScene)
     glColor4f(0, 0, 0, 1);
     ModeDrawQuad(-4.0f / 3, -1, -1, 1); // the left eighth of the view
     gltest::Pixel bottom = gltest::ReadPixel(400, 0), top = gltest::ReadPixel(400, 599);
-    gltest::Pixel left = gltest::ReadPixel(40, 300);
     EXPECT_NEAR(bottom.r, 153, 3);
     EXPECT_NEAR(bottom.b, 229, 3);
     EXPECT_NEAR(top.g, 255, 3);
     EXPECT_NEAR(top.b, 77, 3);
-    EXPECT_EQ(left.r + left.g + left.b, 0);
+    EXPECT_EQ(gltest::ReadRGB(40, 300), (std::vector<int>{0, 0, 0}));
     ModeEndOverlay();
 
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);
-    glGetFloatv(GL_PROJECTION_MATRIX, m);
-    for (int i = 0; i < 16; i++)
-        EXPECT_EQ(m[i], projection[i]);
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    for (int i = 0; i < 16; i++)
-        EXPECT_EQ(m[i], modelview[i]);
+    EXPECT_EQ(matrices(), scene);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     OpenGLWindowDispose(window);
