@@ -49,7 +49,6 @@ TEST_F(Screens, TheProgramOpensOnTheTitleScreenWithItsWidgets)
     ControllerStart(controller);
     ASSERT_EQ(Stack(), Modes{ModeSplashScreen});
     ASSERT_NE(Title(), nullptr);
-    EXPECT_EQ(Title()->introTime, 0.0f);
     EXPECT_EQ(Title()->titleShader, nullptr); // no art installed here
     WidgetController *widgets = Title()->widgets;
     ASSERT_EQ(WidgetControllerNumberOfWidgets(widgets), 5);
