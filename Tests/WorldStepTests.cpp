@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <vector>
 
@@ -72,8 +74,7 @@ TEST_F(WorldStep, ADeadlyBlockReportsTheDeathAndLeavesTheLevelInPlace)
     Level *level = CurrentLevel();
     EXPECT_TRUE(StepUntilEnded());
     const WorldEvents *events = WorldEventsCurrent();
-    EXPECT_TRUE(events->playerDied);
-    EXPECT_FALSE(events->gameOver);
+    EXPECT_EQ(std::make_pair(events->playerDied, events->gameOver), std::make_pair(true, false));
     EXPECT_EQ(WorldEventsCountSound(events, kSoundYell), 1);
     EXPECT_EQ(PlayerGetNumberOfLives(player), 2);
     // The world restarts nothing itself: the level played is still the set's.
@@ -85,8 +86,8 @@ TEST_F(WorldStep, TheLastLifeEndsTheGameAndAPortalCompletesTheLevel)
     WorldPlacePlayerAtStart(player, set);
     player->lives = 0;
     PlayerDie(player);
-    EXPECT_TRUE(WorldEventsCurrent()->gameOver);
-    EXPECT_FALSE(WorldEventsCurrent()->playerDied);
+    EXPECT_EQ(std::make_pair(WorldEventsCurrent()->playerDied, WorldEventsCurrent()->gameOver),
+              std::make_pair(false, true));
     WorldEventsClear(WorldEventsCurrent());
 
     PutBlockUnderPlayer(kBlockLevelPortal);
@@ -140,15 +141,7 @@ struct ShippedWorld : testing::Test {
     }
 };
 
-void NoteWorld(int64_t, const Player *player, Level *, void *context)
-{
-    static_cast<std::vector<Vector> *>(context)->push_back(player->position);
-}
-
-void NoteGame(const GameController *game, void *context)
-{
-    static_cast<std::vector<Vector> *>(context)->push_back(game->player->position);
-}
+using Positions = std::vector<std::array<float, 3>>;
 
 TEST_F(ShippedWorld, AReplayWithoutAWindowMatchesTheGameModeStepForStep)
 {
@@ -158,11 +151,14 @@ TEST_F(ShippedWorld, AReplayWithoutAWindowMatchesTheGameModeStepForStep)
     ASSERT_TRUE(ReplayLoadFromFile(replay, file.string(), &error)) << error;
     LevelSet *set = LevelSetAllocate();
     ASSERT_TRUE(LevelSetInitWithFile(set, kResources / "Levels" / "Test levels"));
-
-    std::vector<Vector> world;
-    WorldReplayOutcome outcome = WorldPlayReplay(set, replay, NoteWorld, &world, 1);
-    EXPECT_EQ(outcome.levelsCompleted, 1);
-    EXPECT_EQ(outcome.deaths, 0);
+    Positions world;
+    WorldReplayOutcome outcome = WorldPlayReplay(
+        set, replay,
+        [](int64_t, const Player *player, Level *, void *context) {
+            static_cast<Positions *>(context)->push_back({player->position.x, player->position.y, player->position.z});
+        },
+        &world, 1);
+    EXPECT_EQ(std::make_pair(outcome.levelsCompleted, outcome.deaths), std::make_pair(1, 0));
 
     LevelSet *gameSet = LevelSetAllocate();
     ASSERT_TRUE(LevelSetInitWithFile(gameSet, kResources / "Levels" / "Test levels"));
@@ -170,19 +166,20 @@ TEST_F(ShippedWorld, AReplayWithoutAWindowMatchesTheGameModeStepForStep)
     game->levelSet = gameSet;
     game->player->levelSet = gameSet;
     GameControllerInit(game);
-    std::vector<Vector> played;
-    ReplayOutcome gameOutcome = GameControllerRunReplay(game, replay, true, NoteGame, &played, 1);
-    EXPECT_EQ(gameOutcome.steps, outcome.steps);
-    EXPECT_EQ(gameOutcome.levelsCompleted, 1);
+    Positions played;
+    ReplayOutcome gameOutcome = GameControllerRunReplay(
+        game, replay, true,
+        [](const GameController *game, void *context) {
+            const Vector &p = game->player->position;
+            static_cast<Positions *>(context)->push_back({p.x, p.y, p.z});
+        },
+        &played, 1);
+    EXPECT_EQ(std::make_pair(gameOutcome.steps, gameOutcome.levelsCompleted), std::make_pair(outcome.steps, 1));
     // Up to the step before completion (the game mode then moves on to the
     // next level) every position is the same, bit for bit.
     ASSERT_EQ(played.size(), world.size());
     ASSERT_GT(world.size(), 100u);
-    for (size_t i = 0; i + 1 < world.size(); i++) {
-        ASSERT_EQ(world[i].x, played[i].x) << i;
-        ASSERT_EQ(world[i].y, played[i].y) << i;
-        ASSERT_EQ(world[i].z, played[i].z) << i;
-    }
+    EXPECT_TRUE(std::equal(world.begin(), world.end() - 1, played.begin()));
     GameControllerDispose(game);
     LevelSetDispose(gameSet);
     LevelSetDispose(set);
