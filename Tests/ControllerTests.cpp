@@ -257,7 +257,9 @@ TEST_F(ControllerTest, NewPauseAndEndGameActOnlyOnTheGameAndAreHandled)
     EXPECT_TRUE(passedOn.empty());
 }
 
-TEST_F(ControllerTest, TheEditorCommandOpensAndClosesTheEditor)
+// The editor command opens and closes the editor; the preferences command
+// toggles its screen over it and is passed on as well.
+TEST_F(ControllerTest, TheEditorAndPreferencesCommandsToggleTheirModes)
 {
     ControllerStart(controller);
     Command('LEdt');
@@ -266,11 +268,7 @@ TEST_F(ControllerTest, TheEditorCommandOpensAndClosesTheEditor)
     Command('LEdt');
     EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
     EXPECT_TRUE(passedOn.empty());
-}
 
-TEST_F(ControllerTest, PreferencesCommandTogglesTheScreenAndIsPassedOn)
-{
-    ControllerStart(controller);
     ControllerPushMode(controller, ModeLevelEditor);
     Command('pref');
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor, ModePreferences}));
@@ -370,28 +368,9 @@ TEST_F(ControllerTest, QuittingLoopsAgainWhileTheEditorRefuses)
     EXPECT_DOUBLE_EQ(HeadlessGetTime(), 0.2);
 }
 
-TEST_F(ControllerTest, FullScreenCommandPausesTheGameWithoutOverlayAndRestoresIt)
-{
-    ControllerStart(controller);
-    ControllerPushMode(controller, ModeGame);
-    modeLog.clear();
-    Command('FScn');
-    EXPECT_TRUE(OpenGLWindowIsFullScreen(controller->mainWindow));
-    EXPECT_FALSE(PlatformIsCursorVisible());
-    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(1)", "Unpause2", "Draw2"}));
-    modeLog.clear();
-
-    // A game that was paused stays paused.
-    Command('PGam');
-    modeLog.clear();
-    Command('FScn');
-    EXPECT_FALSE(OpenGLWindowIsFullScreen(controller->mainWindow));
-    EXPECT_TRUE(PlatformIsCursorVisible());
-    EXPECT_EQ(modeLog, std::vector<std::string>{"Draw2"});
-    EXPECT_TRUE(passedOn.empty());
-}
-
-TEST_F(ControllerTest, CursorFollowsTheGameInFullScreen)
+// In full screen the cursor hides only over the game; switching pauses the
+// game without its overlay and restores it, but a game that was paused stays paused.
+TEST_F(ControllerTest, FullScreenCommandPausesTheGameWithoutOverlayAndTheCursorFollowsTheGame)
 {
     ControllerStart(controller);
     Command('FScn');
@@ -403,8 +382,19 @@ TEST_F(ControllerTest, CursorFollowsTheGameInFullScreen)
     EXPECT_TRUE(PlatformIsCursorVisible());
     ControllerPopMode(controller);
     EXPECT_FALSE(PlatformIsCursorVisible());
-    ControllerPopMode(controller);
+    modeLog.clear();
+    Command('FScn');
+    EXPECT_FALSE(OpenGLWindowIsFullScreen(controller->mainWindow));
     EXPECT_TRUE(PlatformIsCursorVisible());
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(1)", "Unpause2", "Draw2"}));
+
+    Command('PGam');
+    modeLog.clear();
+    Command('FScn');
+    EXPECT_TRUE(OpenGLWindowIsFullScreen(controller->mainWindow));
+    EXPECT_FALSE(PlatformIsCursorVisible());
+    EXPECT_EQ(modeLog, std::vector<std::string>{"Draw2"});
+    EXPECT_TRUE(passedOn.empty());
 }
 
 TEST(ControllerServicesTest, InitLoadsModelsAndTheLevelSetAndDisposeReleasesIt)
