@@ -323,34 +323,28 @@ TEST_F(LevelFixture, TeleportMovesThePlayerToTheLastMatchingTeleport)
     EXPECT_FLOAT_EQ(player->position.y, 33.0f - 2.8f);
 }
 
-TEST_F(LevelFixture, TouchingDeadlyFireAndPortalEndsTheTick)
+TEST_F(LevelFixture, TouchingDeadlyFireAndPortalEndsTheTickAndALockedBlockOpensWithAKey)
 {
     int32_t deadly = AddBlock(level, kBlockDeadly, 0, 0, 0);
     int32_t fire = AddBlock(level, kBlockFire, 1, 0, 0);
     int32_t portal = AddBlock(level, kBlockLevelPortal, 2, 0, 0);
-    int32_t stone = AddBlock(level, kBlockStone, 3, 0, 0);
+    int32_t locked = AddBlock(level, kBlockLocked, 3, 0, 0);
+    int32_t stone = AddBlock(level, kBlockStone, 4, 0, 0);
     player->lives = 3;
-    EXPECT_EQ((std::vector<bool>{BlockTouched(At(deadly), player, level), BlockTouched(At(fire), player, level),
-                                 BlockTouched(At(portal), player, level), BlockTouched(At(stone), player, level)}),
-              (std::vector<bool>{true, true, true, false}));
-    // The editor's player has no game mode and ignores deaths.
-    EXPECT_EQ(player->lives, 3);
-}
-
-TEST_F(LevelFixture, LockedBlockOpensWithAKeyAndStaysInTheArray)
-{
-    AddBlock(level, kBlockStone, 0, 0, 0);
-    int32_t locked = AddBlock(level, kBlockLocked, 1, 0, 0);
-    AddBlock(level, kBlockStone, 2, 0, 0);
-    EXPECT_FALSE(BlockTouched(At(locked), player, level));
-    EXPECT_EQ(At(locked)->type, kBlockLocked); // no key
+    auto touched = [&](int32_t index) { return BlockTouched(At(index), player, level); };
+    EXPECT_EQ((std::vector<bool>{touched(deadly), touched(fire), touched(portal), touched(locked), touched(stone)}),
+              (std::vector<bool>{true, true, true, false, false}));
+    // The editor's player has no game mode and ignores deaths; without a key
+    // the lock stays.
+    EXPECT_EQ(std::make_pair(player->lives, int32_t(At(locked)->type)), std::make_pair(3, int32_t(kBlockLocked)));
+    // A key opens it: an empty space left in the array, found by no query.
     PlayerAwardKey(player);
-    EXPECT_FALSE(BlockTouched(At(locked), player, level));
-    EXPECT_EQ((std::vector<int32_t>{player->keys, level->blockCount, At(locked)->type, At(2)->type}),
-              (std::vector<int32_t>{0, 3, kBlockEmptySpace, kBlockStone}));
+    EXPECT_FALSE(touched(locked));
+    EXPECT_EQ((std::vector<int32_t>{player->keys, level->blockCount, At(locked)->type, At(stone)->type}),
+              (std::vector<int32_t>{0, 5, kBlockEmptySpace, kBlockStone}));
     EXPECT_EQ(At(locked)->maxX + At(locked)->maxY, 0.0f);
     int32_t count = 0;
-    Block **found = LevelGetSortedBlockListForBoundingBox(level, 6.5f, 11.5f, 0.5f, 5.5f, 0.5f, 5.5f, &count);
+    Block **found = LevelGetSortedBlockListForBoundingBox(level, 18.5f, 23.5f, 0.5f, 5.5f, 0.5f, 5.5f, &count);
     EXPECT_EQ(count, 0);
     std::free(found);
 }

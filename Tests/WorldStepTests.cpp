@@ -6,6 +6,7 @@
 #include "GameController.h"
 #include "Level.h"
 #include "LevelSet.h"
+#include "LevelWorldSupport.h"
 #include "ModelParser.h"
 #include "Player.h"
 #include "Replay.h"
@@ -53,9 +54,8 @@ struct WorldStep : testing::Test {
     {
         WorldPlacePlayerAtStart(player, set);
         Vector p = PlayerGetPosition(player);
-        Block block;
-        BlockInit(&block, type, int32_t(p.x / CellSize), int32_t(p.y / CellSize), int32_t(p.z / CellSize));
-        ASSERT_TRUE(LevelAddBlock(CurrentLevel(), &block));
+        levelworld::AddBlock(CurrentLevel(), type, int32_t(p.x / CellSize), int32_t(p.y / CellSize),
+                             int32_t(p.z / CellSize));
         PlayerStartAtPos(player, VectorWithValues(p.x, p.y + CellSize + 1, p.z), VectorWithValues(0, 0, -1));
     }
     // Steps until a touched block ends the step; false if none does.
@@ -81,29 +81,26 @@ TEST_F(WorldStep, ADeadlyBlockReportsTheDeathAndLeavesTheLevelInPlace)
     EXPECT_EQ(CurrentLevel(), level);
 }
 
-TEST_F(WorldStep, TheLastLifeEndsTheGameAndAPortalCompletesTheLevel)
+TEST_F(WorldStep, TheLastLifeEndsTheGameAPortalCompletesTheLevelAndOutsideAGameNeither)
 {
-    WorldPlacePlayerAtStart(player, set);
-    player->lives = 0;
-    PlayerDie(player);
-    EXPECT_EQ(std::make_pair(WorldEventsCurrent()->playerDied, WorldEventsCurrent()->gameOver),
-              std::make_pair(false, true));
-    WorldEventsClear(WorldEventsCurrent());
-
-    PutBlockUnderPlayer(kBlockLevelPortal);
-    EXPECT_TRUE(StepUntilEnded());
-    EXPECT_TRUE(WorldEventsCurrent()->levelCompleted);
-    EXPECT_EQ(LevelSetGetCurrentLevelIndex(set), 0); // the game mode moves on, not the world
-}
-
-TEST_F(WorldStep, APlayerOutsideAGameNeitherDiesNorCompletes)
-{
+    // A player outside a game neither dies nor completes.
     player->levelSet = nullptr;
     PlayerDie(player);
     PlayerLevelCompleted(player);
     const WorldEvents *events = WorldEventsCurrent();
     EXPECT_FALSE(events->playerDied || events->gameOver || events->levelCompleted);
     EXPECT_EQ(PlayerGetNumberOfLives(player), 3);
+
+    player->levelSet = set;
+    WorldPlacePlayerAtStart(player, set);
+    player->lives = 0;
+    PlayerDie(player);
+    EXPECT_EQ(std::make_pair(events->playerDied, events->gameOver), std::make_pair(false, true));
+    WorldEventsClear(WorldEventsCurrent());
+    PutBlockUnderPlayer(kBlockLevelPortal);
+    EXPECT_TRUE(StepUntilEnded());
+    EXPECT_TRUE(events->levelCompleted);
+    EXPECT_EQ(LevelSetGetCurrentLevelIndex(set), 0); // the game mode moves on, not the world
 }
 
 TEST_F(WorldStep, KeysMapToPlayerActionsAndSoundsWaitInTheEvents)
