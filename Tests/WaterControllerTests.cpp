@@ -24,7 +24,7 @@ void RunTicks(WaterController *water, int ticks)
 
 } // namespace
 
-TEST(WaterRising, RisesWithItsSpeedStopsAtTheTopAndSinksBelowZero)
+TEST(WaterRising, RisesWithItsSpeedStopsAtTheTopSinksBelowZeroAndCovers)
 {
     Level *level = LevelAllocate(2, 2, 2, 0, 0);
     WaterController *water = level->waterController;
@@ -36,13 +36,7 @@ TEST(WaterRising, RisesWithItsSpeedStopsAtTheTopAndSinksBelowZero)
     WaterControllerSetRiseSpeed(water, -16.0);
     RunTicks(water, 120);
     EXPECT_NEAR(WaterControllerGetCurrentWaterLevel(water), -16.0, 1e-5);
-    LevelDispose(level);
-}
 
-TEST(WaterRising, CoverageAndTheBoxFormIgnoringTheLevel)
-{
-    Level *level = LevelAllocate(2, 2, 2, 0, 0);
-    WaterController *water = level->waterController;
     const double levels[] = {1.0, 3.0, 5.0};
     const float covered[] = {0.0f, 0.5f, 1.0f};
     for (int i = 0; i < 3; i++) {
@@ -51,9 +45,14 @@ TEST(WaterRising, CoverageAndTheBoxFormIgnoringTheLevel)
     }
     // A box without height is either dry or wet.
     EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 2, 0, 1), 1.0f);
+    // This form keeps no boxes.
+    EXPECT_EQ(WaterControllerAddBox(water, WaterBoxAllocate(nullptr, 0, 1, 0, 1, 0, 1)), nullptr);
     LevelDispose(level);
+}
 
-    BoxWaterLevel pool(2, 2, 2);
+TEST(WaterBoxList, TheBoxFormIgnoresTheLevelAndItsBoxesAreAddedFoundAndRemoved)
+{
+    BoxWaterLevel pool(4, 4, 4);
     WaterControllerSetCurrentWaterLevel(pool.water, 3.0);
     WaterControllerSetRiseSpeed(pool.water, 3.0);
     EXPECT_EQ((std::vector<double>{WaterControllerGetCurrentWaterLevel(pool.water),
@@ -61,15 +60,6 @@ TEST(WaterRising, CoverageAndTheBoxFormIgnoringTheLevel)
                                    WaterControllerGetInitialWaterLevel(pool.water),
                                    WaterControllerGetWaterCoverage(pool.water, 0, 1, 2, 4, 0, 1)}),
               (std::vector<double>{0, 0, 0, 0}));
-}
-
-TEST(WaterBoxList, AddIndexRemoveAndQuery)
-{
-    BoxWaterLevel pool(4, 4, 4);
-    // The rising-level form keeps no boxes.
-    Level *rising = LevelAllocate(4, 4, 4, 0, 0);
-    EXPECT_EQ(WaterControllerAddBox(rising->waterController, WaterBoxAllocate(nullptr, 0, 1, 0, 1, 0, 1)), nullptr);
-    LevelDispose(rising);
     std::vector<WaterBox *> boxes;
     for (int i = 0; i < 5; i++)
         boxes.push_back(pool.Add(AABB{float(2 * i), float(2 * i + 1), 0, 1, 0, 1}));
