@@ -146,7 +146,7 @@ TEST_F(PlayerWorld, UnderWaterTheAirLastsFifteenSeconds)
     EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), 5), 1u);
 }
 
-TEST_F(PlayerWorld, StandingOnABlockDoesNotLandAgainAndAgain)
+TEST_F(PlayerWorld, StandingOnABlockDoesNotLandAgainAndAgainAndTheWallsHoldThePlayerIn)
 {
     levelworld::AddBlock(level, kBlockStone, 2, 0, 2);
     PlayerStartAtPos(player, VectorWithValues(15, 6, 15), VectorWithValues(0, 0, -1));
@@ -154,10 +154,7 @@ TEST_F(PlayerWorld, StandingOnABlockDoesNotLandAgainAndAgain)
     EXPECT_EQ((std::vector<float>{player->position.y, float(player->onGround), player->velocity.y,
                                   float(WorldEventsCountSound(WorldEventsCurrent(), 28))}),
               (std::vector<float>{6, 1, 0, 0}));
-}
-
-TEST_F(PlayerWorld, TheLevelWallsHoldThePlayerIn)
-{
+    // The level's walls hold the player in.
     PlayerStartAtPos(player, VectorWithValues(0.75f, 0, 15), VectorWithValues(-1, 0, 0));
     PlayerStartAction(player, 3);
     Run(30);
