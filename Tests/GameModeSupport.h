@@ -15,6 +15,7 @@
 #include "Sound.h"
 #include "Text.h"
 #include "WaterController.h"
+#include "WorldStep.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,8 @@ protected:
         PrefsStartUp();
         SoundSetEnabled(false);
         SoundResetRequestCounts();
+        // The last modifier word is shared by every game: none held at the start.
+        WorldResetModifiers();
         PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
         ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
         GameControllerRegisterMode();
