@@ -242,28 +242,21 @@ TEST_F(LevelFixture, ToggleSoundFlagIsSetOncePerTickAndClearedEachTick)
     EXPECT_TRUE(BlockPlayedToggleSoundThisTick());
 }
 
-TEST_F(LevelFixture, PhasingBlockWithZeroIntervalsTogglesAtMostOncePerTick)
+TEST_F(LevelFixture, PhasingBlocksAlternateWithTheirIntervalsButToggleAtMostOncePerTick)
 {
-    int32_t p = AddBlock(level, kBlockPhasing, 0, 0, 0);
-    PhasingBlockData values{0.0f, 0.0f, 0.0f, 1, {0, 0, 0}, 0.0f, 0.0f};
-    BlockSetData(At(p), &values);
-    bool was = IsOn(At(p));
-    for (int tick = 0; tick < 5; tick++) {
-        LevelRun(level, 1.0f / 120);
-        EXPECT_NE(IsOn(At(p)), was) << tick; // exactly one toggle
-        EXPECT_TRUE(BlockPlayedPhaseSoundThisTick());
-        was = IsOn(At(p));
-    }
-}
-
-TEST_F(LevelFixture, PhasingBlockAlternatesWithItsIntervals)
-{
-    int32_t p = AddBlock(level, kBlockPhasing, 0, 0, 0);
+    int32_t zero = AddBlock(level, kBlockPhasing, 0, 0, 0);
+    int32_t p = AddBlock(level, kBlockPhasing, 1, 0, 0);
+    PhasingBlockData zeroValues{0.0f, 0.0f, 0.0f, 1, {0, 0, 0}, 0.0f, 0.0f};
     PhasingBlockData values{0.5f, 1.0f, 0.25f, 1, {0, 0, 0}, 0.0f, 0.5f};
+    BlockSetData(At(zero), &zeroValues);
     BlockSetData(At(p), &values);
     std::vector<int> toggles;
     for (int tick = 1; tick <= 120; tick++) {
+        bool was = IsOn(At(zero));
         LevelRun(level, 1.0f / 120);
+        // Zero intervals: exactly one toggle, with its sound, every tick.
+        EXPECT_NE(IsOn(At(zero)), was) << tick;
+        EXPECT_TRUE(BlockPlayedPhaseSoundThisTick());
         if (IsOn(At(p)) != (toggles.size() % 2 == 0))
             toggles.push_back(tick);
     }
