@@ -279,11 +279,6 @@ TEST_F(ControllerTest, TheEditorAndPreferencesCommandsToggleTheirModes)
 }
 
 int32_t snapshotsWritten = 0;
-bool CountSnapshot(const std::filesystem::path &, int32_t, int32_t, const uint8_t *)
-{
-    snapshotsWritten++;
-    return true;
-}
 
 TEST_F(ControllerTest, UnknownCommandsAndSnapshotsArePassedOn)
 {
@@ -293,7 +288,9 @@ TEST_F(ControllerTest, UnknownCommandsAndSnapshotsArePassedOn)
     EXPECT_EQ(passedOn, (std::vector<FourCharCode>{'open', 'xyzw'}));
     passedOn.clear();
     snapshotsWritten = 0;
-    OpenGLWindowSetImageWriter(CountSnapshot);
+    OpenGLWindowSetImageWriter([](const std::filesystem::path &, int32_t, int32_t, const uint8_t *) {
+        return ++snapshotsWritten > 0;
+    });
     Command('Scsh');
     OpenGLWindowSetImageWriter(nullptr);
     EXPECT_EQ(passedOn, std::vector<FourCharCode>{'Scsh'});

@@ -351,7 +351,8 @@ TEST(KeysTable, TheReadmeListsEveryKeyOfTheOverlay)
             EXPECT_NE(readme.find("| " + row.keys + " | " + row.action + " |"), std::string::npos) << row.keys;
 }
 
-TEST(ExtraPreferences, AnyBytesGiveTheDefaultsWhereTheySayNothing)
+// Unreadable extra preferences give the defaults; the preferences file keeps its layout.
+TEST_F(GameMoments, TheExtraPreferencesReadAnyBytesAndTheFrameCounterShowsOnlyWhenChosen)
 {
     const std::string good = "show-frame-rate 1\nhelp-shown 1\n";
     ExtraPrefsValues values = ExtraPrefsParse(reinterpret_cast<const uint8_t *>(good.data()), good.size());
@@ -362,10 +363,7 @@ TEST(ExtraPreferences, AnyBytesGiveTheDefaultsWhereTheySayNothing)
         values = ExtraPrefsParse(reinterpret_cast<const uint8_t *>(bad.data()), bad.size());
         EXPECT_FALSE(values.showFrameRate || values.helpShown) << bad;
     }
-}
 
-TEST_F(GameMoments, TheFrameCounterShowsOnlyWhenChosenAndKeepsThePreferencesFileLayout)
-{
     UseLevels({-1});
     EXPECT_FALSE(ExtraPrefsShowFrameRate());
     EXPECT_FALSE(FrameCounterDraw());
