@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,18 +23,18 @@ struct TestMode {
     bool paused;
 };
 
-void Log(const char *operation, void *mode)
+// Logs the operation with the mode's kind ("Start2") and any argument ("Pause2(1)").
+void Log(const char *operation, void *mode, std::string argument = "")
 {
-    modeLog.push_back(operation + std::to_string(static_cast<TestMode *>(mode)->kind));
+    modeLog.push_back(operation + std::to_string(static_cast<TestMode *>(mode)->kind) + argument);
 }
+#define LOGGED(operation) [](void *m) { Log(operation, m); }
 
 template <int32_t Kind> void *Allocate()
 {
     modeLog.push_back("Allocate" + std::to_string(Kind));
     return new TestMode{Kind, false};
 }
-void Init(void *m) { Log("Init", m); }
-void Start(void *m) { Log("Start", m); }
 bool Stop(void *m)
 {
     Log("Stop", m);
@@ -52,49 +52,23 @@ void Dispose(void *m)
     Log("Dispose", m);
     delete static_cast<TestMode *>(m);
 }
-void Draw(void *m) { Log("Draw", m); }
-void Suspend(void *m) { Log("Suspend", m); }
-void Resume(void *m) { Log("Resume", m); }
-void Freeze(void *m) { Log("Freeze", m); }
-void Defrost(void *m) { Log("Defrost", m); }
-void GoToLevel(void *m, int32_t level)
-{
-    modeLog.push_back("GoToLevel" + std::to_string(static_cast<TestMode *>(m)->kind) + "(" +
-                      std::to_string(level) + ")");
-}
-void Restart(void *m) { Log("Restart", m); }
-bool IsPaused(void *m) { return static_cast<TestMode *>(m)->paused; }
-void Pause(void *m, bool hideOverlay)
-{
-    static_cast<TestMode *>(m)->paused = true;
-    modeLog.push_back("Pause" + std::to_string(static_cast<TestMode *>(m)->kind) + "(" +
-                      std::to_string(int(hideOverlay)) + ")");
-}
-void Unpause(void *m)
-{
-    static_cast<TestMode *>(m)->paused = false;
-    Log("Unpause", m);
-}
 
 template <int32_t Kind> void Register()
 {
-    ModeFunctions f{};
-    f.allocate = Allocate<Kind>;
-    f.init = Init;
-    f.start = Start;
-    f.stop = Stop;
-    f.dispose = Dispose;
-    f.draw = Draw;
-    f.suspend = Suspend;
-    f.resume = Resume;
-    f.freeze = Freeze;
-    f.defrost = Defrost;
+    ModeFunctions f{Allocate<Kind>, LOGGED("Init"), LOGGED("Start"), Stop, Dispose, LOGGED("Draw"),
+                    LOGGED("Suspend"), LOGGED("Resume"), LOGGED("Freeze"), LOGGED("Defrost")};
     if (Kind == ModeGame) {
-        f.goToLevel = GoToLevel;
-        f.restart = Restart;
-        f.isPaused = IsPaused;
-        f.pause = Pause;
-        f.unpause = Unpause;
+        f.goToLevel = [](void *m, int32_t level) { Log("GoToLevel", m, "(" + std::to_string(level) + ")"); };
+        f.restart = LOGGED("Restart");
+        f.isPaused = [](void *m) { return static_cast<TestMode *>(m)->paused; };
+        f.pause = [](void *m, bool hideOverlay) {
+            static_cast<TestMode *>(m)->paused = true;
+            Log("Pause", m, "(" + std::to_string(int(hideOverlay)) + ")");
+        };
+        f.unpause = [](void *m) {
+            static_cast<TestMode *>(m)->paused = false;
+            Log("Unpause", m);
+        };
     }
     ControllerRegisterMode(Kind, &f);
 }
@@ -104,22 +78,24 @@ const FourCharCode allCommands[] = {'NGam', 'PGam', 'EGam', 'LEdt', 'FScn', 'Scs
                                     'undo', 'redo', 'cut ', 'copy', 'past', 'clea', 'sall', 'SHgh', 'CHgh',
                                     'TCur', 'ChkL'};
 
-bool InList(const FourCharCode *list, FourCharCode code)
-{
-    for (; *list; list++)
-        if (*list == code)
-            return true;
-    return false;
-}
-
 // Every command is enabled exactly when the top mode's list lacks it.
 void ExpectMenuFor(int32_t topMode)
 {
-    const FourCharCode *disabled = ControllerGetDisabledCommands(topMode);
+    std::set<FourCharCode> disabled;
+    for (const FourCharCode *code = ControllerGetDisabledCommands(topMode); *code; code++)
+        disabled.insert(*code);
     for (FourCharCode code : allCommands)
-        EXPECT_EQ(PlatformIsMenuCommandEnabled(code), !InList(disabled, code))
+        EXPECT_EQ(PlatformIsMenuCommandEnabled(code), !disabled.count(code))
             << "mode " << topMode << " code " << std::string{char(code >> 24), char(code >> 16), char(code >> 8),
                                                               char(code)};
+}
+
+// What the call prints.
+template <typename Call> std::string Printed(Call call)
+{
+    testing::internal::CaptureStdout();
+    call();
+    return testing::internal::GetCapturedStdout();
 }
 
 // Commands that the controller passes on reach this older handler, which
@@ -200,36 +176,30 @@ TEST_F(ControllerTest, StartPushesTheTitleAndPushFreezesAndPopDefrostsTheModeBel
     ExpectMenuFor(ModeSplashScreen);
 }
 
-TEST_F(ControllerTest, EachModeDisablesItsOwnCommands)
+// The other tests check each mode's menu against its list; these are spot
+// checks of the editor's list: new, save as, save, new game, full screen,
+// clear high scores.
+TEST_F(ControllerTest, TheEditorDisablesItsOwnCommandsAndItemsCanBeSwitched)
 {
     ControllerStart(controller);
-    for (int32_t mode : {ModeGame, ModeLevelEditor, ModePreferences}) {
-        ControllerPushMode(controller, mode);
-        ExpectMenuFor(mode);
-        ControllerPopMode(controller);
-        ExpectMenuFor(ModeSplashScreen);
-    }
-    // Spot checks against the table.
     ControllerPushMode(controller, ModeLevelEditor);
-    EXPECT_TRUE(PlatformIsMenuCommandEnabled('new '));
-    EXPECT_TRUE(PlatformIsMenuCommandEnabled('svas'));
-    EXPECT_FALSE(PlatformIsMenuCommandEnabled('save'));
-    EXPECT_FALSE(PlatformIsMenuCommandEnabled('NGam'));
-    EXPECT_TRUE(PlatformIsMenuCommandEnabled('FScn'));
-    EXPECT_TRUE(PlatformIsMenuCommandEnabled('CHgh'));
+    auto enabled = [](std::initializer_list<FourCharCode> codes) {
+        std::vector<bool> result;
+        for (FourCharCode code : codes)
+            result.push_back(PlatformIsMenuCommandEnabled(code));
+        return result;
+    };
+    EXPECT_EQ(enabled({'new ', 'svas', 'save', 'NGam', 'FScn', 'CHgh'}),
+              (std::vector<bool>{true, true, false, false, true, true}));
     ControllerEnableMenuItems(controller, 'save', 'rvrt', 'none', 0);
-    EXPECT_TRUE(PlatformIsMenuCommandEnabled('save'));
-    EXPECT_TRUE(PlatformIsMenuCommandEnabled('rvrt'));
+    EXPECT_EQ(enabled({'save', 'rvrt'}), (std::vector<bool>{true, true}));
     ControllerDisableMenuItems(controller, 'save', 0);
-    EXPECT_FALSE(PlatformIsMenuCommandEnabled('save'));
-    EXPECT_TRUE(PlatformIsMenuCommandEnabled('rvrt'));
+    EXPECT_EQ(enabled({'save', 'rvrt'}), (std::vector<bool>{false, true}));
 }
 
 TEST_F(ControllerTest, FiveModesFitAndTheSixthOrARepeatedKindOrAnEmptyPopIsRefused)
 {
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(ControllerPopMode(controller));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(Printed([&] { EXPECT_FALSE(ControllerPopMode(controller)); }),
               "Error: ControllerPopMode called when mode stack is already empty.\n");
     ControllerPushMode(controller, ModeSplashScreen);
     ControllerPushMode(controller, ModeLevelEditor);
@@ -238,9 +208,7 @@ TEST_F(ControllerTest, FiveModesFitAndTheSixthOrARepeatedKindOrAnEmptyPopIsRefus
     ControllerPushMode(controller, 9); // a code without a mode kind: kept, nothing called
     EXPECT_EQ(Stack(), (std::vector<int32_t>{1, 3, 2, 4, 9}));
     modeLog.clear();
-    testing::internal::CaptureStdout();
-    ControllerPushMode(controller, 7);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(Printed([&] { ControllerPushMode(controller, 7); }),
               "Error: ControllerPushMode called when mode stack is already full.\n");
     EXPECT_EQ(Stack(), (std::vector<int32_t>{1, 3, 2, 4, 9}));
     EXPECT_TRUE(modeLog.empty());
@@ -249,46 +217,35 @@ TEST_F(ControllerTest, FiveModesFitAndTheSixthOrARepeatedKindOrAnEmptyPopIsRefus
     EXPECT_TRUE(modeLog.empty());
     ControllerPopMode(controller);
     modeLog.clear();
-    testing::internal::CaptureStdout();
-    ControllerPushMode(controller, ModeSplashScreen);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(Printed([&] { ControllerPushMode(controller, ModeSplashScreen); }),
               "Error: ControllerPushMode called with mode 1 already in the stack.\n");
     EXPECT_EQ(Stack(), (std::vector<int32_t>{1, 3, 2, 4}));
     EXPECT_TRUE(modeLog.empty());
 }
 
-TEST_F(ControllerTest, EndGameWhenTheGameIsNotOnTopIsHandledAndDoesNothing)
-{
-    ControllerStart(controller);
-    modeLog.clear();
-    Command('EGam');
-    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
-    EXPECT_TRUE(modeLog.empty());
-    EXPECT_TRUE(passedOn.empty());
-
-    // With the game on top it pops the game.
-    ControllerPushMode(controller, ModeGame);
-    modeLog.clear();
-    Command('EGam');
-    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
-    EXPECT_EQ(modeLog, (std::vector<std::string>{"Stop2", "Dispose2", "Defrost1"}));
-    EXPECT_TRUE(passedOn.empty());
-}
-
-TEST_F(ControllerTest, NewGameStartsAtLevelZeroFromTheTitleAndRestartsInTheGame)
+// The game commands are handled (never passed on) whether or not they apply.
+TEST_F(ControllerTest, NewPauseAndEndGameActOnlyOnTheGameAndAreHandled)
 {
     ControllerStart(controller);
     controller->startingLevel = 3;
     modeLog.clear();
+    Command('EGam'); // the game is not on top: nothing
+    Command('PGam');
+    EXPECT_TRUE(modeLog.empty());
+    // New game from the title starts at level 0, and in the game restarts it.
     Command('NGam');
     EXPECT_EQ(ControllerGetStartingLevel(controller), 0);
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeGame}));
     EXPECT_EQ(modeLog.back(), "GoToLevel2(0)");
     modeLog.clear();
     Command('NGam');
-    EXPECT_EQ(modeLog, std::vector<std::string>{"Restart2"});
-    // In the editor: nothing.
+    Command('PGam');
+    Command('PGam');
     Command('EGam');
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Restart2", "Pause2(0)", "Unpause2", "Stop2", "Dispose2",
+                                                 "Defrost1"}));
+    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
+    // In the editor: nothing.
     ControllerPushMode(controller, ModeLevelEditor);
     modeLog.clear();
     Command('NGam');
@@ -296,26 +253,18 @@ TEST_F(ControllerTest, NewGameStartsAtLevelZeroFromTheTitleAndRestartsInTheGame)
     EXPECT_TRUE(passedOn.empty());
 }
 
-TEST_F(ControllerTest, PauseTogglesTheGameAndTheEditorCommandOpensAndClosesTheEditor)
+// The editor command opens and closes the editor; the preferences command
+// toggles its screen over it and is passed on as well.
+TEST_F(ControllerTest, TheEditorAndPreferencesCommandsToggleTheirModes)
 {
     ControllerStart(controller);
-    Command('PGam'); // title on top: nothing
     Command('LEdt');
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
     ExpectMenuFor(ModeLevelEditor);
     Command('LEdt');
     EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
-    ControllerPushMode(controller, ModeGame);
-    modeLog.clear();
-    Command('PGam');
-    Command('PGam');
-    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(0)", "Unpause2"}));
     EXPECT_TRUE(passedOn.empty());
-}
 
-TEST_F(ControllerTest, PreferencesCommandTogglesTheScreenAndIsPassedOn)
-{
-    ControllerStart(controller);
     ControllerPushMode(controller, ModeLevelEditor);
     Command('pref');
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor, ModePreferences}));
@@ -330,11 +279,6 @@ TEST_F(ControllerTest, PreferencesCommandTogglesTheScreenAndIsPassedOn)
 }
 
 int32_t snapshotsWritten = 0;
-bool CountSnapshot(const std::filesystem::path &, int32_t, int32_t, const uint8_t *)
-{
-    snapshotsWritten++;
-    return true;
-}
 
 TEST_F(ControllerTest, UnknownCommandsAndSnapshotsArePassedOn)
 {
@@ -344,7 +288,9 @@ TEST_F(ControllerTest, UnknownCommandsAndSnapshotsArePassedOn)
     EXPECT_EQ(passedOn, (std::vector<FourCharCode>{'open', 'xyzw'}));
     passedOn.clear();
     snapshotsWritten = 0;
-    OpenGLWindowSetImageWriter(CountSnapshot);
+    OpenGLWindowSetImageWriter([](const std::filesystem::path &, int32_t, int32_t, const uint8_t *) {
+        return ++snapshotsWritten > 0;
+    });
     Command('Scsh');
     OpenGLWindowSetImageWriter(nullptr);
     EXPECT_EQ(passedOn, std::vector<FourCharCode>{'Scsh'});
@@ -352,7 +298,8 @@ TEST_F(ControllerTest, UnknownCommandsAndSnapshotsArePassedOn)
     EXPECT_TRUE(snapshotsWritten == 1 || HeadlessBeepCount() > 0);
 }
 
-TEST_F(ControllerTest, FirstActivationDoesNothingLaterOnesResume)
+// The first activation does nothing; later ones resume the top mode.
+TEST_F(ControllerTest, ActivationAndWindowEventsReachTheTopMode)
 {
     ControllerStart(controller);
     modeLog.clear();
@@ -364,11 +311,7 @@ TEST_F(ControllerTest, FirstActivationDoesNothingLaterOnesResume)
     HeadlessInjectSimple(kEventAppActivated);
     HeadlessRunFor(0.0);
     EXPECT_EQ(modeLog, (std::vector<std::string>{"Suspend1", "Resume1"}));
-}
 
-TEST_F(ControllerTest, WindowEventsReachTheTopMode)
-{
-    ControllerStart(controller);
     ControllerPushMode(controller, ModeGame);
     modeLog.clear();
     HeadlessInjectSimple(kEventWindowCollapsing);
@@ -396,50 +339,28 @@ TEST_F(ControllerTest, QuittingLoopsAgainWhileTheEditorRefuses)
     refusalsLeft = 1;
     HeadlessInjectCommand('quit', 0.1);
     HeadlessInjectCommand('quit', 0.2);
-    int32_t loops = 0;
     std::vector<std::vector<int32_t>> stacksAfterRefusal;
     testing::internal::CaptureStdout();
     for (;;) {
         PlatformRunApplicationEventLoop();
-        loops++;
         if (ControllerStop(controller))
             break;
         EXPECT_FALSE(ControllerIsQuitting(controller));
         stacksAfterRefusal.push_back(Stack());
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(loops, 2);
     EXPECT_TRUE(quittingSeenByStop);
-    // The game above the editor was popped; the editor and the title stayed.
-    ASSERT_EQ(stacksAfterRefusal.size(), 1u);
-    EXPECT_EQ(stacksAfterRefusal[0], (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
+    // One refusal, one more loop: the game above the editor was popped; the
+    // editor and the title stayed.
+    EXPECT_EQ(stacksAfterRefusal, (std::vector<std::vector<int32_t>>{{ModeSplashScreen, ModeLevelEditor}}));
     EXPECT_EQ(controller->modeStackTop, -1);
     EXPECT_TRUE(ControllerIsQuitting(controller));
     EXPECT_DOUBLE_EQ(HeadlessGetTime(), 0.2);
 }
 
-TEST_F(ControllerTest, FullScreenCommandPausesTheGameWithoutOverlayAndRestoresIt)
-{
-    ControllerStart(controller);
-    ControllerPushMode(controller, ModeGame);
-    modeLog.clear();
-    Command('FScn');
-    EXPECT_TRUE(OpenGLWindowIsFullScreen(controller->mainWindow));
-    EXPECT_FALSE(PlatformIsCursorVisible());
-    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(1)", "Unpause2", "Draw2"}));
-    modeLog.clear();
-
-    // A game that was paused stays paused.
-    Command('PGam');
-    modeLog.clear();
-    Command('FScn');
-    EXPECT_FALSE(OpenGLWindowIsFullScreen(controller->mainWindow));
-    EXPECT_TRUE(PlatformIsCursorVisible());
-    EXPECT_EQ(modeLog, std::vector<std::string>{"Draw2"});
-    EXPECT_TRUE(passedOn.empty());
-}
-
-TEST_F(ControllerTest, CursorFollowsTheGameInFullScreen)
+// In full screen the cursor hides only over the game; switching pauses the
+// game without its overlay and restores it, but a game that was paused stays paused.
+TEST_F(ControllerTest, FullScreenCommandPausesTheGameWithoutOverlayAndTheCursorFollowsTheGame)
 {
     ControllerStart(controller);
     Command('FScn');
@@ -451,8 +372,19 @@ TEST_F(ControllerTest, CursorFollowsTheGameInFullScreen)
     EXPECT_TRUE(PlatformIsCursorVisible());
     ControllerPopMode(controller);
     EXPECT_FALSE(PlatformIsCursorVisible());
-    ControllerPopMode(controller);
+    modeLog.clear();
+    Command('FScn');
+    EXPECT_FALSE(OpenGLWindowIsFullScreen(controller->mainWindow));
     EXPECT_TRUE(PlatformIsCursorVisible());
+    EXPECT_EQ(modeLog, (std::vector<std::string>{"Pause2(1)", "Unpause2", "Draw2"}));
+
+    Command('PGam');
+    modeLog.clear();
+    Command('FScn');
+    EXPECT_TRUE(OpenGLWindowIsFullScreen(controller->mainWindow));
+    EXPECT_FALSE(PlatformIsCursorVisible());
+    EXPECT_EQ(modeLog, std::vector<std::string>{"Draw2"});
+    EXPECT_TRUE(passedOn.empty());
 }
 
 TEST(ControllerServicesTest, InitLoadsModelsAndTheLevelSetAndDisposeReleasesIt)

@@ -1,125 +1,24 @@
 // The game mode on the headless platform: the fixed steps and their limits,
 // pausing, level completion, deaths, game over, and replays that reproduce a
 // play exactly.
-#include "Block.h"
 #include "CameraController.h"
-#include "Controller.h"
-#include "GameController.h"
-#include "Headless.h"
+#include "GameModeSupport.h"
 #include "Keyboard.h"
-#include "Level.h"
-#include "LevelSet.h"
 #include "Player.h"
-#include "Preferences.h"
 #include "Replay.h"
-#include "Sound.h"
-#include "WaterController.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
+using namespace gamemode;
+
 namespace {
 
-const double kStep = 1.0 / 120.0;
-
-// A level of 5 x 2 x 1 cells: the player starts in cell 0 facing +x, an
-// optional block stands in cell 2, and the water stays far below.
-void BuildCorridor(Level *level, int32_t blockType)
-{
-    level->playerStartX = 0;
-    level->playerStartY = 0;
-    level->playerStartZ = 0;
-    LevelSetInitialPlayerFacing(level, 1);
-    WaterControllerSetInitialWaterLevel(level->waterController, -100);
-    WaterControllerSetCurrentWaterLevel(level->waterController, -100);
-    WaterControllerSetRiseSpeed(level->waterController, 0);
-    if (blockType >= 0) {
-        Block block;
-        BlockInit(&block, blockType, 2, 0, 0);
-        LevelAddBlock(level, &block);
-    }
-}
-
-class GameFlow : public testing::Test {
-protected:
-    std::filesystem::path config;
-    Controller *controller = nullptr;
-    LevelSet *set = nullptr;
-
-    void SetUp() override
-    {
-        config = std::filesystem::temp_directory_path() / ("brimhold-game-" + std::to_string(getpid()));
-        std::filesystem::create_directories(config);
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        HeadlessPlatformStartUp();
-        PrefsStartUp();
-        SoundSetEnabled(false);
-        SoundResetRequestCounts();
-        GameControllerRegisterMode();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller, nullptr);
-    }
-    void TearDown() override
-    {
-        if (controller) {
-            ControllerStop(controller);
-            ControllerDispose(controller);
-        }
-        LevelSetDispose(set);
-        set = nullptr;
-        ControllerRegisterMode(ModeGame, nullptr);
-        PrefsShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
-        unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(config);
-    }
-
-    // A set whose levels hold the given block types in cell 2 (-1: none).
-    void UseLevels(std::initializer_list<int32_t> blocks)
-    {
-        set = LevelSetAllocate();
-        LevelSetInit(set);
-        bool first = true;
-        for (int32_t type : blocks) {
-            Level *level;
-            if (first) {
-                // Replace the empty first level with a corridor.
-                LevelSetAppendLevel(set);
-                LevelSetDeleteLevel(set, 0);
-                first = false;
-            } else {
-                LevelSetAppendLevel(set);
-            }
-            level = LevelSetGetLevel(set, LevelSetGetLevelCount(set) - 1);
-            LevelChangeGridSize(level, 5, 2, 1);
-            BuildCorridor(level, type);
-        }
-        LevelSetSetCurrentLevel(set, 0);
-        controller->currentLevelSet = set;
-    }
-
-    GameController *StartGame()
-    {
-        // The controller's command handler pops the game on 'EGam'; the
-        // title screen below it has no object here.
-        ControllerStart(controller);
-        ControllerPushMode(controller, ModeGame);
-        return controller->gameController;
-    }
-
-    void Press(int32_t keyCode) { HeadlessInjectKey(kEventRawKeyDown, keyCode); }
-    void Release(int32_t keyCode) { HeadlessInjectKey(kEventRawKeyUp, keyCode); }
-};
+using GameFlow = HeadlessGame;
 
 } // namespace
 
-TEST_F(GameFlow, StepsRunAtOneHundredTwentyPerSecond)
+TEST_F(GameFlow, StepsRunAtOneHundredTwentyPerSecondAndAStallRunsExactlyTen)
 {
     UseLevels({-1});
     GameController *game = StartGame();
@@ -135,14 +34,7 @@ TEST_F(GameFlow, StepsRunAtOneHundredTwentyPerSecond)
     HeadlessRunFor(0);
     EXPECT_EQ(game->stepCount, before);
     EXPECT_NEAR(game->leftoverTime, kStep / 2, 1e-9);
-}
-
-TEST_F(GameFlow, AStallRunsExactlyTenSteps)
-{
-    UseLevels({-1});
-    GameController *game = StartGame();
-    HeadlessRunFor(0.1);
-    int64_t before = game->stepCount;
+    // Three seconds late: ten steps, the rest dropped.
     game->lastTickTime = HeadlessGetTime() - 3.0;
     PlatformSetTimerNextFireTime(game->timer, 0);
     HeadlessRunFor(0);
@@ -150,7 +42,7 @@ TEST_F(GameFlow, AStallRunsExactlyTenSteps)
     EXPECT_LT(game->leftoverTime, kStep);
 }
 
-TEST_F(GameFlow, APauseOfAnyLengthContinuesWithoutCatchingUp)
+TEST_F(GameFlow, PausesAndSuspensionsOfAnyLengthContinueWithoutCatchingUp)
 {
     UseLevels({-1});
     GameController *game = StartGame();
@@ -165,21 +57,15 @@ TEST_F(GameFlow, APauseOfAnyLengthContinuesWithoutCatchingUp)
     HeadlessRunFor(0.1);
     EXPECT_FALSE(GameControllerIsPaused(game));
     EXPECT_NEAR(double(game->stepCount - paused), 12.0, 2.0);
-}
 
-TEST_F(GameFlow, SuspendAndResumeDoNotSimulateTheTimeBetween)
-{
-    UseLevels({-1});
-    GameController *game = StartGame();
-    HeadlessRunFor(0.2);
+    // Suspensions nest: only the last resume starts the clock again.
     GameControllerSuspend(game);
     GameControllerSuspend(game);
     int64_t suspended = game->stepCount;
     HeadlessRunFor(5.0);
-    EXPECT_EQ(game->stepCount, suspended);
     GameControllerResume(game);
     HeadlessRunFor(1.0);
-    EXPECT_EQ(game->stepCount, suspended); // still one suspension deep
+    EXPECT_EQ(game->stepCount, suspended);
     GameControllerResume(game);
     HeadlessRunFor(0.1);
     EXPECT_NEAR(double(game->stepCount - suspended), 12.0, 2.0);
@@ -188,31 +74,13 @@ TEST_F(GameFlow, SuspendAndResumeDoNotSimulateTheTimeBetween)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Anomaly: GameControllerResume called when not suspended\n");
 }
 
-TEST_F(GameFlow, ACompletedLevelMovesOnKeepingPointsAndLives)
-{
-    UseLevels({kBlockLevelPortal, kBlockLevelPortal});
-    GameController *game = StartGame();
-    PlayerAwardPoints(game->player, 25);
-    Press(kKeyCodeRight);
-    HeadlessRunFor(3.0);
-    // The level index, the level jingle, points, lives, points at the level's
-    // start and levels completed.
-    EXPECT_EQ((std::vector<int64_t>{LevelSetGetCurrentLevelIndex(set), SoundGetRequestCount(30),
-                                    PlayerGetNumberOfPoints(game->player), PlayerGetNumberOfLives(game->player),
-                                    game->pointsAtLevelStart, game->levelsCompleted}),
-              (std::vector<int64_t>{1, 1, 25, 3, 25, 1}));
-}
-
 TEST_F(GameFlow, TheLastLevelEndsTheGameWithTheSetJingle)
 {
     UseLevels({kBlockLevelPortal});
-    GameController *game = StartGame();
-    Press(kKeyCodeRight);
-    for (int i = 0; i < 400 && controller->gameController; i++)
-        HeadlessRunFor(kStep);
+    StartGame();
+    HoldUntil(kKeyCodeRight, [&] { return controller->gameController == nullptr; });
     EXPECT_EQ(controller->gameController, nullptr) << "the game mode was popped";
     EXPECT_EQ(std::make_pair(SoundGetRequestCount(31), SoundGetRequestCount(30)), std::make_pair(1u, 0u));
-    (void)game;
 }
 
 TEST_F(GameFlow, ADeathRestartsTheLevelAndTheFourthEndsTheGame)
@@ -222,8 +90,7 @@ TEST_F(GameFlow, ADeathRestartsTheLevelAndTheFourthEndsTheGame)
     PlayerAwardPoints(game->player, 40);
     game->pointsAtLevelStart = 10;
     Press(kKeyCodeRight);
-    for (int i = 0; i < 400 && game->deaths == 0; i++)
-        HeadlessRunFor(kStep);
+    RunUntil([&] { return game->deaths == 1; });
     ASSERT_EQ(game->deaths, 1);
     // Lives, points back to the level's start, x back at the start, the
     // death sound; a restart clears the held keys: each run needs a new press.
@@ -233,8 +100,7 @@ TEST_F(GameFlow, ADeathRestartsTheLevelAndTheFourthEndsTheGame)
               (std::vector<float>{2, 10, 3, 1, 0}));
     for (int death = 2; death <= 4; death++) {
         Press(kKeyCodeRight);
-        for (int i = 0; i < 400 && controller->gameController && game->deaths < death; i++)
-            HeadlessRunFor(kStep);
+        RunUntil([&] { return !controller->gameController || game->deaths >= death; });
     }
     HeadlessRunFor(kStep);
     EXPECT_EQ(controller->gameController, nullptr);
@@ -319,16 +185,13 @@ TEST_F(GameFlow, RunningAReplayReportsItsOutcome)
     std::string error;
     ASSERT_TRUE(ReplayLoadFromText(replay, "Brimhold replay 1\nlevel 0\n3 down 29\nend 600\n", &error)) << error;
     ReplayOutcome outcome = GameControllerRunReplay(game, replay, true, nullptr, nullptr, 0);
-    EXPECT_EQ(outcome.levelsCompleted, 1);
-    EXPECT_EQ(outcome.deaths, 0);
+    EXPECT_EQ(std::make_pair(outcome.levelsCompleted, outcome.deaths), std::make_pair(1, 0));
     EXPECT_LT(outcome.steps, 600);
     EXPECT_EQ(LevelSetGetCurrentLevelIndex(set), 1);
-
     // The same run on the second level ends in a death.
     replay->levelIndex = 1;
     outcome = GameControllerRunReplay(game, replay, true, nullptr, nullptr, 0);
-    EXPECT_EQ(outcome.levelsCompleted, 0);
-    EXPECT_EQ(outcome.deaths, 1);
+    EXPECT_EQ(std::make_pair(outcome.levelsCompleted, outcome.deaths), std::make_pair(0, 1));
     EXPECT_EQ(PlayerGetNumberOfLives(game->player), 2);
     ReplayDispose(replay);
 }

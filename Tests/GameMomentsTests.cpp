@@ -2,71 +2,46 @@
 // banners that hold the clock, the pause menu, the end-game question and the
 // end screen, the keys overlay, and the frame counter's setting.
 #include "Bindings.h"
-#include "Block.h"
-#include "Controller.h"
 #include "EndScreen.h"
 #include "ExtraPrefs.h"
-#include "Folders.h"
 #include "FrameCounter.h"
-#include "GameController.h"
-#include "Headless.h"
+#include "GameModeSupport.h"
 #include "HelpOverlay.h"
 #include "Keyboard.h"
-#include "Level.h"
 #include "LevelCard.h"
 #include "LevelEditor.h"
-#include "LevelSet.h"
-#include "MenuBar.h"
 #include "ModelParser.h"
 #include "PauseMenu.h"
 #include "Player.h"
-#include "Preferences.h"
 #include "Replay.h"
-#include "Sound.h"
-#include "Text.h"
-#include "WaterController.h"
 #include "Widget.h"
 #include "WidgetTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <string>
-#include <unistd.h>
 #include <vector>
+
+using namespace gamemode;
 
 namespace {
 
-const double kStep = 1.0 / 120.0;
 const int32_t kKeyCodeX = kKeyCodeA + ('x' - 'a');
 
 using Lines = std::vector<std::string>;
 
-class GameMoments : public testing::Test {
-protected:
-    std::filesystem::path config;
-    Controller *controller = nullptr;
-    LevelSet *set = nullptr;
+std::string ReadText(const std::filesystem::path &file)
+{
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
+class GameMoments : public HeadlessGame {
+protected:
     void SetUp() override
     {
-        config = std::filesystem::temp_directory_path() / ("brimhold-moments-" + std::to_string(getpid()));
-        std::filesystem::create_directories(config);
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        HeadlessPlatformStartUp();
-        ASSERT_EQ(TextStartUp(), 0);
-        PrefsStartUp();
-        SoundSetEnabled(false);
-        SoundResetRequestCounts();
-        PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
-        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        GameControllerRegisterMode();
-        PrefsScreenRegisterMode();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller, nullptr);
+        HeadlessGame::SetUp();
         HelpOverlayStartUp();
         GameMomentsSetEnabled(true);
         // The first game's keys are tested on their own.
@@ -79,68 +54,16 @@ protected:
         HelpOverlayShutDown();
         HelpOverlaySetBindingSource(nullptr);
         EndScreenSetRankSource(nullptr);
-        if (controller) {
-            ControllerStop(controller);
-            ControllerDispose(controller);
-        }
-        LevelSetDispose(set);
-        ControllerRegisterMode(ModeGame, nullptr);
-        ControllerRegisterMode(ModePreferences, nullptr);
-        ControllerRegisterMode(ModeLevelEditor, nullptr);
-        PlatformMenuBarClear();
-        PlatformSetResourcesFolder("");
-        PrefsShutDown();
-        TextShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
-        unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(config);
+        HeadlessGame::TearDown();
     }
-
-    // A set of 5 x 2 x 1 corridors, each with the block type in
-    // cell 2 (-1: none); the player starts in cell 0 facing it.
-    void UseLevels(std::initializer_list<int32_t> blocks)
+    // Starts a game of empty levels and lets its first card go.
+    GameController *StartPlaying()
     {
-        set = LevelSetAllocate();
-        LevelSetInit(set);
-        for (int32_t type : blocks) {
-            LevelSetAppendLevel(set);
-            Level *level = LevelSetGetLevel(set, LevelSetGetLevelCount(set) - 1);
-            LevelChangeGridSize(level, 5, 2, 1);
-            level->playerStartX = level->playerStartY = level->playerStartZ = 0;
-            LevelSetInitialPlayerFacing(level, 1);
-            WaterControllerSetInitialWaterLevel(level->waterController, -100);
-            WaterControllerSetCurrentWaterLevel(level->waterController, -100);
-            WaterControllerSetRiseSpeed(level->waterController, 0);
-            if (type >= 0) {
-                Block block;
-                BlockInit(&block, type, 2, 0, 0);
-                LevelAddBlock(level, &block);
-            }
-        }
-        LevelSetDeleteLevel(set, 0);
-        LevelSetSetCurrentLevel(set, 0);
-        controller->currentLevelSet = set;
-    }
-
-    GameController *StartGame()
-    {
-        ControllerStart(controller);
-        ControllerPushMode(controller, ModeGame);
-        return controller->gameController;
-    }
-
-    void Key(int32_t keyCode)
-    {
-        HeadlessInjectKey(kEventRawKeyDown, keyCode);
-        HeadlessInjectKey(kEventRawKeyUp, keyCode);
-        HeadlessRunFor(0);
-    }
-    // Runs until the condition holds (at most 10 s of the clock).
-    template <typename Condition> void RunUntil(Condition condition)
-    {
-        for (int i = 0; i < 1200 && !condition(); i++)
-            HeadlessRunFor(kStep);
+        UseLevels({-1});
+        GameController *game = StartGame();
+        Key(kKeyCodeX);
+        HeadlessRunFor(0.5);
+        return game;
     }
 };
 
@@ -171,9 +94,7 @@ TEST_F(GameMoments, ACompletedLevelShowsItsBannerThenTheNextCard)
     HeadlessRunFor(kLevelCardSeconds + kLevelCardFadeSeconds + 0.02);
     EXPECT_EQ(LevelCardPhase(game), kLevelCardNone);
     PlayerAwardPoints(game->player, 25);
-    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
-    RunUntil([&] { return game->levelsCompleted == 1; });
-    HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
+    HoldUntil(kKeyCodeRight, [&] { return game->levelsCompleted == 1; });
     EXPECT_EQ(LevelCardLines(game), (Lines{"Level complete", "Points in this level: 25", "Total: 25"}));
     EXPECT_EQ(SoundGetRequestCount(30), 1u);
     int64_t steps = game->stepCount;
@@ -182,20 +103,21 @@ TEST_F(GameMoments, ACompletedLevelShowsItsBannerThenTheNextCard)
     HeadlessRunFor(0.2);
     EXPECT_EQ(LevelCardLines(game), (Lines{"Level 2 of 2", "Brimhold level set"}));
     EXPECT_EQ(game->stepCount, steps);
+    // The next level keeps the points and lives.
+    EXPECT_EQ((std::vector<int64_t>{LevelSetGetCurrentLevelIndex(set), PlayerGetNumberOfPoints(game->player),
+                                    PlayerGetNumberOfLives(game->player), game->pointsAtLevelStart}),
+              (std::vector<int64_t>{1, 25, 3, 25}));
 }
 
 TEST_F(GameMoments, ThePauseMenuResumesRestartsOpensPreferencesAndEndsTheGame)
 {
-    UseLevels({-1});
-    GameController *game = StartGame();
+    GameController *game = StartPlaying();
     float startX = PlayerGetPosition(game->player).x;
-    Key(kKeyCodeX);
-    HeadlessRunFor(0.5);
     EXPECT_EQ(PlatformGetMenuCommandTitle('PGam'), "Pause");
     PlayerAwardPoints(game->player, 15);
-    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
+    Press(kKeyCodeRight);
     HeadlessRunFor(0.3);
-    HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
+    Release(kKeyCodeRight);
     HeadlessRunFor(0);
     ASSERT_GT(PlayerGetPosition(game->player).x, startX + 1.0f);
 
@@ -208,12 +130,11 @@ TEST_F(GameMoments, ThePauseMenuResumesRestartsOpensPreferencesAndEndsTheGame)
     Key(kKeyCodeDown);
     EXPECT_EQ(PauseMenuSelection(game), kPauseMenuRestartLevel);
     Key(kKeyCodeReturn);
-    EXPECT_FALSE(GameControllerIsPaused(game));
+    EXPECT_FALSE(GameControllerIsPaused(game) || PauseMenuIsShown(game));
     EXPECT_EQ(PlatformGetMenuCommandTitle('PGam'), "Pause");
     EXPECT_EQ(PlayerGetPosition(game->player).x, startX);
     EXPECT_EQ(PlayerGetNumberOfPoints(game->player), 0);
     EXPECT_EQ(game->stepCount, paused);
-    EXPECT_FALSE(PauseMenuIsShown(game));
 
     // A click on "Resume" resumes.
     Key(kKeyCodeEscape);
@@ -223,14 +144,11 @@ TEST_F(GameMoments, ThePauseMenuResumesRestartsOpensPreferencesAndEndsTheGame)
     EXPECT_FALSE(GameControllerIsPaused(game));
 
     // "Preferences..." opens the preferences over the paused game.
-    Key(kKeyCodeEscape);
-    Key(kKeyCodeUp);
-    Key(kKeyCodeUp);
-    Key(kKeyCodeReturn);
+    for (int32_t key : {kKeyCodeEscape, kKeyCodeUp, kKeyCodeUp, kKeyCodeReturn})
+        Key(key);
     EXPECT_EQ(ControllerGetTopMode(controller), ModePreferences);
     EXPECT_FALSE(PauseMenuIsShown(game));
-    HeadlessInjectCommand('pref');
-    HeadlessRunFor(0);
+    Command('pref');
     EXPECT_TRUE(PauseMenuIsShown(game));
 
     // "End game" asks; Escape keeps the game, Return ends it.
@@ -250,10 +168,7 @@ TEST_F(GameMoments, ThePauseMenuResumesRestartsOpensPreferencesAndEndsTheGame)
 
 TEST_F(GameMoments, AGamepadWorksThePauseMenuAndTheEndScreen)
 {
-    UseLevels({-1});
-    GameController *game = StartGame();
-    Key(kKeyCodeX);
-    HeadlessRunFor(0.5);
+    GameController *game = StartPlaying();
     auto press = [](int32_t button) {
         HeadlessInjectPadButton(kEventPadButtonDown, button);
         HeadlessInjectPadButton(kEventPadButtonUp, button);
@@ -281,12 +196,8 @@ TEST_F(GameMoments, AGamepadWorksThePauseMenuAndTheEndScreen)
 
 TEST_F(GameMoments, EndGameDuringPlayAsksFirstAndTheClockHoldsMeanwhile)
 {
-    UseLevels({-1});
-    GameController *game = StartGame();
-    Key(kKeyCodeX);
-    HeadlessRunFor(0.5);
-    HeadlessInjectCommand('EGam');
-    HeadlessRunFor(0);
+    GameController *game = StartPlaying();
+    Command('EGam');
     ASSERT_EQ(controller->gameController, game);
     EXPECT_EQ(EndScreenPhase(game), kEndScreenConfirming);
     int64_t asked = game->stepCount;
@@ -296,14 +207,12 @@ TEST_F(GameMoments, EndGameDuringPlayAsksFirstAndTheClockHoldsMeanwhile)
     HeadlessRunFor(0.5);
     EXPECT_FALSE(GameControllerIsPaused(game));
     EXPECT_NEAR(double(game->stepCount - asked), 60.0, 2.0);
-    HeadlessInjectCommand('EGam');
-    HeadlessRunFor(0);
+    Command('EGam');
     Key(kKeyCodeReturn);
     EXPECT_EQ(EndScreenPhase(game), kEndScreenShowing);
     EXPECT_EQ(controller->gameController, game);
     // A new game from there starts over at its first card.
-    HeadlessInjectCommand('NGam');
-    HeadlessRunFor(0);
+    Command('NGam');
     EXPECT_EQ(EndScreenPhase(game), kEndScreenNone);
     EXPECT_EQ(LevelCardPhase(game), kLevelCardShowing);
 }
@@ -315,17 +224,11 @@ TEST_F(GameMoments, GameOverShowsTheFinalPointsLevelsAndRank)
     GameController *game = StartGame();
     Key(kKeyCodeX);
     PlayerAwardPoints(game->player, 30);
-    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
-    RunUntil([&] { return game->levelsCompleted == 1; });
-    HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
+    HoldUntil(kKeyCodeRight, [&] { return game->levelsCompleted == 1; });
     Key(kKeyCodeX); // the banner
     Key(kKeyCodeX); // the card
-    for (int death = 1; death <= 4; death++) {
-        HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
-        RunUntil([&] { return game->deaths == death; });
-        HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
-        HeadlessRunFor(0);
-    }
+    for (int death = 1; death <= 4; death++)
+        HoldUntil(kKeyCodeRight, [&] { return game->deaths == death; });
     HeadlessRunFor(1.0);
     ASSERT_EQ(controller->gameController, game);
     EXPECT_EQ(EndScreenLines(game), (Lines{"Game over", "Final points: 30", "Levels completed: 1", "Rank: 4",
@@ -337,10 +240,7 @@ TEST_F(GameMoments, GameOverShowsTheFinalPointsLevelsAndRank)
 
 TEST_F(GameMoments, TheKeysOverlayListsTheBindingsInForceAndTakesTheKeyThatClosesIt)
 {
-    UseLevels({-1});
-    GameController *game = StartGame();
-    Key(kKeyCodeX);
-    HeadlessRunFor(0.5);
+    GameController *game = StartPlaying();
     Key(kKeyCodeF1);
     ASSERT_TRUE(HelpOverlayIsShown());
     const std::vector<HelpBinding> &rows = HelpOverlayShownRows();
@@ -350,11 +250,11 @@ TEST_F(GameMoments, TheKeysOverlayListsTheBindingsInForceAndTakesTheKeyThatClose
     HeadlessRunFor(1.0);
     EXPECT_EQ(game->stepCount, shown);
     // The key that closes it does not reach the player.
-    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeRight);
+    Press(kKeyCodeRight);
     HeadlessRunFor(0);
     EXPECT_FALSE(HelpOverlayIsShown());
     EXPECT_EQ(game->player->lateralKey, 0);
-    HeadlessInjectKey(kEventRawKeyUp, kKeyCodeRight);
+    Release(kKeyCodeRight);
 
     // A key bound anew shows with its action.
     ASSERT_EQ(BindingsSetKey(kActionJump, kKeyCodeA + ('j' - 'a')), -1);
@@ -366,8 +266,7 @@ TEST_F(GameMoments, TheKeysOverlayListsTheBindingsInForceAndTakesTheKeyThatClose
 
     // A binding source answers instead, through the menu command too.
     HelpOverlaySetBindingSource([](int32_t) { return std::vector<HelpBinding>{{"Pad A", "jump"}}; });
-    HeadlessInjectCommand(kHelpCommand);
-    HeadlessRunFor(0);
+    Command(kHelpCommand);
     ASSERT_EQ(HelpOverlayShownRows().size(), 1u);
     EXPECT_EQ(HelpOverlayShownRows()[0].keys, "Pad A");
     widgettest::Click(ControllerGetMainWindow(controller), 0, 0);
@@ -386,12 +285,8 @@ TEST_F(GameMoments, TheFirstGameOnAMachineShowsTheKeysOnce)
     EXPECT_EQ(LevelCardPhase(game), kLevelCardShowing);
     Key(kKeyCodeX);
     EXPECT_FALSE(HelpOverlayIsShown());
-    std::ifstream in(ExtraPrefsGetFilePath());
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("help-shown 1"), std::string::npos);
-    HeadlessInjectCommand('NGam');
-    HeadlessRunFor(0);
+    EXPECT_NE(ReadText(ExtraPrefsGetFilePath()).find("help-shown 1"), std::string::npos);
+    Command('NGam');
     EXPECT_FALSE(HelpOverlayIsShown());
 }
 
@@ -429,8 +324,7 @@ TEST_F(GameMoments, ATestPlayFromTheEditorEndsStraightBackThereAndTheEditorHasIt
     UseLevels({-1});
     LevelEditorRegisterMode();
     ControllerStart(controller);
-    HeadlessInjectCommand('LEdt');
-    HeadlessRunFor(0);
+    Command('LEdt');
     ASSERT_EQ(ControllerGetTopMode(controller), ModeLevelEditor);
     Key(kKeyCodeF1);
     ASSERT_TRUE(HelpOverlayIsShown());
@@ -445,23 +339,20 @@ TEST_F(GameMoments, ATestPlayFromTheEditorEndsStraightBackThereAndTheEditorHasIt
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(LevelCardPhase(game), kLevelCardNone);
     EXPECT_GT(game->stepCount, 50);
-    HeadlessInjectCommand('EGam');
-    HeadlessRunFor(0);
+    Command('EGam');
     EXPECT_EQ(ControllerGetTopMode(controller), ModeLevelEditor);
 }
 
 TEST(KeysTable, TheReadmeListsEveryKeyOfTheOverlay)
 {
-    std::ifstream in(BRIMHOLD_SOURCE_DIR "/README.md");
-    std::stringstream readme;
-    readme << in.rdbuf();
+    std::string readme = ReadText(BRIMHOLD_SOURCE_DIR "/README.md");
     for (int32_t mode : {ModeGame, ModeLevelEditor})
         for (const HelpBinding &row : HelpOverlayDefaultBindings(mode))
-            EXPECT_NE(readme.str().find("| " + row.keys + " | " + row.action + " |"), std::string::npos)
-                << row.keys;
+            EXPECT_NE(readme.find("| " + row.keys + " | " + row.action + " |"), std::string::npos) << row.keys;
 }
 
-TEST(ExtraPreferences, AnyBytesGiveTheDefaultsWhereTheySayNothing)
+// Unreadable extra preferences give the defaults; the preferences file keeps its layout.
+TEST_F(GameMoments, TheExtraPreferencesReadAnyBytesAndTheFrameCounterShowsOnlyWhenChosen)
 {
     const std::string good = "show-frame-rate 1\nhelp-shown 1\n";
     ExtraPrefsValues values = ExtraPrefsParse(reinterpret_cast<const uint8_t *>(good.data()), good.size());
@@ -472,10 +363,7 @@ TEST(ExtraPreferences, AnyBytesGiveTheDefaultsWhereTheySayNothing)
         values = ExtraPrefsParse(reinterpret_cast<const uint8_t *>(bad.data()), bad.size());
         EXPECT_FALSE(values.showFrameRate || values.helpShown) << bad;
     }
-}
 
-TEST_F(GameMoments, TheFrameCounterShowsOnlyWhenChosenAndKeepsThePreferencesFileLayout)
-{
     UseLevels({-1});
     EXPECT_FALSE(ExtraPrefsShowFrameRate());
     EXPECT_FALSE(FrameCounterDraw());

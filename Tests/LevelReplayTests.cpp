@@ -1,108 +1,62 @@
 // Every level of every shipped level set is completable: its recorded replay,
 // played through the real game mode on the headless platform with the
 // shipped models loaded, completes the level without a death.
-
-#include "Controller.h"
-#include "Folders.h"
-#include "GameController.h"
-#include "Headless.h"
-#include "LevelSet.h"
+#include "GameModeSupport.h"
 #include "ModelParser.h"
-#include "Player.h"
-#include "Preferences.h"
 #include "Replay.h"
-#include "Sound.h"
-
-#include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <set>
-#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
+using namespace gamemode;
 
 namespace {
 
 const fs::path kResources = fs::path(BRIMHOLD_BINARY_DIR) / "Resources";
 const fs::path kReplays = fs::path(BRIMHOLD_SOURCE_DIR) / "Resources" / "Levels" / "Replays";
 
-// "<set name>.NN.replay"
-fs::path ReplayFile(const std::string &setName, int32_t level)
-{
-    char number[16];
-    std::snprintf(number, sizeof number, ".%02d.replay", int(level));
-    return kReplays / (setName + number);
-}
-
-class ShippedReplays : public testing::Test {
+class ShippedReplays : public HeadlessGame {
 protected:
-    fs::path config;
-    Controller *controller = nullptr;
-
     void SetUp() override
     {
-        config = fs::temp_directory_path() / ("brimhold-replays-" + std::to_string(getpid()));
-        fs::create_directories(config);
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        HeadlessPlatformStartUp();
-        PrefsStartUp();
-        SoundSetEnabled(false);
+        HeadlessGame::SetUp();
         PlatformSetResourcesFolder(kResources);
-        GameControllerRegisterMode();
-        controller = ControllerAllocate();
-        if (controller) {
-            ModelLoadAllModels();
-            ControllerStart(controller);
-        }
+        ModelLoadAllModels();
+        ControllerStart(controller);
     }
     void TearDown() override
     {
-        if (controller) {
-            ControllerStop(controller);
-            ModelDisposeAllModels();
-            ControllerDispose(controller);
-        }
-        ControllerRegisterMode(ModeGame, nullptr);
-        PlatformSetResourcesFolder({});
-        PrefsShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
-        unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(config);
+        ModelDisposeAllModels();
+        HeadlessGame::TearDown();
     }
 
-    // Plays the replay on a fresh copy of its set; fills in what happened.
-    void Play(const Replay *replay, const fs::path &setFile, int32_t *completed, int32_t *deaths, int64_t *steps,
-              int32_t *levelAfter)
+    // Plays the replay on a fresh copy of its set: levels completed, deaths
+    // and the level the set is at afterwards.
+    std::vector<int32_t> Play(const Replay *replay, const fs::path &setFile)
     {
-        LevelSet *set = LevelSetAllocate();
-        ASSERT_TRUE(LevelSetInitWithFile(set, setFile));
+        set = LevelSetAllocate();
+        EXPECT_TRUE(LevelSetInitWithFile(set, setFile));
         LevelSetSetCurrentLevel(set, replay->levelIndex);
         controller->currentLevelSet = set;
         ControllerPushMode(controller, ModeGame);
         GameController *game = controller->gameController;
-        ASSERT_NE(game, nullptr);
         GameControllerPlayReplay(game, replay);
         while (game->stepCount < replay->endStep && game->levelsCompleted == 0 && game->deaths == 0)
             GameControllerStep(game);
-        *completed = game->levelsCompleted;
-        *deaths = game->deaths;
-        *steps = game->stepCount;
-        *levelAfter = LevelSetGetCurrentLevelIndex(set);
+        std::vector<int32_t> result{game->levelsCompleted, game->deaths, LevelSetGetCurrentLevelIndex(set)};
         GameControllerPlayReplay(game, nullptr);
         ControllerPopMode(controller);
         controller->currentLevelSet = nullptr;
         LevelSetDispose(set);
+        set = nullptr;
+        return result;
     }
 };
 
 TEST_F(ShippedReplays, EveryLevelOfEveryShippedSetIsCompletedWithoutADeath)
 {
-    ASSERT_NE(controller, nullptr);
     ASSERT_NE(ModelGetModelByIdentifier(kModelKindStatic, 'Gem '), nullptr) << "the shipped models are missing";
     std::vector<fs::path> sets;
     for (const fs::directory_entry &e : fs::directory_iterator(kResources / "Levels"))
@@ -119,7 +73,9 @@ TEST_F(ShippedReplays, EveryLevelOfEveryShippedSetIsCompletedWithoutADeath)
         LevelSetDispose(probe);
 
         for (int32_t level = 0; level < levelCount; level++) {
-            fs::path file = ReplayFile(setName, level);
+            char number[16];
+            std::snprintf(number, sizeof number, ".%02d.replay", int(level)); // "<set name>.NN.replay"
+            fs::path file = kReplays / (setName + number);
             expectedReplays.insert(file);
             SCOPED_TRACE(file.filename().string());
             Replay *replay = ReplayAllocate();
@@ -127,14 +83,10 @@ TEST_F(ShippedReplays, EveryLevelOfEveryShippedSetIsCompletedWithoutADeath)
             ASSERT_TRUE(ReplayLoadFromFile(replay, file.string(), &error)) << error;
             EXPECT_EQ(replay->setName, setName);
             EXPECT_EQ(replay->levelIndex, level);
-            int32_t completed = 0, deaths = 0, after = -1;
-            int64_t steps = 0;
-            Play(replay, setFile, &completed, &deaths, &steps, &after);
-            EXPECT_EQ(deaths, 0);
-            EXPECT_EQ(completed, 1) << "not completed within " << replay->endStep << " steps";
-            if (level + 1 < levelCount) {
-                EXPECT_EQ(after, level + 1) << "the game went on to the next level";
-            }
+            // Completed without a death, and the game went on to the next level.
+            std::vector<int32_t> outcome = Play(replay, setFile);
+            EXPECT_EQ(outcome, (std::vector<int32_t>{1, 0, level + 1 < levelCount ? level + 1 : outcome[2]}))
+                << "within " << replay->endStep << " steps";
             ReplayDispose(replay);
         }
     }

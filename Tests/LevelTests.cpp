@@ -34,11 +34,21 @@ std::vector<int32_t> CellSlots(Level *level, int32_t x, int32_t y, int32_t z)
     return slots;
 }
 
+// A 4 x 4 x 4 level unless the test asks for another size.
+struct LevelTest : testing::Test {
+    Level *level = LevelAllocate(4, 4, 4, 0, 0);
+    ~LevelTest() override { LevelDispose(level); }
+    void Resize(int32_t sx, int32_t sy, int32_t sz)
+    {
+        LevelDispose(level);
+        level = LevelAllocate(sx, sy, sz, 0, 0);
+    }
+};
+
 } // namespace
 
-TEST(LevelGrid, CellRangeTruncatesAndClamps)
+TEST_F(LevelTest, GridCellRangeTruncatesAndClampsAndOnlyItsCellsAreSearched)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
     auto range = [&](AABB box) {
         CellRange r = LevelGetCellRange(level, box);
         return std::vector<int32_t>{r.firstX, r.lastX, r.firstY, r.lastY, r.firstZ, r.lastZ};
@@ -46,12 +56,15 @@ TEST(LevelGrid, CellRangeTruncatesAndClamps)
     // A box ending exactly on a boundary has only the cell it enters.
     EXPECT_EQ(range(AABB{6, 12, 0, 6, 0.5f, 13}), (std::vector<int32_t>{1, 1, 0, 0, 0, 2}));
     EXPECT_EQ(range(AABB{-50, -10, 30, 100, -1, 1}), (std::vector<int32_t>{0, 0, 3, 3, 0, 0}));
-    LevelDispose(level);
+    // Only those cells are searched: a box ending at x = 6 does not look at
+    // the stone of cell 1 that it touches; reaching past 6 finds it.
+    AddBlock(level, kBlockStone, 1, 0, 0);
+    EXPECT_TRUE(Query(level, AABB{3, 6, 1, 2, 1, 2}).empty());
+    EXPECT_EQ(Query(level, AABB{3, 6.01f, 1, 2, 1, 2}).size(), 1u);
 }
 
-TEST(LevelQuery, TouchingFacesCountAndOutsideBoxesAreClamped)
+TEST_F(LevelTest, QueryTouchingFacesCountAndOutsideBoxesAreClamped)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
     AddBlock(level, kBlockDeadly, 1, 0, 0); // [6.7, 11.3] x [0.7, 5.3] x [0.7, 5.3]
     AddBlock(level, kBlockStone, 0, 0, 0);  // [0, 6] x [0, 6] x [0, 6]
     // The deeper overlap first, then the stone whose face it touches.
@@ -63,23 +76,10 @@ TEST(LevelQuery, TouchingFacesCountAndOutsideBoxesAreClamped)
     EXPECT_EQ(Query(level, AABB{-5, 0, 1, 2, 1, 2}), std::vector<Block *>{&level->blocks[1]});
     // An empty range returns nothing.
     EXPECT_TRUE(Query(level, AABB{20, 3, 1, 2, 1, 2}).empty());
-    LevelDispose(level);
 }
 
-TEST(LevelQuery, OnlyTheCellsOfTheBoxRangeAreSearched)
+TEST_F(LevelTest, QueryLargeBlockInTwoCellsIsReturnedOnce)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    AddBlock(level, kBlockStone, 1, 0, 0); // [6, 12]
-    // A box ending exactly at x = 6 covers only cell 0, so the stone of
-    // cell 1 that it touches is not looked at; reaching past 6 finds it.
-    EXPECT_TRUE(Query(level, AABB{3, 6, 1, 2, 1, 2}).empty());
-    EXPECT_EQ(Query(level, AABB{3, 6.01f, 1, 2, 1, 2}).size(), 1u);
-    LevelDispose(level);
-}
-
-TEST(LevelQuery, LargeBlockInTwoCellsIsReturnedOnce)
-{
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
     Block big;
     BlockInit(&big, kBlockStone, 0, 0, 0);
     big.maxX = 12.0f; // reaches into cell (1, 0, 0) as well
@@ -87,12 +87,10 @@ TEST(LevelQuery, LargeBlockInTwoCellsIsReturnedOnce)
     EXPECT_EQ(CellSlots(level, 0, 0, 0).size(), 1u);
     EXPECT_EQ(CellSlots(level, 1, 0, 0).size(), 1u);
     EXPECT_EQ(Query(level, AABB{1, 11, 1, 2, 1, 2}), std::vector<Block *>{&level->blocks[0]});
-    LevelDispose(level);
 }
 
-TEST(LevelQuery, DeepestOverlapFirstAndTiesGoToTheLaterBlock)
+TEST_F(LevelTest, QueryDeepestOverlapFirstAndTiesGoToTheLaterBlock)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
     AddBlock(level, kBlockStone, 0, 0, 0);
     AddBlock(level, kBlockStone, 2, 0, 0);
     AddBlock(level, kBlockStone, 1, 0, 0);
@@ -100,12 +98,11 @@ TEST(LevelQuery, DeepestOverlapFirstAndTiesGoToTheLaterBlock)
     // Blocks 0 and 1 tie: the later one in gathered order (x outermost) first.
     EXPECT_EQ(Query(level, AABB{5, 13, 0, 6, 0, 6}),
               (std::vector<Block *>{&level->blocks[2], &level->blocks[1], &level->blocks[0]}));
-    LevelDispose(level);
 }
 
-TEST(LevelRemoval, CompactionRenamesTheGridEntries)
+TEST_F(LevelTest, RemovalCompactionRenamesTheGridEntries)
 {
-    Level *level = LevelAllocate(10, 1, 1, 0, 0);
+    Resize(10, 1, 1);
     for (int32_t i = 0; i < 10; i++)
         AddBlock(level, kBlockStone, i, 0, 0);
     LevelRemoveBlock(level, 3, true);
@@ -119,12 +116,11 @@ TEST(LevelRemoval, CompactionRenamesTheGridEntries)
     LevelRemoveBlock(level, -1, true);
     LevelRemoveBlock(level, 9, true);
     EXPECT_EQ(level->blockCount, 9);
-    LevelDispose(level);
 }
 
-TEST(LevelRemoval, InPlaceLeavesAnEmptySpaceRecordThatNoQueryReturns)
+TEST_F(LevelTest, RemovalInPlaceLeavesAnEmptySpaceRecordThatNoQueryReturns)
 {
-    Level *level = LevelAllocate(4, 1, 1, 0, 0);
+    Resize(4, 1, 1);
     AddBlock(level, kBlockStone, 0, 0, 0);
     AddBlock(level, kBlockPhasing, 1, 0, 0);
     AddBlock(level, kBlockStone, 2, 0, 0);
@@ -137,12 +133,11 @@ TEST(LevelRemoval, InPlaceLeavesAnEmptySpaceRecordThatNoQueryReturns)
     EXPECT_EQ(LevelGetIndexForBlock(level, &level->blocks[2]), 2);
     Block outside;
     EXPECT_EQ(LevelGetIndexForBlock(level, &outside), -1);
-    LevelDispose(level);
 }
 
-TEST(LevelRemoval, ManyBlocksInOneCellKeepTheirOrder)
+TEST_F(LevelTest, RemovalManyBlocksInOneCellKeepTheirOrder)
 {
-    Level *level = LevelAllocate(2, 2, 2, 0, 0);
+    Resize(2, 2, 2);
     for (int32_t i = 0; i < 100; i++)
         AddBlock(level, kBlockSwitch, 1, 1, 1);
     EXPECT_EQ(LevelGetGridCell(level, 1, 1, 1)->slotCount, 128);
@@ -155,12 +150,11 @@ TEST(LevelRemoval, ManyBlocksInOneCellKeepTheirOrder)
     AddBlock(level, kBlockSwitch, 1, 1, 1);
     EXPECT_EQ(CellSlots(level, 1, 1, 1).back(), 99);
     EXPECT_EQ(Query(level, AABB{8, 10, 8, 10, 8, 10}).size(), 99u);
-    LevelDispose(level);
 }
 
-TEST(LevelResize, ShrinkingRemovesOutsideBlocksAndClampsTheStart)
+TEST_F(LevelTest, ResizeShrinkingRemovesOutsideBlocksAndClampsTheStart)
 {
-    Level *level = LevelAllocate(10, 10, 10, 0, 0);
+    Resize(10, 10, 10);
     AddBlock(level, kBlockStone, 8, 0, 0);
     AddBlock(level, kBlockStone, 1, 1, 1);
     AddBlock(level, kBlockPhasing, 0, 9, 0);
@@ -184,7 +178,6 @@ TEST(LevelResize, ShrinkingRemovesOutsideBlocksAndClampsTheStart)
     EXPECT_EQ(level->sizeY, 32);
     EXPECT_EQ(CellSlots(level, 4, 4, 4), (std::vector<int32_t>{1}));
     EXPECT_EQ(Query(level, AABB{24.5f, 25, 24.5f, 25, 24.5f, 25}).size(), 1u);
-    LevelDispose(level);
 }
 
 TEST(LevelCopy, CopyIsDeepAndIndependent)
@@ -218,9 +211,8 @@ TEST(LevelCopy, CopyIsDeepAndIndependent)
     LevelDispose(copy);
 }
 
-TEST(LevelPowerups, AddRemoveAndFind)
+TEST_F(LevelTest, PowerupsAddRemoveAndFind)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
     std::vector<Powerup *> added;
     for (int i = 0; i < 12; i++) {
         Powerup *p = PowerupAllocate(kPowerupKey);
@@ -242,12 +234,10 @@ TEST(LevelPowerups, AddRemoveAndFind)
     LevelRemovePowerup(level, 11);
     LevelRemovePowerup(level, -1);
     EXPECT_EQ(level->powerupCount, 11);
-    LevelDispose(level);
 }
 
-TEST(LevelTick, RunsBlocksAndPowerupsButNotTheWater)
+TEST_F(LevelTest, TickRunsBlocksAndPowerupsButNotTheWater)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
     AddBlock(level, kBlockPhasing, 0, 0, 0);
     Powerup *p = PowerupAllocate(kPowerupGem);
     LevelAddPowerup(level, p);
@@ -256,12 +246,11 @@ TEST(LevelTick, RunsBlocksAndPowerupsButNotTheWater)
     EXPECT_NEAR(static_cast<PhasingBlockData *>(level->blocks[0].data)->elapsed, 10.0f / 120, 1e-6);
     EXPECT_NEAR(p->spin, 8.0f, 1e-4);
     EXPECT_EQ(WaterControllerGetCurrentWaterLevel(level->waterController), 0.0);
-    LevelDispose(level);
 }
 
-TEST(LevelRecord, BytesOfAnEmptyLevel)
+TEST_F(LevelTest, RecordBytesOfAnEmptyLevel)
 {
-    Level *level = LevelAllocate(2, 3, 4, 0, 0);
+    Resize(2, 3, 4);
     ByteBuffer buffer;
     ByteBufferInit(&buffer, 256);
     ASSERT_TRUE(LevelSave(level, &buffer));
@@ -282,5 +271,4 @@ TEST(LevelRecord, BytesOfAnEmptyLevel)
     EXPECT_EQ(loaded->sizeZ, 4);
     LevelDispose(loaded);
     ByteBufferDispose(&buffer);
-    LevelDispose(level);
 }

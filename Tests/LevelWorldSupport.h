@@ -1,10 +1,13 @@
 // Helpers shared by the level-world suites: temporary folders, blocks placed
-// in levels, and reading a file's bytes.
+// in levels, reading a file's bytes, and levels whose water is kept as boxes.
 #pragma once
 
 #include "Block.h"
 #include "Level.h"
+#include "Water.h"
+#include "WaterController.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -66,6 +69,62 @@ inline std::vector<uint8_t> SaveRecord(const Block *block)
     std::vector<uint8_t> bytes(buffer.data, buffer.data + buffer.length);
     ByteBufferDispose(&buffer);
     return bytes;
+}
+
+// A level of the size whose water is kept as boxes, with stone blocks in the
+// given cells.
+struct BoxWaterLevel {
+    Level *level;
+    WaterController *water;
+    BoxWaterLevel(int32_t sx, int32_t sy, int32_t sz, const std::vector<std::array<int32_t, 3>> &stones = {})
+    {
+        level = LevelAllocate(sx, sy, sz, 0, 0);
+        for (const auto &cell : stones)
+            AddBlock(level, kBlockStone, cell[0], cell[1], cell[2]);
+        WaterControllerDispose(level->waterController);
+        water = level->waterController = WaterControllerAllocate(level, kWaterModeBoxes);
+    }
+    ~BoxWaterLevel() { LevelDispose(level); }
+    WaterBox *Add(AABB b)
+    {
+        return WaterControllerAddBox(water, WaterBoxAllocate(water, b.minX, b.maxX, b.minY, b.maxY, b.minZ, b.maxZ));
+    }
+    void Relink()
+    {
+        for (int32_t i = 0; i < water->boxCount; i++)
+            WaterBoxRelinkSides(water->boxes[i]);
+    }
+    void Run(int ticks)
+    {
+        for (int i = 0; i < ticks; i++)
+            WaterControllerRun(water, 1.0f / 120);
+    }
+    // The boxes that hold water (emptied ones wait for the next run's removal).
+    std::vector<const WaterBox *> Full() const
+    {
+        std::vector<const WaterBox *> full;
+        for (int32_t i = 0; i < water->boxCount; i++)
+            if (WaterBoxGetVolume(water->boxes[i]) >= kWaterMinimumVolume)
+                full.push_back(water->boxes[i]);
+        return full;
+    }
+    // No box holding water reaches into a block.
+    bool WaterOutsideBlocks() const
+    {
+        for (const WaterBox *b : Full())
+            for (int32_t j = 0; j < level->blockCount; j++) {
+                const Block &s = level->blocks[j];
+                if (b->minX < s.maxX - 0.001f && s.minX + 0.001f < b->maxX && b->minY < s.maxY - 0.001f &&
+                    s.minY + 0.001f < b->maxY && b->minZ < s.maxZ - 0.001f && s.minZ + 0.001f < b->maxZ)
+                    return false;
+            }
+        return true;
+    }
+};
+
+inline std::vector<float> Extent(const WaterBox *b)
+{
+    return {b->minX, b->maxX, b->minY, b->maxY, b->minZ, b->maxZ};
 }
 
 } // namespace levelworld

@@ -1,3 +1,5 @@
+// The water controller in both forms: the rising level, and boxes of water
+// that fall, spread, merge and level out around the blocks, keeping their volume.
 #include "Level.h"
 #include "LevelWorldSupport.h"
 #include "Water.h"
@@ -5,29 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <initializer_list>
-
 using namespace levelworld;
 
 namespace {
 
-WaterController *BoxWater(Level *level)
+float Volume(const AABB &b)
 {
-    WaterControllerDispose(level->waterController);
-    level->waterController = WaterControllerAllocate(level, kWaterModeBoxes);
-    return level->waterController;
-}
-
-WaterBox *AddBox(WaterController *water, AABB b)
-{
-    return WaterControllerAddBox(water, WaterBoxAllocate(water, b.minX, b.maxX, b.minY, b.maxY, b.minZ, b.maxZ));
-}
-
-void Relink(WaterController *water)
-{
-    for (int32_t i = 0; i < water->boxCount; i++)
-        WaterBoxRelinkSides(water->boxes[i]);
+    return (b.maxX - b.minX) * (b.maxY - b.minY) * (b.maxZ - b.minZ);
 }
 
 void RunTicks(WaterController *water, int ticks)
@@ -36,28 +22,9 @@ void RunTicks(WaterController *water, int ticks)
         WaterControllerRun(water, 1.0f / 120);
 }
 
-float Volume(const AABB &b)
-{
-    return (b.maxX - b.minX) * (b.maxY - b.minY) * (b.maxZ - b.minZ);
-}
-
-std::vector<float> Extent(const WaterBox *b)
-{
-    return {b->minX, b->maxX, b->minY, b->maxY, b->minZ, b->maxZ};
-}
-
-int32_t CountFull(const WaterController *water)
-{
-    int32_t n = 0;
-    for (int32_t i = 0; i < water->boxCount; i++)
-        if (WaterBoxGetVolume(water->boxes[i]) >= kWaterMinimumVolume)
-            n++;
-    return n;
-}
-
 } // namespace
 
-TEST(WaterRising, RisesWithItsSpeedStopsAtTheTopAndSinksBelowZero)
+TEST(WaterRising, RisesWithItsSpeedStopsAtTheTopSinksBelowZeroAndCovers)
 {
     Level *level = LevelAllocate(2, 2, 2, 0, 0);
     WaterController *water = level->waterController;
@@ -69,13 +36,7 @@ TEST(WaterRising, RisesWithItsSpeedStopsAtTheTopAndSinksBelowZero)
     WaterControllerSetRiseSpeed(water, -16.0);
     RunTicks(water, 120);
     EXPECT_NEAR(WaterControllerGetCurrentWaterLevel(water), -16.0, 1e-5);
-    LevelDispose(level);
-}
 
-TEST(WaterRising, CoverageAndTheBoxFormIgnoringTheLevel)
-{
-    Level *level = LevelAllocate(2, 2, 2, 0, 0);
-    WaterController *water = level->waterController;
     const double levels[] = {1.0, 3.0, 5.0};
     const float covered[] = {0.0f, 0.5f, 1.0f};
     for (int i = 0; i < 3; i++) {
@@ -84,37 +45,33 @@ TEST(WaterRising, CoverageAndTheBoxFormIgnoringTheLevel)
     }
     // A box without height is either dry or wet.
     EXPECT_EQ(WaterControllerGetWaterCoverage(water, 0, 1, 2, 2, 0, 1), 1.0f);
-
-    WaterController *boxes = BoxWater(level);
-    WaterControllerSetCurrentWaterLevel(boxes, 3.0);
-    WaterControllerSetRiseSpeed(boxes, 3.0);
-    EXPECT_EQ((std::vector<double>{WaterControllerGetCurrentWaterLevel(boxes), WaterControllerGetRiseSpeed(boxes),
-                                   WaterControllerGetInitialWaterLevel(boxes),
-                                   WaterControllerGetWaterCoverage(boxes, 0, 1, 2, 4, 0, 1)}),
-              (std::vector<double>{0, 0, 0, 0}));
+    // This form keeps no boxes.
+    EXPECT_EQ(WaterControllerAddBox(water, WaterBoxAllocate(nullptr, 0, 1, 0, 1, 0, 1)), nullptr);
     LevelDispose(level);
 }
 
-TEST(WaterBoxList, AddIndexRemoveAndQuery)
+TEST(WaterBoxList, TheBoxFormIgnoresTheLevelAndItsBoxesAreAddedFoundAndRemoved)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    // The rising-level form keeps no boxes.
-    EXPECT_EQ(WaterControllerAddBox(level->waterController, WaterBoxAllocate(nullptr, 0, 1, 0, 1, 0, 1)), nullptr);
-    WaterController *water = BoxWater(level);
+    BoxWaterLevel pool(4, 4, 4);
+    WaterControllerSetCurrentWaterLevel(pool.water, 3.0);
+    WaterControllerSetRiseSpeed(pool.water, 3.0);
+    EXPECT_EQ((std::vector<double>{WaterControllerGetCurrentWaterLevel(pool.water),
+                                   WaterControllerGetRiseSpeed(pool.water),
+                                   WaterControllerGetInitialWaterLevel(pool.water),
+                                   WaterControllerGetWaterCoverage(pool.water, 0, 1, 2, 4, 0, 1)}),
+              (std::vector<double>{0, 0, 0, 0}));
     std::vector<WaterBox *> boxes;
     for (int i = 0; i < 5; i++)
-        boxes.push_back(AddBox(water, AABB{float(2 * i), float(2 * i + 1), 0, 1, 0, 1}));
-    EXPECT_EQ(water->boxCount, 5);
-    EXPECT_EQ(water->boxCapacity, 8);
-    EXPECT_EQ(WaterControllerIndexForBox(water, boxes[3]), 3);
-    std::vector<WaterBox *> found = WaterControllerGetBoxListForBoundingBox(water, AABB{1, 4, 0.5f, 2, 0, 1});
-    EXPECT_EQ(found, (std::vector<WaterBox *>{boxes[0], boxes[1], boxes[2]}));
-    WaterControllerRemoveBoxAtIndex(water, 1);
-    WaterControllerRemoveBoxAtIndex(water, -1);
-    EXPECT_EQ(water->boxCount, 4);
-    EXPECT_EQ(water->boxes[1], boxes[2]);
-    EXPECT_EQ(WaterControllerIndexForBox(water, boxes[1]), -1);
-    LevelDispose(level);
+        boxes.push_back(pool.Add(AABB{float(2 * i), float(2 * i + 1), 0, 1, 0, 1}));
+    EXPECT_EQ(pool.water->boxCount, 5);
+    EXPECT_EQ(WaterControllerIndexForBox(pool.water, boxes[3]), 3);
+    EXPECT_EQ(WaterControllerGetBoxListForBoundingBox(pool.water, AABB{1, 4, 0.5f, 2, 0, 1}),
+              (std::vector<WaterBox *>{boxes[0], boxes[1], boxes[2]}));
+    WaterControllerRemoveBoxAtIndex(pool.water, 1);
+    WaterControllerRemoveBoxAtIndex(pool.water, -1);
+    EXPECT_EQ(pool.water->boxCount, 4);
+    EXPECT_EQ(pool.water->boxes[1], boxes[2]);
+    EXPECT_EQ(WaterControllerIndexForBox(pool.water, boxes[1]), -1);
 }
 
 TEST(WaterEmptySpace, WallCutsTheRegionInHalf)
@@ -158,189 +115,162 @@ TEST(WaterEmptySpace, FloodsAroundAnObstacleAndLeavesItsInsideOut)
     EXPECT_NEAR(volume, 216 - 24, 1e-3);
 }
 
-TEST(WaterMerging, SideBySideBoxesMergeAndKeepTheirVolume)
+TEST(WaterEmptySpace, BlocksBesideTheRegionCutItAlongTheirSides)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    WaterController *water = BoxWater(level);
-    AddBox(water, AABB{0, 2, 0, 1, 0, 2});
-    AddBox(water, AABB{2, 4, 0, 1, 0, 2});
-    AddBox(water, AABB{0, 2, 0, 1, 2, 4});
-    AddBox(water, AABB{2, 4, 0, 1, 2, 4});
-    Relink(water);
-    double before = WaterControllerGetTotalVolume(water);
-    WaterControllerSimplifyBoxes(water);
-    EXPECT_EQ(CountFull(water), 1);
-    EXPECT_NEAR(WaterControllerGetTotalVolume(water), before, 1e-4);
-    EXPECT_EQ(Extent(water->boxes[0]), (std::vector<float>{0, 4, 0, 1, 0, 4}));
-    // The absorbed boxes are removed at the start of the next run.
-    RunTicks(water, 1);
-    EXPECT_EQ(water->boxCount, 1);
-    LevelDispose(level);
+    AABB region{0, 6, 0, 6, 0, 6};
+    AABB beside{6, 8, 2, 3, 1, 5}; // touches the x = 6 face
+    std::vector<AABB> space = WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1, 1);
+    // Cut at z = 1 and z = 5 but not at its heights 2 and 3.
+    ASSERT_EQ(space.size(), 3u);
+    float volume = 0;
+    for (const AABB &b : space) {
+        EXPECT_EQ(std::make_pair(b.minY, b.maxY), std::make_pair(0.0f, 6.0f));
+        EXPECT_TRUE(b.maxZ <= 1.0f || (b.minZ == 1.0f && b.maxZ == 5.0f) || b.minZ >= 5.0f);
+        volume += Volume(b);
+    }
+    EXPECT_NEAR(volume, 216.0f, 1e-3);
+    // Water obstacles (past the splitting count) beside it leave it whole,
+    // and so does any obstacle when no splitting count is given.
+    EXPECT_EQ(WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1, 0).size(), 1u);
+    space = WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1);
+    ASSERT_EQ(space.size(), 1u);
+    EXPECT_EQ((std::vector<float>{space[0].minX, space[0].maxX, space[0].maxY}), (std::vector<float>{0, 6, 6}));
+    // So does a block under it, which only carries it.
+    AABB below{1, 2, -6, 0, 1, 2};
+    EXPECT_EQ(WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &below, 1, 1).size(), 1u);
 }
 
-TEST(WaterMerging, BoxesOfDifferentHeightStaySeparate)
+TEST(WaterMerging, SideBySideBoxesMergeAndKeepTheirVolume)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    WaterController *water = BoxWater(level);
-    AddBox(water, AABB{0, 2, 0, 1, 0, 2});
-    AddBox(water, AABB{2, 4, 0, 1.5f, 0, 2});
-    Relink(water);
-    EXPECT_EQ(water->boxes[0]->sides[kWaterSideMaxX].kind, kWaterSideWater);
-    WaterControllerSimplifyBoxes(water);
-    EXPECT_EQ(CountFull(water), 2);
-    LevelDispose(level);
+    BoxWaterLevel pool(4, 4, 4);
+    for (AABB b : {AABB{0, 2, 0, 1, 0, 2}, AABB{2, 4, 0, 1, 0, 2}, AABB{0, 2, 0, 1, 2, 4}, AABB{2, 4, 0, 1, 2, 4}})
+        pool.Add(b);
+    pool.Relink();
+    double before = WaterControllerGetTotalVolume(pool.water);
+    WaterControllerSimplifyBoxes(pool.water);
+    ASSERT_EQ(pool.Full().size(), 1u);
+    EXPECT_NEAR(WaterControllerGetTotalVolume(pool.water), before, 1e-4);
+    EXPECT_EQ(Extent(pool.water->boxes[0]), (std::vector<float>{0, 4, 0, 1, 0, 4}));
+    // The absorbed boxes are removed at the start of the next run.
+    pool.Run(1);
+    EXPECT_EQ(pool.water->boxCount, 1);
+}
+
+TEST(WaterMerging, StackedBoxesMergeIntoAColumnButOnesOfDifferentHeightStaySeparate)
+{
+    BoxWaterLevel stacked(4, 4, 4);
+    stacked.Add(AABB{0, 24, 0, 1, 0, 24});
+    stacked.Add(AABB{0, 24, 1, 3, 0, 24});
+    stacked.Relink();
+    WaterControllerSimplifyBoxes(stacked.water);
+    ASSERT_EQ(stacked.Full().size(), 1u);
+    EXPECT_EQ(stacked.water->boxes[0]->maxY, 3.0f);
+    EXPECT_NEAR(WaterControllerGetTotalVolume(stacked.water), 24.0 * 24 * 3, 1e-2);
+
+    BoxWaterLevel uneven(4, 4, 4);
+    uneven.Add(AABB{0, 2, 0, 1, 0, 2});
+    uneven.Add(AABB{2, 4, 0, 1.5f, 0, 2});
+    uneven.Relink();
+    EXPECT_EQ(uneven.water->boxes[0]->sides[kWaterSideMaxX].kind, kWaterSideWater);
+    WaterControllerSimplifyBoxes(uneven.water);
+    EXPECT_EQ(uneven.Full().size(), 2u);
 }
 
 TEST(WaterMerging, BoxesThinnerThanTheSlackDoNotLoop)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    WaterController *water = BoxWater(level);
+    BoxWaterLevel pool(4, 4, 4);
     // Each names the other on both x sides: faces within 0.0001 both ways.
-    AddBox(water, AABB{1.0f, 1.00008f, 0, 10, 0, 10});
-    AddBox(water, AABB{1.00003f, 1.00009f, 0, 10, 0, 10});
-    Relink(water);
-    WaterControllerSimplifyBoxes(water);
-    RunTicks(water, 5);
-    EXPECT_LE(water->boxCount, 4);
-    LevelDispose(level);
-}
-
-TEST(WaterMerging, StackedBoxesMergeIntoAColumn)
-{
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    WaterController *water = BoxWater(level);
-    AddBox(water, AABB{0, 24, 0, 1, 0, 24});
-    AddBox(water, AABB{0, 24, 1, 3, 0, 24});
-    Relink(water);
-    WaterControllerSimplifyBoxes(water);
-    EXPECT_EQ(CountFull(water), 1);
-    EXPECT_EQ(water->boxes[0]->maxY, 3.0f);
-    EXPECT_NEAR(WaterControllerGetTotalVolume(water), 24.0 * 24 * 3, 1e-2);
-    LevelDispose(level);
+    pool.Add(AABB{1.0f, 1.00008f, 0, 10, 0, 10});
+    pool.Add(AABB{1.00003f, 1.00009f, 0, 10, 0, 10});
+    pool.Relink();
+    WaterControllerSimplifyBoxes(pool.water);
+    pool.Run(5);
+    EXPECT_LE(pool.water->boxCount, 4);
 }
 
 TEST(WaterBoxesRun, FallingKeepsTheVolumeUntilTheFloor)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    WaterController *water = BoxWater(level);
-    AddBox(water, AABB{6, 12, 10, 12, 6, 12}); // 72 units: falls 0.144 per tick
-    RunTicks(water, 50);
-    ASSERT_EQ(CountFull(water), 1);
-    EXPECT_NEAR(water->boxes[0]->minY, 10.0f - 50 * 0.144f, 1e-3);
-    EXPECT_NEAR(WaterControllerGetTotalVolume(water), 72.0, 1e-2);
-    RunTicks(water, 100);
-    EXPECT_EQ(water->boxes[0]->minY, 0.0f);
-    EXPECT_EQ(water->boxes[0]->sides[kWaterSideBottom].kind, kWaterSideBoundary);
-    LevelDispose(level);
+    BoxWaterLevel pool(4, 4, 4);
+    pool.Add(AABB{6, 12, 10, 12, 6, 12}); // 72 units: falls 0.144 per tick
+    pool.Run(50);
+    ASSERT_EQ(pool.Full().size(), 1u);
+    EXPECT_NEAR(pool.water->boxes[0]->minY, 10.0f - 50 * 0.144f, 1e-3);
+    EXPECT_NEAR(WaterControllerGetTotalVolume(pool.water), 72.0, 1e-2);
+    pool.Run(100);
+    EXPECT_EQ(pool.water->boxes[0]->minY, 0.0f);
+    EXPECT_EQ(pool.water->boxes[0]->sides[kWaterSideBottom].kind, kWaterSideBoundary);
 }
 
 TEST(WaterBoxesRun, CopyRelinksAndLeavesOutEmptyBoxes)
 {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    WaterController *water = BoxWater(level);
-    AddBox(water, AABB{0, 2, 0, 1, 0, 2});
-    WaterBox *second = AddBox(water, AABB{2, 4, 0, 1, 0, 2});
-    AddBox(water, AABB{10, 11, 0, 1, 0, 1});
+    BoxWaterLevel pool(4, 4, 4);
+    pool.Add(AABB{0, 2, 0, 1, 0, 2});
+    WaterBox *second = pool.Add(AABB{2, 4, 0, 1, 0, 2});
+    pool.Add(AABB{10, 11, 0, 1, 0, 1});
     second->maxY = second->minY; // emptied, awaiting removal
-    Level *copy = LevelCreateCopy(level);
+    Level *copy = LevelCreateCopy(pool.level);
     WaterController *copied = copy->waterController;
-    EXPECT_EQ(copied->mode, kWaterModeBoxes);
-    EXPECT_EQ(copied->boxCount, 2);
+    EXPECT_EQ(std::make_pair(copied->mode, copied->boxCount), std::make_pair(int32_t(kWaterModeBoxes), 2));
     EXPECT_EQ(copied->boxes[0]->controller, copied);
     EXPECT_EQ(copied->boxes[0]->sides[kWaterSideBottom].kind, kWaterSideBoundary);
     EXPECT_EQ(copied->boxes[0]->sides[kWaterSideMaxX].kind, kWaterSideOpen);
     LevelDispose(copy);
-    LevelDispose(level);
 }
 
-TEST(WaterRecord, BothFormsRoundTrip)
+TEST(WaterRecord, BothFormsRoundTripAndBadBoxRecordsAreRefused)
 {
+    auto saved = [](WaterController *water) {
+        ByteBuffer buffer;
+        ByteBufferInit(&buffer, 8);
+        EXPECT_TRUE(WaterControllerSave(water, &buffer));
+        std::vector<uint8_t> bytes(buffer.data, buffer.data + buffer.length);
+        ByteBufferDispose(&buffer);
+        return bytes;
+    };
+    auto load = [](Level *level, const std::vector<uint8_t> &bytes) {
+        int32_t position = 0;
+        return WaterControllerLoad(level, bytes.data(), int32_t(bytes.size()), &position);
+    };
     Level *level = LevelAllocate(4, 4, 4, 0, 0);
     WaterControllerSetInitialWaterLevel(level->waterController, 2.5);
     WaterControllerSetRiseSpeed(level->waterController, -0.25);
     WaterControllerSetCurrentWaterLevel(level->waterController, 9.0);
-    ByteBuffer buffer;
-    ByteBufferInit(&buffer, 8);
-    ASSERT_TRUE(WaterControllerSave(level->waterController, &buffer));
-    EXPECT_EQ(buffer.length, 20);
-    int32_t position = 0;
-    WaterController *loaded = WaterControllerLoad(level, buffer.data, buffer.length, &position);
+    std::vector<uint8_t> bytes = saved(level->waterController);
+    EXPECT_EQ(bytes.size(), 20u);
+    WaterController *loaded = load(level, bytes);
     ASSERT_NE(loaded, nullptr);
     // The current level starts at the initial one.
     EXPECT_EQ((std::vector<double>{loaded->initialWaterLevel, loaded->riseSpeed, loaded->currentWaterLevel}),
               (std::vector<double>{2.5, -0.25, 2.5}));
     WaterControllerDispose(loaded);
-    ByteBufferDispose(&buffer);
+    LevelDispose(level);
 
-    WaterController *water = BoxWater(level);
-    AddBox(water, AABB{0, 2, 0, 1, 0, 2});
-    AddBox(water, AABB{3, 4, 0, 1, 0, 2});
-    ByteBufferInit(&buffer, 8);
-    ASSERT_TRUE(WaterControllerSave(water, &buffer));
-    EXPECT_EQ(buffer.length, 4 + 2 * 24);
-    position = 0;
-    loaded = WaterControllerLoad(level, buffer.data, buffer.length, &position);
+    BoxWaterLevel pool(4, 4, 4);
+    pool.Add(AABB{0, 2, 0, 1, 0, 2});
+    pool.Add(AABB{3, 4, 0, 1, 0, 2});
+    bytes = saved(pool.water);
+    EXPECT_EQ(bytes.size(), 4u + 2 * 24);
+    loaded = load(pool.level, bytes);
     ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(loaded->mode, kWaterModeBoxes);
-    ASSERT_EQ(loaded->boxCount, 2);
+    EXPECT_EQ(std::make_pair(loaded->mode, loaded->boxCount), std::make_pair(int32_t(kWaterModeBoxes), 2));
     EXPECT_EQ(Extent(loaded->boxes[1]), (std::vector<float>{3, 4, 0, 1, 0, 2}));
     WaterControllerDispose(loaded);
 
     // A box of no volume, a negative count and a count the bytes cannot hold are refused.
-    std::vector<uint8_t> bytes(buffer.data, buffer.data + buffer.length);
     std::vector<std::vector<uint8_t>> bad(3, bytes);
     std::copy(bytes.begin() + 12, bytes.begin() + 16, bad[0].begin() + 16); // maxY = minY of the first box
     bad[1][0] = 0xFF, bad[1][3] = 0xFE;                                   // -2 boxes
     bad[2][0] = 0x10;                                                     // 2^28 boxes
-    for (std::vector<uint8_t> &b : bad) {
-        position = 0;
-        EXPECT_EQ(WaterControllerLoad(level, b.data(), int32_t(b.size()), &position), nullptr);
-    }
-    ByteBufferDispose(&buffer);
-    LevelDispose(level);
+    for (const std::vector<uint8_t> &b : bad)
+        EXPECT_EQ(load(pool.level, b), nullptr);
 }
-
-namespace {
-
-// Water boxes in a level of the size, with stone blocks in the given cells.
-struct PoolLevel {
-    Level *level;
-    WaterController *water;
-    PoolLevel(int32_t sx, int32_t sy, int32_t sz, const std::vector<std::array<int32_t, 3>> &stones)
-    {
-        level = LevelAllocate(sx, sy, sz, 0, 0);
-        for (const auto &cell : stones)
-            AddBlock(level, kBlockStone, cell[0], cell[1], cell[2]);
-        water = BoxWater(level);
-    }
-    ~PoolLevel() { LevelDispose(level); }
-    void Run(int ticks) { ::RunTicks(water, ticks); }
-    // No box holding water reaches into a block.
-    bool WaterOutsideBlocks() const
-    {
-        for (int32_t i = 0; i < water->boxCount; i++) {
-            const WaterBox *b = water->boxes[i];
-            if (WaterBoxGetVolume(b) < kWaterMinimumVolume)
-                continue;
-            for (int32_t j = 0; j < level->blockCount; j++) {
-                const Block &s = level->blocks[j];
-                if (b->minX < s.maxX - 0.001f && s.minX + 0.001f < b->maxX && b->minY < s.maxY - 0.001f &&
-                    s.minY + 0.001f < b->maxY && b->minZ < s.maxZ - 0.001f && s.minZ + 0.001f < b->maxZ)
-                    return false;
-            }
-        }
-        return true;
-    }
-};
-
-} // namespace
 
 TEST(WaterVolume, OneSpreadingStepAroundAPillarKeepsTheVolume)
 {
     // The box's growth reaches into the pillar's corner, so the free space is
     // cut into pieces of different areas.
-    PoolLevel pool(4, 2, 4, {{1, 0, 1}});
-    WaterBox *box = AddBox(pool.water, AABB{3, 5.99f, 0, 2, 3, 5.99f});
+    BoxWaterLevel pool(4, 2, 4, {{1, 0, 1}});
+    WaterBox *box = pool.Add(AABB{3, 5.99f, 0, 2, 3, 5.99f});
     WaterBoxRelinkSides(box);
     double before = WaterControllerGetTotalVolume(pool.water);
     WaterBoxRun(box);
@@ -361,9 +291,9 @@ TEST(WaterVolume, SpreadingAroundPillarsKeepsTheVolumeInFewBoxes)
         for (int32_t x = 1; x < 16; x += 3)
             for (int32_t y = 0; y < 3; y++)
                 pillars.push_back({x, y, z});
-    PoolLevel pool(16, 8, 16, pillars);
-    AddBox(pool.water, AABB{0, 6, 0, 4, 0, 6});
-    AddBox(pool.water, AABB{42, 54, 20, 30, 42, 54});
+    BoxWaterLevel pool(16, 8, 16, pillars);
+    pool.Add(AABB{0, 6, 0, 4, 0, 6});
+    pool.Add(AABB{42, 54, 20, 30, 42, 54});
     const double before = 144.0 + 1440.0;
     ASSERT_DOUBLE_EQ(WaterControllerGetTotalVolume(pool.water), before);
     for (int tick = 1; tick <= 1200; tick++) {
@@ -381,16 +311,14 @@ TEST(WaterVolume, SpreadingAroundPillarsKeepsTheVolumeInFewBoxes)
 TEST(WaterVolume, FallingOntoABlockKeepsTheVolume)
 {
     // Half of the falling water lands on the block, the rest falls past it.
-    PoolLevel pool(4, 4, 4, {{1, 0, 1}});
-    AddBox(pool.water, AABB{4, 10, 12, 14, 4, 10});
-    const double before = 72.0;
+    BoxWaterLevel pool(4, 4, 4, {{1, 0, 1}});
+    pool.Add(AABB{4, 10, 12, 14, 4, 10});
     bool landed = false;
     for (int tick = 1; tick <= 900; tick++) {
         pool.Run(1);
-        ASSERT_NEAR(WaterControllerGetTotalVolume(pool.water), before, 1e-3) << "tick " << tick;
-        for (int32_t i = 0; i < pool.water->boxCount; i++)
-            landed = landed || (WaterBoxGetVolume(pool.water->boxes[i]) >= kWaterMinimumVolume &&
-                                pool.water->boxes[i]->minY == 6.0f);
+        ASSERT_NEAR(WaterControllerGetTotalVolume(pool.water), 72.0, 1e-3) << "tick " << tick;
+        for (const WaterBox *b : pool.Full())
+            landed = landed || b->minY == 6.0f;
     }
     EXPECT_TRUE(landed);
     EXPECT_TRUE(pool.WaterOutsideBlocks());
@@ -400,79 +328,48 @@ TEST(WaterVolume, MergingBoxesOfAlmostOneHeightKeepsTheVolume)
 {
     // Tops 0.00008 apart: close enough to look like one box, but merging
     // them as they stand would make or lose water.
-    PoolLevel pool(4, 4, 4, {});
-    AddBox(pool.water, AABB{0, 24, 0, 1, 0, 12});
-    AddBox(pool.water, AABB{0, 24, 0, 1.00008f, 12, 24});
+    BoxWaterLevel pool(4, 4, 4);
+    pool.Add(AABB{0, 24, 0, 1, 0, 12});
+    pool.Add(AABB{0, 24, 0, 1.00008f, 12, 24});
     double before = WaterControllerGetTotalVolume(pool.water);
     pool.Run(3);
-    EXPECT_EQ(CountFull(pool.water), 1);
+    EXPECT_EQ(pool.Full().size(), 1u);
     EXPECT_NEAR(WaterControllerGetTotalVolume(pool.water), before, 1e-4);
 }
 
-TEST(WaterVolume, PoolsSideBySideLevelOut)
+// Settled water stands flat on the floor at the height its volume gives over
+// the free area, and covers that area.
+TEST(WaterVolume, PoolsLevelOutAndDroppedWaterEndsFlatAtTheHeightOfItsVolume)
 {
-    // A deep pool beside shallow ones, around a pillar: nothing is open, so
-    // only levelling moves water.  (12*24*4 + 12*18*1 + 6*6*1) / 540 = 2.6
-    PoolLevel pool(4, 2, 4, {{2, 0, 0}});
-    AddBox(pool.water, AABB{0, 12, 0, 4, 0, 24});
-    AddBox(pool.water, AABB{12, 24, 0, 1, 6, 24});
-    AddBox(pool.water, AABB{18, 24, 0, 1, 0, 6});
-    pool.Run(120);
-    EXPECT_NEAR(WaterControllerGetTotalVolume(pool.water), 1404.0, 1e-2);
-    for (int32_t i = 0; i < pool.water->boxCount; i++) {
-        const WaterBox *b = pool.water->boxes[i];
-        if (WaterBoxGetVolume(b) < kWaterMinimumVolume)
-            continue;
-        EXPECT_EQ(b->minY, 0.0f);
-        EXPECT_NEAR(b->maxY, 2.6f, 1e-4) << i;
+    const struct {
+        const char *what;
+        std::array<int32_t, 3> size, pillar;
+        std::vector<AABB> boxes;
+        int ticks;
+        float height, area;
+    } cases[] = {
+        // A deep pool beside shallow ones, around a pillar: nothing is open, so
+        // only levelling moves water.  (12*24*4 + 12*18*1 + 6*6*1) / 540 = 2.6
+        {"side by side", {4, 2, 4}, {2, 0, 0}, {{0, 12, 0, 4, 0, 24}, {12, 24, 0, 1, 6, 24}, {18, 24, 0, 1, 0, 6}},
+         120, 2.6f, 540},
+        // 108 units fall onto the 108 units of free floor of a 12 x 12 level
+        // with one pillar cell, and spread around the pillar 1 unit deep.
+        {"dropped", {2, 1, 2}, {1, 0, 1}, {{0, 6, 2, 5, 0, 6}}, 1200, 1.0f, 108},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        BoxWaterLevel pool(c.size[0], c.size[1], c.size[2], {c.pillar});
+        for (const AABB &b : c.boxes)
+            pool.Add(b);
+        pool.Run(c.ticks);
+        double area = 0.0;
+        for (const WaterBox *b : pool.Full()) {
+            EXPECT_EQ(b->minY, 0.0f);
+            EXPECT_NEAR(b->maxY, c.height, 1e-4);
+            area += double(b->maxX - b->minX) * double(b->maxZ - b->minZ);
+        }
+        EXPECT_NEAR(area, c.area, 1e-3);
+        EXPECT_NEAR(WaterControllerGetTotalVolume(pool.water), c.height * c.area, 1e-2);
+        EXPECT_TRUE(pool.WaterOutsideBlocks());
     }
-    EXPECT_TRUE(pool.WaterOutsideBlocks());
-}
-
-TEST(WaterVolume, DroppedWaterEndsFlatAtTheHeightOfItsVolume)
-{
-    // 108 units fall onto the floor of a 12 x 12 level with one pillar cell:
-    // they spread around the pillar over the 108 units of free floor and end
-    // as a flat sheet 1 unit deep.
-    PoolLevel pool(2, 1, 2, {{1, 0, 1}});
-    AddBox(pool.water, AABB{0, 6, 2, 5, 0, 6});
-    pool.Run(1200);
-    double area = 0.0;
-    for (int32_t i = 0; i < pool.water->boxCount; i++) {
-        const WaterBox *b = pool.water->boxes[i];
-        if (WaterBoxGetVolume(b) < kWaterMinimumVolume)
-            continue;
-        EXPECT_EQ(b->minY, 0.0f) << i;
-        EXPECT_NEAR(b->maxY, 1.0f, 1e-4) << i;
-        area += double(b->maxX - b->minX) * double(b->maxZ - b->minZ);
-    }
-    EXPECT_NEAR(area, 108.0, 1e-3);
-    EXPECT_NEAR(WaterControllerGetTotalVolume(pool.water), 108.0, 1e-3);
-    EXPECT_TRUE(pool.WaterOutsideBlocks());
-}
-
-TEST(WaterEmptySpace, BlocksBesideTheRegionCutItAlongTheirSides)
-{
-    AABB region{0, 6, 0, 6, 0, 6};
-    AABB beside{6, 8, 2, 3, 1, 5}; // touches the x = 6 face
-    std::vector<AABB> space = WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1, 1);
-    // Cut at z = 1 and z = 5 but not at its heights 2 and 3.
-    ASSERT_EQ(space.size(), 3u);
-    float volume = 0;
-    for (const AABB &b : space) {
-        EXPECT_EQ(b.minY, 0.0f);
-        EXPECT_EQ(b.maxY, 6.0f);
-        EXPECT_TRUE(b.maxZ <= 1.0f || (b.minZ == 1.0f && b.maxZ == 5.0f) || b.minZ >= 5.0f);
-        volume += Volume(b);
-    }
-    EXPECT_NEAR(volume, 216.0f, 1e-3);
-    // Water obstacles (past the splitting count) beside it leave it whole,
-    // and so does any obstacle when no splitting count is given.
-    EXPECT_EQ(WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1, 0).size(), 1u);
-    space = WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &beside, 1);
-    ASSERT_EQ(space.size(), 1u);
-    EXPECT_EQ((std::vector<float>{space[0].minX, space[0].maxX, space[0].maxY}), (std::vector<float>{0, 6, 6}));
-    // So does a block under it, which only carries it.
-    AABB below{1, 2, -6, 0, 1, 2};
-    EXPECT_EQ(WaterControllerComputeEmptySpace(region, VectorWithValues(3, 3, 3), &below, 1, 1).size(), 1u);
 }

@@ -1,8 +1,7 @@
+// Single water boxes: their sides, one step of falling or spreading, and the
+// links between boxes that share a face.
 #include "Block.h"
-#include "Level.h"
 #include "LevelWorldSupport.h"
-#include "Water.h"
-#include "WaterController.h"
 
 #include <gtest/gtest.h>
 
@@ -10,46 +9,36 @@ using namespace levelworld;
 
 namespace {
 
-struct WaterFixture : ::testing::Test {
-    Level *level = LevelAllocate(4, 4, 4, 0, 0);
-    WaterController *water = nullptr;
-    WaterFixture()
-    {
-        WaterControllerDispose(level->waterController);
-        water = level->waterController = WaterControllerAllocate(level, kWaterModeBoxes);
-    }
-    ~WaterFixture() override { LevelDispose(level); }
-    WaterBox *Add(float minX, float maxX, float minY, float maxY, float minZ, float maxZ)
-    {
-        return WaterControllerAddBox(water, WaterBoxAllocate(water, minX, maxX, minY, maxY, minZ, maxZ));
-    }
-    void RelinkAll()
-    {
-        for (int32_t i = 0; i < water->boxCount; i++)
-            WaterBoxRelinkSides(water->boxes[i]);
-    }
-};
+std::vector<int32_t> SideKinds(const WaterBox *box, std::initializer_list<int32_t> sides)
+{
+    std::vector<int32_t> kinds;
+    for (int32_t side : sides)
+        kinds.push_back(box->sides[side].kind);
+    return kinds;
+}
 
 } // namespace
 
-TEST_F(WaterFixture, AllocateRefusesBoxesWithoutVolume)
+TEST(WaterSingleBox, AllocateRefusesBoxesWithoutVolume)
 {
-    EXPECT_EQ(WaterBoxAllocate(water, 0, 1, 0, 1, 0, 0.00005f), nullptr);
-    EXPECT_EQ(WaterBoxAllocate(water, 0, 1, 0, 0, 0, 1), nullptr);
-    WaterBox *box = WaterBoxAllocate(water, 0, 1, 0, 1, 0, 0.001f);
+    BoxWaterLevel pool(4, 4, 4);
+    EXPECT_EQ(WaterBoxAllocate(pool.water, 0, 1, 0, 1, 0, 0.00005f), nullptr);
+    EXPECT_EQ(WaterBoxAllocate(pool.water, 0, 1, 0, 0, 0, 1), nullptr);
+    WaterBox *box = WaterBoxAllocate(pool.water, 0, 1, 0, 1, 0, 0.001f);
     ASSERT_NE(box, nullptr);
     for (const WaterSideLink &side : box->sides)
         EXPECT_EQ(side.kind, kWaterSideOpen);
     WaterBoxDispose(box);
 }
 
-TEST_F(WaterFixture, BoxOnTheFloorSpreadsAndAFloatingBoxFalls)
+TEST(WaterSingleBox, BoxOnTheFloorSpreadsAndAFloatingBoxFalls)
 {
-    WaterBox *floor = Add(10, 12, 0, 2, 10, 12);
-    WaterBox *floating = Add(0.5f, 1.5f, 10, 11, 0.5f, 1.5f);
-    RelinkAll();
-    EXPECT_EQ(floor->sides[kWaterSideBottom].kind, kWaterSideBoundary);
-    EXPECT_EQ(floor->sides[kWaterSideMinX].kind, kWaterSideOpen);
+    BoxWaterLevel pool(4, 4, 4);
+    WaterBox *floor = pool.Add(AABB{10, 12, 0, 2, 10, 12});
+    WaterBox *floating = pool.Add(AABB{0.5f, 1.5f, 10, 11, 0.5f, 1.5f});
+    pool.Relink();
+    EXPECT_EQ(SideKinds(floor, {kWaterSideBottom, kWaterSideMinX}),
+              (std::vector<int32_t>{kWaterSideBoundary, kWaterSideOpen}));
     EXPECT_EQ(floating->sides[kWaterSideBottom].kind, kWaterSideOpen);
 
     WaterBoxRun(floating); // volume 1: falls by 0.002
@@ -65,44 +54,43 @@ TEST_F(WaterFixture, BoxOnTheFloorSpreadsAndAFloatingBoxFalls)
     EXPECT_NEAR(WaterBoxGetVolume(floor), 8.0f, 1e-4);
 }
 
-TEST_F(WaterFixture, BoxWithWaterOnTopDoesNotMove)
+TEST(WaterSingleBox, BoxWithWaterOnTopDoesNotMove)
 {
-    WaterBox *lower = Add(6, 8, 6, 8, 6, 8);
-    WaterBox *upper = Add(6, 8, 8, 9, 6, 8);
-    RelinkAll();
+    BoxWaterLevel pool(4, 4, 4);
+    WaterBox *lower = pool.Add(AABB{6, 8, 6, 8, 6, 8});
+    WaterBox *upper = pool.Add(AABB{6, 8, 8, 9, 6, 8});
+    pool.Relink();
     EXPECT_EQ(lower->sides[kWaterSideTop].kind, kWaterSideWater);
     EXPECT_EQ(lower->sides[kWaterSideTop].neighbour, upper);
-    AABB before = WaterBoxGetBounds(lower);
+    std::vector<float> before = Extent(lower);
     WaterBoxRun(lower);
-    EXPECT_EQ(lower->minY, before.minY);
-    EXPECT_EQ(lower->maxY, before.maxY);
-    EXPECT_EQ(lower->minX, before.minX);
+    EXPECT_EQ(Extent(lower), before);
 }
 
-TEST_F(WaterFixture, SharedFacesAreLinkedBothWaysAndOpenedOnDisposal)
+TEST(WaterSingleBox, SharedFacesAreLinkedBothWaysAndOpenedOnDisposal)
 {
-    WaterBox *a = Add(6, 8, 6, 8, 6, 8);
-    WaterBox *b = Add(8, 9, 6.5f, 7, 6, 8);
-    RelinkAll();
-    EXPECT_EQ(a->sides[kWaterSideMaxX].kind, kWaterSideWater);
-    EXPECT_EQ(a->sides[kWaterSideMaxX].neighbour, b);
-    EXPECT_EQ(b->sides[kWaterSideMinX].kind, kWaterSideWater);
-    EXPECT_EQ(b->sides[kWaterSideMinX].neighbour, a);
-    WaterControllerRemoveBoxAtIndex(water, WaterControllerIndexForBox(water, b));
-    EXPECT_EQ(water->boxCount, 1);
+    BoxWaterLevel pool(4, 4, 4);
+    WaterBox *a = pool.Add(AABB{6, 8, 6, 8, 6, 8});
+    WaterBox *b = pool.Add(AABB{8, 9, 6.5f, 7, 6, 8});
+    pool.Relink();
+    EXPECT_EQ(std::make_pair(a->sides[kWaterSideMaxX].kind, a->sides[kWaterSideMaxX].neighbour),
+              std::make_pair(int32_t(kWaterSideWater), b));
+    EXPECT_EQ(std::make_pair(b->sides[kWaterSideMinX].kind, b->sides[kWaterSideMinX].neighbour),
+              std::make_pair(int32_t(kWaterSideWater), a));
+    WaterControllerRemoveBoxAtIndex(pool.water, WaterControllerIndexForBox(pool.water, b));
+    EXPECT_EQ(pool.water->boxCount, 1);
     EXPECT_EQ(a->sides[kWaterSideMaxX].kind, kWaterSideOpen);
-    EXPECT_EQ(WaterControllerIndexForBox(water, a), 0);
+    EXPECT_EQ(WaterControllerIndexForBox(pool.water, a), 0);
 }
 
-TEST_F(WaterFixture, BlockFacesCountWithinATenThousandth)
+TEST(WaterSingleBox, BlockFacesCountWithinATenThousandth)
 {
-    AddBlock(level, kBlockStone, 2, 0, 0); // x from 12
-    WaterBox *near = Add(10, 11.99995f, 0, 1, 0, 1);
+    BoxWaterLevel pool(4, 4, 4, {{2, 0, 0}}); // stone from x = 12
+    WaterBox *near = pool.Add(AABB{10, 11.99995f, 0, 1, 0, 1});
     WaterBoxRelinkSides(near);
-    EXPECT_EQ(near->sides[kWaterSideMaxX].kind, kWaterSideBlock);
-    EXPECT_EQ(near->sides[kWaterSideBottom].kind, kWaterSideBoundary);
-    EXPECT_EQ(near->sides[kWaterSideMinZ].kind, kWaterSideBoundary);
-    WaterBox *far = Add(10, 11.999f, 2, 3, 2, 3);
+    EXPECT_EQ(SideKinds(near, {kWaterSideMaxX, kWaterSideBottom, kWaterSideMinZ}),
+              (std::vector<int32_t>{kWaterSideBlock, kWaterSideBoundary, kWaterSideBoundary}));
+    WaterBox *far = pool.Add(AABB{10, 11.999f, 2, 3, 2, 3});
     WaterBoxRelinkSides(far);
     EXPECT_EQ(far->sides[kWaterSideMaxX].kind, kWaterSideOpen);
 }

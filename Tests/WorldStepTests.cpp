@@ -6,6 +6,7 @@
 #include "GameController.h"
 #include "Level.h"
 #include "LevelSet.h"
+#include "LevelWorldSupport.h"
 #include "ModelParser.h"
 #include "Player.h"
 #include "Replay.h"
@@ -16,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <vector>
 
@@ -51,9 +54,8 @@ struct WorldStep : testing::Test {
     {
         WorldPlacePlayerAtStart(player, set);
         Vector p = PlayerGetPosition(player);
-        Block block;
-        BlockInit(&block, type, int32_t(p.x / CellSize), int32_t(p.y / CellSize), int32_t(p.z / CellSize));
-        ASSERT_TRUE(LevelAddBlock(CurrentLevel(), &block));
+        levelworld::AddBlock(CurrentLevel(), type, int32_t(p.x / CellSize), int32_t(p.y / CellSize),
+                             int32_t(p.z / CellSize));
         PlayerStartAtPos(player, VectorWithValues(p.x, p.y + CellSize + 1, p.z), VectorWithValues(0, 0, -1));
     }
     // Steps until a touched block ends the step; false if none does.
@@ -72,37 +74,33 @@ TEST_F(WorldStep, ADeadlyBlockReportsTheDeathAndLeavesTheLevelInPlace)
     Level *level = CurrentLevel();
     EXPECT_TRUE(StepUntilEnded());
     const WorldEvents *events = WorldEventsCurrent();
-    EXPECT_TRUE(events->playerDied);
-    EXPECT_FALSE(events->gameOver);
+    EXPECT_EQ(std::make_pair(events->playerDied, events->gameOver), std::make_pair(true, false));
     EXPECT_EQ(WorldEventsCountSound(events, kSoundYell), 1);
     EXPECT_EQ(PlayerGetNumberOfLives(player), 2);
     // The world restarts nothing itself: the level played is still the set's.
     EXPECT_EQ(CurrentLevel(), level);
 }
 
-TEST_F(WorldStep, TheLastLifeEndsTheGameAndAPortalCompletesTheLevel)
+TEST_F(WorldStep, TheLastLifeEndsTheGameAPortalCompletesTheLevelAndOutsideAGameNeither)
 {
-    WorldPlacePlayerAtStart(player, set);
-    player->lives = 0;
-    PlayerDie(player);
-    EXPECT_TRUE(WorldEventsCurrent()->gameOver);
-    EXPECT_FALSE(WorldEventsCurrent()->playerDied);
-    WorldEventsClear(WorldEventsCurrent());
-
-    PutBlockUnderPlayer(kBlockLevelPortal);
-    EXPECT_TRUE(StepUntilEnded());
-    EXPECT_TRUE(WorldEventsCurrent()->levelCompleted);
-    EXPECT_EQ(LevelSetGetCurrentLevelIndex(set), 0); // the game mode moves on, not the world
-}
-
-TEST_F(WorldStep, APlayerOutsideAGameNeitherDiesNorCompletes)
-{
+    // A player outside a game neither dies nor completes.
     player->levelSet = nullptr;
     PlayerDie(player);
     PlayerLevelCompleted(player);
     const WorldEvents *events = WorldEventsCurrent();
     EXPECT_FALSE(events->playerDied || events->gameOver || events->levelCompleted);
     EXPECT_EQ(PlayerGetNumberOfLives(player), 3);
+
+    player->levelSet = set;
+    WorldPlacePlayerAtStart(player, set);
+    player->lives = 0;
+    PlayerDie(player);
+    EXPECT_EQ(std::make_pair(events->playerDied, events->gameOver), std::make_pair(false, true));
+    WorldEventsClear(WorldEventsCurrent());
+    PutBlockUnderPlayer(kBlockLevelPortal);
+    EXPECT_TRUE(StepUntilEnded());
+    EXPECT_TRUE(events->levelCompleted);
+    EXPECT_EQ(LevelSetGetCurrentLevelIndex(set), 0); // the game mode moves on, not the world
 }
 
 TEST_F(WorldStep, KeysMapToPlayerActionsAndSoundsWaitInTheEvents)
@@ -140,15 +138,7 @@ struct ShippedWorld : testing::Test {
     }
 };
 
-void NoteWorld(int64_t, const Player *player, Level *, void *context)
-{
-    static_cast<std::vector<Vector> *>(context)->push_back(player->position);
-}
-
-void NoteGame(const GameController *game, void *context)
-{
-    static_cast<std::vector<Vector> *>(context)->push_back(game->player->position);
-}
+using Positions = std::vector<std::array<float, 3>>;
 
 TEST_F(ShippedWorld, AReplayWithoutAWindowMatchesTheGameModeStepForStep)
 {
@@ -158,11 +148,14 @@ TEST_F(ShippedWorld, AReplayWithoutAWindowMatchesTheGameModeStepForStep)
     ASSERT_TRUE(ReplayLoadFromFile(replay, file.string(), &error)) << error;
     LevelSet *set = LevelSetAllocate();
     ASSERT_TRUE(LevelSetInitWithFile(set, kResources / "Levels" / "Test levels"));
-
-    std::vector<Vector> world;
-    WorldReplayOutcome outcome = WorldPlayReplay(set, replay, NoteWorld, &world, 1);
-    EXPECT_EQ(outcome.levelsCompleted, 1);
-    EXPECT_EQ(outcome.deaths, 0);
+    Positions world;
+    WorldReplayOutcome outcome = WorldPlayReplay(
+        set, replay,
+        [](int64_t, const Player *player, Level *, void *context) {
+            static_cast<Positions *>(context)->push_back({player->position.x, player->position.y, player->position.z});
+        },
+        &world, 1);
+    EXPECT_EQ(std::make_pair(outcome.levelsCompleted, outcome.deaths), std::make_pair(1, 0));
 
     LevelSet *gameSet = LevelSetAllocate();
     ASSERT_TRUE(LevelSetInitWithFile(gameSet, kResources / "Levels" / "Test levels"));
@@ -170,19 +163,20 @@ TEST_F(ShippedWorld, AReplayWithoutAWindowMatchesTheGameModeStepForStep)
     game->levelSet = gameSet;
     game->player->levelSet = gameSet;
     GameControllerInit(game);
-    std::vector<Vector> played;
-    ReplayOutcome gameOutcome = GameControllerRunReplay(game, replay, true, NoteGame, &played, 1);
-    EXPECT_EQ(gameOutcome.steps, outcome.steps);
-    EXPECT_EQ(gameOutcome.levelsCompleted, 1);
+    Positions played;
+    ReplayOutcome gameOutcome = GameControllerRunReplay(
+        game, replay, true,
+        [](const GameController *game, void *context) {
+            const Vector &p = game->player->position;
+            static_cast<Positions *>(context)->push_back({p.x, p.y, p.z});
+        },
+        &played, 1);
+    EXPECT_EQ(std::make_pair(gameOutcome.steps, gameOutcome.levelsCompleted), std::make_pair(outcome.steps, 1));
     // Up to the step before completion (the game mode then moves on to the
     // next level) every position is the same, bit for bit.
     ASSERT_EQ(played.size(), world.size());
     ASSERT_GT(world.size(), 100u);
-    for (size_t i = 0; i + 1 < world.size(); i++) {
-        ASSERT_EQ(world[i].x, played[i].x) << i;
-        ASSERT_EQ(world[i].y, played[i].y) << i;
-        ASSERT_EQ(world[i].z, played[i].z) << i;
-    }
+    EXPECT_TRUE(std::equal(world.begin(), world.end() - 1, played.begin()));
     GameControllerDispose(game);
     LevelSetDispose(gameSet);
     LevelSetDispose(set);
