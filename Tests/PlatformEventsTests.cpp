@@ -18,13 +18,40 @@ namespace {
 
 constexpr double kStep = 1.0 / 120.0;
 
+struct HandlerProbe {
+    std::vector<std::string> *log;
+    std::string name;
+    bool handles;
+};
+
+bool ProbeHandler(const PlatformEvent *event, void *context)
+{
+    HandlerProbe *probe = static_cast<HandlerProbe *>(context);
+    std::string entry = probe->name;
+    if (event->kind == kEventCommandProcess) {
+        char code[5] = {char(event->command >> 24), char(event->command >> 16), char(event->command >> 8),
+                        char(event->command), 0};
+        entry += std::string(":") + code;
+    }
+    probe->log->push_back(entry);
+    return probe->handles;
+}
+
 class HeadlessLoop : public ::testing::Test {
 protected:
+    std::vector<std::string> log;
+    // Logs every command event as "command:code" and handles it.
+    HandlerProbe commands{&log, "command", true};
+
     void SetUp() override { HeadlessPlatformStartUp(); }
     void TearDown() override
     {
         HeadlessPlatformShutDown();
         PlatformMenuBarClear();
+    }
+    PlatformEventHandlerRef Listen(int32_t target, int32_t kind, HandlerProbe *probe)
+    {
+        return PlatformInstallEventHandler(target, &kind, 1, ProbeHandler, probe);
     }
 };
 
@@ -42,14 +69,22 @@ void LogFiring(PlatformTimerRef timer, void *context)
         PlatformRemoveTimer(timer);
 }
 
+void ExpectTimes(const std::vector<double> &times, const std::vector<double> &expected)
+{
+    ASSERT_EQ(times.size(), expected.size());
+    for (size_t i = 0; i < times.size(); i++)
+        EXPECT_NEAR(times[i], expected[i], 1e-12) << i;
+}
+
 TEST_F(HeadlessLoop, TimerFiresEvery120thOfASecondFromAFirstDelayOfZero)
 {
     TimerLog log;
     PlatformInstallTimer(0.0, kStep, LogFiring, &log);
     HeadlessRunUntil(0.5);
-    ASSERT_EQ(log.times.size(), 61u); // 0, 1/120, ... 60/120 inclusive
-    for (size_t i = 0; i < log.times.size(); i++)
-        EXPECT_NEAR(log.times[i], double(i) * kStep, 1e-12) << i;
+    std::vector<double> expected; // 0, 1/120, ... 60/120 inclusive
+    for (int i = 0; i <= 60; i++)
+        expected.push_back(i * kStep);
+    ExpectTimes(log.times, expected);
     EXPECT_DOUBLE_EQ(HeadlessGetTime(), 0.5);
     HeadlessRunFor(0.5);
     EXPECT_EQ(log.times.size(), 121u);
@@ -61,11 +96,8 @@ TEST_F(HeadlessLoop, TimerFirstDelayOneShotAndRemovalFromItsOwnFiring)
     PlatformInstallTimer(0.25, 0.1, LogFiring, &repeating);
     PlatformInstallTimer(0.05, 0.0, LogFiring, &once);
     HeadlessRunUntil(0.5);
-    ASSERT_EQ(repeating.times.size(), 3u);
-    EXPECT_NEAR(repeating.times[0], 0.25, 1e-12);
-    EXPECT_NEAR(repeating.times[2], 0.45, 1e-12);
-    ASSERT_EQ(once.times.size(), 1u);
-    EXPECT_NEAR(once.times[0], 0.05, 1e-12);
+    ExpectTimes(repeating.times, {0.25, 0.35, 0.45});
+    ExpectTimes(once.times, {0.05});
     // A timer removed from its own firing stops; removing one that is gone,
     // or none at all, does nothing.
     TimerLog log;
@@ -88,38 +120,15 @@ TEST_F(HeadlessLoop, TimerParkedAtNeverAndResumedOneStepLater)
     EXPECT_EQ(log.times.size(), 3u);
     PlatformSetTimerNextFireTime(timer, kStep);
     HeadlessRunUntil(1.0 + 2.5 * kStep);
-    ASSERT_EQ(log.times.size(), 5u);
-    EXPECT_NEAR(log.times[3], 1.0 + kStep, 1e-12);
-    EXPECT_NEAR(log.times[4], 1.0 + 2 * kStep, 1e-12);
-}
-
-struct HandlerProbe {
-    std::vector<std::string> *log;
-    std::string name;
-    bool handles;
-};
-
-bool ProbeHandler(const PlatformEvent *event, void *context)
-{
-    HandlerProbe *probe = static_cast<HandlerProbe *>(context);
-    std::string entry = probe->name;
-    if (event->kind == kEventCommandProcess) {
-        char code[5] = {char(event->command >> 24), char(event->command >> 16), char(event->command >> 8),
-                        char(event->command), 0};
-        entry += std::string(":") + code;
-    }
-    probe->log->push_back(entry);
-    return probe->handles;
+    ExpectTimes(log.times, {0, kStep, 2 * kStep, 1.0 + kStep, 1.0 + 2 * kStep});
 }
 
 TEST_F(HeadlessLoop, HandlersRunNewestFirstWindowBeforeApplicationUntilHandled)
 {
-    std::vector<std::string> log;
-    const int32_t kinds[] = {kEventMouseDown};
     HandlerProbe oldApp{&log, "oldApp", false}, newApp{&log, "newApp", false}, window{&log, "window", false};
-    PlatformInstallEventHandler(kTargetApplication, kinds, 1, ProbeHandler, &oldApp);
-    PlatformInstallEventHandler(kTargetWindow, kinds, 1, ProbeHandler, &window);
-    PlatformEventHandlerRef newer = PlatformInstallEventHandler(kTargetApplication, kinds, 1, ProbeHandler, &newApp);
+    Listen(kTargetApplication, kEventMouseDown, &oldApp);
+    Listen(kTargetWindow, kEventMouseDown, &window);
+    PlatformEventHandlerRef newer = Listen(kTargetApplication, kEventMouseDown, &newApp);
 
     HeadlessInjectMouse(kEventMouseDown, 10, 20);
     HeadlessRunFor(0.0);
@@ -141,49 +150,30 @@ TEST_F(HeadlessLoop, HandlersRunNewestFirstWindowBeforeApplicationUntilHandled)
     EXPECT_EQ(log, (std::vector<std::string>{"window", "oldApp"}));
 }
 
-struct PostingProbe {
-    std::vector<std::string> *log;
-};
-
-bool PostTwoCommands(const PlatformEvent *event, void *context)
+bool PostTwoCommands(const PlatformEvent *, void *context)
 {
-    auto *log = static_cast<PostingProbe *>(context)->log;
-    if (event->kind == kEventMouseDown) {
-        PlatformPostCommandEvent('EGam');
-        PlatformPostCommandEvent('pref');
-        log->push_back("mouse handler returns");
-    }
+    PlatformPostCommandEvent('EGam');
+    PlatformPostCommandEvent('pref');
+    static_cast<std::vector<std::string> *>(context)->push_back("mouse handler returns");
     return false;
-}
-
-TEST_F(HeadlessLoop, PostedCommandsArriveAfterTheHandlerReturnsInOrder)
-{
-    std::vector<std::string> log;
-    PostingProbe poster{&log};
-    HandlerProbe commands{&log, "command", true};
-    const int32_t commandKinds[] = {kEventCommandProcess};
-    const int32_t mouseKinds[] = {kEventMouseDown};
-    PlatformInstallEventHandler(kTargetApplication, commandKinds, 1, ProbeHandler, &commands);
-    PlatformInstallEventHandler(kTargetApplication, mouseKinds, 1, PostTwoCommands, &poster);
-    HeadlessInjectMouse(kEventMouseDown, 0, 0);
-    HeadlessRunFor(0.0);
-    EXPECT_EQ(log, (std::vector<std::string>{"mouse handler returns", "command:EGam", "command:pref"}));
 }
 
 void PostFromTimer(PlatformTimerRef timer, void *context)
 {
-    auto *log = static_cast<std::vector<std::string> *>(context);
     PlatformPostCommandEvent('LEdt');
-    log->push_back("firing ends");
+    static_cast<std::vector<std::string> *>(context)->push_back("firing ends");
     PlatformRemoveTimer(timer);
 }
 
-TEST_F(HeadlessLoop, CommandPostedInAFiringArrivesAfterTheFiring)
+TEST_F(HeadlessLoop, PostedCommandsArriveInOrderAfterTheHandlerOrFiringReturns)
 {
-    std::vector<std::string> log;
-    HandlerProbe commands{&log, "command", true};
-    const int32_t commandKinds[] = {kEventCommandProcess};
-    PlatformInstallEventHandler(kTargetApplication, commandKinds, 1, ProbeHandler, &commands);
+    const int32_t mouseKinds[] = {kEventMouseDown};
+    Listen(kTargetApplication, kEventCommandProcess, &commands);
+    PlatformInstallEventHandler(kTargetApplication, mouseKinds, 1, PostTwoCommands, &log);
+    HeadlessInjectMouse(kEventMouseDown, 0, 0);
+    HeadlessRunFor(0.0);
+    EXPECT_EQ(log, (std::vector<std::string>{"mouse handler returns", "command:EGam", "command:pref"}));
+    log.clear();
     PlatformInstallTimer(0.1, kStep, PostFromTimer, &log);
     HeadlessRunUntil(0.2);
     EXPECT_EQ(log, (std::vector<std::string>{"firing ends", "command:LEdt"}));
@@ -191,10 +181,8 @@ TEST_F(HeadlessLoop, CommandPostedInAFiringArrivesAfterTheFiring)
 
 TEST_F(HeadlessLoop, QuitCommandNotHandledEndsTheApplicationLoop)
 {
-    std::vector<std::string> log;
     HandlerProbe passer{&log, "passer", false};
-    const int32_t kinds[] = {kEventCommandProcess};
-    PlatformInstallEventHandler(kTargetApplication, kinds, 1, ProbeHandler, &passer);
+    Listen(kTargetApplication, kEventCommandProcess, &passer);
     TimerLog ticks;
     PlatformInstallTimer(0.0, kStep, LogFiring, &ticks);
     HeadlessInjectCommand('quit', 0.5);
@@ -264,10 +252,7 @@ TEST_F(HeadlessLoop, MenuKeyEquivalentsBecomeCommandsOfEnabledItems)
 {
     PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
     ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-    std::vector<std::string> log;
-    HandlerProbe commands{&log, "command", true};
-    const int32_t kinds[] = {kEventCommandProcess};
-    PlatformInstallEventHandler(kTargetApplication, kinds, 1, ProbeHandler, &commands);
+    Listen(kTargetApplication, kEventCommandProcess, &commands);
 
     int32_t keyQ = PlatformCharCodeToKeyCode('q');
     int32_t keyS = PlatformCharCodeToKeyCode('s');
