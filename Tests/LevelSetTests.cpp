@@ -71,9 +71,8 @@ LevelSet *RichSet()
     WaterControllerSetInitialWaterLevel(a->waterController, 2.5);
     WaterControllerSetCurrentWaterLevel(a->waterController, 4.0);
     WaterControllerSetRiseSpeed(a->waterController, -0.5);
-    int32_t x = 0;
     for (int32_t type = 0; type < 22; type++)
-        AddBlock(a, type, x++ % 6, 0, type / 6);
+        AddBlock(a, type, type % 6, 0, type / 6);
     AddBlock(a, 150, 5, 3, 4);
     SwitchableBlockData switchable{0, {0, 0, 0}, 'SW01'};
     TeleportData teleport{'TP01', 'TP02'};
@@ -110,18 +109,19 @@ std::vector<uint8_t> Bytes(LevelSet *set)
     return bytes;
 }
 
+// Big-endian 32-bit values in the file's bytes.
 void PutInt32(std::vector<uint8_t> &bytes, size_t at, uint32_t value)
 {
-    bytes[at] = uint8_t(value >> 24);
-    bytes[at + 1] = uint8_t(value >> 16);
-    bytes[at + 2] = uint8_t(value >> 8);
-    bytes[at + 3] = uint8_t(value);
+    for (size_t i = 0; i < 4; i++)
+        bytes[at + i] = uint8_t(value >> (24 - 8 * i));
 }
 
 int32_t GetInt32(const std::vector<uint8_t> &bytes, size_t at)
 {
-    return int32_t((uint32_t(bytes[at]) << 24) | (uint32_t(bytes[at + 1]) << 16) | (uint32_t(bytes[at + 2]) << 8) |
-                   uint32_t(bytes[at + 3]));
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; i++)
+        value = value << 8 | bytes[at + i];
+    return int32_t(value);
 }
 
 // One 2 x 2 x 2 level with one powerup and one stone block.

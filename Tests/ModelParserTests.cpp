@@ -102,11 +102,14 @@ TEST_F(ModelRegistry, MissingOrIndentedFirstHeaderOrTypeFailsWithCode1AndLeavesN
     EXPECT_NE(nullptr, ModelGetModelByIdentifier(kModelKindShader, 'BBBB'));
 }
 
-TEST_F(ModelRegistry, MissingFileIsMinus43)
+TEST_F(ModelRegistry, MissingFileIsMinus43AndAnOversizedOneIsRefused)
 {
     EXPECT_EQ(-43, ModelLoadFile(folder.root / "Models" / "nothing.shdr"));
     EXPECT_EQ(-43, ModelLoadIfNecessary("nothing.shdr"));
     EXPECT_EQ(-43, ModelLoadIfNecessary("../Textures"));
+    std::string text = Header("Shader", "Huge") + kShaderBody;
+    text.resize(size_t(kModelMaxFileSize) + 1, ' ');
+    EXPECT_EQ(kModelErrorIO, ModelLoadFile(folder.Model("Huge.shdr", text)));
     EXPECT_EQ(0, ModelGetNumberOfModels());
 }
 
@@ -205,13 +208,4 @@ TEST_F(ModelRegistry, AFileLoadedAsARequirementGetsASecondEntryFromLoadAll)
     EXPECT_STREQ("z.skel", ModelGetModelAtIndex(3)->fileName);
     EXPECT_EQ(ModelGetModelAtIndex(1), ModelGetModelByIdentifier(kModelKindSkeleton, 'Skel'));
     EXPECT_TRUE(assettest::Alerts().empty());
-}
-
-TEST_F(ModelRegistry, OversizedFileIsRefused)
-{
-    std::string text = Header("Shader", "Huge") + kShaderBody;
-    text.resize(size_t(kModelMaxFileSize) + 1, ' ');
-    auto file = folder.Model("Huge.shdr", text);
-    EXPECT_EQ(kModelErrorIO, ModelLoadFile(file));
-    EXPECT_EQ(0, ModelGetNumberOfModels());
 }

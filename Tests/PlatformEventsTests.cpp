@@ -179,12 +179,16 @@ TEST_F(HeadlessLoop, PostedCommandsArriveInOrderAfterTheHandlerOrFiringReturns)
     EXPECT_EQ(log, (std::vector<std::string>{"firing ends", "command:LEdt"}));
 }
 
-TEST_F(HeadlessLoop, QuitCommandNotHandledEndsTheApplicationLoop)
+TEST_F(HeadlessLoop, QuitRequestedBeforeOrNotHandledEndsTheApplicationLoop)
 {
-    HandlerProbe passer{&log, "passer", false};
-    Listen(kTargetApplication, kEventCommandProcess, &passer);
     TimerLog ticks;
     PlatformInstallTimer(0.0, kStep, LogFiring, &ticks);
+    PlatformQuitApplicationEventLoop();
+    PlatformRunApplicationEventLoop();
+    EXPECT_TRUE(ticks.times.empty()) << "a quit requested before the loop ends it at once";
+
+    HandlerProbe passer{&log, "passer", false};
+    Listen(kTargetApplication, kEventCommandProcess, &passer);
     HeadlessInjectCommand('quit', 0.5);
     PlatformRunApplicationEventLoop();
     EXPECT_DOUBLE_EQ(HeadlessGetTime(), 0.5);
@@ -198,15 +202,6 @@ TEST_F(HeadlessLoop, QuitCommandNotHandledEndsTheApplicationLoop)
     HeadlessInjectSimple(kEventWindowClose, 0.2);
     PlatformRunApplicationEventLoop();
     EXPECT_NEAR(HeadlessGetTime(), 0.7, 1e-12);
-}
-
-TEST_F(HeadlessLoop, QuitRequestedBeforeTheLoopEndsItAtOnce)
-{
-    TimerLog ticks;
-    PlatformInstallTimer(0.0, kStep, LogFiring, &ticks);
-    PlatformQuitApplicationEventLoop();
-    PlatformRunApplicationEventLoop();
-    EXPECT_TRUE(ticks.times.empty());
 }
 
 struct ModalProbe {

@@ -55,7 +55,7 @@ void ExpectDefaults()
     EXPECT_EQ(Text(), "Test levels");
 }
 
-TEST_F(PreferencesStore, DefaultsBeforeStartUpOnAFreshInstallationAndFromAnEmptyFile)
+TEST_F(PreferencesStore, DefaultsBeforeStartUpOnAFreshInstallationFromAnEmptyFileAndForOtherKeys)
 {
     ExpectDefaults();
     PrefsSetValue(0, 0); // ignored: there is no record yet
@@ -66,6 +66,15 @@ TEST_F(PreferencesStore, DefaultsBeforeStartUpOnAFreshInstallationAndFromAnEmpty
     PrefsShutDown();
     WriteFile({});
     PrefsStartUp();
+    ExpectDefaults();
+    // Other keys are ignored.
+    int32_t value = 42;
+    PrefsGetValue(8, &value);
+    PrefsGetValue(-1, &value);
+    EXPECT_EQ(value, 42);
+    PrefsSetValue(7, 0);
+    PrefsSetValue(9, 0);
+    PrefsSetText(3, "nope");
     ExpectDefaults();
 }
 
@@ -144,19 +153,6 @@ TEST_F(PreferencesStore, FolderThatCannotBeCreatedWritesNothing)
     EXPECT_FALSE(fs::exists(PrefsGetFilePath()));
     // The record is gone all the same: defaults are answered again.
     EXPECT_EQ(Flag(kPrefsKeySound), 1);
-}
-
-TEST_F(PreferencesStore, OtherKeysAreIgnored)
-{
-    PrefsStartUp();
-    int32_t value = 42;
-    PrefsGetValue(8, &value);
-    PrefsGetValue(-1, &value);
-    EXPECT_EQ(value, 42);
-    PrefsSetValue(7, 0);
-    PrefsSetValue(9, 0);
-    PrefsSetText(3, "nope");
-    ExpectDefaults();
 }
 
 } // namespace

@@ -24,11 +24,10 @@ namespace {
 void WriteImage(const std::filesystem::path &file, int width, int height,
                 const std::vector<std::array<uint8_t, 3>> &rowColors)
 {
-    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
-    for (int y = 0; y < height; y++)
+    std::vector<uint8_t> rgb;
+    for (size_t y = 0; y < size_t(height); y++)
         for (int x = 0; x < width; x++)
-            std::memcpy(&rgb[(size_t(y) * size_t(width) + size_t(x)) * 3], rowColors[size_t(y) % rowColors.size()].data(),
-                        3);
+            rgb.insert(rgb.end(), rowColors[y % rowColors.size()].begin(), rowColors[y % rowColors.size()].end());
     ASSERT_TRUE(PlatformWritePNG(file, width, height, rgb.data()));
 }
 
@@ -131,7 +130,7 @@ TEST_F(Shaders, TextureSectionSettings)
     EXPECT_EQ(uint32_t(GL_SRC_ALPHA), shader->blendSource);
 }
 
-TEST_F(Shaders, MaterialSection)
+TEST_F(Shaders, MaterialSectionAndSectionsAfterTheEnd)
 {
     ASSERT_EQ(0, Parse("Shader\nMaterial\n  Ambient: 0.1, 0.2, 0.3, 0.4\n  Diffuse: 0.5, 0.6, 0.7, 0.8\n"
                        "  Specular: 1, 1, 1, 1\n  Emission: 0.25, 0, 0, 1\n  Shininess: 32\nEnd\nEnd\n"));
@@ -146,10 +145,8 @@ TEST_F(Shaders, MaterialSection)
     ASSERT_EQ(0, Parse("Shader\nMaterial\nDiffuse: 0.5, 0.25\nShininess: 4\nEnd\n"));
     EXPECT_EQ((std::vector<float>{shader->diffuse[0], shader->diffuse[1], shader->diffuse[2], shader->shininess}),
               (std::vector<float>{0.5f, 0.25f, 0.8f, 4.0f}));
-}
 
-TEST_F(Shaders, SectionsAfterTheClosingEndStillBelongToTheShader)
-{
+    // Sections after the closing End still belong to the shader.
     ASSERT_EQ(0, Parse("Shader\nEnd\nMaterial\nShininess: 2\nEnd\nTexture\nMipmaps: 1\n"));
     EXPECT_EQ((std::vector<int>{shader->hasMaterial, shader->hasTexture, shader->mipmaps}), (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(nullptr, shader->pixels) << "a Texture section without a Filename has no image";
