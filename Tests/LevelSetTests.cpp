@@ -49,6 +49,12 @@ int32_t CurrentTag(const LevelSet *set)
     return set->currentLevelCopy ? set->currentLevelCopy->sizeX : -1;
 }
 
+// The current level's index and the tag of its working copy.
+std::pair<int32_t, int32_t> Current(const LevelSet *set)
+{
+    return {set->currentLevelIndex, CurrentTag(set)};
+}
+
 Powerup *PlacedPowerup(int32_t kind, float x, float y, float z)
 {
     Powerup *p = PowerupAllocate(kind);
@@ -222,24 +228,20 @@ TEST(LevelSetObject, InsertAppendAndDelete)
     LevelSetSetCurrentLevel(set, 2);
     LevelSetDeleteLevel(set, 0);
     EXPECT_EQ(Tags(set), (std::vector<int32_t>{2, 3}));
-    EXPECT_EQ(set->currentLevelIndex, 1);
-    EXPECT_EQ(CurrentTag(set), 3);
+    EXPECT_EQ(Current(set), std::make_pair(1, 3));
     LevelSetDispose(set);
 
     set = SetOfTags({1, 2, 3});
     LevelSetDeleteLevel(set, 0); // the current level goes: the next one takes its place
-    EXPECT_EQ(set->currentLevelIndex, 0);
-    EXPECT_EQ(CurrentTag(set), 2);
+    EXPECT_EQ(Current(set), std::make_pair(0, 2));
     LevelSetSetCurrentLevel(set, 0);
     LevelSetDeleteLevel(set, 1); // after the current one: nothing changes
-    EXPECT_EQ(set->currentLevelIndex, 0);
-    EXPECT_EQ(CurrentTag(set), 2);
+    EXPECT_EQ(Current(set), std::make_pair(0, 2));
     LevelSetDeleteLevel(set, 5);
     EXPECT_EQ(set->levelCount, 1);
     LevelSetDeleteLevel(set, 0);
     EXPECT_EQ(set->levelCount, 0);
-    EXPECT_EQ(set->currentLevelIndex, -1);
-    EXPECT_EQ(set->currentLevelCopy, nullptr);
+    EXPECT_EQ(Current(set), std::make_pair(-1, -1)) << "no working copy";
     EXPECT_FALSE(LevelSetGoToNextLevel(set, true));
     EXPECT_FALSE(LevelSetGoToPreviousLevel(set, true));
     LevelSetDispose(set);
@@ -255,8 +257,8 @@ TEST(LevelSetObject, NextAndPreviousWithAndWithoutWrap)
                  {false, false, false, 1}, {false, true, true, 3}, {false, false, true, 2}};
     for (const auto &step : steps) {
         bool moved = step.next ? LevelSetGoToNextLevel(set, step.wrap) : LevelSetGoToPreviousLevel(set, step.wrap);
-        EXPECT_EQ(std::make_tuple(moved, CurrentTag(set), set->currentLevelIndex),
-                  std::make_tuple(step.moved, step.tag, step.tag - 1));
+        EXPECT_EQ(std::make_pair(moved, Current(set)),
+                  std::make_pair(step.moved, std::make_pair(step.tag - 1, step.tag)));
     }
     LevelSetSetCurrentLevel(set, 7);
     EXPECT_EQ(set->currentLevelIndex, 1);
