@@ -90,7 +90,7 @@ TEST_F(HeadlessLoop, TimerFiresEvery120thOfASecondFromAFirstDelayOfZero)
     EXPECT_EQ(log.times.size(), 121u);
 }
 
-TEST_F(HeadlessLoop, TimerFirstDelayOneShotAndRemovalFromItsOwnFiring)
+TEST_F(HeadlessLoop, TimerFirstDelayOneShotRemovalFromItsOwnFiringAndParking)
 {
     TimerLog repeating, once;
     PlatformInstallTimer(0.25, 0.1, LogFiring, &repeating);
@@ -107,20 +107,19 @@ TEST_F(HeadlessLoop, TimerFirstDelayOneShotAndRemovalFromItsOwnFiring)
     EXPECT_EQ(log.times.size(), 3u);
     PlatformRemoveTimer(12345);
     PlatformRemoveTimer(0);
-}
 
-TEST_F(HeadlessLoop, TimerParkedAtNeverAndResumedOneStepLater)
-{
-    TimerLog log;
-    PlatformTimerRef timer = PlatformInstallTimer(0.0, kStep, LogFiring, &log);
-    HeadlessRunUntil(2 * kStep);
-    ASSERT_EQ(log.times.size(), 3u);
+    // Parked at never, then resumed one step later.
+    TimerLog parked;
+    PlatformTimerRef timer = PlatformInstallTimer(0.0, kStep, LogFiring, &parked);
+    HeadlessRunFor(2 * kStep);
+    ASSERT_EQ(parked.times.size(), 3u);
     PlatformSetTimerNextFireTime(timer, kPlatformTimerNever);
-    HeadlessRunUntil(1.0);
-    EXPECT_EQ(log.times.size(), 3u);
+    HeadlessRunFor(1.0 - 2 * kStep);
+    EXPECT_EQ(parked.times.size(), 3u);
     PlatformSetTimerNextFireTime(timer, kStep);
-    HeadlessRunUntil(1.0 + 2.5 * kStep);
-    ExpectTimes(log.times, {0, kStep, 2 * kStep, 1.0 + kStep, 1.0 + 2 * kStep});
+    HeadlessRunFor(2.5 * kStep);
+    double t = HeadlessGetTime() - 1.0 - 2.5 * kStep; // when the timer was installed
+    ExpectTimes(parked.times, {t, t + kStep, t + 2 * kStep, t + 1.0 + kStep, t + 1.0 + 2 * kStep});
 }
 
 TEST_F(HeadlessLoop, HandlersRunNewestFirstWindowBeforeApplicationUntilHandled)

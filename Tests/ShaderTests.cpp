@@ -303,7 +303,7 @@ protected:
 
 } // namespace
 
-TEST_F(TextShaders, TextObjectTexturesArePowerOfTwoAlphaWithAlignment)
+TEST_F(TextShaders, TextObjectTexturesArePowerOfTwoAlphaAlignedAndNeverShrink)
 {
     REQUIRE_GL_CONTEXT();
     ShaderCreateFromTextObject(shader, text, "Hello", 100, 20, kTextAlignLeft);
@@ -334,11 +334,8 @@ TEST_F(TextShaders, TextObjectTexturesArePowerOfTwoAlphaWithAlignment)
     int centre = (FirstInkedColumn() + LastInkedColumn()) / 2;
     EXPECT_NEAR(50, centre, 3);
     glBindTexture(GL_TEXTURE_2D, 0);
-}
 
-TEST_F(TextShaders, UpdatingKeepsTheSizeWhenItFitsAndClearsOldGlyphs)
-{
-    REQUIRE_GL_CONTEXT();
+    // Updating keeps the size when the text fits and clears old glyphs.
     ShaderCreateFromTextObject(shader, text, "WWWWWW", 100, 20, kTextAlignLeft);
     GLuint name = shader->textureName;
     int wide = LastInkedColumn();

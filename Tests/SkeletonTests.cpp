@@ -314,7 +314,7 @@ TEST_F(Animated, CallbacksFireOncePerKeyframe)
     EXPECT_EQ(std::make_pair(wk01, wk02), std::make_pair(2, 2));
 }
 
-TEST_F(Animated, ApplyInterpolatesRotationsAndOffset)
+TEST_F(Animated, ApplyInterpolatesAndSwitchingActionBlendsOrRestarts)
 {
     AnimationSetCurrentAction(animation, 'Walk', 1);
     AnimationRun(animation, 0.1f + 1e-4f); // now from Wk01 to Wk02
@@ -326,12 +326,7 @@ TEST_F(Animated, ApplyInterpolatesRotationsAndOffset)
     EXPECT_NEAR(std::sin(float(M_PI) / 8), arm->rotation.z, 1e-5f);
     EXPECT_NEAR(1.0f, skeleton->position.x, 1e-6f);
     ExpectVector(-std::sin(float(M_PI) / 4), std::cos(float(M_PI) / 4), 0, SkeletonGetJointOffset(skeleton, 'Arm1'));
-}
 
-TEST_F(Animated, SwitchingActionBlendsOrRestarts)
-{
-    AnimationSetCurrentAction(animation, 'Walk', 1);
-    AnimationRun(animation, 0.1f + 1e-4f); // target Wk02
     AnimationSetCurrentAction(animation, 'Stnd', 0);
     EXPECT_EQ((std::vector<int64_t>{animation->previousAction, animation->previousKeyframeIndex,
                                     animation->currentAction, animation->currentKeyframeIndex}),
