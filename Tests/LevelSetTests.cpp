@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <map>
 #include <tuple>
@@ -524,11 +525,10 @@ TEST_F(FoldersFixture, UserFoldersAreCreatedOnFirstUse)
     EXPECT_FALSE(fs::exists(data));
     fs::path user, downloaded, standard;
     ASSERT_TRUE(LevelSetGetUserLevelsFolder(&user));
-    EXPECT_EQ(user, data / "Brimhold" / "User levels");
-    EXPECT_TRUE(fs::is_directory(user));
     ASSERT_TRUE(LevelSetGetDownloadedLevelsFolder(&downloaded));
-    EXPECT_EQ(downloaded, data / "Brimhold" / "Downloaded levels");
-    EXPECT_TRUE(fs::is_directory(downloaded));
+    EXPECT_EQ(std::make_pair(user, downloaded),
+              std::make_pair(data / "Brimhold" / "User levels", data / "Brimhold" / "Downloaded levels"));
+    EXPECT_TRUE(fs::is_directory(user) && fs::is_directory(downloaded));
     ASSERT_TRUE(LevelSetGetStandardLevelsFolder(&standard));
     EXPECT_EQ(standard, resources / "Levels");
     fs::remove_all(resources / "Levels");
@@ -546,9 +546,8 @@ TEST_F(FoldersFixture, AllSetsListStandardThenDownloadedThenUser)
     ASSERT_TRUE(LevelSetGetDownloadedLevelsFolder(&downloaded));
     WriteSet(resources / "Levels" / "B standard", 1);
     WriteSet(resources / "Levels" / "A standard", 1);
-    WriteBytes(resources / "Levels" / "Not a set", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
-    WriteBytes(resources / "Levels" / "Short", {'B', 'R', 'M'});
-    WriteBytes(resources / "Levels" / "Only magic", {'B', 'R', 'M', 'H', 'L', 'e', 'v', 'l'});
+    for (auto [name, text] : {std::pair{"Not a set", "hello world"}, {"Short", "BRM"}, {"Only magic", "BRMHLevl"}})
+        WriteBytes(resources / "Levels" / name, std::vector<uint8_t>(text, text + std::strlen(text)));
     WriteSet(downloaded / "Fetched", 1);
     WriteSet(user / "Mine", 1);
     fs::create_directory(user / "A folder");
@@ -573,8 +572,8 @@ TEST_F(FoldersFixture, DefaultFileIsExactlyTestLevels)
     LevelSet *set = LevelSetAllocate();
     LevelSetInit(set);
     LevelSetLoadDefaultFile(set); // none matches: the set stays
-    EXPECT_EQ(set->levelCount, 1);
-    EXPECT_EQ(LevelSetGetLevelSetName(set), "Brimhold level set");
+    EXPECT_EQ(std::make_pair(set->levelCount, LevelSetGetLevelSetName(set)),
+              std::make_pair(int16_t(1), std::string("Brimhold level set")));
     WriteSet(user / "Test levels", 4);
     LevelSetLoadDefaultFile(set);
     EXPECT_EQ(std::make_tuple(set->levelCount, set->currentLevelIndex, LevelSetGetLevelSetName(set)),
