@@ -28,7 +28,7 @@ protected:
 
 } // namespace
 
-TEST(ModelScanning, LinesSkipBlanksIndentationAndBothLineEnds)
+TEST(ModelScanning, LinesSkipBlanksAndIndentationAndCodesAreBigEndian)
 {
     const char text[] = "first\r\n\r\n   \t second\n\n\tthird";
     int32_t length = int32_t(sizeof text - 1);
@@ -51,13 +51,10 @@ TEST(ModelScanning, LinesSkipBlanksIndentationAndBothLineEnds)
     std::string overlong(5000, 'x');
     ModelCopyLine(overlong.data(), int32_t(overlong.size()), 0, &line);
     EXPECT_EQ(kModelLineMax - 1, std::strlen(line.text));
-}
 
-TEST(ModelScanning, CodesAreBigEndianAndPadded)
-{
+    // Codes are big-endian and padded.
     EXPECT_EQ(0x48756D6Eu, ModelCodeFromChars("Humn"));
     EXPECT_EQ(0x61620000u, ModelCodeFromChars("ab"));
-    ModelLine line;
     std::strcpy(line.text, "Shader: 'Wall'");
     FourCharCode code = 0;
     EXPECT_TRUE(ModelScanCode(&line, "Shader: ", &code));

@@ -53,7 +53,7 @@ std::string Segment(const std::string &primitive, int count, const std::string &
 
 } // namespace
 
-TEST(StaticModelReading, CodesForBadBodies)
+TEST(StaticModelReading, CodesForBadBodiesAndVertexCountsPerPrimitive)
 {
     EXPECT_EQ(1, ParseCode("NumSegments: 1\n"));
     EXPECT_EQ(2, ParseCode("StaticModel\nNumSegments: 1\nNumSegments: 1\n"));
@@ -71,10 +71,8 @@ TEST(StaticModelReading, CodesForBadBodies)
     EXPECT_EQ(7, ParseCode("StaticModel\nNumSegments: 1\n" +
                            Segment("GL_POINTS", 1, "Vertex: 0, 0, 0\nVertex: 1, 1, 1\n")));
     EXPECT_EQ(0, ParseCode("StaticModel\nNumSegments: 1\n" + Segment("GL_POINTS", 1, "Vertex: 0, 0, 0\n")));
-}
 
-TEST(StaticModelReading, VertexCountsPerPrimitive)
-{
+    // Vertex counts each primitive accepts (code 5 for the others).
     struct Case {
         const char *primitive;
         int count;
