@@ -36,9 +36,8 @@ struct Folder {
         root = std::filesystem::temp_directory_path() /
                ("brimhold-" + std::string(name) + "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "Models");
-        std::filesystem::create_directories(root / "Textures");
-        std::filesystem::create_directories(root / "Sounds");
+        for (const char *subfolder : {"Models", "Textures", "Sounds"})
+            std::filesystem::create_directories(root / subfolder);
         PlatformSetResourcesFolder(root);
         Alerts().clear();
         setAlertPresenter(RecordAlert);

@@ -3,6 +3,7 @@
 // every texture is a power-of-two picture. The tools that write them are run
 // a second time to show that they write the same bytes.
 #include "Image.h"
+#include "PlatformFileSupport.h"
 #include "Sound.h"
 
 #include <gtest/gtest.h>
@@ -12,26 +13,17 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
+using platformfiles::ReadText;
 
 namespace {
 
 const fs::path kResources = fs::path(BRIMHOLD_BINARY_DIR) / "Resources";
-
-std::string ReadFile(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::vector<int16_t> Samples(const SoundPCM &pcm)
 {
@@ -39,6 +31,14 @@ std::vector<int16_t> Samples(const SoundPCM &pcm)
     for (size_t i = 0; i < s.size(); i++)
         s[i] = int16_t(uint16_t(pcm.data[2 * i] | pcm.data[2 * i + 1] << 8));
     return s;
+}
+
+int Loudest(const std::vector<int16_t> &s, size_t from, size_t to)
+{
+    int peak = 0;
+    for (size_t k = from; k < to; k++)
+        peak = std::max(peak, std::abs(int(s[k])));
+    return peak;
 }
 
 TEST(ContentSounds, EveryEffectOfTheTableDecodesShortAudibleAndDistinct)
@@ -55,30 +55,21 @@ TEST(ContentSounds, EveryEffectOfTheTableDecodesShortAudibleAndDistinct)
         ASSERT_GT(pcm.rate, 8000);
         std::vector<int16_t> s = Samples(pcm);
         double seconds = double(s.size()) / pcm.channels / pcm.rate;
+        bool step = name.find("Step") != std::string::npos;
         EXPECT_GT(seconds, 0.05);
-        EXPECT_LT(seconds, name.find("Step") != std::string::npos ? 0.3 : 3.0);
-        int peak = 0;
+        EXPECT_LT(seconds, step ? 0.3 : 3.0);
+        int peak = Loudest(s, 0, s.size());
         double energy = 0;
-        for (int16_t v : s) {
-            peak = std::max(peak, std::abs(int(v)));
+        for (int16_t v : s)
             energy += double(v) * v;
-        }
         EXPECT_GT(peak, 6000) << "too quiet";
         EXPECT_LT(peak, 32767) << "clipped";
         EXPECT_GT(std::sqrt(energy / double(s.size())), 300.0) << "nearly silent";
         stereo += pcm.channels == 2;
         distinct.insert(pcm.data);
-        if (name.find("Step") != std::string::npos) {
-            // A step is loudest in its first 30 % and far quieter in its last half.
-            size_t split = s.size() * 3 / 10, half = s.size() / 2;
-            int early = 0, late = 0;
-            for (size_t k = 0; k < s.size(); k++) {
-                if (k < split)
-                    early = std::max(early, std::abs(int(s[k])));
-                else if (k >= half)
-                    late = std::max(late, std::abs(int(s[k])));
-            }
-            EXPECT_GT(early, 4 * late);
+        // A step is loudest in its first 30 % and far quieter in its last half.
+        if (step) {
+            EXPECT_GT(Loudest(s, 0, s.size() * 3 / 10), 4 * Loudest(s, s.size() / 2, s.size()));
         }
     }
     EXPECT_EQ(SoundFileName(kSoundCount), nullptr);
@@ -121,7 +112,7 @@ TEST(ContentTextures, EveryImageIsAPowerOfTwoPictureAndShadowsFadeOut)
 // goes missing): each file's name appears in the build's resource list.
 TEST(ContentTools, TheBuildDeclaresEveryFileTheToolsWrite)
 {
-    std::string list = ReadFile(fs::path(BRIMHOLD_SOURCE_DIR) / "Tools" / "ResourceList.cmake");
+    std::string list = ReadText(fs::path(BRIMHOLD_SOURCE_DIR) / "Tools" / "ResourceList.cmake");
     ASSERT_FALSE(list.empty());
     std::set<std::string> tokens;
     std::string token;
@@ -138,7 +129,7 @@ TEST(ContentTools, TheBuildDeclaresEveryFileTheToolsWrite)
             EXPECT_TRUE(tokens.count(e.path().stem().string()) || tokens.count(e.path().filename().string()))
                 << e.path().filename();
     // Sounds are declared by the game's own sound list, which the build reads.
-    std::string sounds = ReadFile(fs::path(BRIMHOLD_SOURCE_DIR) / "Source" / "Sound" / "SoundFiles.inc");
+    std::string sounds = ReadText(fs::path(BRIMHOLD_SOURCE_DIR) / "Source" / "Sound" / "SoundFiles.inc");
     for (const fs::directory_entry &e : fs::directory_iterator(kResources / "Sounds"))
         EXPECT_NE(sounds.find("\"" + e.path().filename().string() + "\""), std::string::npos) << e.path().filename();
 }
@@ -162,7 +153,7 @@ TEST(ContentTools, EveryToolWritesTheSameBytesOnEveryRun)
         for (const fs::directory_entry &e : fs::directory_iterator(out)) {
             fs::path shipped = kResources / run.folder / e.path().filename();
             ASSERT_TRUE(fs::is_regular_file(shipped)) << shipped;
-            EXPECT_TRUE(ReadFile(e.path()) == ReadFile(shipped)) << shipped << " differs from the first run";
+            EXPECT_TRUE(ReadText(e.path()) == ReadText(shipped)) << shipped << " differs from the first run";
             files++;
         }
         EXPECT_EQ(files, std::distance(fs::directory_iterator(kResources / run.folder), fs::directory_iterator()));

@@ -9,6 +9,7 @@
 #include "Level.h"
 #include "LevelSet.h"
 #include "OpenGLWindow.h"
+#include "PlatformFileSupport.h"
 #include "Preferences.h"
 #include "Replay.h"
 
@@ -17,35 +18,22 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include <linux/capability.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using platformfiles::FullDisk;
+using platformfiles::ReadText;
+using platformfiles::ScopedEnv;
+using platformfiles::WriteText;
 
 namespace {
-
-std::string ReadAll(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const fs::path &file, const std::string &bytes)
-{
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // The files of a folder, by name.
 std::vector<std::string> Listing(const fs::path &folder)
@@ -57,29 +45,6 @@ std::vector<std::string> Listing(const fs::path &folder)
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// A full disk: files cannot grow past a few bytes while it lives (SIGXFSZ is
-// ignored, so writes fail with EFBIG instead of ending the process).
-class FullDisk {
-public:
-    explicit FullDisk(rlim_t bytes)
-    {
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit limit = old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FullDisk()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-
-private:
-    rlimit old{};
-    void (*oldHandler)(int) = nullptr;
-};
 
 // Makes permissions count while it lives, also for root: the capabilities
 // that override file permissions leave the effective set (they stay
@@ -109,31 +74,6 @@ private:
     bool changed = false;
 };
 
-// Sets or unsets an environment variable while it lives.
-class Environment {
-public:
-    Environment(const char *name, const char *value) : name(name)
-    {
-        if (const char *old = std::getenv(name))
-            previous = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~Environment()
-    {
-        if (previous)
-            setenv(name.c_str(), previous->c_str(), 1);
-        else
-            unsetenv(name.c_str());
-    }
-
-private:
-    std::string name;
-    std::optional<std::string> previous;
-};
-
 class FaultInjection : public ::testing::Test {
 protected:
     fs::path root;
@@ -153,196 +93,135 @@ protected:
     // A path whose parent is a plain file, so no folder can be made there.
     fs::path Unmakeable() const
     {
-        WriteAll(root / "plain file", "not a folder");
+        WriteText(root / "plain file", "not a folder");
         return root / "plain file" / "sub";
     }
-    void MakeReadOnly() { fs::permissions(Folder(), fs::perms::owner_read | fs::perms::owner_exec); }
+    void MakeReadOnly(const fs::path &folder)
+    {
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+
+    // Saves with save(Folder()), changes what is saved, and saves again under
+    // a full disk, then in a read-only folder: both fail and leave the old
+    // file alone; a folder that cannot be made fails too.
+    void ExpectFaultsKeepTheOldFile(const std::function<bool(const fs::path &)> &save,
+                                    const std::function<void()> &change, const std::string &name)
+    {
+        ASSERT_TRUE(save(Folder()));
+        std::string old = ReadText(Folder() / name);
+        ASSERT_FALSE(old.empty());
+        for (int fault = 0; fault < 2; fault++) {
+            SCOPED_TRACE(fault ? "read-only folder" : "full disk");
+            change();
+            if (fault == 0) {
+                FullDisk full(64);
+                EXPECT_FALSE(save(Folder()));
+            } else {
+                MakeReadOnly(Folder());
+                PermissionsCount permissions;
+                EXPECT_FALSE(save(Folder()));
+            }
+            EXPECT_EQ(ReadText(Folder() / name), old);
+            EXPECT_EQ(Listing(Folder()), std::vector<std::string>{name});
+        }
+        fs::permissions(Folder(), fs::perms::owner_all);
+        EXPECT_FALSE(save(Unmakeable()));
+    }
 };
 
-// ---- Preferences --------------------------------------------------------------
-
-class PreferencesFaults : public FaultInjection {
-protected:
-    std::string oldBytes;
-    fs::path file;
-
-    void SetUp() override
-    {
-        FaultInjection::SetUp();
-        file = Folder() / "Brimhold" / "Brimhold Preferences";
+TEST_F(FaultInjection, PreferencesFaultsReportTheFileAndKeepTheOldOne)
+{
+    const fs::path file = Folder() / "Brimhold" / "Brimhold Preferences";
+    const fs::path nowhere = Unmakeable();
+    const std::string oldBytes(kPrefsFileSize, '\1');
+    const struct {
+        const char *what;
+        fs::path config;
+        std::function<void()> shutDown;
+    } cases[] = {
+        // Room for the report (captured in a file), not for the 283 bytes.
+        {"full disk", Folder(), [] {
+             FullDisk full(250);
+             PrefsShutDown();
+         }},
+        {"read-only folder", Folder(), [&] {
+             MakeReadOnly(file.parent_path());
+             PermissionsCount permissions;
+             PrefsShutDown();
+         }},
+        {"unmakeable folder and no home", nowhere, [] {
+             ScopedEnv home("HOME", nullptr);
+             PrefsShutDown();
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         fs::create_directories(file.parent_path());
-        oldBytes = std::string(kPrefsFileSize, '\1');
-        WriteAll(file, oldBytes);
-    }
-    // Starts the store from the old file, changes a setting and shuts down
-    // with the configuration folder at config; returns what was reported.
-    std::string SaveWith(const fs::path &config, const std::function<void()> &fault)
-    {
-        Environment xdg("XDG_CONFIG_HOME", Folder().c_str());
+        WriteText(file, oldBytes);
+        ScopedEnv xdg("XDG_CONFIG_HOME", Folder().c_str());
         PrefsStartUp();
         PrefsSetValue(kPrefsKeySound, 0);
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        xdg.Set(c.config.c_str());
         testing::internal::CaptureStderr();
-        fault();
-        return testing::internal::GetCapturedStderr();
-    }
-    void ExpectOldFileKept()
-    {
-        EXPECT_EQ(ReadAll(file), oldBytes);
+        c.shutDown();
+        std::string said = testing::internal::GetCapturedStderr();
+        fs::permissions(file.parent_path(), fs::perms::owner_all);
+        EXPECT_NE(said.find((c.config / "Brimhold" / "Brimhold Preferences").string()), std::string::npos) << said;
+        EXPECT_EQ(ReadText(file), oldBytes);
         EXPECT_EQ(Listing(file.parent_path()), std::vector<std::string>{"Brimhold Preferences"});
     }
-};
-
-TEST_F(PreferencesFaults, FullDiskReportsTheFileAndKeepsTheOldOne)
-{
-    std::string said = SaveWith(Folder(), [] {
-        // Room for the report (captured in a file), not for the 283 bytes.
-        FullDisk full(250);
-        PrefsShutDown();
-    });
-    EXPECT_NE(said.find(file.string()), std::string::npos) << said;
-    ExpectOldFileKept();
 }
 
-TEST_F(PreferencesFaults, ReadOnlyFolderReportsTheFileAndKeepsTheOldOne)
+TEST_F(FaultInjection, LevelSetSaveFaultsKeepTheOldFile)
 {
-    std::string said = SaveWith(Folder(), [&] {
-        fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
-        PermissionsCount permissions;
-        PrefsShutDown();
-    });
-    fs::permissions(file.parent_path(), fs::perms::owner_all);
-    EXPECT_NE(said.find(file.string()), std::string::npos) << said;
-    ExpectOldFileKept();
+    LevelSet *set = LevelSetAllocate();
+    LevelSetInit(set);
+    auto change = [&] {
+        ASSERT_NE(LevelSetAppendLevel(set), nullptr);
+        LevelSetMakeDirty(set);
+    };
+    ExpectFaultsKeepTheOldFile([&](const fs::path &folder) { return LevelSetSaveToFile(set, folder, "My levels"); },
+                               change, "My levels");
+    EXPECT_TRUE(LevelSetIsDirty(set)) << "a failed save leaves the set dirty";
+    LevelSetDispose(set);
 }
 
-TEST_F(PreferencesFaults, UnmakeableFolderAndNoHomeAreReported)
+TEST_F(FaultInjection, ReplaySaveFaultsKeepTheOldFile)
 {
-    fs::path nowhere = Unmakeable();
-    std::string said = SaveWith(nowhere, [] {
-        Environment home("HOME", nullptr);
-        PrefsShutDown();
-    });
-    EXPECT_NE(said.find((nowhere / "Brimhold" / "Brimhold Preferences").string()), std::string::npos) << said;
-    ExpectOldFileKept();
+    Replay *replay = ReplayAllocate();
+    for (int step = 0; step < 40; step++)
+        ReplayRecordEvent(replay, step * 10, kReplayKeyDown, 126);
+    int32_t time = 1000;
+    ExpectFaultsKeepTheOldFile(
+        [&](const fs::path &folder) { return ReplaySaveToFile(replay, (folder / "walk.txt").string()); },
+        [&] { ReplayRecordEvent(replay, time++, kReplayKeyUp, 126); }, "walk.txt");
+    ReplayDispose(replay);
 }
-
-// ---- Level sets and replays ---------------------------------------------------
-
-class SavedFileFaults : public FaultInjection {
-protected:
-    // Saves into folder under the fault; true when the save claimed success.
-    virtual bool Save(const fs::path &folder) = 0;
-    virtual std::string Name() const = 0;
-
-    void ExpectRefusedAndKept(const std::function<void()> &fault)
-    {
-        ASSERT_TRUE(Save(Folder()));
-        std::string old = ReadAll(Folder() / Name());
-        ASSERT_FALSE(old.empty());
-        Change();
-        fault();
-        EXPECT_EQ(ReadAll(Folder() / Name()), old);
-        EXPECT_EQ(Listing(Folder()), std::vector<std::string>{Name()});
-    }
-    virtual void Change() = 0;
-};
-
-class LevelSetFaults : public SavedFileFaults {
-protected:
-    LevelSet *set = nullptr;
-    void SetUp() override
-    {
-        SavedFileFaults::SetUp();
-        set = LevelSetAllocate();
-        LevelSetInit(set);
-    }
-    void TearDown() override
-    {
-        LevelSetDispose(set);
-        SavedFileFaults::TearDown();
-    }
-    bool Save(const fs::path &folder) override { return LevelSetSaveToFile(set, folder, Name()); }
-    std::string Name() const override { return "My levels"; }
-    void Change() override { ASSERT_NE(LevelSetAppendLevel(set), nullptr); }
-};
-
-TEST_F(LevelSetFaults, FullDiskReadOnlyAndUnmakeableFoldersFailAndKeepTheOldFile)
-{
-    ExpectRefusedAndKept([&] {
-        FullDisk full(64);
-        EXPECT_FALSE(Save(Folder()));
-    });
-    ExpectRefusedAndKept([&] {
-        MakeReadOnly();
-        PermissionsCount permissions;
-        EXPECT_FALSE(Save(Folder()));
-    });
-    fs::permissions(Folder(), fs::perms::owner_all);
-    EXPECT_FALSE(Save(Unmakeable()));
-}
-
-class ReplayFaults : public SavedFileFaults {
-protected:
-    Replay *replay = nullptr;
-    void SetUp() override
-    {
-        SavedFileFaults::SetUp();
-        replay = ReplayAllocate();
-        for (int step = 0; step < 40; step++)
-            ReplayRecordEvent(replay, step * 10, kReplayKeyDown, 126);
-    }
-    void TearDown() override
-    {
-        ReplayDispose(replay);
-        SavedFileFaults::TearDown();
-    }
-    bool Save(const fs::path &folder) override { return ReplaySaveToFile(replay, (folder / Name()).string()); }
-    std::string Name() const override { return "walk.txt"; }
-    void Change() override { ReplayRecordEvent(replay, 1000, kReplayKeyUp, 126); }
-};
-
-TEST_F(ReplayFaults, FullDiskReadOnlyAndUnmakeableFoldersFailAndKeepTheOldFile)
-{
-    ExpectRefusedAndKept([&] {
-        FullDisk full(64);
-        EXPECT_FALSE(Save(Folder()));
-    });
-    ExpectRefusedAndKept([&] {
-        MakeReadOnly();
-        PermissionsCount permissions;
-        EXPECT_FALSE(Save(Folder()));
-    });
-    fs::permissions(Folder(), fs::perms::owner_all);
-    EXPECT_FALSE(Save(Unmakeable()));
-}
-
-// ---- Snapshots ----------------------------------------------------------------
 
 TEST_F(FaultInjection, PictureWriterLeavesNoHalfPicture)
 {
-    std::vector<uint8_t> rgb(size_t(64) * 64 * 3, 0x5A);
+    std::vector<uint8_t> rgb(size_t(64) * 64 * 3);
     for (size_t i = 0; i < rgb.size(); i++)
         rgb[i] = uint8_t(i * 7919 % 251); // hardly compressible
-    WriteAll(Folder() / "Picture 1.png", "an older picture");
+    WriteText(Folder() / "Picture 1.png", "an older picture");
     {
         FullDisk full(200);
         EXPECT_FALSE(PlatformWritePNG(Folder() / "Picture 2.png", 64, 64, rgb.data()));
     }
-    MakeReadOnly();
+    MakeReadOnly(Folder());
     {
         PermissionsCount permissions;
         EXPECT_FALSE(PlatformWritePNG(Folder() / "Picture 2.png", 64, 64, rgb.data()));
     }
     EXPECT_EQ(Listing(Folder()), std::vector<std::string>{"Picture 1.png"});
-    EXPECT_EQ(ReadAll(Folder() / "Picture 1.png"), "an older picture");
+    EXPECT_EQ(ReadText(Folder() / "Picture 1.png"), "an older picture");
 }
 
 TEST_F(FaultInjection, SnapshotOnAFullDiskBeepsAndNamesThePicture)
 {
     HeadlessPlatformStartUp();
-    Environment home("HOME", root.c_str());
-    Environment config("XDG_CONFIG_HOME", (root / "no config").c_str());
+    ScopedEnv home("HOME", root.c_str());
+    ScopedEnv config("XDG_CONFIG_HOME", (root / "no config").c_str());
     fs::create_directories(root / "Desktop");
     OpenGLWindow *window = OpenGLWindowAllocate("Brimhold", 800, 600, false, false, kProjectionPerspective);
     ASSERT_NE(window, nullptr);

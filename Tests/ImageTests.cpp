@@ -1,23 +1,14 @@
 #include "Image.h"
 
 #include "AssetTestFolder.h"
+#include "LevelWorldSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-namespace {
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-} // namespace
+using levelworld::ReadBytes;
 
 TEST(Images, WrittenRGBReadsBackAsARGBBottomRowFirst)
 {
@@ -28,21 +19,13 @@ TEST(Images, WrittenRGBReadsBackAsARGBBottomRowFirst)
     ASSERT_TRUE(PlatformWritePNG(file, 3, 2, rgb));
     PlatformImage image;
     ASSERT_TRUE(PlatformReadPNG(file, &image));
-    EXPECT_EQ(3, image.width);
-    EXPECT_EQ(2, image.height);
-    ASSERT_EQ(6u, image.pixels.size());
-    EXPECT_EQ(0xFFFFFFFFu, image.pixels[0]);
-    EXPECT_EQ(0xFF000000u, image.pixels[1]);
-    EXPECT_EQ(0xFF808080u, image.pixels[2]);
-    EXPECT_EQ(0xFFFF0000u, image.pixels[3]);
-    EXPECT_EQ(0xFF00FF00u, image.pixels[4]);
-    EXPECT_EQ(0xFF0000FFu, image.pixels[5]);
+    EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(3, 2));
+    EXPECT_EQ(image.pixels, (std::vector<uint32_t>{0xFFFFFFFF, 0xFF000000, 0xFF808080, 0xFFFF0000, 0xFF00FF00,
+                                                   0xFF0000FF}));
     // The file is a real 24-bit PNG: colour type 2 at byte 25, depth 8.
     std::vector<uint8_t> bytes = ReadBytes(file);
     ASSERT_GT(bytes.size(), 26u);
-    EXPECT_EQ(0x89, bytes[0]);
-    EXPECT_EQ(8, bytes[24]);
-    EXPECT_EQ(2, bytes[25]);
+    EXPECT_EQ((std::vector<uint8_t>{bytes[0], bytes[24], bytes[25]}), (std::vector<uint8_t>{0x89, 8, 2}));
 }
 
 TEST(Images, BadInputFailsCleanly)
@@ -51,10 +34,8 @@ TEST(Images, BadInputFailsCleanly)
     PlatformImage image;
     EXPECT_FALSE(PlatformReadPNG(folder.root / "Textures" / "none.png", &image));
     EXPECT_FALSE(PlatformReadPNG(folder.root / "Textures", &image)) << "a folder";
-    auto empty = folder.Write("Textures", "empty.png", "");
-    EXPECT_FALSE(PlatformReadPNG(empty, &image));
-    auto text = folder.Write("Textures", "text.png", "just some text, not an image");
-    EXPECT_FALSE(PlatformReadPNG(text, &image));
+    EXPECT_FALSE(PlatformReadPNG(folder.Write("Textures", "empty.png", ""), &image));
+    EXPECT_FALSE(PlatformReadPNG(folder.Write("Textures", "text.png", "just some text, not an image"), &image));
     EXPECT_FALSE(PlatformDecodePNG(nullptr, 0, &image));
 
     // A good file cut short, and one with a flipped byte in its data.

@@ -38,11 +38,10 @@ inline bool WriteTone(const std::filesystem::path &file, int channels, long rate
     vorbis_block_init(&dsp, &block);
     ogg_stream_state stream;
     ogg_stream_init(&stream, 1234);
-    ogg_packet header, headerComment, headerCode;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &headerComment);
-    ogg_stream_packetin(&stream, &headerCode);
+    ogg_packet headers[3];
+    vorbis_analysis_headerout(&dsp, &comment, &headers[0], &headers[1], &headers[2]);
+    for (ogg_packet &header : headers)
+        ogg_stream_packetin(&stream, &header);
     ogg_page page;
     while (ogg_stream_flush(&stream, &page) != 0)
         WritePage(out, page);

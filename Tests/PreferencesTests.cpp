@@ -1,17 +1,16 @@
 // The preference store: defaults, the 283-byte file byte for byte, and files
 // that are missing, short, long or garbage.
 #include "Folders.h"
+#include "LevelWorldSupport.h"
+#include "PlatformFileSupport.h"
 #include "Preferences.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -20,44 +19,17 @@ namespace {
 
 class PreferencesStore : public ::testing::Test {
 protected:
-    fs::path root;
-    std::string oldConfig;
-    bool hadConfig = false;
+    levelworld::TemporaryFolder folder;
+    const fs::path &root = folder.path();
+    platformfiles::ScopedEnv config{"XDG_CONFIG_HOME", (root / "config").c_str()};
 
-    void SetUp() override
-    {
-        const char *old = std::getenv("XDG_CONFIG_HOME");
-        hadConfig = old != nullptr;
-        if (old)
-            oldConfig = old;
-        root = fs::temp_directory_path() /
-               ("brimhold-prefs-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-        fs::create_directories(root);
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-    }
-    void TearDown() override
-    {
-        PrefsShutDown();
-        if (hadConfig)
-            setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(root);
-    }
-
+    void TearDown() override { PrefsShutDown(); }
     void WriteFile(const std::vector<uint8_t> &bytes)
     {
         fs::create_directories(PlatformPreferencesFolder());
-        std::ofstream out(PrefsGetFilePath(), std::ios::binary);
-        out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+        levelworld::WriteBytes(PrefsGetFilePath(), bytes);
     }
-    std::vector<uint8_t> ReadFile()
-    {
-        std::ifstream in(PrefsGetFilePath(), std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::vector<uint8_t> ReadFile() { return levelworld::ReadBytes(PrefsGetFilePath()); }
 };
 
 int32_t Flag(int32_t key)
@@ -83,7 +55,7 @@ void ExpectDefaults()
     EXPECT_EQ(Text(), "Test levels");
 }
 
-TEST_F(PreferencesStore, DefaultsBeforeStartUpOnAFreshInstallationAndFromAnEmptyFile)
+TEST_F(PreferencesStore, DefaultsBeforeStartUpOnAFreshInstallationFromAnEmptyFileAndForOtherKeys)
 {
     ExpectDefaults();
     PrefsSetValue(0, 0); // ignored: there is no record yet
@@ -94,6 +66,15 @@ TEST_F(PreferencesStore, DefaultsBeforeStartUpOnAFreshInstallationAndFromAnEmpty
     PrefsShutDown();
     WriteFile({});
     PrefsStartUp();
+    ExpectDefaults();
+    // Other keys are ignored.
+    int32_t value = 42;
+    PrefsGetValue(8, &value);
+    PrefsGetValue(-1, &value);
+    EXPECT_EQ(value, 42);
+    PrefsSetValue(7, 0);
+    PrefsSetValue(9, 0);
+    PrefsSetText(3, "nope");
     ExpectDefaults();
 }
 
@@ -106,18 +87,14 @@ TEST_F(PreferencesStore, WritesTheFileByteForByte)
     PrefsSetText(kPrefsKeyText, "Abc");
     PrefsShutDown();
 
-    std::vector<uint8_t> file = ReadFile();
-    ASSERT_EQ(file.size(), size_t(kPrefsFileSize));
-    // The record: flags 0 1 1 0 1 1 1, then "Abc" and zeros.
+    // The record (flags 0 1 1 0 1 1 1, then "Abc" and zeros) written in
+    // overlapping four-byte groups: group k is record bytes k to k + 3.
     const uint8_t record[12] = {0, 1, 1, 0, 1, 1, 1, 'A', 'b', 'c', 0, 0};
-    for (int32_t k = 0; k < 7; k++)
-        for (int32_t i = 0; i < 4; i++)
-            EXPECT_EQ(file[size_t(4 * k + i)], record[k + i]) << "group " << k << " byte " << i;
-    EXPECT_EQ(file[28], 'A');
-    EXPECT_EQ(file[29], 'b');
-    EXPECT_EQ(file[30], 'c');
-    for (size_t i = 31; i < file.size(); i++)
-        EXPECT_EQ(file[i], 0) << i;
+    std::vector<uint8_t> expected(size_t(kPrefsFileSize), 0);
+    for (size_t k = 0; k < 7; k++)
+        std::memcpy(&expected[4 * k], record + k, 4);
+    std::memcpy(&expected[28], "Abc", 3);
+    EXPECT_EQ(ReadFile(), expected);
 }
 
 TEST_F(PreferencesStore, WrittenPreferencesReadBackTheSame)
@@ -143,13 +120,8 @@ TEST_F(PreferencesStore, ShortFileTakesWhatTheReadsReach)
     // past what the reads reach keep their defaults.
     WriteFile({0, 9, 9, 0, 0, 9, 9, 0, 1, 0});
     PrefsStartUp();
-    EXPECT_EQ(Flag(0), 0);
-    EXPECT_EQ(Flag(1), 0);
-    EXPECT_EQ(Flag(2), 1);
-    EXPECT_EQ(Flag(3), 0);
-    EXPECT_EQ(Flag(4), 0); // reached by the second read
-    EXPECT_EQ(Flag(5), 0); // default
-    EXPECT_EQ(Flag(6), 1); // default
+    EXPECT_EQ((std::vector<int32_t>{Flag(0), Flag(1), Flag(2), Flag(3), Flag(4), Flag(5), Flag(6)}),
+              (std::vector<int32_t>{0, 0, 1, 0, 0, 0, 1}));
     EXPECT_EQ(Text(), "Test levels");
 }
 
@@ -181,19 +153,6 @@ TEST_F(PreferencesStore, FolderThatCannotBeCreatedWritesNothing)
     EXPECT_FALSE(fs::exists(PrefsGetFilePath()));
     // The record is gone all the same: defaults are answered again.
     EXPECT_EQ(Flag(kPrefsKeySound), 1);
-}
-
-TEST_F(PreferencesStore, OtherKeysAreIgnored)
-{
-    PrefsStartUp();
-    int32_t value = 42;
-    PrefsGetValue(8, &value);
-    PrefsGetValue(-1, &value);
-    EXPECT_EQ(value, 42);
-    PrefsSetValue(7, 0);
-    PrefsSetValue(9, 0);
-    PrefsSetText(3, "nope");
-    ExpectDefaults();
 }
 
 } // namespace

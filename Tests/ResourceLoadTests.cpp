@@ -2,6 +2,7 @@
 // through the registry without an alert, every identifier the game asks for
 // with the right kind; block models fit their cells and the player's
 // animation puts its feet down at its step markers.
+#include "AssetTestFolder.h"
 #include "GLTestContext.h"
 
 #include "Folders.h"
@@ -18,11 +19,9 @@
 
 namespace {
 
-std::vector<std::string> alerts;
-
-void RecordAlert(const char *message)
+std::string Name(FourCharCode id)
 {
-    alerts.push_back(message);
+    return {char(id >> 24), char(id >> 16), char(id >> 8), char(id)};
 }
 
 // Every model file of the build loaded into the registry, the alerts kept.
@@ -31,8 +30,8 @@ struct ShippedResources : testing::Test {
     {
         REQUIRE_GL_CONTEXT();
         PlatformSetResourcesFolder(std::filesystem::path(BRIMHOLD_BINARY_DIR) / "Resources");
-        alerts.clear();
-        setAlertPresenter(RecordAlert);
+        assettest::Alerts().clear();
+        setAlertPresenter(assettest::RecordAlert);
         ModelLoadAllModels();
         setAlertPresenter(nullptr);
     }
@@ -47,24 +46,22 @@ struct ShippedResources : testing::Test {
 
 TEST_F(ShippedResources, EveryModelFileLoadsWithoutAnAlert)
 {
-    EXPECT_TRUE(alerts.empty()) << alerts.front();
+    EXPECT_EQ(assettest::Alerts(), std::vector<std::string>{});
     EXPECT_GT(ModelGetNumberOfModels(), 60);
 
     for (FourCharCode id : {'Ston', 'Dspr', 'Appr', 'SwtB', 'Tprt', 'Ddly', 'Swtc', 'Phas', 'Ladr', 'Lckd', 'Prtl',
                             'Outl', 'BlkC', 'Gem ', 'XLif', 'Fthr', 'Key '}) {
         Model *m = ModelGetModelByIdentifier(kModelKindStatic, id);
-        ASSERT_NE(m, nullptr) << std::string{char(id >> 24), char(id >> 16), char(id >> 8), char(id)};
+        ASSERT_NE(m, nullptr) << Name(id);
         AABB b = StaticModelGetBounds(static_cast<StaticModel *>(m->data));
         EXPECT_LT(b.minX, b.maxX);
     }
-    EXPECT_NE(ModelGetModelByIdentifier(kModelKindSkeleton, 'Humn'), nullptr);
-    EXPECT_NE(ModelGetModelByIdentifier(kModelKindBody, 'Humn'), nullptr);
-    EXPECT_NE(ModelGetModelByIdentifier(kModelKindAnimation, 'Humn'), nullptr);
+    for (int32_t kind : {kModelKindSkeleton, kModelKindBody, kModelKindAnimation})
+        EXPECT_NE(ModelGetModelByIdentifier(kind, 'Humn'), nullptr) << kind;
     for (FourCharCode id : {'none', 'Cmnt', 'Brck', 'Watr', 'Shdw', 'Paus', 'SplS', 'Logo', 'BtnU', 'BtnD', 'CbUU',
                             'CbUC', 'CbDU', 'CbDC', 'BlkT', 'PlrT', 'WtrT', 'BInT', 'StnT', 'PrtT', 'DdlT', 'LckT',
                             'SwtT', 'SwbT', 'LdrT', 'DspT', 'AprT', 'TprT', 'PhsT', 'GemT', 'FtrT', 'KeyT', 'XLfT'})
-        EXPECT_NE(ModelGetModelByIdentifier(kModelKindShader, id), nullptr)
-            << std::string{char(id >> 24), char(id >> 16), char(id >> 8), char(id)};
+        EXPECT_NE(ModelGetModelByIdentifier(kModelKindShader, id), nullptr) << Name(id);
 
     // The player's animation has every action it is asked for.
     Animation *a = static_cast<Animation *>(ModelGetModelByIdentifier(kModelKindAnimation, 'Humn')->data);
@@ -84,15 +81,13 @@ AABB StaticBounds(FourCharCode id)
 // spans more than 60 % of it across and up.
 void ExpectWithin(FourCharCode id, Vector lo, Vector hi, bool fills = true)
 {
-    SCOPED_TRACE((std::string{char(id >> 24), char(id >> 16), char(id >> 8), char(id)}));
+    SCOPED_TRACE(Name(id));
     AABB b = StaticBounds(id);
     const float e = 0.001f;
-    EXPECT_GE(b.minX, lo.x - e);
-    EXPECT_LE(b.maxX, hi.x + e);
-    EXPECT_GE(b.minY, lo.y - e);
-    EXPECT_LE(b.maxY, hi.y + e);
-    EXPECT_GE(b.minZ, lo.z - e);
-    EXPECT_LE(b.maxZ, hi.z + e);
+    EXPECT_TRUE(b.minX >= lo.x - e && b.minY >= lo.y - e && b.minZ >= lo.z - e)
+        << b.minX << ", " << b.minY << ", " << b.minZ;
+    EXPECT_TRUE(b.maxX <= hi.x + e && b.maxY <= hi.y + e && b.maxZ <= hi.z + e)
+        << b.maxX << ", " << b.maxY << ", " << b.maxZ;
     if (fills) {
         EXPECT_GT(b.maxX - b.minX, 0.6f * (hi.x - lo.x));
         EXPECT_GT(b.maxY - b.minY, 0.6f * (hi.y - lo.y));

@@ -24,11 +24,10 @@ namespace {
 void WriteImage(const std::filesystem::path &file, int width, int height,
                 const std::vector<std::array<uint8_t, 3>> &rowColors)
 {
-    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
-    for (int y = 0; y < height; y++)
+    std::vector<uint8_t> rgb;
+    for (size_t y = 0; y < size_t(height); y++)
         for (int x = 0; x < width; x++)
-            std::memcpy(&rgb[(size_t(y) * size_t(width) + size_t(x)) * 3], rowColors[size_t(y) % rowColors.size()].data(),
-                        3);
+            rgb.insert(rgb.end(), rowColors[y % rowColors.size()].begin(), rowColors[y % rowColors.size()].end());
     ASSERT_TRUE(PlatformWritePNG(file, width, height, rgb.data()));
 }
 
@@ -56,12 +55,13 @@ protected:
     Shader *shader = nullptr;
 };
 
-void ExpectColor(const float *expected, GLenum parameter)
+// A front material parameter: four colour components, or the shininess.
+std::vector<float> Material(GLenum parameter)
 {
-    float actual[4];
-    glGetMaterialfv(GL_FRONT, parameter, actual);
-    for (int i = 0; i < 4; i++)
-        EXPECT_FLOAT_EQ(expected[i], actual[i]) << std::hex << parameter << " " << i;
+    std::vector<float> value(4, -1.0f);
+    glGetMaterialfv(GL_FRONT, parameter, value.data());
+    value.resize(parameter == GL_SHININESS ? 1 : 4);
+    return value;
 }
 
 // The bound texture, whether texturing is on, and the blend factors.
@@ -77,14 +77,11 @@ std::vector<GLint> TextureState()
 void ExpectNeutral()
 {
     EXPECT_EQ(TextureState(), (std::vector<GLint>{0, GL_FALSE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}));
-    const float ambient[4] = {0.2f, 0.2f, 0.2f, 1}, diffuse[4] = {0.8f, 0.8f, 0.8f, 1}, black[4] = {0, 0, 0, 1};
-    ExpectColor(ambient, GL_AMBIENT);
-    ExpectColor(diffuse, GL_DIFFUSE);
-    ExpectColor(black, GL_SPECULAR);
-    ExpectColor(black, GL_EMISSION);
-    float shininess = -1;
-    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
-    EXPECT_FLOAT_EQ(0.0f, shininess);
+    EXPECT_EQ(Material(GL_AMBIENT), (std::vector<float>{0.2f, 0.2f, 0.2f, 1}));
+    EXPECT_EQ(Material(GL_DIFFUSE), (std::vector<float>{0.8f, 0.8f, 0.8f, 1}));
+    EXPECT_EQ(Material(GL_SPECULAR), (std::vector<float>{0, 0, 0, 1}));
+    EXPECT_EQ(Material(GL_EMISSION), (std::vector<float>{0, 0, 0, 1}));
+    EXPECT_EQ(Material(GL_SHININESS), std::vector<float>{0});
 }
 
 } // namespace
@@ -133,7 +130,7 @@ TEST_F(Shaders, TextureSectionSettings)
     EXPECT_EQ(uint32_t(GL_SRC_ALPHA), shader->blendSource);
 }
 
-TEST_F(Shaders, MaterialSection)
+TEST_F(Shaders, MaterialSectionAndSectionsAfterTheEnd)
 {
     ASSERT_EQ(0, Parse("Shader\nMaterial\n  Ambient: 0.1, 0.2, 0.3, 0.4\n  Diffuse: 0.5, 0.6, 0.7, 0.8\n"
                        "  Specular: 1, 1, 1, 1\n  Emission: 0.25, 0, 0, 1\n  Shininess: 32\nEnd\nEnd\n"));
@@ -148,10 +145,8 @@ TEST_F(Shaders, MaterialSection)
     ASSERT_EQ(0, Parse("Shader\nMaterial\nDiffuse: 0.5, 0.25\nShininess: 4\nEnd\n"));
     EXPECT_EQ((std::vector<float>{shader->diffuse[0], shader->diffuse[1], shader->diffuse[2], shader->shininess}),
               (std::vector<float>{0.5f, 0.25f, 0.8f, 4.0f}));
-}
 
-TEST_F(Shaders, SectionsAfterTheClosingEndStillBelongToTheShader)
-{
+    // Sections after the closing End still belong to the shader.
     ASSERT_EQ(0, Parse("Shader\nEnd\nMaterial\nShininess: 2\nEnd\nTexture\nMipmaps: 1\n"));
     EXPECT_EQ((std::vector<int>{shader->hasMaterial, shader->hasTexture, shader->mipmaps}), (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(nullptr, shader->pixels) << "a Texture section without a Filename has no image";
@@ -176,11 +171,9 @@ TEST_F(Shaders, ApplyAndDisableSetThePipelineState)
     glDisable(GL_BLEND);
     ShaderApply(textured);
     EXPECT_EQ(TextureState(), (std::vector<GLint>{GLint(textured->textureName), GL_TRUE, GL_ONE, GL_ONE_MINUS_SRC_ALPHA}));
-    const float diffuse[4] = {0.5f, 0.25f, 0.125f, 1};
-    ExpectColor(diffuse, GL_DIFFUSE);
-    float shininess = 0, color[4];
-    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
-    EXPECT_FLOAT_EQ(8.0f, shininess);
+    EXPECT_EQ(Material(GL_DIFFUSE), (std::vector<float>{0.5f, 0.25f, 0.125f, 1}));
+    EXPECT_EQ(Material(GL_SHININESS), std::vector<float>{8});
+    float color[4];
     glGetFloatv(GL_CURRENT_COLOR, color);
     EXPECT_FLOAT_EQ(0.5f, color[0]) << "the colour is not touched";
     EXPECT_FALSE(glIsEnabled(GL_BLEND)) << "blending is the caller's";
@@ -192,8 +185,7 @@ TEST_F(Shaders, ApplyAndDisableSetThePipelineState)
     ShaderApply(material);
     EXPECT_EQ(0, TextureState()[0]);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    const float emission[4] = {1, 0, 0, 1};
-    ExpectColor(emission, GL_EMISSION);
+    EXPECT_EQ(Material(GL_EMISSION), (std::vector<float>{1, 0, 0, 1}));
 
     // Neither section: the neutral state, except the colour.
     ShaderApply(plain);
@@ -202,8 +194,7 @@ TEST_F(Shaders, ApplyAndDisableSetThePipelineState)
     ShaderDisable();
     ExpectNeutral();
     glGetFloatv(GL_CURRENT_COLOR, color);
-    EXPECT_FLOAT_EQ(1.0f, color[0]);
-    EXPECT_FLOAT_EQ(1.0f, color[3]);
+    EXPECT_EQ(std::vector<float>(color, color + 4), (std::vector<float>{1, 1, 1, 1}));
 
     // By identifier; an unknown one changes nothing.
     EXPECT_TRUE(ShaderApplyByIdentifier('Txtr'));
@@ -226,14 +217,10 @@ TEST_F(Shaders, TexturesDrawRightWayUpInTheirColours)
     ASSERT_TRUE(ShaderApplyByIdentifier('Quad'));
     glColor4f(1, 1, 1, 1);
     glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(-1, -1);
-    glTexCoord2f(1, 0);
-    glVertex2f(1, -1);
-    glTexCoord2f(1, 1);
-    glVertex2f(1, 1);
-    glTexCoord2f(0, 1);
-    glVertex2f(-1, 1);
+    for (auto [s, t] : {std::pair{0, 0}, std::pair{1, 0}, std::pair{1, 1}, std::pair{0, 1}}) {
+        glTexCoord2f(float(s), float(t));
+        glVertex2f(float(2 * s - 1), float(2 * t - 1));
+    }
     glEnd();
     ShaderDisable();
     EXPECT_EQ(gltest::ReadRGB(16, 48), (std::vector<int>{255, 0, 0}));
@@ -291,28 +278,19 @@ protected:
         ShaderDispose(shader);
         TextShutDown();
     }
-    // Inked columns of the texture (any row).
-    std::vector<bool> InkedColumns() const
+    // The first and last inked column of the texture (any row), or -1.
+    int InkedColumn(bool last) const
     {
-        std::vector<bool> inked(size_t(shader->textureWidth), false);
+        int found = -1;
         for (int r = 0; r < shader->textureHeight; r++)
             for (int c = 0; c < shader->textureWidth; c++)
-                if (shader->pixels[size_t(r) * size_t(shader->textureWidth) + size_t(c)])
-                    inked[size_t(c)] = true;
-        return inked;
+                if (shader->pixels[size_t(r) * size_t(shader->textureWidth) + size_t(c)] &&
+                    (found < 0 || (last ? c > found : c < found)))
+                    found = c;
+        return found;
     }
-    int LastInkedColumn() const
-    {
-        std::vector<bool> inked = InkedColumns();
-        auto at = std::find(inked.rbegin(), inked.rend(), true);
-        return int(inked.rend() - at) - 1;
-    }
-    int FirstInkedColumn() const
-    {
-        std::vector<bool> inked = InkedColumns();
-        auto at = std::find(inked.begin(), inked.end(), true);
-        return at == inked.end() ? -1 : int(at - inked.begin());
-    }
+    int FirstInkedColumn() const { return InkedColumn(false); }
+    int LastInkedColumn() const { return InkedColumn(true); }
     GLint BoundWidth() const
     {
         GLint width = 0;
@@ -325,7 +303,7 @@ protected:
 
 } // namespace
 
-TEST_F(TextShaders, TextObjectTexturesArePowerOfTwoAlphaWithAlignment)
+TEST_F(TextShaders, TextObjectTexturesArePowerOfTwoAlphaAlignedAndNeverShrink)
 {
     REQUIRE_GL_CONTEXT();
     ShaderCreateFromTextObject(shader, text, "Hello", 100, 20, kTextAlignLeft);
@@ -356,11 +334,8 @@ TEST_F(TextShaders, TextObjectTexturesArePowerOfTwoAlphaWithAlignment)
     int centre = (FirstInkedColumn() + LastInkedColumn()) / 2;
     EXPECT_NEAR(50, centre, 3);
     glBindTexture(GL_TEXTURE_2D, 0);
-}
 
-TEST_F(TextShaders, UpdatingKeepsTheSizeWhenItFitsAndClearsOldGlyphs)
-{
-    REQUIRE_GL_CONTEXT();
+    // Updating keeps the size when the text fits and clears old glyphs.
     ShaderCreateFromTextObject(shader, text, "WWWWWW", 100, 20, kTextAlignLeft);
     GLuint name = shader->textureName;
     int wide = LastInkedColumn();

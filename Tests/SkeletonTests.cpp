@@ -8,6 +8,9 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 using assettest::Header;
 
@@ -49,10 +52,8 @@ TEST(Skeleton, ReadsTheTreeInPreOrderAndComputesEndPoints)
     EXPECT_EQ(5, SkeletonCountBones(skeleton)) << "closing the root ends the skeleton";
     Bone *root = skeleton->root;
     EXPECT_EQ(FourCharCode('Root'), root->identifier);
-    ExpectVector(1, 2, 3, root->offset);
-    ExpectVector(1, 3, 3, SkeletonGetBoneByID(skeleton, 'Bon1')->offset);
-    ExpectVector(1, 4, 3, SkeletonGetBoneByID(skeleton, 'Bon2')->offset);
-    ExpectVector(1, 5, 3, SkeletonGetBoneByID(skeleton, 'Bon3')->offset);
+    for (int i = 0; i < 4; i++)
+        ExpectVector(1, float(2 + i), 3, SkeletonGetBoneByID(skeleton, i ? 'Bon0' + i : 'Root')->offset);
     // Rotated a quarter turn about z, the y axis points along -x.
     Bone *side = SkeletonGetBoneByID(skeleton, 'Side');
     ExpectVector(-1, 2, 3, side->offset);
@@ -60,33 +61,23 @@ TEST(Skeleton, ReadsTheTreeInPreOrderAndComputesEndPoints)
     EXPECT_EQ(root, side->parent);
     EXPECT_EQ(side, root->firstChild->nextSibling);
     EXPECT_EQ(nullptr, SkeletonGetBoneByID(skeleton, 'Late'));
-    // Pre-order: Root, Bon1, Bon2, Bon3, Side.
-    FourCharCode order[] = {'Root', 'Bon1', 'Bon2', 'Bon3', 'Side'};
-    int i = 0;
+    std::vector<FourCharCode> order;
     for (Bone *b = root; b; b = SkeletonNextBone(b))
-        EXPECT_EQ(order[i++], b->identifier);
+        order.push_back(b->identifier);
+    EXPECT_EQ(order, (std::vector<FourCharCode>{'Root', 'Bon1', 'Bon2', 'Bon3', 'Side'})) << "pre-order";
     SkeletonDispose(skeleton);
 }
 
-TEST(Skeleton, NoBoneLineIsCode1AndTooManyBonesCode2)
+TEST(Skeleton, LoaderCodesAndDeepNestingWithoutRecursion)
 {
-    Skeleton *skeleton = SkeletonAllocate();
-    std::string none = "Identifier: 'Root'\nEnd\n";
-    EXPECT_EQ(1, SkeletonLoad(skeleton, none.c_str(), int32_t(none.size()), 0));
-    SkeletonDispose(skeleton);
-    std::string many;
-    for (int i = 0; i <= kSkeletonMaxBones; i++)
-        many += "Bone\n";
-    skeleton = SkeletonAllocate();
-    EXPECT_EQ(2, SkeletonLoad(skeleton, many.c_str(), int32_t(many.size()), 0));
-    SkeletonDispose(skeleton);
-}
-
-TEST(Skeleton, DeepNestingNeedsNoRecursion)
-{
-    std::string deep;
+    std::string deep, many = "Bone\n";
     for (int i = 0; i < kSkeletonMaxBones; i++)
-        deep += "Bone\nLength: 1\n";
+        deep += "Bone\nLength: 1\n", many += "Bone\n";
+    for (auto [text, code] : {std::pair{std::string("Identifier: 'Root'\nEnd\n"), 1}, std::pair{many, 2}}) {
+        Skeleton *refused = SkeletonAllocate();
+        EXPECT_EQ(code, SkeletonLoad(refused, text.c_str(), int32_t(text.size()), 0)) << "no Bone line, too many";
+        SkeletonDispose(refused);
+    }
     Skeleton *skeleton = LoadSkeleton(deep);
     EXPECT_EQ(kSkeletonMaxBones, SkeletonCountBones(skeleton));
     SkeletonCalculateMatrices(skeleton);
@@ -159,26 +150,19 @@ protected:
     }
     void TearDown() override { ModelDisposeAllModels(); }
 
-    int32_t LoadAnimation(const std::string &body)
+    // Loads body as a file of its own, of type Animation or Body, named 'Test'.
+    int32_t LoadAs(const char *type, const std::string &body)
     {
         static int n = 0;
+        bool animation = type[0] == 'A';
         // Appended piece by piece: GCC 12 misreads "x" + std::string as an
         // overlapping copy (-Wrestrict) when optimising.
-        std::string name = "a";
-        name += std::to_string(n++);
-        name += ".anim";
-        return ModelLoadFile(folder.Model(name, Header("Animation", "Test", {"Skel.skel"}) + body));
+        std::string name = std::to_string(n++);
+        name += animation ? ".anim" : ".body";
+        return ModelLoadFile(folder.Model(name, Header(type, "Test", {animation ? "Skel.skel" : "Humn.anim"}) + body));
     }
-    int32_t LoadBody(const std::string &body)
-    {
-        static int n = 0;
-        // Appended piece by piece: GCC 12 misreads "x" + std::string as an
-        // overlapping copy (-Wrestrict) when optimising.
-        std::string name = "b";
-        name += std::to_string(n++);
-        name += ".body";
-        return ModelLoadFile(folder.Model(name, Header("Body", "Test", {"Humn.anim"}) + body));
-    }
+    int32_t LoadAnimation(const std::string &body) { return LoadAs("Animation", body); }
+    int32_t LoadBody(const std::string &body) { return LoadAs("Body", body); }
     Body *Registered(FourCharCode identifier)
     {
         Model *m = ModelGetModelByIdentifier(kModelKindBody, identifier);
@@ -203,8 +187,7 @@ TEST_F(Animated, LoadsKeyframesActionsAndAPrivateSkeleton)
     EXPECT_NE(registered, animation->skeleton) << "the animation poses its own copy";
     Keyframe *k2 = AnimationGetKeyframeByIdentifier(animation, 'Wk02');
     ASSERT_NE(nullptr, k2);
-    EXPECT_FLOAT_EQ(2.0f, k2->offset.x);
-    EXPECT_FLOAT_EQ(0.1f, k2->interval);
+    EXPECT_EQ(std::make_pair(k2->offset.x, k2->interval), std::make_pair(2.0f, 0.1f));
     ASSERT_EQ(2, k2->numBones);
     // The pending rotation from Wk01's Orientation line still applies to
     // Wk02's Root entry, which comes before Wk02's own Orientation line.
@@ -215,8 +198,8 @@ TEST_F(Animated, LoadsKeyframesActionsAndAPrivateSkeleton)
     EXPECT_EQ(0.0f, k1->boneRotations[0].rotation.w) << "nothing pending before the first Orientation line";
     Action *walk = AnimationGetActionByIdentifier(animation, 'Walk');
     ASSERT_NE(nullptr, walk);
-    ASSERT_EQ(3, walk->numKeyframes);
-    EXPECT_EQ(FourCharCode('Wk03'), walk->keyframeIdentifiers[2]);
+    EXPECT_EQ(std::vector<FourCharCode>(walk->keyframeIdentifiers, walk->keyframeIdentifiers + walk->numKeyframes),
+              (std::vector<FourCharCode>{'Wk01', 'Wk02', 'Wk03'}));
     EXPECT_EQ(nullptr, AnimationGetActionByIdentifier(animation, 'Jump'));
     EXPECT_EQ((std::vector<float>{float(animation->currentAction), float(animation->currentKeyframeIndex),
                                   float(animation->previousKeyframeIndex), animation->speedMultiplier}),
@@ -282,36 +265,28 @@ TEST_F(Animated, RunStepsByIntervalAndWrapsForwards)
     EXPECT_EQ(2, animation->previousKeyframeIndex);
 }
 
-TEST_F(Animated, ProgressOfExactlyOneDoesNotAdvance)
+TEST_F(Animated, NothingRunsWithoutAnActionExactlyOneDoesNotAdvanceNegativeSpeedWrapsToTheLast)
 {
+    AnimationRun(animation, 1.0f);
+    EXPECT_EQ(-1, animation->currentKeyframeIndex);
+    EXPECT_FLOAT_EQ(0.0f, animation->progress);
+    AnimationApply(animation);
+    EXPECT_FLOAT_EQ(1.0f, SkeletonGetBoneByID(animation->skeleton, 'Arm1')->rotation.w);
+
     AnimationSetCurrentAction(animation, 'Stnd', 1);
     AnimationRun(animation, 0.5f);
     EXPECT_FLOAT_EQ(1.0f, animation->progress);
-    EXPECT_EQ(0, animation->currentKeyframeIndex);
-    EXPECT_EQ(0, animation->previousKeyframeIndex);
-}
+    EXPECT_EQ(std::make_pair(animation->currentKeyframeIndex, animation->previousKeyframeIndex), std::make_pair(0, 0));
 
-TEST_F(Animated, NegativeSpeedRunsBackwardsAndWrapsToTheLast)
-{
     AnimationSetCurrentAction(animation, 'Walk', 1);
     AnimationSetSpeedMultiplier(animation, -1.0f);
     AnimationRun(animation, 1.0f / 120.0f);
     EXPECT_EQ(2, animation->currentKeyframeIndex);
     EXPECT_NEAR(11.0f / 12.0f, animation->progress, 1e-5f);
-    AnimationRun(animation, 0.1f);
-    EXPECT_EQ(1, animation->currentKeyframeIndex);
-    AnimationRun(animation, 0.1f);
-    EXPECT_EQ(0, animation->currentKeyframeIndex);
-}
-
-TEST_F(Animated, WithoutAnActionNothingRuns)
-{
-    AnimationRun(animation, 1.0f);
-    EXPECT_EQ(-1, animation->currentKeyframeIndex);
-    EXPECT_FLOAT_EQ(0.0f, animation->progress);
-    Skeleton *skeleton = animation->skeleton;
-    AnimationApply(animation);
-    EXPECT_FLOAT_EQ(1.0f, SkeletonGetBoneByID(skeleton, 'Arm1')->rotation.w);
+    for (int expected : {1, 0}) {
+        AnimationRun(animation, 0.1f);
+        EXPECT_EQ(expected, animation->currentKeyframeIndex);
+    }
 }
 
 TEST_F(Animated, ZeroIntervalNeverStalls)
@@ -331,17 +306,15 @@ TEST_F(Animated, ZeroIntervalNeverStalls)
 TEST_F(Animated, CallbacksFireOncePerKeyframe)
 {
     int wk02 = 0, wk01 = 0;
-    AnimationGetCallbackController(animation);
     CallbackControllerInstallCallback(AnimationGetCallbackController(animation), int32_t('Wk02'), CountCall, &wk02);
     CallbackControllerInstallCallback(AnimationGetCallbackController(animation), int32_t('Wk01'), CountCall, &wk01);
     AnimationSetCurrentAction(animation, 'Walk', 1);
     for (int i = 0; i < 12 * 6 + 6; i++) // a little over six keyframe intervals
         AnimationRun(animation, 1.0f / 120.0f);
-    EXPECT_EQ(2, wk02);
-    EXPECT_EQ(2, wk01);
+    EXPECT_EQ(std::make_pair(wk01, wk02), std::make_pair(2, 2));
 }
 
-TEST_F(Animated, ApplyInterpolatesRotationsAndOffset)
+TEST_F(Animated, ApplyInterpolatesAndSwitchingActionBlendsOrRestarts)
 {
     AnimationSetCurrentAction(animation, 'Walk', 1);
     AnimationRun(animation, 0.1f + 1e-4f); // now from Wk01 to Wk02
@@ -353,12 +326,7 @@ TEST_F(Animated, ApplyInterpolatesRotationsAndOffset)
     EXPECT_NEAR(std::sin(float(M_PI) / 8), arm->rotation.z, 1e-5f);
     EXPECT_NEAR(1.0f, skeleton->position.x, 1e-6f);
     ExpectVector(-std::sin(float(M_PI) / 4), std::cos(float(M_PI) / 4), 0, SkeletonGetJointOffset(skeleton, 'Arm1'));
-}
 
-TEST_F(Animated, SwitchingActionBlendsOrRestarts)
-{
-    AnimationSetCurrentAction(animation, 'Walk', 1);
-    AnimationRun(animation, 0.1f + 1e-4f); // target Wk02
     AnimationSetCurrentAction(animation, 'Stnd', 0);
     EXPECT_EQ((std::vector<int64_t>{animation->previousAction, animation->previousKeyframeIndex,
                                     animation->currentAction, animation->currentKeyframeIndex}),
@@ -369,8 +337,8 @@ TEST_F(Animated, SwitchingActionBlendsOrRestarts)
         << "the pose starts at the old target, Wk02";
 
     AnimationSetCurrentAction(animation, 'Stnd', 1);
-    EXPECT_EQ(FourCharCode('Stnd'), animation->previousAction);
-    EXPECT_EQ(0, animation->previousKeyframeIndex);
+    EXPECT_EQ(std::make_pair(animation->previousAction, animation->previousKeyframeIndex),
+              std::make_pair(FourCharCode('Stnd'), 0));
     AnimationApply(animation);
     EXPECT_NEAR(1.0f, std::fabs(SkeletonGetBoneByID(animation->skeleton, 'Arm1')->rotation.z), 1e-5f)
         << "the pose jumps to St01";
@@ -440,7 +408,7 @@ TEST_F(Animated, BodyLoaderCodes)
     EXPECT_EQ(0, LoadBody(BodyWith("Bone1: 'Root'\nVertex: 0, 0, 0\n")));
 }
 
-TEST_F(Animated, BodyVerticesCarryAttributesBonesAndWeights)
+TEST_F(Animated, BodyVerticesCarryAttributesBonesAndWeightsAndCopiesOwnASkeletonCopy)
 {
     ASSERT_EQ(0, LoadBody(BodyWith("Normal: 0, 1, 0\nColor: 1, 0, 0, 1\nTexCoord: 0.5, 0.25\n"
                                    "Bone1: 'Root'\nBone2: 'Arm1'\nWeight1: 0.25\nWeight2: 0.75\n"
@@ -452,13 +420,12 @@ TEST_F(Animated, BodyVerticesCarryAttributesBonesAndWeights)
     EXPECT_EQ(static_cast<Animation *>(ModelGetModelByIdentifier(kModelKindAnimation, 'Humn')->data)->skeleton,
               body->skeleton);
     const BodySegment &s = body->segments[0];
-    EXPECT_EQ(FourCharCode('Trso'), s.identifier);
-    EXPECT_EQ(FourCharCode('Skin'), s.shader);
+    EXPECT_EQ(std::make_pair(s.identifier, s.shader), std::make_pair(FourCharCode('Trso'), FourCharCode('Skin')));
     const BodyVertex &v = s.vertices[0];
     EXPECT_EQ((std::vector<float>{v.z, v.w, v.ny, v.g, v.t, v.weights[1]}),
               (std::vector<float>{3.0f, 1.0f, 1.0f, 0.0f, 0.25f, 0.75f}));
-    EXPECT_EQ(SkeletonGetBoneByID(body->skeleton, 'Root'), v.bones[0]);
-    EXPECT_EQ(SkeletonGetBoneByID(body->skeleton, 'Arm1'), v.bones[1]);
+    EXPECT_EQ(std::make_pair(v.bones[0], v.bones[1]),
+              std::make_pair(SkeletonGetBoneByID(body->skeleton, 'Root'), SkeletonGetBoneByID(body->skeleton, 'Arm1')));
     // 'none' and an index outside 1 to 4 change nothing.
     EXPECT_EQ(v.bones[1], s.vertices[1].bones[1]);
     EXPECT_EQ(nullptr, s.vertices[1].bones[2]);
@@ -466,6 +433,18 @@ TEST_F(Animated, BodyVerticesCarryAttributesBonesAndWeights)
 
     AABB box = BodyGetBounds(body);
     EXPECT_EQ((std::vector<float>{box.minX, box.maxX, box.maxZ}), (std::vector<float>{0, 4, 6}));
+
+    body->position = Vector{1, 2, 3};
+    Body *copy = BodyCreateCopy(body);
+    ASSERT_NE(nullptr, copy->skeleton);
+    EXPECT_NE(body->skeleton, copy->skeleton);
+    EXPECT_FLOAT_EQ(2.0f, copy->position.y);
+    const BodyVertex &c = copy->segments[0].vertices[0];
+    EXPECT_NE(s.vertices, copy->segments[0].vertices);
+    EXPECT_EQ(std::make_pair(c.bones[0], c.bones[1]),
+              std::make_pair(SkeletonGetBoneByID(copy->skeleton, 'Root'), SkeletonGetBoneByID(copy->skeleton, 'Arm1')));
+    AnimationDispose(AnimationCreateCopy(animation, copy->skeleton));
+    BodyDispose(copy);
 }
 
 TEST_F(Animated, SkinningWithOneAndSeveralBones)
@@ -495,24 +474,6 @@ TEST_F(Animated, SkinningWithOneAndSeveralBones)
     // Slot 2 named 'none' stays empty: only slot 1 counts, at full strength,
     // although slot 3 is set.
     expectVertex(0, 2, body->segments[1].vertices[0]);
-}
-
-TEST_F(Animated, BodyCopiesOwnASkeletonCopy)
-{
-    ASSERT_EQ(0, LoadBody(BodyWith("Bone1: 'Root'\nBone2: 'Arm1'\nVertex: 0, 1, 0\n")));
-    Body *body = Registered('Test');
-    body->position = Vector{1, 2, 3};
-    Body *copy = BodyCreateCopy(body);
-    ASSERT_NE(nullptr, copy->skeleton);
-    EXPECT_NE(body->skeleton, copy->skeleton);
-    EXPECT_FLOAT_EQ(2.0f, copy->position.y);
-    const BodyVertex &v = copy->segments[0].vertices[0];
-    EXPECT_EQ(SkeletonGetBoneByID(copy->skeleton, 'Root'), v.bones[0]);
-    EXPECT_EQ(SkeletonGetBoneByID(copy->skeleton, 'Arm1'), v.bones[1]);
-    EXPECT_NE(body->segments[0].vertices, copy->segments[0].vertices);
-    Animation *anim = AnimationCreateCopy(animation, copy->skeleton);
-    AnimationDispose(anim);
-    BodyDispose(copy);
 }
 
 TEST_F(Animated, BodyDrawsThePosedMesh)

@@ -42,10 +42,26 @@ ALint SourceValue(int voice, ALenum parameter)
     return value;
 }
 
-bool HaveContext()
-{
-    return alcGetCurrentContext() != nullptr;
-}
+// The sound system started on a Sounds folder with every effect but one.
+class SoundSystem : public ::testing::Test {
+protected:
+    assettest::Folder folder{"sounds"};
+    std::string output; // what the start-up printed
+
+    void TearDown() override { SoundShutDown(); }
+    // Fills the folder but for the effect missing, lets spoil damage it, and
+    // starts up; false when there is no audio output, not even the null one.
+    bool StartUp(int missing, void (*spoil)(const assettest::Folder &) = nullptr)
+    {
+        FillSounds(folder, missing);
+        if (spoil)
+            spoil(folder);
+        testing::internal::CaptureStdout();
+        SoundStartUp();
+        output = testing::internal::GetCapturedStdout();
+        return alcGetCurrentContext() != nullptr;
+    }
+};
 
 } // namespace
 
@@ -61,17 +77,10 @@ TEST(Sound, TableNames)
     EXPECT_EQ(nullptr, SoundFileName(-1));
 }
 
-TEST(Sound, DecodesEveryFileAndReportsTheMissingOne)
+TEST_F(SoundSystem, DecodesEveryFileAndReportsTheMissingOne)
 {
-    assettest::Folder folder("sounds");
-    FillSounds(folder, 3);
-    testing::internal::CaptureStdout();
-    SoundStartUp();
-    std::string output = testing::internal::GetCapturedStdout();
-    if (!HaveContext()) {
-        SoundShutDown();
-        GTEST_SKIP() << "no audio output, not even the null one";
-    }
+    if (!StartUp(3))
+        GTEST_SKIP() << "no audio output";
     EXPECT_NE(std::string::npos, output.find("Error: Could not find sound file Unlock.ogg\n")) << output;
     EXPECT_EQ(std::string::npos, output.find("alBufferData")) << output;
     // Channels, bits, rate and size of the mono and of the stereo effect.
@@ -87,40 +96,26 @@ TEST(Sound, DecodesEveryFileAndReportsTheMissingOne)
     testing::internal::CaptureStdout();
     SoundPlay(3);
     EXPECT_EQ("", testing::internal::GetCapturedStdout());
-    SoundShutDown();
 }
 
-TEST(Sound, CorruptFilesStaySilentAndTheRestLoad)
+TEST_F(SoundSystem, CorruptFilesStaySilentAndTheRestLoad)
 {
-    assettest::Folder folder("badsounds");
-    FillSounds(folder, -1);
-    folder.Write("Sounds", "Key.ogg", "OggS but not really an ogg stream at all");
-    // A real stream cut in half.
-    std::filesystem::resize_file(folder.root / "Sounds" / "Jump.ogg", 200);
-    testing::internal::CaptureStdout();
-    SoundStartUp();
-    std::string output = testing::internal::GetCapturedStdout();
-    if (!HaveContext()) {
-        SoundShutDown();
+    auto spoil = [](const assettest::Folder &sounds) {
+        sounds.Write("Sounds", "Key.ogg", "OggS but not really an ogg stream at all");
+        // A real stream cut in half.
+        std::filesystem::resize_file(sounds.root / "Sounds" / "Jump.ogg", 200);
+    };
+    if (!StartUp(-1, spoil))
         GTEST_SKIP() << "no audio output";
-    }
     EXPECT_NE(std::string::npos, output.find("Error: ov_open returned ")) << output;
     EXPECT_EQ((std::vector<ALint>{BufferValue(2, AL_SIZE), BufferValue(28, AL_SIZE), BufferValue(35, AL_SIZE)}),
               (std::vector<ALint>{0, kFrames * 2, kFrames * 2}));
-    SoundShutDown();
 }
 
-TEST(Sound, VoicesRotateAndTheNinthReusesTheFirst)
+TEST_F(SoundSystem, VoicesRotateAndTheNinthReusesTheFirst)
 {
-    assettest::Folder folder("voices");
-    FillSounds(folder, -1);
-    testing::internal::CaptureStdout();
-    SoundStartUp();
-    testing::internal::GetCapturedStdout();
-    if (!HaveContext()) {
-        SoundShutDown();
+    if (!StartUp(-1))
         GTEST_SKIP() << "no audio output";
-    }
     SoundSetEnabled(true);
     EXPECT_EQ(0, SoundGetSourceCycle());
     testing::internal::CaptureStdout();
@@ -148,5 +143,4 @@ TEST(Sound, VoicesRotateAndTheNinthReusesTheFirst)
     SoundPlay(99);
     EXPECT_EQ(1, SoundGetSourceCycle());
     EXPECT_NE("", testing::internal::GetCapturedStdout());
-    SoundShutDown();
 }

@@ -53,7 +53,7 @@ std::string Segment(const std::string &primitive, int count, const std::string &
 
 } // namespace
 
-TEST(StaticModelReading, CodesForBadBodies)
+TEST(StaticModelReading, CodesForBadBodiesAndVertexCountsPerPrimitive)
 {
     EXPECT_EQ(1, ParseCode("NumSegments: 1\n"));
     EXPECT_EQ(2, ParseCode("StaticModel\nNumSegments: 1\nNumSegments: 1\n"));
@@ -71,10 +71,8 @@ TEST(StaticModelReading, CodesForBadBodies)
     EXPECT_EQ(7, ParseCode("StaticModel\nNumSegments: 1\n" +
                            Segment("GL_POINTS", 1, "Vertex: 0, 0, 0\nVertex: 1, 1, 1\n")));
     EXPECT_EQ(0, ParseCode("StaticModel\nNumSegments: 1\n" + Segment("GL_POINTS", 1, "Vertex: 0, 0, 0\n")));
-}
 
-TEST(StaticModelReading, VertexCountsPerPrimitive)
-{
+    // Vertex counts each primitive accepts (code 5 for the others).
     struct Case {
         const char *primitive;
         int count;
@@ -167,14 +165,13 @@ protected:
         return entry ? static_cast<StaticModel *>(entry->data) : nullptr;
     }
 
-    // Registers the shader 'none' with a 1 x 1 white texture.
-    void RegisterWhiteNone()
+    // Registers a shader whose texture is one texel of the colour.
+    void RegisterShader(const std::string &name, uint8_t r, uint8_t g, uint8_t b)
     {
-        const uint8_t white[3] = {255, 255, 255};
-        ASSERT_TRUE(PlatformWritePNG(folder.root / "Textures" / "white.png", 1, 1, white));
-        auto file = folder.Model("none.shdr", Header("Shader", "none") +
-                                                  "Shader\nTexture\nFilename: \"white.png\"\nEnd\nEnd\n");
-        ASSERT_EQ(0, ModelLoadFile(file));
+        const uint8_t rgb[3] = {r, g, b};
+        ASSERT_TRUE(PlatformWritePNG(folder.root / "Textures" / (name + ".png"), 1, 1, rgb));
+        std::string body = "Shader\nTexture\nFilename: \"" + name + ".png\"\nEnd\nEnd\n";
+        ASSERT_EQ(0, ModelLoadFile(folder.Model(name + ".shdr", Header("Shader", name) + body)));
     }
 };
 
@@ -210,15 +207,6 @@ TEST_F(StaticModelDrawing, EachDrawingPathDrawsTheSameQuad)
     }
 }
 
-TEST_F(StaticModelDrawing, NothingDrawnForNullOrZeroOpacity)
-{
-    REQUIRE_GL_CONTEXT();
-    StaticModel *model = Load("Quad", QuadModel(1));
-    StaticModelDraw(model, 0.0f);
-    StaticModelDraw(nullptr, 1.0f);
-    EXPECT_EQ(0, gltest::ReadPixel(32, 32).r);
-}
-
 TEST_F(StaticModelDrawing, SegmentOriginMovesOnlyThatSegment)
 {
     REQUIRE_GL_CONTEXT();
@@ -240,14 +228,15 @@ TEST_F(StaticModelDrawing, TextureCoordinatesOnlyWithAShader)
     StaticModel *plain = Load("Plai", QuadModel(1, "none"));
     StaticModel *shaded = Load("Shad", QuadModel(1, "Wall"));
     StaticModel *arrays = Load("Arrs", QuadModel(3, "Wall"));
-    float tc[4];
+    auto coordinatesAfter = [](StaticModel *model) {
+        float tc[4];
+        StaticModelDraw(model, 1.0f);
+        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tc);
+        return std::vector<float>{tc[0], tc[1]};
+    };
     glTexCoord2f(0.25f, 0.75f);
-    StaticModelDraw(plain, 1.0f);
-    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tc);
-    EXPECT_EQ((std::vector<float>{tc[0], tc[1]}), (std::vector<float>{0.25f, 0.75f}));
-    StaticModelDraw(shaded, 1.0f);
-    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tc);
-    EXPECT_EQ((std::vector<float>{tc[0], tc[1]}), (std::vector<float>{0.5f, 0.5f}));
+    EXPECT_EQ(coordinatesAfter(plain), (std::vector<float>{0.25f, 0.75f}));
+    EXPECT_EQ(coordinatesAfter(shaded), (std::vector<float>{0.5f, 0.5f}));
     StaticModelDraw(arrays, 1.0f);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
 }
@@ -255,8 +244,11 @@ TEST_F(StaticModelDrawing, TextureCoordinatesOnlyWithAShader)
 TEST_F(StaticModelDrawing, TranslucentDrawingUsesTheCombinerAndRestoresModulate)
 {
     REQUIRE_GL_CONTEXT();
-    RegisterWhiteNone();
+    RegisterShader("none", 255, 255, 255);
     StaticModel *model = Load("Quad", QuadModel(1));
+    StaticModelDraw(model, 0.0f);
+    StaticModelDraw(nullptr, 1.0f);
+    EXPECT_EQ(0, gltest::ReadPixel(32, 32).r) << "nothing drawn at no opacity";
     glEnable(GL_BLEND);
     StaticModelDraw(model, 0.5f);
     GLint mode = 0;
@@ -275,10 +267,7 @@ TEST_F(StaticModelDrawing, TranslucentDrawingUsesTheCombinerAndRestoresModulate)
 TEST_F(StaticModelDrawing, DisplayListsHoldTheirShaders)
 {
     REQUIRE_GL_CONTEXT();
-    const uint8_t green[3] = {0, 255, 0};
-    ASSERT_TRUE(PlatformWritePNG(folder.root / "Textures" / "green.png", 1, 1, green));
-    ASSERT_EQ(0, ModelLoadFile(folder.Model("Gren.shdr", Header("Shader", "Gren") +
-                                                              "Shader\nTexture\nFilename: \"green.png\"\nEnd\nEnd\n")));
+    RegisterShader("Gren", 0, 255, 0);
     StaticModel *model = Load("Big ", QuadModel(26, "Gren", false, "1, 1, 1, 1"));
     ASSERT_EQ(kStaticDrawList, model->drawMode);
     ShaderDisable();

@@ -2,6 +2,7 @@
 
 #include "Folders.h"
 #include "LevelWorldSupport.h"
+#include "PlatformFileSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,9 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,9 +38,7 @@ TEST(GrowableBuffer, NullSourceWritesZerosAndEmptyBufferStarts)
     ASSERT_TRUE(appendToBufferAndReallocIfNecessary(&b.data, &b.capacity, &b.length, 5, nullptr));
     EXPECT_EQ(b.length, 8);
     EXPECT_EQ(b.capacity, 8);
-    EXPECT_EQ(b.data[2], 3);
-    for (int i = 3; i < 8; i++)
-        EXPECT_EQ(b.data[i], 0);
+    EXPECT_EQ(std::vector<uint8_t>(b.data, b.data + 8), (std::vector<uint8_t>{1, 2, 3, 0, 0, 0, 0, 0}));
     EXPECT_FALSE(appendToBufferAndReallocIfNecessary(&b.data, &b.capacity, &b.length, -1, bytes));
     EXPECT_EQ(b.length, 8);
 }
@@ -47,37 +49,30 @@ TEST(BigEndianReader, ConvertsElementsAndRefusesOverruns)
     int32_t size = int32_t(sizeof block);
     int32_t position = 0;
     int32_t value = 0;
-    ASSERT_TRUE(readBytesFromMemoryBlock(block, size, &position, 4, 4, &value));
-    EXPECT_EQ(value, 258);
-    EXPECT_EQ(position, 4);
     uint16_t shorts = 0;
-    ASSERT_TRUE(readBytesFromMemoryBlock(block, size, &position, 2, 2, &shorts));
-    EXPECT_EQ(shorts, 0xABCD);
     uint64_t wide = 0;
+    ASSERT_TRUE(readBytesFromMemoryBlock(block, size, &position, 4, 4, &value));
+    EXPECT_EQ(position, 4);
+    ASSERT_TRUE(readBytesFromMemoryBlock(block, size, &position, 2, 2, &shorts));
     ASSERT_TRUE(readBytesFromMemoryBlock(block, size, &position, 8, 8, &wide));
-    EXPECT_EQ(wide, 0x0102030405060708ull);
-    EXPECT_EQ(position, size);
+    EXPECT_EQ(std::make_tuple(value, shorts, wide, position),
+              std::make_tuple(258, 0xABCD, 0x0102030405060708ull, size));
 
-    // At size - 3 a 4-byte read fails with the message and leaves the cursor.
-    position = size - 3;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(readBytesFromMemoryBlock(block, size, &position, 4, 4, &value));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Read error at 11: End of buffer\n");
-    EXPECT_EQ(position, size - 3);
-
-    // A negative count is refused the same way.
-    position = 0;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(readBytesFromMemoryBlock(block, size, &position, -1, 1, &value));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Read error at 0: End of buffer\n");
-    EXPECT_EQ(position, 0);
+    // At size - 3 a 4-byte read fails with the message and leaves the cursor;
+    // a negative count is refused the same way.
+    for (auto [at, count] : {std::pair{size - 3, 4}, std::pair{0, -1}}) {
+        position = at;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(readBytesFromMemoryBlock(block, size, &position, count, 4, &value));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "Read error at " + std::to_string(at) + ": End of buffer\n");
+        EXPECT_EQ(position, at);
+    }
 
     // A null destination skips; bytes copy as they are.
     ASSERT_TRUE(readBytesFromMemoryBlock(block, size, &position, 2, 1, nullptr));
     uint8_t raw[2];
     ASSERT_TRUE(readBytesFromMemoryBlock(block, size, &position, 2, 1, raw));
-    EXPECT_EQ(raw[0], 0x01);
-    EXPECT_EQ(raw[1], 0x02);
+    EXPECT_EQ(std::vector<uint8_t>(raw, raw + 2), (std::vector<uint8_t>{0x01, 0x02}));
 }
 
 TEST(TextScanning, LineAndWhitespaceEdges)
@@ -132,9 +127,7 @@ TEST(Folders, ListingIsSortedBoundedAndNullForMissing)
     fs::create_directory(root / "c");
     auto items = listFilesInFolder(root);
     ASSERT_TRUE(items.has_value());
-    ASSERT_EQ(items->size(), 3u);
-    EXPECT_EQ((*items)[0].filename(), "a");
-    EXPECT_EQ((*items)[2].filename(), "c");
+    EXPECT_EQ(*items, (std::vector<fs::path>{root / "a", root / "b", root / "c"}));
     for (int i = 0; i < 1005; i++)
         std::ofstream(root / std::to_string(1000 + i));
     items = listFilesInFolder(root);
@@ -144,23 +137,15 @@ TEST(Folders, ListingIsSortedBoundedAndNullForMissing)
 
 TEST(Folders, XdgLocations)
 {
-    const char *oldData = std::getenv("XDG_DATA_HOME");
-    std::string saved = oldData ? oldData : "";
-    setenv("XDG_DATA_HOME", "/tmp/xdg-data", 1);
+    platformfiles::ScopedEnv data("XDG_DATA_HOME", "/tmp/xdg-data");
     EXPECT_EQ(PlatformUserDataFolder(), fs::path("/tmp/xdg-data/Brimhold"));
-    setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    data.Set("relative/ignored");
     EXPECT_EQ(PlatformUserDataFolder().filename(), "Brimhold");
     EXPECT_NE(PlatformUserDataFolder().string().find(".local/share"), std::string::npos);
-    if (oldData)
-        setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else
-        unsetenv("XDG_DATA_HOME");
 
     levelworld::TemporaryFolder folder;
     const fs::path &root = folder.path();
-    const char *oldConfig = std::getenv("XDG_CONFIG_HOME");
-    std::string savedConfig = oldConfig ? oldConfig : "";
-    setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    platformfiles::ScopedEnv config("XDG_CONFIG_HOME", root.c_str());
     EXPECT_EQ(PlatformPreferencesFolder(), root / "Brimhold");
     std::ofstream(root / "user-dirs.dirs") << "# comment\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
     const char *home = std::getenv("HOME");
@@ -170,10 +155,6 @@ TEST(Folders, XdgLocations)
     EXPECT_EQ(PlatformDesktopFolder(), fs::path("/srv/desk"));
     fs::remove(root / "user-dirs.dirs");
     EXPECT_EQ(PlatformDesktopFolder(), fs::path(home) / "Desktop");
-    if (oldConfig)
-        setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
 }
 
 namespace {
