@@ -122,6 +122,7 @@ static void WaterControllerRunBoxes(WaterController *controller)
     for (int32_t j = 0; j < controller->boxCount; j++)
         WaterBoxLevelWithNeighbors(controller->boxes[j]);
     WaterControllerSimplifyBoxes(controller);
+    WaterPoolAbsorbDroplets(controller);
     // Resting pieces on one floor become one pool again.
     WaterPoolGatherAll(controller);
     if (controller->boxCount > kWaterPoolSettleCount)

@@ -350,12 +350,16 @@ bool Gather(Pool *pool)
         if ((double(r.maxX) - double(r.minX)) * (double(r.maxZ) - double(r.minZ)) * (surface - double(pool->floor)) <
             double(kWaterMinimumVolume))
             return false;
-    for (size_t k = 0; k < pool->members.size(); k++) {
-        WaterBox *box = pool->members[k];
-        if (k >= rectangles.size()) {
-            Empty(box);
+    // The members, then the water lying on them, become the rectangles; the
+    // boxes left over are emptied.  There may be more rectangles than
+    // members, never more than all the boxes together.
+    std::vector<WaterBox *> boxes = pool->members;
+    boxes.insert(boxes.end(), pool->absorbed.begin(), pool->absorbed.end());
+    for (size_t k = 0; k < boxes.size(); k++) {
+        WaterBox *box = boxes[k];
+        Empty(box);
+        if (k >= rectangles.size())
             continue;
-        }
         const AABB &r = rectangles[k];
         box->minX = r.minX;
         box->maxX = r.maxX;
@@ -364,8 +368,6 @@ bool Gather(Pool *pool)
         box->minZ = r.minZ;
         box->maxZ = r.maxZ;
     }
-    for (WaterBox *box : pool->absorbed)
-        Empty(box);
     return true;
 }
 
@@ -397,6 +399,100 @@ int32_t WaterPoolGatherAll(WaterController *controller)
                 for (int32_t side = 0; side < 6; side++)
                     WaterBoxOpenSide(member, side);
         }
+    }
+    if (!changed)
+        return 0;
+    int32_t k = 0;
+    while (k < controller->boxCount) {
+        if (WaterBoxGetVolume(controller->boxes[k]) < kWaterMinimumVolume)
+            WaterControllerRemoveBoxAtIndex(controller, k);
+        else
+            k++;
+    }
+    for (int32_t j = 0; j < controller->boxCount; j++)
+        WaterBoxRelinkSides(controller->boxes[j]);
+    return before - controller->boxCount;
+}
+
+// ---- Droplets ----
+
+namespace {
+
+// A box that may take a droplet's water on its top: its top is open, or
+// only the droplet itself lies on it.
+bool CanReceive(const WaterBox *box, const WaterBox *drop)
+{
+    const WaterSideLink &top = box->sides[kWaterSideTop];
+    bool free = top.kind == kWaterSideOpen || (top.kind == kWaterSideWater && top.neighbour == drop);
+    return free && WaterBoxGetVolume(box) >= kWaterDropletVolume;
+}
+
+// How far apart two boxes are: zero when they touch or overlap.
+float Gap(const WaterBox *a, const WaterBox *b)
+{
+    float dx = std::max({0.0f, a->minX - b->maxX, b->minX - a->maxX});
+    float dy = std::max({0.0f, a->minY - b->maxY, b->minY - a->maxY});
+    float dz = std::max({0.0f, a->minZ - b->maxZ, b->minZ - a->maxZ});
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// How far box's surface rises when it takes volume.
+float RiseFor(const WaterBox *box, float volume)
+{
+    return volume / ((box->maxX - box->minX) * (box->maxZ - box->minZ));
+}
+
+// The most a box's surface may rise when it takes a droplet.
+constexpr float kDropletRise = 0.05f;
+
+} // namespace
+
+int32_t WaterPoolAbsorbDroplets(WaterController *controller)
+{
+    if (!controller || controller->mode != kWaterModeBoxes)
+        return 0;
+    int32_t before = controller->boxCount;
+    bool changed = false;
+    for (int32_t k = 0; k < controller->boxCount; k++) {
+        WaterBox *drop = controller->boxes[k];
+        float volume = WaterBoxGetVolume(drop);
+        if (!(volume < kWaterDropletVolume) || volume < kWaterMinimumVolume)
+            continue;
+        // Only water in the air or lying on water is a droplet; a sliver
+        // spreading along a floor is how a pool flows out, and stays.
+        if (drop->sides[kWaterSideBottom].kind != kWaterSideOpen &&
+            drop->sides[kWaterSideBottom].kind != kWaterSideWater)
+            continue;
+        // It goes down or along, never back into a pool it fell from: into
+        // the water under it, else into the nearest water within a cell that
+        // lies below it or is itself not held by a floor.  It stays when that
+        // water would rise visibly.
+        WaterBox *receiver = nullptr;
+        const WaterSideLink &under = drop->sides[kWaterSideBottom];
+        if (under.kind == kWaterSideWater && under.neighbour && CanReceive(under.neighbour, drop) &&
+            RiseFor(under.neighbour, volume) < kDropletRise)
+            receiver = under.neighbour;
+        float nearest = CellSize;
+        bool search = receiver == nullptr;
+        for (int32_t j = 0; search && j < controller->boxCount; j++) {
+            WaterBox *other = controller->boxes[j];
+            int32_t floor = other->sides[kWaterSideBottom].kind;
+            bool held = floor == kWaterSideBlock || floor == kWaterSideBoundary;
+            if (other == drop || !CanReceive(other, drop) || RiseFor(other, volume) >= kDropletRise ||
+                (held && other->maxY > drop->minY + kPoolSlack))
+                continue;
+            float gap = Gap(drop, other);
+            if (gap <= nearest) {
+                nearest = gap;
+                receiver = other;
+            }
+        }
+        if (!receiver)
+            continue;
+        float area = (receiver->maxX - receiver->minX) * (receiver->maxZ - receiver->minZ);
+        receiver->maxY += volume / area;
+        Empty(drop);
+        changed = true;
     }
     if (!changed)
         return 0;

@@ -18,8 +18,19 @@ struct WaterController;
 // Returns how many boxes the controller lost.
 int32_t WaterPoolGatherAll(WaterController *controller);
 
+// Pieces smaller than this (a two-hundredth of a cell) are droplets.
+constexpr float kWaterDropletVolume = 1.0f;
+
+// Gives the water of every droplet that falls or lies on water to the water
+// under it, or else to the nearest box within a cell that lies below it or is
+// not held by a floor, by raising that box's open top; the droplets are
+// removed.  A droplet stays when the box would rise visibly, and slivers that
+// spread along a floor are never taken, so pools still flow out and water
+// still pours over edges.  Returns how many boxes the controller lost.
+int32_t WaterPoolAbsorbDroplets(WaterController *controller);
+
 // Above this many boxes the water settles at once (WaterPoolSettle).
-constexpr int32_t kWaterPoolSettleCount = 48;
+constexpr int32_t kWaterPoolSettleCount = 64;
 
 // Moves all the water of the controller to where it comes to rest, worked
 // out on the level's cells: it falls through open cells, fills the lowest
