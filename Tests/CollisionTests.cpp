@@ -47,8 +47,9 @@ TEST(CheckCollision, HitsReportTheTravelOnOneAxis)
         float got[] = {out.x, out.y, out.z};
         EXPECT_NEAR(got[c.axis], c.travel, 1e-5f) << c.what;
         for (int other : {0, 2}) {
-            if (other != c.axis)
+            if (other != c.axis) {
                 EXPECT_EQ(got[other], kUnset) << c.what;
+            }
         }
     }
     // With no out the answer is still given.
