@@ -22,13 +22,8 @@ int32_t LetterKey(char letter)
     return kKeyCodeA + (letter - 'a');
 }
 
-class EditHistoryTest : public EditorTest {
+class EditHistoryTest : public OpenEditorTest {
 protected:
-    void SetUp() override
-    {
-        EditorTest::SetUp();
-        OpenEditor();
-    }
     void UseBlock(int32_t type)
     {
         editor->palette->tool = ToolBlock;

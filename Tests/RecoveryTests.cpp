@@ -3,15 +3,8 @@
 // discarded; a damaged file kept aside, a full disk survived.
 #include "EditorTestSupport.h"
 #include "LevelEditorHistory.h"
-#include "OpenGLWindow.h"
 #include "Recovery.h"
 #include "ToolPalette.h"
-#include "Window.h"
-
-#include <csignal>
-#include <fstream>
-#include <iterator>
-#include <sys/resource.h>
 
 using namespace editortest;
 
@@ -28,12 +21,6 @@ const fs::path testStateHome = [] {
     });
     return folder;
 }();
-
-std::string ReadFile(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<uint8_t> FileBytes(const fs::path &file)
 {
@@ -54,15 +41,18 @@ std::vector<uint8_t> SetBytesOfFile(const fs::path &file)
 
 class RecoveryTest : public EditorTest {
 protected:
-    void Stone() { editor->palette->selectedType = kBlockStone; }
+    void OpenAndPlaceAStone()
+    {
+        OpenEditor();
+        editor->palette->selectedType = kBlockStone;
+        PlaceAt(1, 0, 1);
+    }
 };
 
 TEST_F(RecoveryTest, AnEditIsWrittenSoonAfterAndRemovedOnSave)
 {
     EXPECT_EQ(RecoveryFolder(), home.root / "state" / "Brimhold" / "Recovery");
-    OpenEditor();
-    Stone();
-    PlaceAt(1, 0, 1);
+    OpenAndPlaceAStone();
     HeadlessRunFor(kLevelEditorAutosaveDelay - 0.5);
     EXPECT_FALSE(RecoveryExists());
     PlaceAt(2, 0, 1);
@@ -84,9 +74,7 @@ TEST_F(RecoveryTest, AnEditIsWrittenSoonAfterAndRemovedOnSave)
 
 TEST_F(RecoveryTest, ATestPlayWritesItFirstAndDiscardingRemovesIt)
 {
-    OpenEditor();
-    Stone();
-    PlaceAt(1, 0, 1);
+    OpenAndPlaceAStone();
     Command('TLvl');
     ASSERT_EQ(Stack().back(), ModeGame);
     EXPECT_TRUE(RecoveryExists());
@@ -98,9 +86,7 @@ TEST_F(RecoveryTest, ATestPlayWritesItFirstAndDiscardingRemovesIt)
 
 TEST_F(RecoveryTest, ChangesNobodyCouldBeAskedAboutAreKeptWhenTheProgramEnds)
 {
-    OpenEditor();
-    Stone();
-    PlaceAt(1, 0, 1);
+    OpenAndPlaceAStone();
     std::vector<uint8_t> edited = Bytes();
     EXPECT_FALSE(RecoveryExists());
     // The quit question cannot be shown: the program ends, the changes stay.
@@ -189,9 +175,9 @@ TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
     const std::string damaged =
         std::string("BRMHLevl") + std::string(64, '\0') + std::string("\x00\x02\xff\xff\xff\xff", 6);
     fs::create_directories(RecoveryFolder());
-    std::ofstream(RecoveryFile(), std::ios::binary) << damaged;
+    WriteBytes(RecoveryFile(), damaged);
     LevelSet *set = controller->currentLevelSet;
-    std::vector<uint8_t> before;
+    std::vector<uint8_t> before, after;
     LevelSetWriteToBuffer(set, &before);
 
     DialogsQueueScriptedAnswer(1);
@@ -202,7 +188,6 @@ TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
     fs::path aside = RecoveryFile();
     aside += ".damaged";
     EXPECT_EQ(ReadFile(aside), damaged);
-    std::vector<uint8_t> after;
     LevelSetWriteToBuffer(set, &after);
     EXPECT_EQ(after, before);
     EXPECT_FALSE(RecoveryOfferAtStart(controller));
@@ -211,24 +196,17 @@ TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
 
 TEST_F(RecoveryTest, AFullDiskKeepsThePreviousFileQuietlyAndIsRetried)
 {
-    OpenEditor();
-    Stone();
-    PlaceAt(1, 0, 1);
+    OpenAndPlaceAStone();
     HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
     const std::string first = ReadFile(RecoveryFile());
     ASSERT_FALSE(first.empty());
     for (int32_t x = 0; x < 5; x++)
         PlaceAt(x, 0, 3);
 
-    struct rlimit old;
-    getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit small = old;
-    small.rlim_cur = first.size();
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        DiskLimit full(first.size());
+        HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
+    }
     EXPECT_EQ(ReadFile(RecoveryFile()), first);
     EXPECT_TRUE(HeadlessAlerts().empty());
 
