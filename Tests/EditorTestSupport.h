@@ -63,6 +63,11 @@ inline void WriteSet(const fs::path &folder, const std::string &name, int32_t le
     LevelSetDispose(set);
 }
 
+inline std::vector<int32_t> SizeOf(const Level *level)
+{
+    return {level->sizeX, level->sizeY, level->sizeZ};
+}
+
 // While it lives no file grows past the given size, as on a full disk: with
 // SIGXFSZ ignored, writes fail with EFBIG.
 struct DiskLimit {
@@ -200,6 +205,7 @@ protected:
         editor->cursor[1] = y;
         editor->cursor[2] = z;
     }
+    std::vector<int32_t> Size() { return SizeOf(CurrentLevel()); }
     std::vector<int32_t> Cursor() { return {editor->cursor[0], editor->cursor[1], editor->cursor[2]}; }
     Block *BlockAt(int32_t x, int32_t y, int32_t z) { return LevelGetBlockAtPos(CurrentLevel(), x, y, z, 0); }
     std::vector<uint8_t> Bytes()

@@ -133,9 +133,7 @@ TEST_F(LevelEditorTest, LevelCommandsAndResizing)
     EXPECT_EQ(CurrentLevel()->sizeX, 32);
     for (int32_t key : std::vector<int32_t>{kKeyCodeLeft, kKeyCodeDown, PlatformCharCodeToKeyCode('z')})
         Key(key, kModifierAlt);
-    EXPECT_EQ(CurrentLevel()->sizeX, 31);
-    EXPECT_EQ(CurrentLevel()->sizeY, 31);
-    EXPECT_EQ(CurrentLevel()->sizeZ, 31);
+    EXPECT_EQ(Size(), (std::vector<int32_t>{31, 31, 31}));
     SetCursor(31, 31, 31);
     Key(kKeyCodeUp, kModifierAlt);
     EXPECT_EQ(CurrentLevel()->sizeZ, 32);
