@@ -14,6 +14,7 @@
 #include "Level.h"
 #include "LevelEditor.h"
 #include "LevelSet.h"
+#include "LevelWorldSupport.h"
 #include "MenuBar.h"
 #include "OpenGLWindow.h"
 #include "Preferences.h"
@@ -39,6 +40,7 @@
 namespace editortest {
 
 namespace fs = std::filesystem;
+using levelworld::AddBlock;
 
 inline std::string ReadFile(const fs::path &file)
 {
