@@ -168,40 +168,6 @@ TEST_F(EditHistoryTest, OneSliderDragIsOneStep)
     EXPECT_FLOAT_EQ(LevelEditorGetCurrentWaterLevel(editor), 10.0f);
 }
 
-TEST_F(EditHistoryTest, LevelOptionsAreOneStep)
-{
-    const std::vector<uint8_t> original = Bytes();
-    DialogsQueueScriptedAnswer(1, "10,5,10,12,-3");
-    Command('SLvl');
-    ASSERT_EQ(CurrentLevel()->sizeX, 10);
-    EXPECT_EQ(EditHistoryStepCount(editor->history), 1);
-    EXPECT_EQ(Title('undo'), "Undo Set Level Options");
-    Command('undo');
-    EXPECT_EQ(Bytes(), original);
-}
-
-TEST_F(EditHistoryTest, TheHistoryOutlivesATestPlayWithoutThePlayInIt)
-{
-    const std::vector<uint8_t> original = Bytes();
-    UseBlock(kBlockStone);
-    PlaceAt(1, 0, 1);
-    const std::vector<uint8_t> placed = Bytes();
-    Command('TLvl');
-    ASSERT_EQ(Stack().back(), ModeGame);
-    EXPECT_FALSE(PlatformIsMenuCommandEnabled('undo'));
-    Block extra{};
-    BlockInit(&extra, kBlockDeadly, 4, 0, 4);
-    LevelAddBlock(LevelSetGetCurrentLevelCopy(editor->levelSet), &extra);
-    HeadlessRunFor(0.5);
-    Command('EGam');
-    ASSERT_EQ(Stack().back(), ModeLevelEditor);
-    EXPECT_EQ(Bytes(), placed);
-    EXPECT_EQ(Title('undo'), "Undo Place Blocks");
-    EXPECT_FALSE(PlatformIsMenuCommandEnabled('redo'));
-    Command('undo');
-    EXPECT_EQ(Bytes(), original);
-}
-
 // The oldest steps go when the history is over its limit; levels a step
 // left alone are held once for all steps.
 TEST(EditHistory, OldStepsGoOverTheLimitAndUnchangedLevelsAreShared)

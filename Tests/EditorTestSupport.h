@@ -124,6 +124,39 @@ struct TemporaryHome {
     fs::path DownloadedLevels() const { return Data() / "Downloaded levels"; }
 };
 
+// The menu bar loaded, the game and editor modes registered, and a controller
+// with a new set at the title screen.
+inline Controller *StartController()
+{
+    EXPECT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
+    ControllerSetServices(nullptr);
+    GameControllerRegisterMode();
+    LevelEditorRegisterMode();
+    Controller *controller = ControllerAllocate();
+    controller->currentLevelSet = LevelSetAllocate();
+    LevelSetInit(controller->currentLevelSet);
+    if (controller->mainWindow)
+        ControllerStart(controller);
+    return controller;
+}
+
+// Stops the controller with its set taken as saved, and undoes the rest.
+inline void StopController(Controller *controller)
+{
+    DialogsClearScriptedAnswers();
+    if (controller) {
+        LevelSet *set = controller->currentLevelSet;
+        if (set)
+            LevelSetMakeClean(set);
+        EXPECT_TRUE(ControllerStop(controller));
+        ControllerDispose(controller);
+        LevelSetDispose(set);
+    }
+    for (int32_t mode : {ModeGame, ModeLevelEditor})
+        ControllerRegisterMode(mode, nullptr);
+    PlatformMenuBarClear();
+}
+
 // The controller at the title screen; OpenEditor goes on to the editor.
 class EditorTest : public testing::Test {
 protected:
@@ -137,15 +170,8 @@ protected:
         TextStartUp();
         PrefsStartUp();
         SoundSetEnabled(false);
-        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        ControllerSetServices(nullptr);
-        GameControllerRegisterMode();
-        LevelEditorRegisterMode();
-        controller = ControllerAllocate();
+        controller = StartController();
         ASSERT_NE(controller->mainWindow, nullptr);
-        controller->currentLevelSet = LevelSetAllocate();
-        LevelSetInit(controller->currentLevelSet);
-        ControllerStart(controller);
     }
     void OpenEditor()
     {
@@ -155,18 +181,7 @@ protected:
     }
     void TearDown() override
     {
-        DialogsClearScriptedAnswers();
-        if (controller) {
-            if (controller->currentLevelSet)
-                LevelSetMakeClean(controller->currentLevelSet);
-            LevelSet *set = controller->currentLevelSet;
-            EXPECT_TRUE(ControllerStop(controller));
-            ControllerDispose(controller);
-            LevelSetDispose(set);
-        }
-        for (int32_t mode : {ModeGame, ModeLevelEditor})
-            ControllerRegisterMode(mode, nullptr);
-        PlatformMenuBarClear();
+        StopController(controller);
         PrefsShutDown();
         TextShutDown();
         HeadlessPlatformShutDown();

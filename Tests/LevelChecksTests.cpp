@@ -4,6 +4,7 @@
 #include "EditorTestSupport.h"
 
 #include "Block.h"
+#include "EditHistory.h"
 #include "LevelCheckPanel.h"
 #include "LevelChecks.h"
 #include "LevelOptionsDialog.h"
@@ -328,6 +329,7 @@ TEST_F(EditorHelpersTest, LevelOptionsRefuseTooBigAndApplyInOneStep)
     EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
 
     SetCursor(size[0] - 1, 0, size[2] - 1);
+    const std::vector<uint8_t> original = Bytes();
     DialogsQueueScriptedAnswer(1, "10,5,10,12,-3");
     Command('SLvl');
     EXPECT_EQ(Size(), (std::vector<int32_t>{10, 5, 10}));
@@ -336,4 +338,8 @@ TEST_F(EditorHelpersTest, LevelOptionsRefuseTooBigAndApplyInOneStep)
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
     EXPECT_LE(editor->cursor[0], 9);
     EXPECT_EQ(LevelEditorGetMaxWaterLevel(editor), 30.0f);
+    EXPECT_EQ(EditHistoryStepCount(editor->history), 1);
+    EXPECT_EQ(std::string(PlatformGetMenuCommandTitle('undo')), "Undo Set Level Options");
+    Command('undo');
+    EXPECT_EQ(Bytes(), original);
 }

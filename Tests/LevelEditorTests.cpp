@@ -37,9 +37,7 @@ TEST_F(LevelEditorTest, CursorMovesFollowTheView)
 
 TEST_F(LevelEditorTest, SpaceHeldPlacesABoxAndTheSameTypeClears)
 {
-    Block deadly{};
-    BlockInit(&deadly, kBlockDeadly, 1, 1, 0);
-    LevelAddBlock(CurrentLevel(), &deadly);
+    AddBlock(CurrentLevel(), kBlockDeadly, 1, 1, 0);
     SetCursor(0, 0, 0);
     // The camera looks along -z at start: arrows are not turned.
     Space(true);
@@ -141,29 +139,32 @@ TEST_F(LevelEditorTest, LevelCommandsAndResizing)
     EXPECT_EQ(editor->cursor[0], 30);
 }
 
+// The play changes its copy only: the edits, the undo steps, the cursor and
+// the camera are as they were when it began.
 TEST_F(LevelEditorTest, TestPlayComesBackWithTheEditsAndWithoutThePlay)
 {
     Command('NLvl');
+    const std::vector<uint8_t> original = Bytes();
     PlaceAt(1, 0, 1);
+    const std::vector<uint8_t> placed = Bytes();
     HeadlessRunFor(2.0); // the camera settles on the cursor
     Vector camera = editor->cameraController->camera->position;
     Command('TLvl');
     ASSERT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor, ModeGame}));
     EXPECT_EQ(LevelSetGetCurrentLevelIndex(editor->levelSet), 1);
     EXPECT_EQ(BlockAt(1, 0, 1)->type, kBlockStone);
-    // The play changes its copy: a new block and water risen.
-    Block extra{};
-    BlockInit(&extra, kBlockDeadly, 4, 0, 4);
-    LevelAddBlock(CurrentLevel(), &extra);
-    HeadlessRunFor(0.5);
+    EXPECT_FALSE(PlatformIsMenuCommandEnabled('undo'));
+    AddBlock(CurrentLevel(), kBlockDeadly, 4, 0, 4);
+    HeadlessRunFor(0.5); // and the water rises
     Command('EGam');
     ASSERT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
     EXPECT_EQ(LevelSetGetCurrentLevelIndex(editor->levelSet), 1);
-    EXPECT_EQ(CurrentLevel()->blockCount, 1);
-    EXPECT_EQ(BlockAt(1, 0, 1)->type, kBlockStone);
+    EXPECT_EQ(Bytes(), placed);
     EXPECT_EQ(Cursor(), (std::vector<int32_t>{1, 0, 1}));
     EXPECT_NEAR(editor->cameraController->camera->position.x, camera.x, 1e-3);
     EXPECT_NEAR(editor->cameraController->camera->position.z, camera.z, 1e-3);
+    EXPECT_EQ(std::string(PlatformGetMenuCommandTitle('undo')), "Undo Place Blocks");
+    EXPECT_FALSE(PlatformIsMenuCommandEnabled('redo'));
 
     // A completed level (or a restarted game) returns to the edited level.
     Command('TLvl');
@@ -172,7 +173,9 @@ TEST_F(LevelEditorTest, TestPlayComesBackWithTheEditsAndWithoutThePlay)
     HeadlessRunFor(0.0);
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
     EXPECT_EQ(LevelSetGetCurrentLevelIndex(editor->levelSet), 1);
-    EXPECT_EQ(CurrentLevel()->blockCount, 1);
+    EXPECT_EQ(Bytes(), placed);
+    Command('undo');
+    EXPECT_EQ(Bytes(), original);
 }
 
 TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
@@ -350,14 +353,8 @@ TEST(LevelEditorDesktop, KeysMoveResizeAndPlace)
                                                       e->window.event != SDL_WINDOWEVENT_FOCUS_GAINED));
         },
         nullptr);
-    ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-    ControllerSetServices(nullptr);
-    LevelEditorRegisterMode();
-    Controller *controller = ControllerAllocate();
+    Controller *controller = StartController();
     ASSERT_NE(controller->mainWindow, nullptr);
-    controller->currentLevelSet = LevelSetAllocate();
-    LevelSetInit(controller->currentLevelSet);
-    ControllerStart(controller);
     ControllerPushMode(controller, ModeLevelEditor);
     LevelEditor *editor = controller->levelEditor;
     Uint32 window = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
@@ -379,13 +376,7 @@ TEST(LevelEditorDesktop, KeysMoveResizeAndPlace)
     EXPECT_EQ(level->sizeZ, 6);
     EXPECT_EQ(std::string(PlatformWindowGetTitle(controller->mainWindow->window)), "*Brimhold level set");
     SDL_SetEventFilter(nullptr, nullptr);
-    LevelSetMakeClean(controller->currentLevelSet);
-    LevelSet *set = controller->currentLevelSet;
-    EXPECT_TRUE(ControllerStop(controller));
-    ControllerDispose(controller);
-    LevelSetDispose(set);
-    ControllerRegisterMode(ModeLevelEditor, nullptr);
-    PlatformMenuBarClear();
+    StopController(controller);
     TextShutDown();
     PlatformShutDown();
 }
