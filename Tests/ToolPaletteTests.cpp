@@ -61,6 +61,14 @@ protected:
     // The panel's x origin at rest, shown.
     float Origin() { return OpenGLWindowGetRatio(window) - 1.0f; }
     Widget *W(FourCharCode identifier) { return WidgetControllerGetWidgetByIdentifier(palette->widgets, identifier); }
+    // Which of the widgets show, as a string of 1 and 0.
+    std::string Shown(std::initializer_list<FourCharCode> identifiers)
+    {
+        std::string shown;
+        for (FourCharCode identifier : identifiers)
+            shown += WidgetIsVisible(W(identifier)) ? '1' : '0';
+        return shown;
+    }
     void Click(float x, float y) { widgettest::Click(window, x, y); }
     void Move(float x, float y) { widgettest::Mouse(window, kEventMouseMoved, x, y); }
     void Ticks(int n)
@@ -112,15 +120,22 @@ TEST_F(Palette, StartsWithTheBlockToolStoneAndOnlyTheExitButtonShowing)
 {
     EXPECT_EQ(ToolPaletteGetTool(palette), ToolBlock);
     EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
-    EXPECT_TRUE(WidgetIsVisible(W('Exit')));
     EXPECT_STREQ(WidgetGetText(W('Exit')), "Exit editor");
-    for (FourCharCode id : {'WLvl', 'WSpd', 'WLvD', 'WSpD', 'BInD', 'Idnt', 'Trgt', 'IDel', 'OnIn', 'OfIn', 'OnCh'})
-        EXPECT_FALSE(WidgetIsVisible(W(id)));
+    EXPECT_EQ(Shown({'Exit', 'WLvl', 'WSpd', 'WLvD', 'WSpD', 'BInD', 'Idnt', 'Trgt', 'IDel', 'OnIn', 'OfIn', 'OnCh'}),
+              "100000000000");
     EXPECT_STREQ(WidgetGetText(W('WLvD')), "Water level: 10.0");
     EXPECT_STREQ(WidgetGetText(W('WSpD')), "Water speed: -16.0");
     // A level 5 cells high: the water level slider reaches 30.
     EXPECT_FLOAT_EQ(WidgetGetMaximum(W('WLvl')), 30.0f);
     EXPECT_FLOAT_EQ(WidgetGetMaximum(W('WSpd')), 40.0f);
+    // The water tool shows its sliders and labels, the inspector its
+    // description; another tool hides them.
+    ClickTool(2);
+    EXPECT_EQ(Shown({'WLvl', 'WSpd', 'WLvD', 'WSpD', 'BInD'}), "11110");
+    ClickTool(3);
+    EXPECT_EQ(Shown({'WLvl', 'WSpd', 'WLvD', 'WSpD', 'BInD'}), "00001");
+    ClickTool(0);
+    EXPECT_EQ(Shown({'WLvl', 'WSpd', 'WLvD', 'WSpD', 'BInD'}), "00000");
 
     int32_t exits = 0;
     const int32_t kinds[] = {kEventCommandProcess};
@@ -159,6 +174,13 @@ TEST_F(Palette, EveryGridCellAndToolHitsAtRest)
     ClickTool(2);
     Click(GridCentre(4).x, GridCentre(4).y);
     EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
+    // Frozen, the palette ignores clicks.
+    ToolPaletteFreeze(palette);
+    ClickTool(0);
+    EXPECT_EQ(ToolPaletteGetTool(palette), ToolWater);
+    ToolPaletteDefrost(palette);
+    ClickTool(0);
+    EXPECT_EQ(ToolPaletteGetTool(palette), ToolBlock);
 }
 
 TEST_F(Palette, TheTabSlidesThePanelAwayAndBackIn55Ticks)
@@ -190,28 +212,13 @@ TEST_F(Palette, TheTabSlidesThePanelAwayAndBackIn55Ticks)
     EXPECT_EQ(ToolPaletteGetSelectedType(palette), 4);
 }
 
-TEST_F(Palette, TheWaterToolShowsItsSlidersAndLabelsAndAnotherToolHidesThem)
-{
-    const FourCharCode water[] = {'WLvl', 'WSpd', 'WLvD', 'WSpD'};
-    ClickTool(2);
-    for (FourCharCode id : water)
-        EXPECT_TRUE(WidgetIsVisible(W(id)));
-    ClickTool(3);
-    for (FourCharCode id : water)
-        EXPECT_FALSE(WidgetIsVisible(W(id)));
-    EXPECT_TRUE(WidgetIsVisible(W('BInD')));
-    ClickTool(0);
-    EXPECT_FALSE(WidgetIsVisible(W('BInD')));
-}
-
 TEST_F(Palette, TheWaterSpeedSliderAtItsBottomGivesMinusTwenty)
 {
     ClickTool(2);
     LevelSetMakeClean(editor.levelSet);
     Rect4f b = WidgetGetBounds(W('WSpd'));
     float x = (b.left + b.right) / 2 + Origin();
-    widgettest::Mouse(window, kEventMouseDown, x, b.bottom - 0.01f);
-    widgettest::Mouse(window, kEventMouseUp, x, b.bottom - 0.01f);
+    Click(x, b.bottom - 0.01f);
     EXPECT_FLOAT_EQ(WidgetGetValue(W('WSpd')), 0.0f);
     EXPECT_DOUBLE_EQ(WaterControllerGetRiseSpeed(CurrentLevel()->waterController), -20.0);
     EXPECT_STREQ(WidgetGetText(W('WSpD')), "Water speed: -20.000000");
@@ -219,8 +226,7 @@ TEST_F(Palette, TheWaterSpeedSliderAtItsBottomGivesMinusTwenty)
 
     // The level slider sets the initial and the current level.
     b = WidgetGetBounds(W('WLvl'));
-    widgettest::Mouse(window, kEventMouseDown, (b.left + b.right) / 2 + Origin(), b.bottom + 0.25f);
-    widgettest::Mouse(window, kEventMouseUp, (b.left + b.right) / 2 + Origin(), b.bottom + 0.25f);
+    Click((b.left + b.right) / 2 + Origin(), b.bottom + 0.25f);
     EXPECT_NEAR(WaterControllerGetInitialWaterLevel(CurrentLevel()->waterController), 15.0, 0.01);
     EXPECT_NEAR(WaterControllerGetCurrentWaterLevel(CurrentLevel()->waterController), 15.0, 0.01);
     char label[64];
@@ -254,16 +260,14 @@ TEST_F(Palette, IdentifiersAreFourCharactersOrRefusedWithABeep)
     Block *block = AddBlock(kBlockSwitchable, 1, 0, 2);
     InspectCell(1, 0, 2);
     EXPECT_STREQ(WidgetGetText(W('BInD')), "Switchable block");
-    EXPECT_TRUE(WidgetIsVisible(W('Idnt')));
-    EXPECT_TRUE(WidgetIsVisible(W('OnCh')));
-    EXPECT_FALSE(WidgetIsVisible(W('Trgt')));
+    EXPECT_EQ(Shown({'Idnt', 'OnCh', 'Trgt'}), "110");
     EXPECT_STREQ(WidgetGetText(W('Idnt')), "0000");
     LevelSetMakeClean(editor.levelSet);
 
     TypeInto('Idnt', "AB");
     EXPECT_EQ(HeadlessBeepCount(), 1);
     EXPECT_STREQ(WidgetGetText(W('Idnt')), "0000");
-    EXPECT_TRUE(WidgetIsVisible(W('Idnt')));
+    EXPECT_EQ(Shown({'Idnt'}), "1");
     EXPECT_EQ(palette->widgets->focusedWidget, nullptr);
     EXPECT_EQ(static_cast<SwitchableBlockData *>(block->data)->identifier, 0x30303030u);
     EXPECT_FALSE(LevelSetIsDirty(editor.levelSet));
@@ -274,7 +278,7 @@ TEST_F(Palette, IdentifiersAreFourCharactersOrRefusedWithABeep)
     EXPECT_TRUE(LevelSetIsDirty(editor.levelSet));
     ToolPaletteInspectBlock(palette, nullptr);
     EXPECT_STREQ(WidgetGetText(W('BInD')), "Empty space");
-    EXPECT_FALSE(WidgetIsVisible(W('Idnt')));
+    EXPECT_EQ(Shown({'Idnt'}), "0");
     ToolPaletteInspectBlock(palette, block);
     EXPECT_STREQ(WidgetGetText(W('Idnt')), "ABCD");
 
@@ -289,7 +293,7 @@ TEST_F(Palette, ATeleportTakesItsTargetAndEditsFollowTheBlockWhenTheLevelMoves)
 {
     AddBlock(kBlockTeleport, 0, 0, 0);
     InspectCell(0, 0, 0);
-    EXPECT_TRUE(WidgetIsVisible(W('Trgt')));
+    EXPECT_EQ(Shown({'Trgt'}), "1");
     // Enough blocks to move the level's block array elsewhere.
     for (int32_t x = 1; x < 5; x++)
         for (int32_t z = 0; z < 5; z++)
@@ -302,9 +306,7 @@ TEST_F(Palette, ATeleportTakesItsTargetAndEditsFollowTheBlockWhenTheLevelMoves)
     // A phasing block's sliders.
     AddBlock(kBlockPhasing, 0, 1, 0);
     ToolPaletteInspectBlock(palette, LevelGetBlockAtPos(CurrentLevel(), 0, 1, 0, 0));
-    for (FourCharCode id : {'IDel', 'OnIn', 'OfIn', 'OnCh'})
-        EXPECT_TRUE(WidgetIsVisible(W(id)));
-    EXPECT_FALSE(WidgetIsVisible(W('Trgt')));
+    EXPECT_EQ(Shown({'IDel', 'OnIn', 'OfIn', 'OnCh', 'Trgt'}), "11110");
     EXPECT_FLOAT_EQ(WidgetGetValue(W('OnIn')), 1.0f);
     Rect4f b = WidgetGetBounds(W('IDel'));
     widgettest::Mouse(window, kEventMouseDown, b.right + Origin(), (b.bottom + b.top) / 2);
@@ -330,10 +332,8 @@ TEST_F(Palette, ClickingTheSelectedToolChangesNothing)
 
 TEST_F(Palette, NumberKeysChooseTheFirstTenTypesUnderTheBlockTool)
 {
-    const int32_t keys[] = {kKeyCode1, kKeyCode1 + 1, kKeyCode1 + 2, kKeyCode1 + 3, kKeyCode1 + 4,
-                            kKeyCode1 + 5, kKeyCode1 + 6, kKeyCode1 + 7, kKeyCode1 + 8, kKeyCode0};
-    for (int i = 0; i < 10; i++) {
-        widgettest::Key(keys[i]);
+    for (int i = 0; i < 10; i++) { // 1 to 9, then 0
+        widgettest::Key(i < 9 ? kKeyCode1 + i : kKeyCode0);
         EXPECT_EQ(ToolPaletteGetSelectedType(palette), kGridCodes[i]) << "key " << i;
     }
     EXPECT_TRUE(ToolPaletteKeyDown(palette, '1', 0));
@@ -374,16 +374,6 @@ TEST_F(Palette, HoveringAnIconForHalfASecondShowsItsName)
     EXPECT_FALSE(WidgetIsVisible(hint));
     Ticks(60);
     EXPECT_FALSE(WidgetIsVisible(hint));
-}
-
-TEST_F(Palette, FrozenItIgnoresClicks)
-{
-    ToolPaletteFreeze(palette);
-    ClickTool(2);
-    EXPECT_EQ(ToolPaletteGetTool(palette), ToolBlock);
-    ToolPaletteDefrost(palette);
-    ClickTool(2);
-    EXPECT_EQ(ToolPaletteGetTool(palette), ToolWater);
 }
 
 // ---- Drawing ------------------------------------------------------------------------------
