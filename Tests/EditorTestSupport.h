@@ -20,6 +20,7 @@
 #include "Preferences.h"
 #include "Sound.h"
 #include "Text.h"
+#include "ToolPalette.h"
 #include "Window.h"
 
 #include <SDL.h>
@@ -29,6 +30,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -236,6 +238,22 @@ protected:
         return std::vector<int32_t>(controller->modeStack, controller->modeStack + controller->modeStackTop + 1);
     }
     std::string Title() { return PlatformWindowGetTitle(controller->mainWindow->window); }
+    std::string MenuTitle(FourCharCode command) { return PlatformGetMenuCommandTitle(command); }
+    // Which of the menu commands are enabled, as a string of 1 and 0.
+    std::string Enabled(std::initializer_list<FourCharCode> commands)
+    {
+        std::string enabled;
+        for (FourCharCode command : commands)
+            enabled += PlatformIsMenuCommandEnabled(command) ? '1' : '0';
+        return enabled;
+    }
+    // The blocks and powerups of the current level.
+    std::pair<int32_t, int32_t> Counts() { return {CurrentLevel()->blockCount, CurrentLevel()->powerupCount}; }
+    void UseBlock(int32_t type)
+    {
+        editor->palette->tool = ToolBlock;
+        editor->palette->selectedType = type;
+    }
 };
 
 // The same with the editor open.

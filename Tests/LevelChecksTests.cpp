@@ -339,7 +339,7 @@ TEST_F(EditorHelpersTest, LevelOptionsRefuseTooBigAndApplyInOneStep)
     EXPECT_LE(editor->cursor[0], 9);
     EXPECT_EQ(LevelEditorGetMaxWaterLevel(editor), 30.0f);
     EXPECT_EQ(EditHistoryStepCount(editor->history), 1);
-    EXPECT_EQ(std::string(PlatformGetMenuCommandTitle('undo')), "Undo Set Level Options");
+    EXPECT_EQ(MenuTitle('undo'), "Undo Set Level Options");
     Command('undo');
     EXPECT_EQ(Bytes(), original);
 }

@@ -77,16 +77,15 @@ TEST_F(LevelEditorTest, LaddersTakeTheOrientationOfTheArrows)
 
 TEST_F(LevelEditorTest, PowerupsToggleAndThePlayerStartTakesAFacing)
 {
-    editor->palette->selectedType = kPowerupFeather;
-    SetCursor(1, 2, 3);
-    Space();
-    ASSERT_EQ(CurrentLevel()->powerupCount, 1);
+    UseBlock(kPowerupFeather);
+    PlaceAt(1, 2, 3);
+    ASSERT_EQ(Counts(), std::pair(0, 1));
     EXPECT_EQ(CurrentLevel()->powerups[0]->kind, kPowerupFeather);
     EXPECT_FLOAT_EQ(CurrentLevel()->powerups[0]->position.z, 21.0f);
     Space();
-    EXPECT_EQ(CurrentLevel()->powerupCount, 0);
+    EXPECT_EQ(Counts(), std::pair(0, 0));
     Space();
-    EXPECT_EQ(CurrentLevel()->powerupCount, 1);
+    EXPECT_EQ(Counts(), std::pair(0, 1));
 
     editor->palette->tool = ToolPlayerStart;
     Space(true);
@@ -163,7 +162,7 @@ TEST_F(LevelEditorTest, TestPlayComesBackWithTheEditsAndWithoutThePlay)
     EXPECT_EQ(Cursor(), (std::vector<int32_t>{1, 0, 1}));
     EXPECT_NEAR(editor->cameraController->camera->position.x, camera.x, 1e-3);
     EXPECT_NEAR(editor->cameraController->camera->position.z, camera.z, 1e-3);
-    EXPECT_EQ(std::string(PlatformGetMenuCommandTitle('undo')), "Undo Place Blocks");
+    EXPECT_EQ(MenuTitle('undo'), "Undo Place Blocks");
     EXPECT_FALSE(PlatformIsMenuCommandEnabled('redo'));
 
     // A completed level (or a restarted game) returns to the edited level.
@@ -191,8 +190,7 @@ TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
     ASSERT_TRUE(fs::exists(file));
     EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
     EXPECT_EQ(Title(), "My set");
-    EXPECT_FALSE(PlatformIsMenuCommandEnabled('save'));
-    EXPECT_FALSE(PlatformIsMenuCommandEnabled('rvrt'));
+    EXPECT_EQ(Enabled({'save', 'rvrt'}), "00");
 
     // A set with a file of the user's is saved in place without a dialog.
     Key(kKeyCodeRight);
@@ -235,39 +233,34 @@ TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
     EXPECT_EQ(ReadFile(file), saved);
 }
 
-TEST_F(LevelEditorTest, ShippedSetsAreNeverWritten)
+// A shipped set is saved into the user's folder; a failed save keeps the set
+// dirty and the old file whole.
+TEST_F(LevelEditorTest, ShippedSetsAreNeverWrittenAndAFailedSaveKeepsTheOldFile)
 {
     WriteSet(home.Resources() / "Levels", "Shipped", 1);
-    const fs::path shipped = home.Resources() / "Levels" / "Shipped";
+    const fs::path shipped = home.Resources() / "Levels" / "Shipped", file = home.UserLevels() / "Shipped";
     const std::string original = ReadFile(shipped);
     ASSERT_TRUE(LevelSetReInitWithFile(editor->levelSet, shipped));
     Space();
     DialogsQueueScriptedAnswer(1);
     Command('save');
     EXPECT_EQ(ReadFile(shipped), original);
-    EXPECT_TRUE(fs::exists(home.UserLevels() / "Shipped"));
-    EXPECT_EQ(*editor->levelSet->file, home.UserLevels() / "Shipped");
-}
+    ASSERT_TRUE(fs::exists(file));
+    EXPECT_EQ(*editor->levelSet->file, file);
 
-TEST_F(LevelEditorTest, AFailedSaveKeepsTheSetDirtyAndTheOldFile)
-{
-    DialogsQueueScriptedAnswer(1, "Full");
-    Command('save');
-    const fs::path file = home.UserLevels() / "Full";
-    const std::string original = ReadFile(file);
-    ASSERT_FALSE(original.empty());
+    const std::string saved = ReadFile(file);
     LevelChangeGridSize(CurrentLevel(), 20, 20, 20);
     for (int32_t x = 0; x < 20; x++)
         PlaceAt(x, 0, 0);
     {
-        DiskLimit full(original.size());
+        DiskLimit full(saved.size());
         Command('save');
     }
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
-    EXPECT_EQ(Title(), "*Full");
-    EXPECT_EQ(ReadFile(file), original);
+    EXPECT_EQ(Title(), "*Shipped");
+    EXPECT_EQ(ReadFile(file), saved);
     ASSERT_FALSE(HeadlessAlerts().empty());
-    EXPECT_EQ(HeadlessAlerts().back(), "There was a problem saving the file \"Full\".");
+    EXPECT_EQ(HeadlessAlerts().back(), "There was a problem saving the file \"Shipped\".");
 }
 
 TEST_F(LevelEditorTest, CancellingTheQuestionKeepsTheEditorAndTheModesBelow)

@@ -44,7 +44,7 @@ protected:
     void OpenAndPlaceAStone()
     {
         OpenEditor();
-        editor->palette->selectedType = kBlockStone;
+        UseBlock(kBlockStone);
         PlaceAt(1, 0, 1);
     }
 };
