@@ -105,9 +105,7 @@ TEST_F(RecoveryTest, RestoredAtStartWithItsNameAndFolder)
     ASSERT_TRUE(LevelSetSaveToFile(set, home.UserLevels(), "Mine"));
     const fs::path mine = home.UserLevels() / "Mine";
     LevelSetAppendLevel(set);
-    Block block{};
-    BlockInit(&block, kBlockStone, 1, 1, 1);
-    LevelAddBlock(LevelSetGetLevel(set, 1), &block);
+    AddBlock(LevelSetGetLevel(set, 1), kBlockStone, 1, 1, 1);
     std::vector<uint8_t> edited;
     ASSERT_TRUE(LevelSetWriteToBuffer(set, &edited));
     ASSERT_TRUE(RecoveryWrite(edited, set->file));
@@ -122,7 +120,7 @@ TEST_F(RecoveryTest, RestoredAtStartWithItsNameAndFolder)
     ASSERT_NE(editor->levelSet->file, nullptr);
     EXPECT_EQ(*editor->levelSet->file, mine);
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
-    EXPECT_EQ(PlatformWindowGetTitle(controller->mainWindow->window), std::string("*Mine"));
+    EXPECT_EQ(Title(), "*Mine");
     EXPECT_EQ(Bytes(), edited);
     EXPECT_FALSE(PlatformIsMenuCommandEnabled('undo'));
 
@@ -132,15 +130,16 @@ TEST_F(RecoveryTest, RestoredAtStartWithItsNameAndFolder)
     EXPECT_EQ(SetBytesOfFile(mine), edited);
 }
 
-TEST_F(RecoveryTest, DiscardRemovesItAndCancelKeepsIt)
+// Cancel keeps the file and discard removes it. Restoring saves to the
+// original path unasked, so a path that names anything but a level set is
+// not taken.
+TEST_F(RecoveryTest, CancelKeepsItDiscardRemovesItAndAnOriginThatIsNoLevelSetIsNotTaken)
 {
-    LevelSet *set = LevelSetAllocate();
-    LevelSetInit(set);
+    const fs::path notes = home.root / "notes.txt";
+    WriteBytes(notes, "not a level set");
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(LevelSetWriteToBuffer(set, &bytes));
-    LevelSetDispose(set);
-    ASSERT_TRUE(RecoveryWrite(bytes, nullptr));
-
+    ASSERT_TRUE(LevelSetWriteToBuffer(controller->currentLevelSet, &bytes));
+    ASSERT_TRUE(RecoveryWrite(bytes, &notes));
     DialogsQueueScriptedAnswer(0);
     EXPECT_FALSE(RecoveryOfferAtStart(controller));
     EXPECT_TRUE(RecoveryExists());
@@ -152,18 +151,8 @@ TEST_F(RecoveryTest, DiscardRemovesItAndCancelKeepsIt)
     DialogsQueueScriptedAnswer(1);
     EXPECT_FALSE(RecoveryOfferAtStart(controller));
     EXPECT_EQ(DialogsPendingScriptedAnswers(), 1);
-}
 
-// Saving writes to the original path unasked: a path that names anything
-// but a level set is not taken.
-TEST_F(RecoveryTest, AnOriginThatIsNoLevelSetIsNotTaken)
-{
-    const fs::path notes = home.root / "notes.txt";
-    std::ofstream(notes) << "not a level set";
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(LevelSetWriteToBuffer(controller->currentLevelSet, &bytes));
     ASSERT_TRUE(RecoveryWrite(bytes, &notes));
-    DialogsQueueScriptedAnswer(1);
     ASSERT_TRUE(RecoveryOfferAtStart(controller));
     EXPECT_EQ(controller->currentLevelSet->file, nullptr);
     EXPECT_EQ(LevelSetGetLevelSetName(controller->currentLevelSet), "Brimhold level set");
