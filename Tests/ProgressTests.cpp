@@ -189,25 +189,43 @@ TEST_F(ProgressGame, ACompletedLevelIsKeptAcrossARestartAndForgottenWhenTheSetCh
     EXPECT_EQ(ProgressForLevelSet(set, false), nullptr);
 }
 
-TEST_F(ProgressGame, ADamagedFileIsKeptAsideAndReportedOnce)
+// A damaged file is kept aside and reported once; play goes on, and a full
+// disk then loses only the newest result.
+TEST_F(ProgressGame, ADamagedFileIsKeptAsideAndAFullDiskLosesOnlyTheNewestResult)
 {
     fs::path file = ProgressGetFilePath();
     fs::create_directories(file.parent_path());
-    const std::string damaged("BRMHProg\0\1 not what it should be", 32);
-    WriteBytes(file, damaged);
+    WriteBytes(file, std::string("BRMHProg\0\1 not what it should be", 32));
     ProgressForget();
     EXPECT_TRUE(ProgressGetStore()->sets.empty());
     ASSERT_EQ(HeadlessAlerts().size(), 1u);
     EXPECT_NE(HeadlessAlerts()[0].find("Progress.damaged"), std::string::npos);
     EXPECT_TRUE(fs::exists(home.Data() / "Progress.damaged"));
     EXPECT_FALSE(fs::exists(file));
-    // Play goes on and the next save makes a sound file again.
+    // The next save makes a sound file again.
     LoadCorridors(1);
-    ASSERT_NE(ProgressForLevelSet(set, true), nullptr);
+    ProgressSet *progress = ProgressForLevelSet(set, true);
+    ASSERT_NE(progress, nullptr);
+    ProgressRecordLevel(progress, 0, 10, 100, nullptr);
     EXPECT_TRUE(ProgressSave());
     ProgressForget();
     EXPECT_EQ(ProgressGetStore()->sets.size(), 1u);
     EXPECT_EQ(HeadlessAlerts().size(), 1u);
+
+    progress = ProgressForLevelSet(set, false);
+    const std::string before = ReadFile(file);
+    HighScoresInsert(&progress->scores, HighScore{5, 0, std::string(60, 'x')});
+    {
+        DiskLimit full(before.size()); // no room for the new name
+        EXPECT_FALSE(ProgressSave());
+    }
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_FALSE(fs::exists(file.string() + ".new"));
+    ProgressForget();
+    ProgressSet *kept = ProgressForLevelSet(set, false);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->levels[0].bestPoints, 10);
+    EXPECT_TRUE(kept->scores.entries.empty());
 }
 
 TEST_F(ProgressGame, AFinishedGameEntersItsScoreUnderTheNameGiven)
@@ -233,26 +251,4 @@ TEST_F(ProgressGame, AFinishedGameEntersItsScoreUnderTheNameGiven)
     ListPanelQueueScriptedAnswer('Cler');
     HighScoresClearCommand();
     EXPECT_TRUE(HighScoresGetList(set).entries.empty());
-}
-
-TEST_F(ProgressGame, AFullDiskLosesOnlyTheNewestResult)
-{
-    LoadCorridors(1);
-    ProgressSet *progress = ProgressForLevelSet(set, true);
-    ProgressRecordLevel(progress, 0, 10, 100, nullptr);
-    ASSERT_TRUE(ProgressSave());
-    fs::path file = ProgressGetFilePath();
-    const std::string before = ReadFile(file);
-    HighScoresInsert(&progress->scores, HighScore{5, 0, std::string(60, 'x')});
-    {
-        DiskLimit full(before.size()); // no room for the new name
-        EXPECT_FALSE(ProgressSave());
-    }
-    EXPECT_EQ(ReadFile(file), before);
-    EXPECT_FALSE(fs::exists(file.string() + ".new"));
-    ProgressForget();
-    ProgressSet *kept = ProgressForLevelSet(set, false);
-    ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->levels[0].bestPoints, 10);
-    EXPECT_TRUE(kept->scores.entries.empty());
 }
