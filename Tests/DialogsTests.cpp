@@ -104,14 +104,21 @@ protected:
     {
         onShow = [this, button](WidgetController *widgets) { Click(widgets, button); };
     }
-    bool Save(const std::string &defaultName, std::string *name)
+    // The name the save dialog gives, or "(cancelled)".
+    std::string SaveAs(const std::string &defaultName)
     {
-        fs::path outFolder;
-        bool saved = displayModalSaveDialog(defaultName, home.root, &outFolder, name);
-        if (saved) {
-            EXPECT_EQ(outFolder, home.root);
-        }
-        return saved;
+        fs::path folder;
+        std::string name;
+        if (!displayModalSaveDialog(defaultName, home.root, &folder, &name))
+            return "(cancelled)";
+        EXPECT_EQ(folder, home.root);
+        return name;
+    }
+    // The file the open dialog gives, or "(cancelled)".
+    fs::path Opened()
+    {
+        fs::path file;
+        return displayModalOpenDialog(&file) ? file : fs::path("(cancelled)");
     }
 };
 
@@ -137,16 +144,11 @@ TEST_F(Dialogs, ScriptedAnswersAreTakenInOrderInsteadOfShowing)
     DialogsQueueScriptedAnswer(0);
     EXPECT_EQ(DialogsPendingScriptedAnswers(), 6);
     EXPECT_EQ(displayAskSaveChangesDialog("Set", true), -1);
-    std::string name;
-    EXPECT_TRUE(Save("Set", &name));
-    EXPECT_EQ(name, "Other");
-    EXPECT_TRUE(Save("Set", &name));
-    EXPECT_EQ(name, "Set");
-    EXPECT_FALSE(Save("Set", &name)); // the name checks still apply
-    fs::path file;
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, home.UserLevels() / "Mine");
-    EXPECT_FALSE(displayModalOpenDialog(&file));
+    EXPECT_EQ(SaveAs("Set"), "Other");
+    EXPECT_EQ(SaveAs("Set"), "Set");
+    EXPECT_EQ(SaveAs("Set"), "(cancelled)"); // the name checks still apply
+    EXPECT_EQ(Opened(), home.UserLevels() / "Mine");
+    EXPECT_EQ(Opened(), "(cancelled)");
 
     // Then the platform's answers.
     HeadlessQueueAnswer(0);
@@ -209,24 +211,20 @@ TEST_F(Dialogs, KeysAndCommandsNeverReachTheModesAndControlQDoesNothing)
 
 TEST_F(Dialogs, SaveTakesTheTypedNameInPlaceOfTheSelectedOne)
 {
-    std::string name;
     Type("Level Two");
     Press(kKeyCodeReturn);
-    EXPECT_TRUE(Save("Test levels", &name));
-    EXPECT_EQ(name, "Level Two");
+    EXPECT_EQ(SaveAs("Test levels"), "Level Two");
 
     // Return at once keeps the proposed name; Escape and Cancel cancel.
     Press(kKeyCodeReturn);
-    EXPECT_TRUE(Save("Test levels", &name));
-    EXPECT_EQ(name, "Test levels");
+    EXPECT_EQ(SaveAs("Test levels"), "Test levels");
     Type("x");
     Press(kKeyCodeEscape);
-    EXPECT_FALSE(Save("Test levels", &name));
+    EXPECT_EQ(SaveAs("Test levels"), "(cancelled)");
     ClickOnShow(kDialogsCancelButton);
-    EXPECT_FALSE(Save("Test levels", &name));
+    EXPECT_EQ(SaveAs("Test levels"), "(cancelled)");
     ClickOnShow(kDialogsSaveButton);
-    EXPECT_TRUE(Save("Test levels", &name));
-    EXPECT_EQ(name, "Test levels");
+    EXPECT_EQ(SaveAs("Test levels"), "Test levels");
 }
 
 TEST_F(Dialogs, SaveRefusesABadNameInTheDialogAndStaysOpen)
@@ -239,9 +237,7 @@ TEST_F(Dialogs, SaveRefusesABadNameInTheDialogAndStaysOpen)
     Press(kKeyCodeBackspace, 0, 1.0);
     Press(PlatformCharCodeToKeyCode('c'), 0, 1.0);
     Press(kKeyCodeReturn, 0, 1.0);
-    std::string name;
-    EXPECT_TRUE(Save("Set", &name));
-    EXPECT_EQ(name, "ac");
+    EXPECT_EQ(SaveAs("Set"), "ac");
     EXPECT_EQ(message, "A name cannot contain a slash (\"/\").");
     EXPECT_EQ(shown, 1);
 }
@@ -258,9 +254,7 @@ TEST_F(Dialogs, TabMovesTheFocusAndTypingWithoutItDoesNothing)
         Type("New");
         Press(kKeyCodeReturn);
     };
-    std::string name;
-    EXPECT_TRUE(Save("Set", &name));
-    EXPECT_EQ(name, "New");
+    EXPECT_EQ(SaveAs("Set"), "New");
 }
 
 TEST_F(Dialogs, SavingOverAnExistingFileAsksToReplaceIt)
@@ -281,9 +275,7 @@ TEST_F(Dialogs, SavingOverAnExistingFileAsksToReplaceIt)
     Press(kKeyCodeReturn); // the question
     Press(kKeyCodeEscape); // back to the dialog, the name all selected
     Press(kKeyCodeReturn); // the question again, answered by a click
-    std::string name;
-    EXPECT_TRUE(Save("Set", &name));
-    EXPECT_EQ(name, "Taken");
+    EXPECT_EQ(SaveAs("Set"), "Taken");
     ASSERT_EQ(views.size(), 4u);
     EXPECT_EQ(views[1].rfind("\"Taken\" already exists. Do you want to replace it?", 0), 0u) << views[1];
     EXPECT_EQ(views[3], views[1]);
@@ -300,7 +292,7 @@ TEST_F(Dialogs, SavingOverAnExistingFileAsksToReplaceIt)
     };
     Type("Taken");
     Press(kKeyCodeReturn);
-    EXPECT_FALSE(Save("Set", &name));
+    EXPECT_EQ(SaveAs("Set"), "(cancelled)");
     EXPECT_EQ(views.size(), 3u);
     EXPECT_EQ(views[2].rfind("Save file as:", 0), 0u) << views[2];
 }
@@ -367,25 +359,21 @@ TEST_F(OpenDialog, ListsTheSetsWithFolderAndLevelsAndSkipsTheDamagedOne)
     // The first usable set is chosen; Down passes over the damaged one.
     Press(kKeyCodeDown);
     Press(kKeyCodeReturn);
-    fs::path file;
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, user / "Good");
+    EXPECT_EQ(Opened(), user / "Good");
     EXPECT_EQ(rows, (std::vector<std::string>{"Fetched | Downloaded levels | 1 level",
                                               "Broken | User levels | damaged", "Good | User levels | 2 levels"}));
 
     Press(kKeyCodeDown);
     Press(kKeyCodeUp);
     Press(kKeyCodeReturn);
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, downloaded / "Fetched");
+    EXPECT_EQ(Opened(), downloaded / "Fetched");
 
     Press(kKeyCodeEscape);
-    EXPECT_FALSE(displayModalOpenDialog(&file));
+    EXPECT_EQ(Opened(), "(cancelled)");
 }
 
 TEST_F(OpenDialog, RowsAndButtonsWorkWithTheMouse)
 {
-    fs::path file;
     // Clicks on the row, each at the given time.
     auto clickRow = [&](WidgetController *widgets, int32_t row, std::initializer_list<double> times) {
         Rect4f b = WidgetGetBounds(WidgetControllerGetWidgetByIdentifier(widgets, DialogsRowNameIdentifier(row)));
@@ -401,23 +389,19 @@ TEST_F(OpenDialog, RowsAndButtonsWorkWithTheMouse)
         clickRow(widgets, 2, {2.0});
         Click(widgets, kDialogsOpenButton, 3.0);
     };
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, user / "Good");
+    EXPECT_EQ(Opened(), user / "Good");
 
     // Two quick clicks on a row open it.
     onShow = [&](WidgetController *widgets) { clickRow(widgets, 0, {0.0, 0.2}); };
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, downloaded / "Fetched");
+    EXPECT_EQ(Opened(), downloaded / "Fetched");
 }
 
 TEST_F(OpenDialog, TabLeadsToThePathFieldWhichTakesAnyPath)
 {
-    fs::path file;
     Press(kKeyCodeTab);
     Type("Good");
     Press(kKeyCodeReturn);
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, user / "Good");
+    EXPECT_EQ(Opened(), user / "Good");
 
     // A path that leads nowhere keeps the dialog open; Tab back to the list
     // and Return opens the chosen set.
@@ -429,9 +413,8 @@ TEST_F(OpenDialog, TabLeadsToThePathFieldWhichTakesAnyPath)
     Press(kKeyCodeDown, 0, 1.0);
     Press(kKeyCodeReturn, 0, 1.0);
     ReadMessageAfter(0.5);
-    EXPECT_TRUE(displayModalOpenDialog(&file));
+    EXPECT_EQ(Opened(), downloaded / "Fetched");
     EXPECT_EQ(message, "There is no file at that path.");
-    EXPECT_EQ(file, downloaded / "Fetched");
 }
 
 TEST(DialogsDesktop, TheDialogRunsOnTheDisplaysOwnEvents)
