@@ -61,7 +61,7 @@ TEST_F(LevelEditorTest, SpaceHeldPlacesABoxAndTheSameTypeClears)
     EXPECT_EQ(BlockAt(3, 1, 0), nullptr);
 }
 
-TEST_F(LevelEditorTest, LaddersTakeTheOrientationOfTheArrows)
+TEST_F(LevelEditorTest, LaddersAndThePlayerStartTakeTheOrientationOfTheArrowsAndPowerupsToggle)
 {
     editor->palette->selectedType = kBlockLadder;
     SetCursor(2, 0, 2);
@@ -73,19 +73,17 @@ TEST_F(LevelEditorTest, LaddersTakeTheOrientationOfTheArrows)
     EXPECT_EQ(BlockAt(2, 0, 2)->type, kBlockLadder);
     EXPECT_EQ(static_cast<LadderData *>(BlockAt(2, 0, 2)->data)->orientation, 1);
     EXPECT_EQ(editor->orienting, 0);
-}
 
-TEST_F(LevelEditorTest, PowerupsToggleAndThePlayerStartTakesAFacing)
-{
+    // Powerups toggle; the player start takes a facing.
     UseBlock(kPowerupFeather);
     PlaceAt(1, 2, 3);
-    ASSERT_EQ(Counts(), std::pair(0, 1));
+    ASSERT_EQ(Counts(), std::pair(1, 1));
     EXPECT_EQ(CurrentLevel()->powerups[0]->kind, kPowerupFeather);
     EXPECT_FLOAT_EQ(CurrentLevel()->powerups[0]->position.z, 21.0f);
     Space();
-    EXPECT_EQ(Counts(), std::pair(0, 0));
+    EXPECT_EQ(Counts(), std::pair(1, 0));
     Space();
-    EXPECT_EQ(Counts(), std::pair(0, 1));
+    EXPECT_EQ(Counts(), std::pair(1, 1));
 
     editor->palette->tool = ToolPlayerStart;
     Space(true);

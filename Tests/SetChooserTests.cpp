@@ -65,7 +65,7 @@ TEST_F(Chooser, ListsEverySetByFolderWithDamagedOnesShownAsSuch)
               (std::vector<std::string>{"Set 10", "User levels", "2 levels", "1 completed", "best 345"}));
 }
 
-TEST_F(Chooser, KeysChooseASetAndEscapeLeavesEverythingAsItWas)
+TEST_F(Chooser, KeysChooseASetEscapeLeavesEverythingAsItWasAndALongListScrolls)
 {
     // Escape: nothing changes.
     HeadlessInjectKey(kEventRawKeyDown, kKeyCodeEscape, 0, 0.1);
@@ -82,6 +82,17 @@ TEST_F(Chooser, KeysChooseASetAndEscapeLeavesEverythingAsItWas)
     EXPECT_EQ(LevelSetGetLevelCount(set), 1);
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeGame}));
     EXPECT_EQ(controller->startingLevel, 0);
+    ControllerPopMode(controller);
+
+    // A long list scrolls to the selection: of 15 sets, 14 can be chosen, the
+    // last is "Set 2" of "Downloaded levels".
+    for (int i = 11; i <= 20; i++)
+        WriteSet(home.UserLevels(), "Set " + std::to_string(i), 1);
+    for (int i = 0; i < 20; i++)
+        HeadlessInjectKey(kEventRawKeyDown, kKeyCodeDown, 0, 0.05 * (i + 1));
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeReturn, 0, 1.5);
+    ASSERT_TRUE(SetChooserRun());
+    EXPECT_EQ(LevelSetGetLevelCount(set), 4);
 }
 
 TEST_F(Chooser, ADoubleClickPlaysAndStartAtLevelOffersTheLevelsReached)
@@ -115,18 +126,6 @@ TEST_F(Chooser, ADoubleClickPlaysAndStartAtLevelOffersTheLevelsReached)
     EXPECT_TRUE(SetChooserRun());
     EXPECT_EQ(LevelSetGetLevelSetName(set), "Set 10");
     EXPECT_EQ(controller->startingLevel, 0);
-}
-
-TEST_F(Chooser, ALongListScrollsToTheSelection)
-{
-    for (int i = 11; i <= 20; i++)
-        WriteSet(home.UserLevels(), "Set " + std::to_string(i), 1);
-    // 15 sets, 14 that can be chosen: the last is "Set 2" of "Downloaded levels".
-    for (int i = 0; i < 20; i++)
-        HeadlessInjectKey(kEventRawKeyDown, kKeyCodeDown, 0, 0.05 * (i + 1));
-    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeReturn, 0, 1.5);
-    ASSERT_TRUE(SetChooserRun());
-    EXPECT_EQ(LevelSetGetLevelCount(set), 4);
 }
 
 TEST_F(Chooser, APanelsFieldStartsSelectedAndTakesTypedText)
