@@ -2,6 +2,7 @@
 // and slide, the tool row and type grid, the water sliders, the block
 // inspector's fields, the number keys, the hover label, and (read back from
 // the window) where the panel is drawn.
+#include "GLTestContext.h"
 #include "WidgetTestSupport.h"
 
 #include "Block.h"
@@ -16,7 +17,6 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <vector>
 
@@ -370,21 +370,14 @@ TEST_F(Palette, HoveringAnIconForHalfASecondShowsItsName)
 
 // ---- Drawing ------------------------------------------------------------------------------
 
-std::array<int, 3> PixelAt(OpenGLWindow *window, float x, float y)
+std::vector<int> PixelAt(OpenGLWindow *window, float x, float y)
 {
     Rect4f b = OpenGLWindowGetBounds(window);
-    int width = int(b.right - b.left), height = int(b.bottom - b.top);
     float r = OpenGLWindowGetRatio(window);
-    uint8_t p[4] = {0, 0, 0, 0};
-    glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(int((x / r + 1) * 0.5f * float(width)), int((y + 1) * 0.5f * float(height)), 1, 1, GL_RGBA,
-                 GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2]};
+    return gltest::ReadRGB(int((x / r + 1) * 0.5f * (b.right - b.left)), int((y + 1) * 0.5f * (b.bottom - b.top)));
 }
 
-bool PanelGreen(std::array<int, 3> p)
+bool PanelGreen(std::vector<int> p)
 {
     return p[0] < 10 && p[1] > 40 && p[1] < 65 && p[2] < 10;
 }
@@ -401,15 +394,15 @@ TEST_F(Palette, ThePanelIsDrawnAtTheRightEdgeAndSlidesAwayFromItsTab)
     draw();
     EXPECT_TRUE(PanelGreen(PixelAt(window, r - 0.3f, -0.6f)));
     EXPECT_TRUE(PanelGreen(PixelAt(window, r - 0.01f, -0.6f)));
-    EXPECT_EQ(PixelAt(window, r - 0.7f, -0.6f), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(PixelAt(window, r - 0.7f, -0.6f), (std::vector<int>{0, 0, 0}));
     // The selected stone cell is blue, the next one black.
     EXPECT_GT(PixelAt(window, GridCentre(0).x, GridCentre(0).y)[2], 200);
-    EXPECT_EQ(PixelAt(window, GridCentre(1).x, GridCentre(1).y), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(PixelAt(window, GridCentre(1).x, GridCentre(1).y), (std::vector<int>{0, 0, 0}));
 
     Click(Origin() + 0.425f, -0.6f);
     Ticks(55);
     draw();
-    EXPECT_EQ(PixelAt(window, r - 0.3f, -0.6f), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(PixelAt(window, r - 0.3f, -0.6f), (std::vector<int>{0, 0, 0}));
     // Only the tab strip is left at the edge.
     EXPECT_TRUE(PanelGreen(PixelAt(window, r - 0.025f, -0.6f)));
 }
