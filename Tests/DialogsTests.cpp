@@ -159,7 +159,7 @@ TEST_F(Dialogs, ScriptedAnswersAreTakenInOrderInsteadOfShowing)
     EXPECT_EQ(shown, 0);
 }
 
-TEST_F(Dialogs, AskIsWordedForQuittingOrClosingAndAnswersByKeyOrClick)
+TEST_F(Dialogs, AskIsWordedForQuittingOrClosingAnswersByKeyOrClickAndKeepsEventsFromTheModes)
 {
     std::string texts;
     onShow = [&](WidgetController *widgets) { texts = Texts(widgets); };
@@ -178,15 +178,11 @@ TEST_F(Dialogs, AskIsWordedForQuittingOrClosingAndAnswersByKeyOrClick)
         EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), answer);
     }
 
-    // Nothing left to answer it: cancelled, and no window: not shown at all.
+    // Nothing left to answer it: cancelled.
     onShow = nullptr;
     EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 0);
-    DialogsSetWindow(nullptr);
-    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), kDialogNotShown);
-}
 
-TEST_F(Dialogs, KeysAndCommandsNeverReachTheModesAndControlQDoesNothing)
-{
+    // Keys and commands never reach the modes, and Ctrl+Q does nothing.
     int32_t seen = 0;
     const int32_t kinds[] = {kEventRawKeyDown, kEventCommandProcess, kEventMouseDown};
     PlatformInstallEventHandler(
@@ -207,6 +203,10 @@ TEST_F(Dialogs, KeysAndCommandsNeverReachTheModesAndControlQDoesNothing)
     EXPECT_EQ(seen, 0);
     EXPECT_FALSE(HeadlessRunFor(0.1)); // the program goes on
     EXPECT_EQ(seen, 0);
+
+    // No window: not shown at all.
+    DialogsSetWindow(nullptr);
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), kDialogNotShown);
 }
 
 TEST_F(Dialogs, SaveTakesTheTypedNameInPlaceOfTheSelectedOne)
@@ -352,7 +352,7 @@ protected:
     }
 };
 
-TEST_F(OpenDialog, ListsTheSetsWithFolderAndLevelsAndSkipsTheDamagedOne)
+TEST_F(OpenDialog, ListsTheSetsWithFolderAndLevelsSkipsTheDamagedOneAndTakesAPathAfterTab)
 {
     // The first usable set is chosen; Down passes over the damaged one.
     Press(kKeyCodeDown);
@@ -368,6 +368,25 @@ TEST_F(OpenDialog, ListsTheSetsWithFolderAndLevelsAndSkipsTheDamagedOne)
 
     Press(kKeyCodeEscape);
     EXPECT_EQ(Opened(), "(cancelled)");
+
+    // Tab leads to the path field, which takes any path.
+    Press(kKeyCodeTab);
+    Type("Good");
+    Press(kKeyCodeReturn);
+    EXPECT_EQ(Opened(), user / "Good");
+
+    // A path that leads nowhere keeps the dialog open; Tab back to the list
+    // and Return opens the chosen set.
+    onShow = nullptr;
+    Press(kKeyCodeTab);
+    Type("Missing");
+    Press(kKeyCodeReturn);
+    Press(kKeyCodeTab, 0, 1.0);
+    Press(kKeyCodeDown, 0, 1.0);
+    Press(kKeyCodeReturn, 0, 1.0);
+    ReadMessageAfter(0.5);
+    EXPECT_EQ(Opened(), downloaded / "Fetched");
+    EXPECT_EQ(message, "There is no file at that path.");
 }
 
 TEST_F(OpenDialog, RowsAndButtonsWorkWithTheMouse)
@@ -392,27 +411,6 @@ TEST_F(OpenDialog, RowsAndButtonsWorkWithTheMouse)
     // Two quick clicks on a row open it.
     onShow = [&](WidgetController *widgets) { clickRow(widgets, 0, {0.0, 0.2}); };
     EXPECT_EQ(Opened(), downloaded / "Fetched");
-}
-
-TEST_F(OpenDialog, TabLeadsToThePathFieldWhichTakesAnyPath)
-{
-    Press(kKeyCodeTab);
-    Type("Good");
-    Press(kKeyCodeReturn);
-    EXPECT_EQ(Opened(), user / "Good");
-
-    // A path that leads nowhere keeps the dialog open; Tab back to the list
-    // and Return opens the chosen set.
-    onShow = nullptr;
-    Press(kKeyCodeTab);
-    Type("Missing");
-    Press(kKeyCodeReturn);
-    Press(kKeyCodeTab, 0, 1.0);
-    Press(kKeyCodeDown, 0, 1.0);
-    Press(kKeyCodeReturn, 0, 1.0);
-    ReadMessageAfter(0.5);
-    EXPECT_EQ(Opened(), downloaded / "Fetched");
-    EXPECT_EQ(message, "There is no file at that path.");
 }
 
 TEST(DialogsDesktop, TheDialogRunsOnTheDisplaysOwnEvents)
