@@ -72,18 +72,6 @@ TEST_F(RecoveryTest, AnEditIsWrittenSoonAfterAndRemovedOnSave)
     EXPECT_FALSE(RecoveryExists());
 }
 
-TEST_F(RecoveryTest, ATestPlayWritesItFirstAndDiscardingRemovesIt)
-{
-    OpenAndPlaceAStone();
-    Command('TLvl');
-    ASSERT_EQ(Stack().back(), ModeGame);
-    EXPECT_TRUE(RecoveryExists());
-    Command('EGam');
-    DialogsQueueScriptedAnswer(-1); // do not save
-    Command('new ');
-    EXPECT_FALSE(RecoveryExists());
-}
-
 TEST_F(RecoveryTest, ChangesNobodyCouldBeAskedAboutAreKeptWhenTheProgramEnds)
 {
     OpenAndPlaceAStone();
@@ -183,7 +171,7 @@ TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
     EXPECT_EQ(HeadlessAlerts().size(), 1u);
 }
 
-TEST_F(RecoveryTest, AFullDiskKeepsThePreviousFileQuietlyAndIsRetried)
+TEST_F(RecoveryTest, AFullDiskKeepsThePreviousFileQuietlyATestPlayWritesItAndDiscardRemovesIt)
 {
     OpenAndPlaceAStone();
     HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
@@ -201,6 +189,16 @@ TEST_F(RecoveryTest, AFullDiskKeepsThePreviousFileQuietlyAndIsRetried)
 
     HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
     EXPECT_EQ(FileBytes(RecoveryFile()), Bytes());
+
+    // A test play writes it first; discarding the changes removes it.
+    PlaceAt(4, 0, 4);
+    Command('TLvl');
+    ASSERT_EQ(Stack().back(), ModeGame);
+    EXPECT_EQ(FileBytes(RecoveryFile()), Bytes());
+    Command('EGam');
+    DialogsQueueScriptedAnswer(-1); // do not save
+    Command('new ');
+    EXPECT_FALSE(RecoveryExists());
 }
 
 } // namespace
