@@ -22,12 +22,6 @@ const fs::path testStateHome = [] {
     return folder;
 }();
 
-std::vector<uint8_t> FileBytes(const fs::path &file)
-{
-    std::string text = ReadFile(file);
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
 // The bytes a set read from the file writes back.
 std::vector<uint8_t> SetBytesOfFile(const fs::path &file)
 {
@@ -58,7 +52,7 @@ TEST_F(RecoveryTest, AnEditIsWrittenSoonAfterAndRemovedOnSave)
     PlaceAt(2, 0, 1);
     HeadlessRunFor(1.0);
     ASSERT_TRUE(RecoveryExists());
-    EXPECT_EQ(FileBytes(RecoveryFile()), Bytes());
+    EXPECT_EQ(levelworld::ReadBytes(RecoveryFile()), Bytes());
     EXPECT_EQ(SetBytesOfFile(RecoveryFile()), Bytes());
 
     DialogsQueueScriptedAnswer(1, "Mine");
@@ -188,13 +182,13 @@ TEST_F(RecoveryTest, AFullDiskKeepsThePreviousFileQuietlyATestPlayWritesItAndDis
     EXPECT_TRUE(HeadlessAlerts().empty());
 
     HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
-    EXPECT_EQ(FileBytes(RecoveryFile()), Bytes());
+    EXPECT_EQ(levelworld::ReadBytes(RecoveryFile()), Bytes());
 
     // A test play writes it first; discarding the changes removes it.
     PlaceAt(4, 0, 4);
     Command('TLvl');
     ASSERT_EQ(Stack().back(), ModeGame);
-    EXPECT_EQ(FileBytes(RecoveryFile()), Bytes());
+    EXPECT_EQ(levelworld::ReadBytes(RecoveryFile()), Bytes());
     Command('EGam');
     DialogsQueueScriptedAnswer(-1); // do not save
     Command('new ');
