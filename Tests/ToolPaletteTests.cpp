@@ -116,7 +116,7 @@ protected:
     }
 };
 
-TEST_F(Palette, StartsWithTheBlockToolStoneAndOnlyTheExitButtonShowing)
+TEST_F(Palette, StartsWithTheBlockToolStoneAndOnlyTheExitButtonAndTheWaterToolShowsItsSliders)
 {
     EXPECT_EQ(ToolPaletteGetTool(palette), ToolBlock);
     EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
@@ -137,83 +137,7 @@ TEST_F(Palette, StartsWithTheBlockToolStoneAndOnlyTheExitButtonShowing)
     ClickTool(0);
     EXPECT_EQ(Shown({'WLvl', 'WSpd', 'WLvD', 'WSpD', 'BInD'}), "00000");
 
-    int32_t exits = 0;
-    const int32_t kinds[] = {kEventCommandProcess};
-    PlatformInstallEventHandler(
-        kTargetApplication, kinds, 1,
-        [](const PlatformEvent *event, void *context) {
-            *static_cast<int32_t *>(context) += event->command == 'LEdt';
-            return true;
-        },
-        &exits);
-    Point2f exit = WidgetCentre('Exit');
-    Click(exit.x, exit.y);
-    HeadlessRunFor(0.0);
-    EXPECT_EQ(exits, 1);
-}
-
-TEST_F(Palette, EveryGridCellAndToolHitsAtRest)
-{
-    for (int i = 0; i < 15; i++) {
-        Click(GridCentre(i).x, GridCentre(i).y);
-        EXPECT_EQ(ToolPaletteGetSelectedType(palette), kGridCodes[i]) << "cell " << i;
-    }
-    // The hit extents of the first cell, edges included.
-    float o = Origin();
-    ToolPaletteMouseDown(palette, o + 0.463f, 0.34f);
-    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
-    ToolPaletteMouseDown(palette, o + 0.633f, 0.42f); // the gap right of it
-    ToolPaletteMouseDown(palette, o + 0.55f, 0.335f); // just below it
-    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
-
-    for (int i = 3; i >= 0; i--) {
-        ClickTool(i);
-        EXPECT_EQ(ToolPaletteGetTool(palette), kToolCodes[i]) << "tool " << i;
-    }
-    // The grid answers only to the block tool.
-    ClickTool(2);
-    Click(GridCentre(4).x, GridCentre(4).y);
-    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
-    // Frozen, the palette ignores clicks.
-    ToolPaletteFreeze(palette);
-    ClickTool(0);
-    EXPECT_EQ(ToolPaletteGetTool(palette), ToolWater);
-    ToolPaletteDefrost(palette);
-    ClickTool(0);
-    EXPECT_EQ(ToolPaletteGetTool(palette), ToolBlock);
-}
-
-TEST_F(Palette, TheTabSlidesThePanelAwayAndBackIn55Ticks)
-{
-    float tab = Origin() + 0.425f;
-    Click(tab, 0.0f);
-    EXPECT_TRUE(palette->hidden);
-    Ticks(54);
-    EXPECT_LT(palette->slide, 0.55);
-    Ticks(1);
-    EXPECT_DOUBLE_EQ(palette->slide, 0.55);
-    // The widgets slide with the panel.
-    EXPECT_FLOAT_EQ(palette->widgets->offset.x, Origin() + 0.55f);
-
-    // Where the grid was, and where it now is off screen: nothing.
-    Click(GridCentre(4).x, GridCentre(4).y);
-    ToolPaletteMouseDown(palette, GridCentre(4).x + 0.55f, GridCentre(4).y);
-    ToolPaletteMouseDown(palette, ToolCentre(2).x + 0.55f, ToolCentre(2).y);
-    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
-    EXPECT_EQ(ToolPaletteGetTool(palette), ToolBlock);
-
-    Click(tab + 0.55f, -0.5f);
-    EXPECT_FALSE(palette->hidden);
-    Ticks(54);
-    EXPECT_GT(palette->slide, 0.0);
-    Ticks(1);
-    EXPECT_DOUBLE_EQ(palette->slide, 0.0);
-    Click(GridCentre(4).x, GridCentre(4).y);
-    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 4);
-}
-
-TEST_F(Palette, TheWaterSpeedSliderAtItsBottomGivesMinusTwenty)
-{
+    // At its bottom the water speed slider gives -20.
     ClickTool(2);
     LevelSetMakeClean(editor.levelSet);
     Rect4f b = WidgetGetBounds(W('WSpd'));
@@ -251,6 +175,94 @@ TEST_F(Palette, TheWaterSpeedSliderAtItsBottomGivesMinusTwenty)
     ToolPaletteInspectBlock(fresh, nullptr);
     EXPECT_EQ(fresh->widgets, nullptr);
     ToolPaletteDispose(fresh);
+
+    // The exit button posts the editor command.
+    int32_t exits = 0;
+    const int32_t kinds[] = {kEventCommandProcess};
+    PlatformInstallEventHandler(
+        kTargetApplication, kinds, 1,
+        [](const PlatformEvent *event, void *context) {
+            *static_cast<int32_t *>(context) += event->command == 'LEdt';
+            return true;
+        },
+        &exits);
+    Point2f exit = WidgetCentre('Exit');
+    Click(exit.x, exit.y);
+    HeadlessRunFor(0.0);
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(Palette, EveryGridCellToolAndNumberKeyChoosesAtRest)
+{
+    for (int i = 0; i < 15; i++) {
+        Click(GridCentre(i).x, GridCentre(i).y);
+        EXPECT_EQ(ToolPaletteGetSelectedType(palette), kGridCodes[i]) << "cell " << i;
+    }
+    // The hit extents of the first cell, edges included.
+    float o = Origin();
+    ToolPaletteMouseDown(palette, o + 0.463f, 0.34f);
+    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
+    ToolPaletteMouseDown(palette, o + 0.633f, 0.42f); // the gap right of it
+    ToolPaletteMouseDown(palette, o + 0.55f, 0.335f); // just below it
+    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
+
+    for (int i = 3; i >= 0; i--) {
+        ClickTool(i);
+        EXPECT_EQ(ToolPaletteGetTool(palette), kToolCodes[i]) << "tool " << i;
+    }
+    // The grid answers only to the block tool.
+    ClickTool(2);
+    Click(GridCentre(4).x, GridCentre(4).y);
+    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
+    // Frozen, the palette ignores clicks.
+    ToolPaletteFreeze(palette);
+    ClickTool(0);
+    EXPECT_EQ(ToolPaletteGetTool(palette), ToolWater);
+    ToolPaletteDefrost(palette);
+    ClickTool(0);
+    EXPECT_EQ(ToolPaletteGetTool(palette), ToolBlock);
+
+    // The number keys choose the first ten types under the block tool.
+    for (int i = 0; i < 10; i++) { // 1 to 9, then 0
+        widgettest::Key(i < 9 ? kKeyCode1 + i : kKeyCode0);
+        EXPECT_EQ(ToolPaletteGetSelectedType(palette), kGridCodes[i]) << "key " << i;
+    }
+    EXPECT_TRUE(ToolPaletteKeyDown(palette, '1', 0));
+    EXPECT_FALSE(ToolPaletteKeyDown(palette, 'q', 0));
+    EXPECT_FALSE(ToolPaletteKeyDown(palette, '2', kModifierControl));
+    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
+    ClickTool(1);
+    EXPECT_FALSE(ToolPaletteKeyDown(palette, '3', 0));
+    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
+}
+
+TEST_F(Palette, TheTabSlidesThePanelAwayAndBackIn55Ticks)
+{
+    float tab = Origin() + 0.425f;
+    Click(tab, 0.0f);
+    EXPECT_TRUE(palette->hidden);
+    Ticks(54);
+    EXPECT_LT(palette->slide, 0.55);
+    Ticks(1);
+    EXPECT_DOUBLE_EQ(palette->slide, 0.55);
+    // The widgets slide with the panel.
+    EXPECT_FLOAT_EQ(palette->widgets->offset.x, Origin() + 0.55f);
+
+    // Where the grid was, and where it now is off screen: nothing.
+    Click(GridCentre(4).x, GridCentre(4).y);
+    ToolPaletteMouseDown(palette, GridCentre(4).x + 0.55f, GridCentre(4).y);
+    ToolPaletteMouseDown(palette, ToolCentre(2).x + 0.55f, ToolCentre(2).y);
+    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
+    EXPECT_EQ(ToolPaletteGetTool(palette), ToolBlock);
+
+    Click(tab + 0.55f, -0.5f);
+    EXPECT_FALSE(palette->hidden);
+    Ticks(54);
+    EXPECT_GT(palette->slide, 0.0);
+    Ticks(1);
+    EXPECT_DOUBLE_EQ(palette->slide, 0.0);
+    Click(GridCentre(4).x, GridCentre(4).y);
+    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 4);
 }
 
 TEST_F(Palette, IdentifiersAreFourCharactersOrRefusedWithABeep)
@@ -320,21 +332,6 @@ TEST_F(Palette, ATeleportTakesItsTargetAndEditsFollowTheBlockWhenTheLevelMoves)
         static_cast<PhasingBlockData *>(LevelGetBlockAtPos(CurrentLevel(), 0, 1, 0, 0)->data);
     EXPECT_FLOAT_EQ(data->initialDelay, 10.0f);
     EXPECT_FLOAT_EQ(data->nextToggle, 10.0f);
-}
-
-TEST_F(Palette, NumberKeysChooseTheFirstTenTypesUnderTheBlockTool)
-{
-    for (int i = 0; i < 10; i++) { // 1 to 9, then 0
-        widgettest::Key(i < 9 ? kKeyCode1 + i : kKeyCode0);
-        EXPECT_EQ(ToolPaletteGetSelectedType(palette), kGridCodes[i]) << "key " << i;
-    }
-    EXPECT_TRUE(ToolPaletteKeyDown(palette, '1', 0));
-    EXPECT_FALSE(ToolPaletteKeyDown(palette, 'q', 0));
-    EXPECT_FALSE(ToolPaletteKeyDown(palette, '2', kModifierControl));
-    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
-    ClickTool(1);
-    EXPECT_FALSE(ToolPaletteKeyDown(palette, '3', 0));
-    EXPECT_EQ(ToolPaletteGetSelectedType(palette), 1);
 }
 
 TEST_F(Palette, HoveringAnIconForHalfASecondShowsItsName)
