@@ -240,7 +240,9 @@ TEST_F(Dialogs, SaveTakesTheTypedNameInPlaceOfTheSelectedOne)
     EXPECT_EQ(SaveAs("Set"), "New");
 }
 
-TEST_F(Dialogs, SaveRefusesABadNameInTheDialogAndStaysOpen)
+// A bad name, a folder or a file already there keeps the save dialog open:
+// the first two are refused in it, the last asks to be replaced.
+TEST_F(Dialogs, SaveRefusesBadNamesAndFoldersAndAsksToReplaceAFile)
 {
     ReadMessageAfter(0.5);
     Type("a/b");
@@ -253,10 +255,7 @@ TEST_F(Dialogs, SaveRefusesABadNameInTheDialogAndStaysOpen)
     EXPECT_EQ(SaveAs("Set"), "ac");
     EXPECT_EQ(message, "A name cannot contain a slash (\"/\").");
     EXPECT_EQ(shown, 1);
-}
 
-TEST_F(Dialogs, SavingOverAnExistingFileAsksToReplaceIt)
-{
     WriteBytes(home.root / "Taken", "old");
     fs::create_directories(home.root / "Folder");
     std::vector<std::string> views;
