@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """What the game costs while its picture stands still: the share of one core
 the whole process uses (all its threads, from /proc) over 10 seconds at the
-title after its intro, and in a paused game.  Run on an X display (make bench
+title after its intro, in a paused game and in a resting level editor.  Run on an X display (make bench
 runs it under Xvfb):
 
     Bench/IdleCpu.py BUILD/brimhold "BUILD/Resources/Levels/Test levels"
 
-The Escape key that pauses the game is sent with the X test extension.
+The keys (Escape to pause, Ctrl+L for the editor) are sent with the X test
+extension.
 """
 import ctypes
 import os
@@ -30,7 +31,7 @@ def measure(pid):
     return 100.0 * (cpu_seconds(pid) - start) / (time.monotonic() - t0)
 
 
-def press_escape():
+def press(*keysyms):
     x11 = ctypes.CDLL("libX11.so.6")
     xtst = ctypes.CDLL("libXtst.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
@@ -46,21 +47,23 @@ def press_escape():
     # The pointer over the middle of the screen, where the window is, so
     # that the keyboard goes to it.
     xtst.XTestFakeMotionEvent(display, -1, 512, 384, 0)
-    escape = x11.XKeysymToKeycode(display, 0xFF1B)
-    xtst.XTestFakeKeyEvent(display, escape, 1, 0)
-    xtst.XTestFakeKeyEvent(display, escape, 0, 0)
+    codes = [x11.XKeysymToKeycode(display, keysym) for keysym in keysyms]
+    for code in codes:
+        xtst.XTestFakeKeyEvent(display, code, 1, 0)
+    for code in reversed(codes):
+        xtst.XTestFakeKeyEvent(display, code, 0, 0)
     x11.XFlush(display)
     x11.XCloseDisplay(display)
 
 
-def run(args, config, settle, before_measuring=None):
+def run(args, config, settle, before_measuring=None, after=1.0):
     env = dict(os.environ, XDG_CONFIG_HOME=config, ALSOFT_DRIVERS="null")
     process = subprocess.Popen(args, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         time.sleep(settle)
         if before_measuring:
             before_measuring()
-            time.sleep(1.0)
+            time.sleep(after)
         return measure(process.pid)
     finally:
         process.terminate()
@@ -74,8 +77,13 @@ def main():
     with tempfile.TemporaryDirectory() as config:
         title = run([program], config, 8.0)
         print(f"Idle at the still title: {title:.1f}% of a core over {SECONDS:.0f} s")
-        paused = run([program, "--level", "1", levels], config, 5.0, press_escape)
+        # The first Escape skips the level's title card, the second pauses.
+        paused = run([program, "--level", "1", levels], config, 5.0,
+                     lambda: (press(0xFF1B), time.sleep(1.5), press(0xFF1B)))
         print(f"Idle in a paused game:   {paused:.1f}% of a core over {SECONDS:.0f} s")
+        # The editor rests a few seconds after the last key.
+        editor = run([program], config, 8.0, lambda: press(0xFFE3, ord("l")), after=5.0)
+        print(f"Idle in the level editor: {editor:.1f}% of a core over {SECONDS:.0f} s")
         playing = run([program, "--level", "1", levels], config, 5.0)
         print(f"In play, for comparison: {playing:.1f}% of a core over {SECONDS:.0f} s")
         with open(f"/proc/loadavg") as f:

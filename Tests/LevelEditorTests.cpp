@@ -35,6 +35,23 @@ TEST_F(LevelEditorTest, CursorMovesFollowTheView)
     EXPECT_EQ(Cursor(), (std::vector<int32_t>{2, 0, 1}));
 }
 
+TEST_F(LevelEditorTest, ARestingEditorDrawsOnlyOnDemand)
+{
+    int frames = 0;
+    ControllerSetFrameOverlay([](void *count) { ++*static_cast<int *>(count); }, &frames);
+    HeadlessRunFor(0.5);
+    EXPECT_GT(frames, 30) << "the editor draws while the author works";
+    HeadlessRunFor(kLevelEditorActiveSeconds + 1.0);
+    frames = 0;
+    HeadlessRunFor(1.0);
+    EXPECT_EQ(frames, 0) << "a resting editor draws nothing";
+    EXPECT_EQ(editor->blinkPhase, 1.0f) << "and its cursor stands still";
+    Key(kKeyCodeRight);
+    HeadlessRunFor(0.5);
+    EXPECT_GT(frames, 30) << "a key wakes it";
+    ControllerSetFrameOverlay(nullptr, nullptr);
+}
+
 TEST_F(LevelEditorTest, SpaceHeldPlacesABoxAndTheSameTypeClears)
 {
     AddBlock(CurrentLevel(), kBlockDeadly, 1, 1, 0);

@@ -2,6 +2,7 @@
 
 #include "Bindings.h"
 #include "Block.h"
+#include "Camera.h"
 #include "CameraController.h"
 #include "Controller.h"
 #include "Dialogs.h"
@@ -475,12 +476,23 @@ ModeParts Parts(LevelEditor *editor)
                      int32_t(std::size(kinds)), EventHandler,   editor};
 }
 
+bool SameVector(Vector a, Vector b)
+{
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
 bool Tick(void *context)
 {
     LevelEditor *editor = static_cast<LevelEditor *>(context);
-    editor->blinkPhase += 1.0f / 60.0f;
-    if (editor->blinkPhase > 2.0f)
-        editor->blinkPhase = 0.0f;
+    // The cursor blinks while the author works, and stands at full strength
+    // once the editor rests.
+    if (PlatformGetEventTime() - editor->activityTime < kLevelEditorActiveSeconds) {
+        editor->blinkPhase += 1.0f / 60.0f;
+        if (editor->blinkPhase > 2.0f)
+            editor->blinkPhase = 0.0f;
+    } else {
+        editor->blinkPhase = 1.0f;
+    }
     Vector centre = CellCentre(editor->cursor[0], editor->cursor[1], editor->cursor[2]);
     CameraControllerFollowPoint(editor->cameraController, centre.x, centre.y, centre.z);
     CameraControllerRun(editor->cameraController, kModeStepFloat);
@@ -494,9 +506,25 @@ void TimerFired(PlatformTimerRef, void *context)
     LevelEditor *editor = static_cast<LevelEditor *>(context);
     if (editor->suspendCount > 0)
         return;
-    ModeRunSteps(PlatformGetEventTime(), &editor->lastTime, &editor->leftoverTime, Tick, editor);
+    double now = PlatformGetEventTime();
+    uint64_t events = PlatformDispatchedEventCount();
+    if (events != editor->activityEvents) {
+        editor->activityEvents = events;
+        editor->activityTime = now;
+    }
+    ModeRunSteps(now, &editor->lastTime, &editor->leftoverTime, Tick, editor);
     if (editor->frozen)
         return;
+    // The picture moves while the author works, and while the camera still
+    // swings to its place.
+    const Camera *camera = editor->cameraController->camera;
+    bool moving = now - editor->activityTime < kLevelEditorActiveSeconds ||
+                  !SameVector(camera->position, editor->drawnCameraPosition) ||
+                  !SameVector(camera->forward, editor->drawnCameraForward);
+    if (!FrameDemandTake(&editor->demand, moving))
+        return;
+    editor->drawnCameraPosition = camera->position;
+    editor->drawnCameraForward = camera->forward;
     LevelEditorDraw(editor);
     ModePrintGLError("");
 }
@@ -649,6 +677,8 @@ void LevelEditorStart(LevelEditor *editor)
     LevelEditorUpdateToolPalette(editor);
     editor->lastTime = PlatformGetEventTime();
     editor->leftoverTime = 0;
+    editor->activityTime = editor->lastTime;
+    FrameDemandInvalidate(&editor->demand);
     observedEditor = editor;
     LevelSetSetDirtyObserver(DirtyChanged);
     ShowDirtyState(editor);
@@ -691,6 +721,8 @@ void LevelEditorFreeze(LevelEditor *editor)
 
 void LevelEditorDefrost(LevelEditor *editor)
 {
+    FrameDemandInvalidate(&editor->demand);
+    editor->activityTime = PlatformGetEventTime();
     ToolPaletteDefrost(editor->palette);
     LevelCheckPanelDefrost(editor->checkPanel);
     TestStartClear();
@@ -716,6 +748,7 @@ void LevelEditorSuspend(LevelEditor *editor)
 void LevelEditorResume(LevelEditor *editor)
 {
     ModeResume(Parts(editor));
+    FrameDemandInvalidate(&editor->demand);
 }
 
 void LevelEditorDispose(LevelEditor *editor)

@@ -5,6 +5,9 @@
 // test-played in the game mode, and sets created, opened, saved and reverted.
 #pragma once
 
+#include "FrameDemand.h"
+#include "Vector.h"
+
 #include "Events.h"
 #include "Types.h"
 #include "Vector.h"
@@ -47,7 +50,17 @@ struct LevelEditor {
     bool keepRecovery;                  // the recovery file outlives the set given up
     double autosaveDue;                 // when the recovery file is written next, 0 when current
     LevelCheckPanel *checkPanel;        // the level check's findings
+    // Drawing on demand: the editor draws while something moves, and for a
+    // few seconds after any event (the cursor blinks then); afterwards the
+    // cursor stands still and nothing is drawn until the next event.
+    FrameDemand demand;
+    uint64_t activityEvents;            // the platform's event count last seen
+    double activityTime;                // when that count last changed
+    Vector drawnCameraPosition, drawnCameraForward;
 };
+
+// How long after the last event the editor keeps drawing and blinking.
+constexpr double kLevelEditorActiveSeconds = 3.0;
 
 // Cursor move codes.
 enum : int {
