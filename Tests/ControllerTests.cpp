@@ -321,16 +321,6 @@ TEST_F(ControllerTest, ActivationAndWindowEventsReachTheTopMode)
     EXPECT_EQ(modeLog, (std::vector<std::string>{"Suspend2", "Resume2", "Draw2"}));
 }
 
-TEST_F(ControllerTest, WindowCloseEndsTheEventLoop)
-{
-    ControllerStart(controller);
-    HeadlessInjectSimple(kEventWindowClose, 0.25);
-    HeadlessInjectCommand('NGam', 0.5); // never reached
-    EXPECT_TRUE(HeadlessRunUntil(10.0));
-    EXPECT_DOUBLE_EQ(HeadlessGetTime(), 0.25);
-    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
-}
-
 TEST_F(ControllerTest, QuittingLoopsAgainWhileTheEditorRefuses)
 {
     ControllerStart(controller);

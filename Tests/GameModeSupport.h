@@ -15,15 +15,12 @@
 #include "Sound.h"
 #include "Text.h"
 #include "WaterController.h"
+#include "WidgetTestSupport.h"
 #include "WorldStep.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <initializer_list>
-#include <string>
-#include <unistd.h>
 
 namespace gamemode {
 
@@ -31,15 +28,12 @@ const double kStep = 1.0 / 120.0;
 
 class HeadlessGame : public testing::Test {
 protected:
-    std::filesystem::path config;
+    widgettest::PreferencesFolder config;
     Controller *controller = nullptr;
     LevelSet *set = nullptr;
 
     void SetUp() override
     {
-        config = std::filesystem::temp_directory_path() / ("brimhold-game-" + std::to_string(getpid()));
-        std::filesystem::create_directories(config);
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         HeadlessPlatformStartUp();
         ASSERT_EQ(TextStartUp(), 0);
         PrefsStartUp();
@@ -69,8 +63,6 @@ protected:
         TextShutDown();
         HeadlessPlatformShutDown();
         SoundSetEnabled(true);
-        unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(config);
     }
 
     // A set of 5 x 2 x 1 corridors, each with the block type in cell 2 (-1:
@@ -109,12 +101,7 @@ protected:
     void Press(int32_t keyCode) { HeadlessInjectKey(kEventRawKeyDown, keyCode); }
     void Release(int32_t keyCode) { HeadlessInjectKey(kEventRawKeyUp, keyCode); }
     // A key pressed and released, handled at once.
-    void Key(int32_t keyCode)
-    {
-        Press(keyCode);
-        Release(keyCode);
-        HeadlessRunFor(0);
-    }
+    void Key(int32_t keyCode) { widgettest::Key(keyCode); }
     void Command(FourCharCode code)
     {
         HeadlessInjectCommand(code);

@@ -3,7 +3,6 @@
 // headless platform; a screenshot of the title screen under the test display.
 #include "ScreenTestSupport.h"
 
-#include "Image.h"
 #include "ListPanel.h"
 #include "MenuStrip.h"
 #include "Shader.h"
@@ -115,19 +114,6 @@ TEST_F(Screens, AClickDuringTheIntroOnlySkipsIt)
     unsetenv("XDG_DATA_HOME");
     EXPECT_EQ(panelsShown, 1);
     EXPECT_EQ(Stack(), Modes{ModeSplashScreen});
-
-    // The game kind is not there, and the controller keeps its place on the
-    // stack without an object; ending it comes back.
-    Command('NGam');
-    EXPECT_EQ(Stack(), (Modes{ModeSplashScreen, ModeGame}));
-    EXPECT_EQ(controller->gameController, nullptr);
-    EXPECT_EQ(controller->startingLevel, 0);
-    EXPECT_TRUE(Title()->frozen);
-    HeadlessRunFor(0.1);
-    Command('EGam');
-    EXPECT_EQ(Stack(), Modes{ModeSplashScreen});
-    EXPECT_FALSE(Title()->frozen);
-    EXPECT_NE(Title()->inputHandler, 0);
 }
 
 TEST_F(Screens, AnyKeySkipsTheIntroThenTheEditorAndQuitButtonsWork)
@@ -475,7 +461,7 @@ void ShotOverlay(void *)
     shot = Frame::Read();
 }
 
-TEST_F(Strip, TitleScreenScreenshotShowsButtonsAndText)
+TEST_F(Strip, TitleScreenScreenshotShowsTheBackgroundAndText)
 {
     shotStrip = strip;
     shot = Frame{};
@@ -484,42 +470,28 @@ TEST_F(Strip, TitleScreenScreenshotShowsButtonsAndText)
     Key(kKeyCodeEscape);
     HeadlessRunFor(0.1);
     ASSERT_EQ(shot.width, 800);
-    // Saved for a look by eye, top row first.
-    std::vector<uint8_t> rgb;
-    for (int y = shot.height - 1; y >= 0; y--)
-        for (int x = 0; x < shot.width; x++)
-            for (int c : shot.At(size_t(y) * size_t(shot.width) + size_t(x)))
-                rgb.push_back(uint8_t(c));
-    EXPECT_TRUE(PlatformWritePNG(std::string(BRIMHOLD_BINARY_DIR) + "/title-screen.png", shot.width, shot.height,
-                                 rgb.data()));
-    // Overlay pixels for which the test holds: light text on a blue button,
-    // dark letters.
-    auto count = [](Rect4f b, bool light) {
+    // Overlay pixels for which the test holds: dark letters.
+    auto dark = [](Rect4f b) {
         int n = 0;
         for (size_t p : shot.Pixels(b)) {
             std::array<int, 3> c = shot.At(p);
-            n += light ? c[0] > 160 && c[1] > 160 : c[0] < 90 && c[1] < 90 && c[2] < 140;
+            n += c[0] < 90 && c[1] < 90 && c[2] < 140;
         }
         return n;
     };
-    // The gradient: blue at the bottom left, yellow at the top left.
+    // The gradient: blue at the bottom left, yellow at the top left.  (The
+    // buttons' faces and labels are measured in the button look tests.)
     auto bottom = shot.AtOverlay(-1.3f, -0.97f), top = shot.AtOverlay(-1.3f, 0.85f);
     EXPECT_NEAR(bottom[0], 153, 12);
     EXPECT_NEAR(bottom[2], 229, 12);
     EXPECT_GT(top[0], 235);
     EXPECT_LT(top[2], 120);
-    // Each button: a face unlike the background, with white text on it.
-    for (float x : {-0.6f, -0.2f, 0.2f, 0.6f}) {
-        auto face = shot.AtOverlay(x - 0.14f, -0.8f), background = shot.AtOverlay(x - 0.14f, -0.9f);
-        EXPECT_GT(std::abs(face[0] - background[0]) + std::abs(face[2] - background[2]), 60) << x;
-        EXPECT_GT(count(Rect4f{x - 0.13f, -0.83f, x + 0.13f, -0.77f}, true), 15) << x;
-    }
     // The game's name in dark letters where the title art would be.
-    EXPECT_GT(count(Rect4f{-0.8f, 0.0f, 0.8f, 0.5f}, false), 2000);
+    EXPECT_GT(dark(Rect4f{-0.8f, 0.0f, 0.8f, 0.5f}), 2000);
     // The credit line at the bottom right, the menu strip at the top.
     float r = OpenGLWindowGetRatio(window);
-    EXPECT_GT(count(Rect4f{r - 0.8f, -0.99f, r - 0.01f, -0.93f}, false), 20);
-    EXPECT_GT(count(Rect4f{-r, 1.0f - kMenuStripHeight, -r + 1.0f, 1.0f}, false), 50);
+    EXPECT_GT(dark(Rect4f{r - 0.8f, -0.99f, r - 0.01f, -0.93f}), 20);
+    EXPECT_GT(dark(Rect4f{-r, 1.0f - kMenuStripHeight, -r + 1.0f, 1.0f}), 50);
     auto inStrip = shot.AtOverlay(0.5f, 1.0f - kMenuStripHeight / 2);
     EXPECT_GT(inStrip[0], 220);
     EXPECT_GT(inStrip[2], 220);

@@ -442,21 +442,6 @@ TEST_F(Focus, RemovingTheFocusedWidgetClearsTheFocus)
 
 class Controllers : public Widgets {};
 
-TEST_F(Controllers, MousePositionsBecomeOverlayPoints)
-{
-    Rect4f b = OpenGLWindowGetBounds(window);
-    float r = OpenGLWindowGetRatio(window);
-    Point2f p = WidgetControllerConvertMouse(controller, Point2f{b.left, b.top});
-    EXPECT_EQ((std::vector<float>{p.x, p.y}), (std::vector<float>{-r, 1.0f}));
-    p = WidgetControllerConvertMouse(controller, Point2f{(b.left + b.right) / 2, b.bottom});
-    EXPECT_NEAR(p.x, 0.0f, 1e-5f);
-    EXPECT_FLOAT_EQ(p.y, -1.0f);
-    // The offset moves the overlay, so mouse points move against it.
-    WidgetControllerSetOffset(controller, 0.5f, 0.25f);
-    p = WidgetControllerConvertMouse(controller, Point2f{b.left, b.top});
-    EXPECT_EQ((std::vector<float>{p.x, p.y}), (std::vector<float>{-r - 0.5f, 0.75f}));
-}
-
 TEST_F(Controllers, AFrozenControllersButtonsDoNotReact)
 {
     Widget *button = Add('Butn', kWidgetPushButton, 0, 0);
