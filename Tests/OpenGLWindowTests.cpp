@@ -1,7 +1,7 @@
 // The real window and its drawing context (these tests need a display; the
 // suite runs under Xvfb): the window, the graphics state, projections,
-// resizing through the desktop loop, full-screen switches, anti-aliasing and
-// snapshots.
+// resizing, full-screen switches, anti-aliasing and snapshots.  (A resize
+// through the desktop loop is tested with the desktop platform.)
 #include "WidgetTestSupport.h"
 
 #include "Events.h"
@@ -367,32 +367,6 @@ TEST_F(SnapshotTest, FailuresBeepAndWriteNothing)
     EXPECT_EQ(written.calls, 1);
     EXPECT_EQ(HeadlessBeepCount(), 4);
     EXPECT_FALSE(fs::exists(home / "Desktop"));
-}
-
-// ---- The desktop loop ---------------------------------------------------------------
-
-TEST(DesktopLoop, RealWindowResizeReachesTheWindowThroughTheLoop)
-{
-    ASSERT_TRUE(PlatformStartUp());
-    OpenGLWindow *window = OpenGLWindowAllocate("Brimhold", 800, 600, false, false, kProjectionPerspective);
-    ASSERT_NE(window, nullptr);
-    callbackLog.clear();
-    CallbackControllerInstallCallback(
-        OpenGLWindowGetCallbackController(window), kOpenGLWindowCallbackBoundsChanged,
-        [](void *, void *) -> int32_t {
-            callbackLog.push_back(4);
-            PlatformQuitApplicationEventLoop();
-            return 1;
-        },
-        nullptr);
-    // Give up after two seconds if the size change never arrives.
-    PlatformInstallTimer(2.0, 0.0, [](PlatformTimerRef, void *) { PlatformQuitApplicationEventLoop(); }, nullptr);
-    PlatformWindowSetContentSize(window->window, 900, 450);
-    PlatformRunApplicationEventLoop();
-    EXPECT_EQ(callbackLog, std::vector<int32_t>{4});
-    ExpectPerspective(2.0f);
-    OpenGLWindowDispose(window);
-    PlatformShutDown();
 }
 
 } // namespace

@@ -177,7 +177,7 @@ TEST_F(Screens, PreferencesOpenFromTheTitleAndCloseWithOK)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Anomaly: PrefsScreenResume called when not suspended\n");
 }
 
-TEST_F(Screens, EachCheckBoxShowsAndStoresItsKey)
+TEST_F(Screens, EachCheckBoxShowsAndStoresItsKeyAndTheFullScreenBoxFollowsTheWindow)
 {
     const int32_t keys[] = {kPrefsKeySound, kPrefsKeyFSAA, kPrefsKeyVBLSyncWindowed, kPrefsKeyVBLSyncFullScreen,
                             kPrefsKeyStartFullScreen, kPrefsKeyAnisotropic};
@@ -209,20 +209,15 @@ TEST_F(Screens, EachCheckBoxShowsAndStoresItsKey)
             (std::vector<int32_t>{SoundIsEnabled(), window->fsaa, window->vblSyncWindowed, window->vblSyncFullScreen}),
                   (std::vector<int32_t>{stored(keys[0]) != 0, stored(keys[1]) != 0, stored(keys[2]), stored(keys[3])}));
     }
-}
 
-TEST_F(Screens, FullScreenBoxFollowsTheWindowAndRevertsWhenTheSwitchFails)
-{
-    ControllerStart(controller);
-    Command('pref');
-    ASSERT_NE(Prefs(), nullptr);
-    Widget *box = WidgetControllerGetWidgetByIdentifier(Prefs()->widgets, 'FScn');
-    EXPECT_FALSE(WidgetIsChecked(box));
+    // The full-screen box follows the window and reverts when the switch fails.
+    Widget *full = WidgetControllerGetWidgetByIdentifier(Prefs()->widgets, 'FScn');
+    EXPECT_FALSE(WidgetIsChecked(full));
     PlatformSetDisplayLimits({-1, true});
     testing::internal::CaptureStdout();
     ClickWidget(Prefs()->widgets, 'FScn');
     testing::internal::GetCapturedStdout();
-    auto state = [&] { return std::make_pair(OpenGLWindowIsFullScreen(window), WidgetIsChecked(box)); };
+    auto state = [&] { return std::make_pair(OpenGLWindowIsFullScreen(window), WidgetIsChecked(full)); };
     EXPECT_EQ(state(), std::make_pair(false, false));
     PlatformSetDisplayLimits({-1, false});
     // The menu command switches; the box follows.
@@ -234,7 +229,7 @@ TEST_F(Screens, FullScreenBoxFollowsTheWindowAndRevertsWhenTheSwitchFails)
     ClickWidget(Prefs()->widgets, 'FScn');
     EXPECT_EQ(state(), std::make_pair(true, true));
     OpenGLWindowToggleFullScreen(window);
-    EXPECT_FALSE(WidgetIsChecked(box));
+    EXPECT_FALSE(WidgetIsChecked(full));
 }
 
 // ---- Menu strip ----------------------------------------------------------------------------
