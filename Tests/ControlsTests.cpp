@@ -57,7 +57,7 @@ Keys Play(Gamepad *pad, std::initializer_list<PlatformEvent> events)
 
 } // namespace
 
-TEST(Gamepad, TheStickGivesEightSectorsOutsideTheDeadZone)
+TEST(Gamepad, TheStickGivesEightSectorsOutsideTheDeadZoneAndInPlayTheGameKeys)
 {
     const uint32_t U = kGamepadUp, D = kGamepadDown, L = kGamepadLeft, R = kGamepadRight;
     const struct {
@@ -75,13 +75,10 @@ TEST(Gamepad, TheStickGivesEightSectorsOutsideTheDeadZone)
     };
     for (const auto &c : cases)
         EXPECT_EQ(GamepadStickDirections(c.x, c.y), c.directions) << c.x << ", " << c.y;
-}
 
-TEST(Gamepad, InPlayTheStickAndButtonsBecomeTheGameKeys)
-{
+    // In play: right, to the upper right diagonal, straight up; the d-pad
+    // adds to the stick: up is held already.
     Gamepad pad{};
-    // Right, to the upper right diagonal, straight up; the d-pad adds to the
-    // stick: up is held already.
     EXPECT_EQ(Play(&pad, {Axis(kPadAxisLeftX, 30000), Axis(kPadAxisLeftY, -30000), Axis(kPadAxisLeftX, 0),
                           Button(kPadButtonDPadUp), Axis(kPadAxisLeftY, 0), Button(kPadButtonDPadUp, false)}),
               (Keys{{29, true}, {30, true}, {29, false}, {30, false}}));

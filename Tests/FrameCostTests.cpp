@@ -103,17 +103,13 @@ protected:
 
 // ---- Texture filtering --------------------------------------------------------
 
-TEST(TextureFiltering, SoftwareRenderersAreKnownByName)
+TEST_F(FrameCost, FilteringDefaultFollowsTheRendererAndTheUsersChoiceWins)
 {
     for (const char *name : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Software Rasterizer"})
         EXPECT_TRUE(ShaderRendererIsSoftware(name)) << name;
     for (const char *name : {"AMD Radeon RX 580 Series (polaris10, LLVM 15.0.6, DRM 3.49)",
                              "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", static_cast<const char *>(nullptr)})
         EXPECT_FALSE(ShaderRendererIsSoftware(name)) << (name ? name : "null");
-}
-
-TEST_F(FrameCost, FilteringDefaultFollowsTheRendererAndTheUsersChoiceWins)
-{
     const char *renderer = reinterpret_cast<const char *>(glGetString(GL_RENDERER));
     ASSERT_NE(renderer, nullptr);
     bool software = ShaderRendererIsSoftware(renderer);
