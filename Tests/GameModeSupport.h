@@ -1,21 +1,13 @@
-// The game mode on the headless platform, shared by the game suites: a
-// controller with the main menu, the game and preferences modes, playing a
-// set of small corridor levels built in the test.
+// The game mode on the headless platform, shared by the game suites: the
+// application's controller with the game and preferences modes (the title
+// without an object), playing a set of small corridor levels built in the
+// test.
 #pragma once
 
 #include "Block.h"
-#include "Controller.h"
-#include "Folders.h"
-#include "GameController.h"
-#include "Headless.h"
 #include "Level.h"
-#include "LevelSet.h"
-#include "MenuBar.h"
-#include "Preferences.h"
-#include "Sound.h"
-#include "Text.h"
+#include "ScreenTestSupport.h"
 #include "WaterController.h"
-#include "WidgetTestSupport.h"
 #include "WorldStep.h"
 
 #include <gtest/gtest.h>
@@ -26,43 +18,14 @@ namespace gamemode {
 
 const double kStep = 1.0 / 120.0;
 
-class HeadlessGame : public testing::Test {
+class HeadlessGame : public screentest::AppFixture {
 protected:
-    widgettest::PreferencesFolder config;
-    Controller *controller = nullptr;
-    LevelSet *set = nullptr;
-
     void SetUp() override
     {
-        HeadlessPlatformStartUp();
-        ASSERT_EQ(TextStartUp(), 0);
-        PrefsStartUp();
-        SoundSetEnabled(false);
+        StartUp(false, true, false);
         SoundResetRequestCounts();
         // The last modifier word is shared by every game: none held at the start.
         WorldResetModifiers();
-        PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
-        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        GameControllerRegisterMode();
-        PrefsScreenRegisterMode();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller, nullptr);
-    }
-    void TearDown() override
-    {
-        if (controller) {
-            ControllerStop(controller);
-            ControllerDispose(controller);
-        }
-        LevelSetDispose(set);
-        for (int32_t mode : {ModeGame, ModePreferences, ModeLevelEditor})
-            ControllerRegisterMode(mode, nullptr);
-        PlatformMenuBarClear();
-        PlatformSetResourcesFolder("");
-        PrefsShutDown();
-        TextShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
     }
 
     // A set of 5 x 2 x 1 corridors, each with the block type in cell 2 (-1:
@@ -102,11 +65,6 @@ protected:
     void Release(int32_t keyCode) { HeadlessInjectKey(kEventRawKeyUp, keyCode); }
     // A key pressed and released, handled at once.
     void Key(int32_t keyCode) { widgettest::Key(keyCode); }
-    void Command(FourCharCode code)
-    {
-        HeadlessInjectCommand(code);
-        HeadlessRunFor(0);
-    }
     // Runs until the condition holds (at most 10 s of the clock).
     template <typename Condition> void RunUntil(Condition condition)
     {
