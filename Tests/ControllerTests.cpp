@@ -1,10 +1,6 @@
 // The application controller driven through the headless platform, with
 // test mode kinds that record what the controller asks of them.
-#include "Controller.h"
-#include "Folders.h"
-#include "Headless.h"
-#include "MenuBar.h"
-#include "OpenGLWindow.h"
+#include "ScreenTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -107,10 +103,9 @@ bool RecordPassedOn(const PlatformEvent *event, void *)
     return false;
 }
 
-class ControllerTest : public ::testing::Test {
+// The application fixture's clean-up and helpers, with the test kinds.
+class ControllerTest : public screentest::AppFixture {
 protected:
-    Controller *controller = nullptr;
-
     void SetUp() override
     {
         HeadlessPlatformStartUp();
@@ -128,28 +123,6 @@ protected:
         controller = ControllerAllocate();
         ASSERT_NE(controller, nullptr);
         ASSERT_NE(controller->mainWindow, nullptr) << "no window could be opened";
-    }
-    void TearDown() override
-    {
-        if (controller) {
-            ControllerStop(controller);
-            ControllerDispose(controller);
-        }
-        for (int32_t mode = 1; mode <= 4; mode++)
-            ControllerRegisterMode(mode, nullptr);
-        HeadlessPlatformShutDown();
-        PlatformMenuBarClear();
-        PlatformSetResourcesFolder("");
-    }
-
-    void Command(FourCharCode code)
-    {
-        HeadlessInjectCommand(code);
-        HeadlessRunFor(0.0);
-    }
-    std::vector<int32_t> Stack()
-    {
-        return std::vector<int32_t>(controller->modeStack, controller->modeStack + controller->modeStackTop + 1);
     }
 };
 
