@@ -114,30 +114,22 @@ protected:
     }
 };
 
-TEST_F(Controls, RebindingSwappingAndResetting)
+// Taking a key, a clash offered as a swap and the reset are driven through
+// the controls screen, and the game following a new key in play.
+TEST_F(Controls, KeyNamesTheEditorsOwnKeysModifiersAndTheComfortKeptOnReset)
 {
-    int32_t j = PlatformCharCodeToKeyCode('j');
     EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
     EXPECT_EQ(BindingsKeyName(BindingsGetKey(kActionUse)), "Q");
     EXPECT_EQ(BindingsKeyName(kKeyCodeLeft), "Left Arrow");
-    EXPECT_EQ(BindingsSetKey(kActionJump, j), -1);
-    EXPECT_EQ(BindingsCharacterForKey(kBindingsGame, j), ' ');
+    EXPECT_EQ(BindingsSetKey(kActionJump, PlatformCharCodeToKeyCode('j')), -1);
     EXPECT_EQ(BindingsCharacterForKey(kBindingsGame, kKeyCodeSpace), 0);
     // The editor's keys are apart: space still places blocks there.
     EXPECT_EQ(BindingsCharacterForKey(kBindingsEditor, kKeyCodeSpace), ' ');
-    // A key of another action is refused and names that action; a swap then
-    // exchanges the two keys.
-    int32_t q = BindingsGetKey(kActionUse);
-    EXPECT_EQ(BindingsSetKey(kActionJump, q), kActionUse);
-    EXPECT_EQ(BindingsGetKey(kActionJump), j);
-    BindingsSwap(kActionJump, kActionUse);
-    EXPECT_EQ(std::make_pair(BindingsGetKey(kActionJump), BindingsGetKey(kActionUse)), std::make_pair(q, j));
     // Modifiers cannot be bound.
     EXPECT_EQ(BindingsSetKey(kActionJump, kKeyCodeLeftShift), -2);
     BindingsSetComfort(kComfortLargerText, true);
     BindingsResetToDefaults();
-    EXPECT_EQ(std::make_pair(BindingsGetKey(kActionJump), BindingsGetKey(kActionUse)),
-              std::make_pair(int32_t(kKeyCodeSpace), q));
+    EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
     EXPECT_TRUE(BindingsGetComfort(kComfortLargerText));
 }
 

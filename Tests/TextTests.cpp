@@ -95,19 +95,18 @@ TEST_F(TextObjects, MetricsAndOffsetsFollowTheFaceAndTheCacheIsKeyedByPath)
     EXPECT_FLOAT_EQ(0.0f, TextObjectCharIndexToOffset(text, "AW", -1));
     // From an offset to the character under it, and whether the offset lies
     // in the character's leading half.
-    uint8_t leading = 7;
-    EXPECT_EQ(-1, TextObjectOffsetToCharIndex(text, "", 3, &leading));
-    EXPECT_EQ(0, leading);
-    EXPECT_EQ(0, TextObjectOffsetToCharIndex(text, "AW", a * 0.25f, &leading));
-    EXPECT_EQ(1, leading);
-    EXPECT_EQ(0, TextObjectOffsetToCharIndex(text, "AW", a * 0.75f, &leading));
-    EXPECT_EQ(0, leading);
+    const struct {
+        const char *s;
+        float at;
+        int32_t index, leading;
+    } offsets[] = {{"", 3, -1, 0}, {"AW", a * 0.25f, 0, 1}, {"AW", a * 0.75f, 0, 0}, {"AW", a + w * 0.4f, 1, 1},
+                   {"AW", a + w + 50, 1, 0}};
+    for (const auto &o : offsets) {
+        uint8_t leading = 7;
+        int32_t index = TextObjectOffsetToCharIndex(text, o.s, o.at, &leading);
+        EXPECT_EQ(std::make_pair(index, int32_t(leading)), std::make_pair(o.index, o.leading)) << o.at;
+    }
     EXPECT_EQ(0, TextObjectOffsetToCharIndex(text, "AW", a, nullptr)) << "the right edge belongs to the character";
-    EXPECT_EQ(1, TextObjectOffsetToCharIndex(text, "AW", a + w * 0.4f, &leading));
-    EXPECT_EQ(1, leading);
-    leading = 1;
-    EXPECT_EQ(1, TextObjectOffsetToCharIndex(text, "AW", a + w + 50, &leading));
-    EXPECT_EQ(0, leading);
 
     // The cache is keyed by the path whatever the size: still the first size
     // until set.
