@@ -179,10 +179,20 @@ std::vector<bool> Contexts(OpenGLWindow *window)
             window->fullScreenContext != nullptr};
 }
 
-TEST_F(WindowTest, ToggleRaisesFourThenFiveEachWay)
+TEST_F(WindowTest, ToggleRaisesFourThenFiveEachWayAndARefusalBeepsAndStaysWindowed)
 {
     Open();
     LogAllCallbacks(window);
+    PlatformSetDisplayLimits({-1, true});
+    testing::internal::CaptureStdout();
+    OpenGLWindowToggleFullScreen(window);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "aglSetFullScreen failed: -1\n");
+    PlatformSetDisplayLimits({-1, false});
+    EXPECT_EQ(Contexts(window), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(HeadlessBeepCount(), 1);
+    EXPECT_EQ(callbackLog, (std::vector<int32_t>{4, 5}));
+
+    callbackLog.clear();
     OpenGLWindowToggleFullScreen(window);
     EXPECT_EQ(Contexts(window), (std::vector<bool>{true, false, true}));
     EXPECT_EQ(callbackLog, (std::vector<int32_t>{4, 5}));
@@ -246,20 +256,6 @@ TEST_F(WindowTest, RefusedMultisamplingStillGivesAContextWithoutIt)
     EXPECT_EQ(window->window, before);
     EXPECT_NE(window->windowedContext, nullptr);
     PlatformSetDisplayLimits({-1, false});
-}
-
-TEST_F(WindowTest, RefusedFullScreenBeepsAndStaysWindowed)
-{
-    Open();
-    LogAllCallbacks(window);
-    PlatformSetDisplayLimits({-1, true});
-    testing::internal::CaptureStdout();
-    OpenGLWindowToggleFullScreen(window);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "aglSetFullScreen failed: -1\n");
-    PlatformSetDisplayLimits({-1, false});
-    EXPECT_EQ(Contexts(window), (std::vector<bool>{false, true, false}));
-    EXPECT_EQ(HeadlessBeepCount(), 1);
-    EXPECT_EQ(callbackLog, (std::vector<int32_t>{4, 5}));
 }
 
 TEST_F(WindowTest, StartingInFullScreenSwitchesDuringAllocation)
