@@ -76,28 +76,21 @@ TEST(CameraController, YawRateBuildsToLimitAndDecays)
     CameraControllerDispose(c);
 }
 
-TEST(CameraController, GameModeRefusesYawButStopStillClears)
+TEST(CameraController, GameModeRefusesYawAndZoomStopsEightUnitsFromTheFollowedPoint)
 {
-    CameraController *c = CameraControllerAllocate(kCameraFollowDirection);
+    CameraController *c = GameCamera(VectorWithValues(30, 0, 30));
     CameraControllerUserActionStart(c, 1);
     EXPECT_EQ(c->yawAction, 0);
     c->yawAction = 2;
     CameraControllerUserActionStop(c, 1); // another code of the group: kept
     EXPECT_EQ(c->yawAction, 2);
-    CameraControllerUserActionStop(c, 2);
+    CameraControllerUserActionStop(c, 2); // but a stop still clears
     EXPECT_EQ(c->yawAction, 0);
     CameraControllerUserActionStart(c, 7); // above 6: ignored
     EXPECT_EQ(c->zoomAction, 0);
-    CameraControllerUserActionStart(c, 5);
-    CameraControllerUserActionStart(c, 6); // replaces the held one
-    EXPECT_EQ(c->zoomAction, 6);
-    CameraControllerDispose(c);
-}
-
-TEST(CameraController, ZoomStopsEightUnitsFromTheFollowedPoint)
-{
-    CameraController *c = GameCamera(VectorWithValues(30, 0, 30));
-    CameraControllerUserActionStart(c, 5);
+    CameraControllerUserActionStart(c, 6);
+    CameraControllerUserActionStart(c, 5); // replaces the held one
+    EXPECT_EQ(c->zoomAction, 5);
     Advance(c, 1);
     for (int i = 0; i < 2000 && c->zoomRate != 0.0f; i++)
         Advance(c, 1);
@@ -131,9 +124,15 @@ TEST(CameraController, PitchNeverPassesTheLimits)
     CameraControllerDispose(c);
 }
 
-TEST(CameraController, FollowDirectionIgnoresVerticalAndSwingsBehind)
+TEST(CameraController, FocusClosesAQuarterOfTheGapAndFollowDirectionIgnoresVerticalAndSwingsBehind)
 {
-    CameraController *c = GameCamera(VectorWithValues(30, 0, 30));
+    CameraController *c = GameCamera(VectorWithValues(0, 0, 0));
+    Vector before = c->camera->position;
+    CameraControllerFollowPoint(c, 4, 5.6f, 0);
+    Advance(c, 1);
+    EXPECT_NEAR(c->focusPoint.x, 1, 1e-6f);
+    EXPECT_NEAR(c->camera->position.x - before.x, 1, 1e-4f);
+
     CameraControllerFollowDirection(c, VectorWithValues(0, 1, 0));
     EXPECT_FLOAT_EQ(c->followDirection.z, -1);
     CameraControllerFollowDirection(c, VectorWithValues(2, 5, 0));
@@ -144,16 +143,5 @@ TEST(CameraController, FollowDirectionIgnoresVerticalAndSwingsBehind)
     f.y = 0;
     VectorNormalize(&f);
     EXPECT_NEAR(f.x, 1, 1e-3f);
-    CameraControllerDispose(c);
-}
-
-TEST(CameraController, FocusClosesAQuarterOfTheGap)
-{
-    CameraController *c = GameCamera(VectorWithValues(0, 0, 0));
-    Vector before = c->camera->position;
-    CameraControllerFollowPoint(c, 4, 5.6f, 0);
-    Advance(c, 1);
-    EXPECT_NEAR(c->focusPoint.x, 1, 1e-6f);
-    EXPECT_NEAR(c->camera->position.x - before.x, 1, 1e-4f);
     CameraControllerDispose(c);
 }

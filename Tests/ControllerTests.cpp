@@ -1,10 +1,6 @@
 // The application controller driven through the headless platform, with
 // test mode kinds that record what the controller asks of them.
-#include "Controller.h"
-#include "Folders.h"
-#include "Headless.h"
-#include "MenuBar.h"
-#include "OpenGLWindow.h"
+#include "ScreenTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -107,10 +103,9 @@ bool RecordPassedOn(const PlatformEvent *event, void *)
     return false;
 }
 
-class ControllerTest : public ::testing::Test {
+// The application fixture's clean-up and helpers, with the test kinds.
+class ControllerTest : public screentest::AppFixture {
 protected:
-    Controller *controller = nullptr;
-
     void SetUp() override
     {
         HeadlessPlatformStartUp();
@@ -128,28 +123,6 @@ protected:
         controller = ControllerAllocate();
         ASSERT_NE(controller, nullptr);
         ASSERT_NE(controller->mainWindow, nullptr) << "no window could be opened";
-    }
-    void TearDown() override
-    {
-        if (controller) {
-            ControllerStop(controller);
-            ControllerDispose(controller);
-        }
-        for (int32_t mode = 1; mode <= 4; mode++)
-            ControllerRegisterMode(mode, nullptr);
-        HeadlessPlatformShutDown();
-        PlatformMenuBarClear();
-        PlatformSetResourcesFolder("");
-    }
-
-    void Command(FourCharCode code)
-    {
-        HeadlessInjectCommand(code);
-        HeadlessRunFor(0.0);
-    }
-    std::vector<int32_t> Stack()
-    {
-        return std::vector<int32_t>(controller->modeStack, controller->modeStack + controller->modeStackTop + 1);
     }
 };
 
@@ -174,27 +147,6 @@ TEST_F(ControllerTest, StartPushesTheTitleAndPushFreezesAndPopDefrostsTheModeBel
     EXPECT_EQ(controller->gameController, nullptr);
     EXPECT_FALSE(ControllerHasModeInStack(controller, ModeGame));
     ExpectMenuFor(ModeSplashScreen);
-}
-
-// The other tests check each mode's menu against its list; these are spot
-// checks of the editor's list: new, save as, save, new game, full screen,
-// clear high scores.
-TEST_F(ControllerTest, TheEditorDisablesItsOwnCommandsAndItemsCanBeSwitched)
-{
-    ControllerStart(controller);
-    ControllerPushMode(controller, ModeLevelEditor);
-    auto enabled = [](std::initializer_list<FourCharCode> codes) {
-        std::vector<bool> result;
-        for (FourCharCode code : codes)
-            result.push_back(PlatformIsMenuCommandEnabled(code));
-        return result;
-    };
-    EXPECT_EQ(enabled({'new ', 'svas', 'save', 'NGam', 'FScn', 'CHgh'}),
-              (std::vector<bool>{true, true, false, false, true, true}));
-    ControllerEnableMenuItems(controller, 'save', 'rvrt', 'none', 0);
-    EXPECT_EQ(enabled({'save', 'rvrt'}), (std::vector<bool>{true, true}));
-    ControllerDisableMenuItems(controller, 'save', 0);
-    EXPECT_EQ(enabled({'save', 'rvrt'}), (std::vector<bool>{false, true}));
 }
 
 TEST_F(ControllerTest, FiveModesFitAndTheSixthOrARepeatedKindOrAnEmptyPopIsRefused)
@@ -254,13 +206,20 @@ TEST_F(ControllerTest, NewPauseAndEndGameActOnlyOnTheGameAndAreHandled)
 }
 
 // The editor command opens and closes the editor; the preferences command
-// toggles its screen over it and is passed on as well.
+// toggles its screen over it and is passed on as well.  (The editor switches
+// its save and revert items itself; the editor tests check those.)
 TEST_F(ControllerTest, TheEditorAndPreferencesCommandsToggleTheirModes)
 {
     ControllerStart(controller);
     Command('LEdt');
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
     ExpectMenuFor(ModeLevelEditor);
+    // Spot checks of the editor's own list: new, save as, save, new game,
+    // full screen, clear high scores.
+    std::vector<bool> enabled;
+    for (FourCharCode code : {'new ', 'svas', 'save', 'NGam', 'FScn', 'CHgh'})
+        enabled.push_back(PlatformIsMenuCommandEnabled(code));
+    EXPECT_EQ(enabled, (std::vector<bool>{true, true, false, false, true, true}));
     Command('LEdt');
     EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
     EXPECT_TRUE(passedOn.empty());
@@ -319,16 +278,6 @@ TEST_F(ControllerTest, ActivationAndWindowEventsReachTheTopMode)
     HeadlessInjectSimple(kEventWindowDrawContent);
     HeadlessRunFor(0.0);
     EXPECT_EQ(modeLog, (std::vector<std::string>{"Suspend2", "Resume2", "Draw2"}));
-}
-
-TEST_F(ControllerTest, WindowCloseEndsTheEventLoop)
-{
-    ControllerStart(controller);
-    HeadlessInjectSimple(kEventWindowClose, 0.25);
-    HeadlessInjectCommand('NGam', 0.5); // never reached
-    EXPECT_TRUE(HeadlessRunUntil(10.0));
-    EXPECT_DOUBLE_EQ(HeadlessGetTime(), 0.25);
-    EXPECT_EQ(Stack(), std::vector<int32_t>{ModeSplashScreen});
 }
 
 TEST_F(ControllerTest, QuittingLoopsAgainWhileTheEditorRefuses)

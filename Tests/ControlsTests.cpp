@@ -1,16 +1,15 @@
 // Game controllers and key bindings: the stick's eight directions and dead
-// zone, the pad in play (replays, unplugging), rebinding, swapping and
-// resetting keys, and the bindings file with its damaged forms.
-#include "ScreenTestSupport.h"
+// zone, the pad in play (unplugging, rebinding, the camera), rebinding,
+// swapping and resetting keys, and the bindings file with its damaged forms.
+// (A play with the pad is replayed in the game flow tests.)
+#include "GameModeSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "Bindings.h"
 #include "CameraController.h"
 #include "Gamepad.h"
-#include "Level.h"
 #include "PadNavigation.h"
 #include "Player.h"
-#include "Replay.h"
-#include "WaterController.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +57,7 @@ Keys Play(Gamepad *pad, std::initializer_list<PlatformEvent> events)
 
 } // namespace
 
-TEST(Gamepad, TheStickGivesEightSectorsOutsideTheDeadZone)
+TEST(Gamepad, TheStickGivesEightSectorsOutsideTheDeadZoneAndInPlayTheGameKeys)
 {
     const uint32_t U = kGamepadUp, D = kGamepadDown, L = kGamepadLeft, R = kGamepadRight;
     const struct {
@@ -76,13 +75,10 @@ TEST(Gamepad, TheStickGivesEightSectorsOutsideTheDeadZone)
     };
     for (const auto &c : cases)
         EXPECT_EQ(GamepadStickDirections(c.x, c.y), c.directions) << c.x << ", " << c.y;
-}
 
-TEST(Gamepad, InPlayTheStickAndButtonsBecomeTheGameKeys)
-{
+    // In play: right, to the upper right diagonal, straight up; the d-pad
+    // adds to the stick: up is held already.
     Gamepad pad{};
-    // Right, to the upper right diagonal, straight up; the d-pad adds to the
-    // stick: up is held already.
     EXPECT_EQ(Play(&pad, {Axis(kPadAxisLeftX, 30000), Axis(kPadAxisLeftY, -30000), Axis(kPadAxisLeftX, 0),
                           Button(kPadButtonDPadUp), Axis(kPadAxisLeftY, 0), Button(kPadButtonDPadUp, false)}),
               (Keys{{29, true}, {30, true}, {29, false}, {30, false}}));
@@ -118,30 +114,22 @@ protected:
     }
 };
 
-TEST_F(Controls, RebindingSwappingAndResetting)
+// Taking a key, a clash offered as a swap and the reset are driven through
+// the controls screen, and the game following a new key in play.
+TEST_F(Controls, KeyNamesTheEditorsOwnKeysModifiersAndTheComfortKeptOnReset)
 {
-    int32_t j = PlatformCharCodeToKeyCode('j');
     EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
     EXPECT_EQ(BindingsKeyName(BindingsGetKey(kActionUse)), "Q");
     EXPECT_EQ(BindingsKeyName(kKeyCodeLeft), "Left Arrow");
-    EXPECT_EQ(BindingsSetKey(kActionJump, j), -1);
-    EXPECT_EQ(BindingsCharacterForKey(kBindingsGame, j), ' ');
+    EXPECT_EQ(BindingsSetKey(kActionJump, PlatformCharCodeToKeyCode('j')), -1);
     EXPECT_EQ(BindingsCharacterForKey(kBindingsGame, kKeyCodeSpace), 0);
     // The editor's keys are apart: space still places blocks there.
     EXPECT_EQ(BindingsCharacterForKey(kBindingsEditor, kKeyCodeSpace), ' ');
-    // A key of another action is refused and names that action; a swap then
-    // exchanges the two keys.
-    int32_t q = BindingsGetKey(kActionUse);
-    EXPECT_EQ(BindingsSetKey(kActionJump, q), kActionUse);
-    EXPECT_EQ(BindingsGetKey(kActionJump), j);
-    BindingsSwap(kActionJump, kActionUse);
-    EXPECT_EQ(std::make_pair(BindingsGetKey(kActionJump), BindingsGetKey(kActionUse)), std::make_pair(q, j));
     // Modifiers cannot be bound.
     EXPECT_EQ(BindingsSetKey(kActionJump, kKeyCodeLeftShift), -2);
     BindingsSetComfort(kComfortLargerText, true);
     BindingsResetToDefaults();
-    EXPECT_EQ(std::make_pair(BindingsGetKey(kActionJump), BindingsGetKey(kActionUse)),
-              std::make_pair(int32_t(kKeyCodeSpace), q));
+    EXPECT_EQ(BindingsGetKey(kActionJump), kKeyCodeSpace);
     EXPECT_TRUE(BindingsGetComfort(kComfortLargerText));
 }
 
@@ -210,100 +198,23 @@ TEST_F(Controls, WithoutAScreenThePadReachesDialogsAsKeys)
 
 // ---- The pad in a running game -------------------------------------------------------------
 
-namespace {
-
-// The game on a small flat level without water.
-class PadGame : public screentest::AppFixture {
+// The game on a corridor without water, with the default bindings.
+class PadGame : public gamemode::HeadlessGame {
 protected:
     void SetUp() override
     {
-        StartUp(false, true);
-        if (HasFatalFailure())
-            return;
+        HeadlessGame::SetUp();
         BindingsLoadDefaults();
-        set = LevelSetAllocate();
-        LevelSetInit(set);
-        Level *level = LevelSetGetLevel(set, 0);
-        LevelChangeGridSize(level, 6, 2, 6);
-        level->playerStartX = level->playerStartY = level->playerStartZ = 0;
-        WaterControllerSetInitialWaterLevel(level->waterController, -100);
-        WaterControllerSetCurrentWaterLevel(level->waterController, -100);
-        WaterControllerSetRiseSpeed(level->waterController, 0);
-        LevelSetSetCurrentLevel(set, 0);
-        controller->currentLevelSet = set;
+        UseLevels({-1});
     }
     void TearDown() override
     {
-        AppFixture::TearDown();
+        HeadlessGame::TearDown();
         BindingsLoadDefaults();
-    }
-    GameController *StartGame()
-    {
-        ControllerStart(controller);
-        ControllerPushMode(controller, ModeGame);
-        return controller->gameController;
     }
 };
 
-} // namespace
-
-TEST_F(PadGame, APlayWithThePadReplaysBitForBit)
-{
-    GameController *game = StartGame();
-    ASSERT_NE(game, nullptr);
-    Vector start = PlayerGetPosition(game->player);
-    Replay *replay = ReplayAllocate();
-    replay->seed = 7;
-    GameControllerRecordReplay(game, replay);
-    // Run along a diagonal, swing the stick round, jump, tilt the view.
-    HeadlessInjectPadAxis(kPadAxisLeftX, 21000);
-    HeadlessInjectPadAxis(kPadAxisLeftY, 23000);
-    HeadlessRunFor(0.31);
-    HeadlessInjectPadAxis(kPadAxisLeftY, -2000);
-    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonA);
-    HeadlessRunFor(0.07);
-    HeadlessInjectPadButton(kEventPadButtonUp, kPadButtonA);
-    HeadlessInjectPadAxis(kPadAxisRightY, -30000);
-    HeadlessRunFor(0.23);
-    HeadlessInjectPadAxis(kPadAxisLeftX, 0);
-    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonDPadDown);
-    HeadlessRunFor(0.4);
-    GameControllerRecordReplay(game, nullptr);
-    Vector recorded = PlayerGetPosition(game->player);
-    int64_t steps = game->stepCount;
-    EXPECT_NE((std::vector<float>{recorded.x, recorded.z}), (std::vector<float>{start.x, start.z}));
-
-    Replay *loaded = ReplayAllocate();
-    std::string error;
-    ASSERT_TRUE(ReplayLoadFromText(loaded, ReplaySaveToText(replay), &error)) << error;
-    GameControllerPlayReplay(game, loaded);
-    while (game->stepCount < steps)
-        GameControllerStep(game);
-    Vector played = PlayerGetPosition(game->player);
-    EXPECT_EQ(std::tie(played.x, played.y, played.z), std::tie(recorded.x, recorded.y, recorded.z));
-    GameControllerPlayReplay(game, nullptr);
-    ReplayDispose(loaded);
-    ReplayDispose(replay);
-}
-
-TEST_F(PadGame, UnpluggingThePadPausesAndLetsGo)
-{
-    GameController *game = StartGame();
-    ASSERT_NE(game, nullptr);
-    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonDPadRight);
-    HeadlessRunFor(0.1);
-    EXPECT_NE(game->player->lateralKey, 0);
-    HeadlessInjectPadDevice(false);
-    HeadlessRunFor(0.1);
-    EXPECT_TRUE(GameControllerIsPaused(game));
-    EXPECT_EQ(game->player->lateralKey, 0);
-    // Start unpauses.
-    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonStart);
-    HeadlessRunFor(0.1);
-    EXPECT_FALSE(GameControllerIsPaused(game));
-}
-
-TEST_F(PadGame, TheGameFollowsARebinding)
+TEST_F(PadGame, TheGameFollowsARebindingAndUnpluggingThePadPausesAndLetsGo)
 {
     GameController *game = StartGame();
     ASSERT_NE(game, nullptr);
@@ -315,6 +226,21 @@ TEST_F(PadGame, TheGameFollowsARebinding)
     HeadlessInjectKey(kEventRawKeyDown, k);
     HeadlessRunFor(0.1);
     EXPECT_NE(game->player->lateralKey, 0);
+    HeadlessInjectKey(kEventRawKeyUp, k);
+    HeadlessRunFor(0.0);
+    BindingsLoadDefaults();
+
+    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonDPadRight);
+    HeadlessRunFor(0.1);
+    EXPECT_NE(game->player->lateralKey, 0);
+    HeadlessInjectPadDevice(false);
+    HeadlessRunFor(0.1);
+    EXPECT_TRUE(GameControllerIsPaused(game));
+    EXPECT_EQ(game->player->lateralKey, 0);
+    // Start unpauses.
+    HeadlessInjectPadButton(kEventPadButtonDown, kPadButtonStart);
+    HeadlessRunFor(0.1);
+    EXPECT_FALSE(GameControllerIsPaused(game));
 }
 
 TEST_F(PadGame, ReducedCameraMotionTurnsBehindThePlayerAtOnce)

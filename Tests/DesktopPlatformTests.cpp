@@ -1,13 +1,15 @@
 // The desktop platform's translation of the display system's events, fed
 // through SDL's own queue: Ctrl+Q and the close button end the loop, keys
-// carry their codes and modifiers, focus becomes application activation.
+// carry their codes and modifiers, a resize reaches the window.
 #include "Controller.h"
 #include "Events.h"
 #include "Folders.h"
 #include "Keyboard.h"
 #include "MenuBar.h"
 #include "OpenGLWindow.h"
+#include "Window.h"
 
+#include <GL/gl.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -139,6 +141,18 @@ TEST_F(DesktopTest, KeysCarryCodesCharactersAndModifiersAndMinimiseCollapsesOnce
     EXPECT_EQ(seen[1].keyCode, kKeyCodeA);
     EXPECT_EQ((std::vector<int>{seen[1].charCode, seen[2].charCode, seen[3].charCode}),
               (std::vector<int>{'A', 30, 'a'}));
+}
+
+TEST_F(DesktopTest, AResizeOfTheRealWindowReachesItThroughTheLoop)
+{
+    OpenGLWindow *window = controller->mainWindow;
+    PlatformWindowSetContentSize(window->window, 900, 450);
+    for (int i = 0; i < 20 && window->lastWidth != 900; i++)
+        RunLoopFor(0.1);
+    EXPECT_EQ(std::make_pair(window->lastWidth, window->lastHeight), std::make_pair(900, 450));
+    std::vector<GLint> viewport(4, -1);
+    glGetIntegerv(GL_VIEWPORT, viewport.data());
+    EXPECT_EQ(viewport, (std::vector<GLint>{0, 0, 900, 450}));
 }
 
 } // namespace

@@ -33,19 +33,6 @@ double DifferentShare(const Frame &a, const Frame &b)
     return double(a.Changed(b, 48)) / double(a.rgba.size() / 4);
 }
 
-int DistinctColours(const Frame &f)
-{
-    std::vector<bool> seen(1 << 15, false);
-    int distinct = 0;
-    for (size_t p = 0; p < f.rgba.size() / 4; p++) {
-        std::array<int, 3> c = f.At(p);
-        size_t key = size_t((c[0] >> 3) << 10 | (c[1] >> 3) << 5 | (c[2] >> 3));
-        distinct += seen[key] ? 0 : 1;
-        seen[key] = true;
-    }
-    return distinct;
-}
-
 // The largest connected region of black pixels (every channel below 9 of
 // 255), as a share of the picture.
 double LargestBlackRegion(const Frame &f)
@@ -116,17 +103,13 @@ protected:
 
 // ---- Texture filtering --------------------------------------------------------
 
-TEST(TextureFiltering, SoftwareRenderersAreKnownByName)
+TEST_F(FrameCost, FilteringDefaultFollowsTheRendererAndTheUsersChoiceWins)
 {
     for (const char *name : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Software Rasterizer"})
         EXPECT_TRUE(ShaderRendererIsSoftware(name)) << name;
     for (const char *name : {"AMD Radeon RX 580 Series (polaris10, LLVM 15.0.6, DRM 3.49)",
                              "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", static_cast<const char *>(nullptr)})
         EXPECT_FALSE(ShaderRendererIsSoftware(name)) << (name ? name : "null");
-}
-
-TEST_F(FrameCost, FilteringDefaultFollowsTheRendererAndTheUsersChoiceWins)
-{
     const char *renderer = reinterpret_cast<const char *>(glGetString(GL_RENDERER));
     ASSERT_NE(renderer, nullptr);
     bool software = ShaderRendererIsSoftware(renderer);
@@ -179,7 +162,7 @@ TEST_F(FrameCost, EveryShippedLevelShowsThePlayerAndNoVoidAndLooksAsWhenEachBloc
         EXPECT_LT(DifferentShare(reference, cached), 0.005);
         EXPECT_GT(LevelGeometryGetStats().regionsDrawn, 0);
 
-        EXPECT_GT(DistinctColours(cached), 200) << "the frame is blank";
+        // (A blank frame fails this too.)
         Vector feet = PlayerGetPosition(game->player);
         game->player->position = VectorWithValues(-1000, -1000, -1000);
         Frame without = Draw(game);

@@ -1,76 +1,31 @@
-// The game mode on the headless platform, shared by the game suites: a
-// controller with the main menu, the game and preferences modes, playing a
-// set of small corridor levels built in the test.
+// The game mode on the headless platform, shared by the game suites: the
+// application's controller with the game and preferences modes (the title
+// without an object), playing a set of small corridor levels built in the
+// test.
 #pragma once
 
 #include "Block.h"
-#include "Controller.h"
-#include "Folders.h"
-#include "GameController.h"
-#include "Headless.h"
 #include "Level.h"
-#include "LevelSet.h"
-#include "MenuBar.h"
-#include "Preferences.h"
-#include "Sound.h"
-#include "Text.h"
+#include "ScreenTestSupport.h"
 #include "WaterController.h"
 #include "WorldStep.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <initializer_list>
-#include <string>
-#include <unistd.h>
 
 namespace gamemode {
 
 const double kStep = 1.0 / 120.0;
 
-class HeadlessGame : public testing::Test {
+class HeadlessGame : public screentest::AppFixture {
 protected:
-    std::filesystem::path config;
-    Controller *controller = nullptr;
-    LevelSet *set = nullptr;
-
     void SetUp() override
     {
-        config = std::filesystem::temp_directory_path() / ("brimhold-game-" + std::to_string(getpid()));
-        std::filesystem::create_directories(config);
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        HeadlessPlatformStartUp();
-        ASSERT_EQ(TextStartUp(), 0);
-        PrefsStartUp();
-        SoundSetEnabled(false);
+        StartUp(false, true, false);
         SoundResetRequestCounts();
         // The last modifier word is shared by every game: none held at the start.
         WorldResetModifiers();
-        PlatformSetResourcesFolder(BRIMHOLD_SOURCE_DIR "/Resources");
-        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        GameControllerRegisterMode();
-        PrefsScreenRegisterMode();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller, nullptr);
-    }
-    void TearDown() override
-    {
-        if (controller) {
-            ControllerStop(controller);
-            ControllerDispose(controller);
-        }
-        LevelSetDispose(set);
-        for (int32_t mode : {ModeGame, ModePreferences, ModeLevelEditor})
-            ControllerRegisterMode(mode, nullptr);
-        PlatformMenuBarClear();
-        PlatformSetResourcesFolder("");
-        PrefsShutDown();
-        TextShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
-        unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(config);
     }
 
     // A set of 5 x 2 x 1 corridors, each with the block type in cell 2 (-1:
@@ -109,17 +64,7 @@ protected:
     void Press(int32_t keyCode) { HeadlessInjectKey(kEventRawKeyDown, keyCode); }
     void Release(int32_t keyCode) { HeadlessInjectKey(kEventRawKeyUp, keyCode); }
     // A key pressed and released, handled at once.
-    void Key(int32_t keyCode)
-    {
-        Press(keyCode);
-        Release(keyCode);
-        HeadlessRunFor(0);
-    }
-    void Command(FourCharCode code)
-    {
-        HeadlessInjectCommand(code);
-        HeadlessRunFor(0);
-    }
+    void Key(int32_t keyCode) { widgettest::Key(keyCode); }
     // Runs until the condition holds (at most 10 s of the clock).
     template <typename Condition> void RunUntil(Condition condition)
     {

@@ -69,9 +69,9 @@ protected:
 
 } // namespace
 
-TEST_F(GameMoments, TheLevelClockHoldsWhileTheCardShowsAndAKeySkipsIt)
+TEST_F(GameMoments, TheClockHoldsWhileTheCardShowsAKeySkipsItAndACompletedLevelShowsItsBanner)
 {
-    UseLevels({-1, -1});
+    UseLevels({kBlockLevelPortal, -1});
     GameController *game = StartGame();
     ASSERT_NE(game, nullptr);
     HeadlessRunFor(1.5);
@@ -84,15 +84,7 @@ TEST_F(GameMoments, TheLevelClockHoldsWhileTheCardShowsAndAKeySkipsIt)
     HeadlessRunFor(0.05 + 0.5);
     EXPECT_EQ(LevelCardPhase(game), kLevelCardNone);
     EXPECT_NEAR(double(game->stepCount), 60.0, 2.0);
-}
 
-TEST_F(GameMoments, ACompletedLevelShowsItsBannerThenTheNextCard)
-{
-    UseLevels({kBlockLevelPortal, -1});
-    GameController *game = StartGame();
-    // Untouched, the card goes by itself.
-    HeadlessRunFor(kLevelCardSeconds + kLevelCardFadeSeconds + 0.02);
-    EXPECT_EQ(LevelCardPhase(game), kLevelCardNone);
     PlayerAwardPoints(game->player, 25);
     HoldUntil(kKeyCodeRight, [&] { return game->levelsCompleted == 1; });
     EXPECT_EQ(LevelCardLines(game), (Lines{"Level complete", "Points in this level: 25", "Total: 25"}));
@@ -107,6 +99,9 @@ TEST_F(GameMoments, ACompletedLevelShowsItsBannerThenTheNextCard)
     EXPECT_EQ((std::vector<int64_t>{LevelSetGetCurrentLevelIndex(set), PlayerGetNumberOfPoints(game->player),
                                     PlayerGetNumberOfLives(game->player), game->pointsAtLevelStart}),
               (std::vector<int64_t>{1, 25, 3, 25}));
+    // Untouched, the card goes by itself.
+    HeadlessRunFor(kLevelCardSeconds + kLevelCardFadeSeconds + 0.02);
+    EXPECT_EQ(LevelCardPhase(game), kLevelCardNone);
 }
 
 TEST_F(GameMoments, ThePauseMenuResumesRestartsOpensPreferencesAndEndsTheGame)
@@ -272,6 +267,12 @@ TEST_F(GameMoments, TheKeysOverlayListsTheBindingsInForceAndTakesTheKeyThatClose
     widgettest::Click(ControllerGetMainWindow(controller), 0, 0);
     HeadlessRunFor(0);
     EXPECT_FALSE(HelpOverlayIsShown());
+
+    // The README lists every key of the overlay, in the game and the editor.
+    std::string readme = ReadText(BRIMHOLD_SOURCE_DIR "/README.md");
+    for (int32_t mode : {ModeGame, ModeLevelEditor})
+        for (const HelpBinding &row : HelpOverlayDefaultBindings(mode))
+            EXPECT_NE(readme.find("| " + row.keys + " | " + row.action + " |"), std::string::npos) << row.keys;
 }
 
 TEST_F(GameMoments, TheFirstGameOnAMachineShowsTheKeysOnce)
@@ -341,14 +342,6 @@ TEST_F(GameMoments, ATestPlayFromTheEditorEndsStraightBackThereAndTheEditorHasIt
     EXPECT_GT(game->stepCount, 50);
     Command('EGam');
     EXPECT_EQ(ControllerGetTopMode(controller), ModeLevelEditor);
-}
-
-TEST(KeysTable, TheReadmeListsEveryKeyOfTheOverlay)
-{
-    std::string readme = ReadText(BRIMHOLD_SOURCE_DIR "/README.md");
-    for (int32_t mode : {ModeGame, ModeLevelEditor})
-        for (const HelpBinding &row : HelpOverlayDefaultBindings(mode))
-            EXPECT_NE(readme.find("| " + row.keys + " | " + row.action + " |"), std::string::npos) << row.keys;
 }
 
 // Unreadable extra preferences give the defaults; the preferences file keeps its layout.

@@ -2,9 +2,8 @@
 // freeze / defrost pair, the fixed steps of a firing and the overlay's
 // drawing state, on the headless platform.
 #include "GLTestContext.h"
-#include "Headless.h"
 #include "ModeSupport.h"
-#include "OpenGLWindow.h"
+#include "WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -131,11 +130,11 @@ TEST_F(ModeSupport, FixedStepsCatchUpAtMostTenAndCarryTheRest)
     EXPECT_NEAR(leftover, kModeStep * 3.5, 1e-9);
 }
 
-TEST(ModeOverlay, DrawsInViewCoordinatesAndRestoresTheScene)
+// An 800 x 600 window.
+using ModeOverlay = widgettest::WidgetFixture;
+
+TEST_F(ModeOverlay, DrawsInViewCoordinatesAndRestoresTheScene)
 {
-    HeadlessPlatformStartUp();
-    OpenGLWindow *window = OpenGLWindowAllocate("Brimhold", 800, 600, false, false, kProjectionPerspective);
-    ASSERT_NE(window, nullptr) << "no window could be opened";
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
     glMatrixMode(GL_MODELVIEW);
@@ -175,8 +174,6 @@ TEST(ModeOverlay, DrawsInViewCoordinatesAndRestoresTheScene)
     EXPECT_EQ(matrices(), scene);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    OpenGLWindowDispose(window);
-    HeadlessPlatformShutDown();
 }
 
 } // namespace

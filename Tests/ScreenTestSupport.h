@@ -82,7 +82,8 @@ struct Frame {
 };
 
 // The application controller with its modes.  The game mode is the real one
-// or, as the level editor always is here, a kind without an object.
+// or, as the level editor always is here, a kind without an object.  (The
+// game suites' fixture builds on this one.)
 class AppFixture : public ::testing::Test {
 protected:
     widgettest::PreferencesFolder prefsFolder;
@@ -93,7 +94,9 @@ protected:
     int frames = 0;  // the frames presented while capturing
     bool readFrames = true;
 
-    void StartUp(bool shipped, bool realGame)
+    // The title screen is left without an object (as the game tests have it)
+    // when `title` is false.
+    void StartUp(bool shipped, bool realGame, bool title = true)
     {
         HeadlessPlatformStartUp();
         ASSERT_EQ(0, TextStartUp());
@@ -101,7 +104,8 @@ protected:
         SoundSetEnabled(false);
         PlatformSetResourcesFolder(shipped ? kShipped : std::filesystem::path(BRIMHOLD_SOURCE_DIR) / "Resources");
         ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        SplashScreenRegisterMode();
+        if (title)
+            SplashScreenRegisterMode();
         PrefsScreenRegisterMode();
         if (realGame)
             GameControllerRegisterMode();

@@ -3,7 +3,6 @@
 // headless platform; a screenshot of the title screen under the test display.
 #include "ScreenTestSupport.h"
 
-#include "Image.h"
 #include "ListPanel.h"
 #include "MenuStrip.h"
 #include "Shader.h"
@@ -71,23 +70,16 @@ TEST_F(Screens, TheProgramOpensOnTheTitleScreenWithItsWidgets)
     EXPECT_FLOAT_EQ(WidgetGetBounds(credit).bottom, -0.99f);
 }
 
-TEST_F(Screens, TheIntroAdvancesOneHundredthPerStepAndStopsWhileSuspended)
+// Parking the timer while suspended and the catch-up of at most ten steps
+// are the mode support's, tested there.
+TEST_F(Screens, TheIntroAdvancesOneHundredthPerStepUpToFour)
 {
     ControllerStart(controller);
     HeadlessRunFor(0.5);
-    float before = Title()->introTime;
-    EXPECT_NEAR(before, 0.6f, 0.02f);
-    SplashScreenSuspend(Title());
-    HeadlessRunFor(1.0);
-    EXPECT_FLOAT_EQ(Title()->introTime, before);
-    SplashScreenResume(Title());
+    EXPECT_NEAR(Title()->introTime, 0.6f, 0.02f);
     testing::internal::CaptureStdout();
     SplashScreenResume(Title());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Anomaly: SplashScreenResume called when not suspended\n");
-    // The first firing after resuming catches up at most 1/12 s.
-    HeadlessRunFor(0.01);
-    EXPECT_LE(Title()->introTime, before + 0.105f);
-    EXPECT_GT(Title()->introTime, before);
     HeadlessRunFor(5.0);
     EXPECT_FLOAT_EQ(Title()->introTime, 4.0f);
 }
@@ -115,19 +107,6 @@ TEST_F(Screens, AClickDuringTheIntroOnlySkipsIt)
     unsetenv("XDG_DATA_HOME");
     EXPECT_EQ(panelsShown, 1);
     EXPECT_EQ(Stack(), Modes{ModeSplashScreen});
-
-    // The game kind is not there, and the controller keeps its place on the
-    // stack without an object; ending it comes back.
-    Command('NGam');
-    EXPECT_EQ(Stack(), (Modes{ModeSplashScreen, ModeGame}));
-    EXPECT_EQ(controller->gameController, nullptr);
-    EXPECT_EQ(controller->startingLevel, 0);
-    EXPECT_TRUE(Title()->frozen);
-    HeadlessRunFor(0.1);
-    Command('EGam');
-    EXPECT_EQ(Stack(), Modes{ModeSplashScreen});
-    EXPECT_FALSE(Title()->frozen);
-    EXPECT_NE(Title()->inputHandler, 0);
 }
 
 TEST_F(Screens, AnyKeySkipsTheIntroThenTheEditorAndQuitButtonsWork)
@@ -191,7 +170,7 @@ TEST_F(Screens, PreferencesOpenFromTheTitleAndCloseWithOK)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Anomaly: PrefsScreenResume called when not suspended\n");
 }
 
-TEST_F(Screens, EachCheckBoxShowsAndStoresItsKey)
+TEST_F(Screens, EachCheckBoxShowsAndStoresItsKeyAndTheFullScreenBoxFollowsTheWindow)
 {
     const int32_t keys[] = {kPrefsKeySound, kPrefsKeyFSAA, kPrefsKeyVBLSyncWindowed, kPrefsKeyVBLSyncFullScreen,
                             kPrefsKeyStartFullScreen, kPrefsKeyAnisotropic};
@@ -223,20 +202,15 @@ TEST_F(Screens, EachCheckBoxShowsAndStoresItsKey)
             (std::vector<int32_t>{SoundIsEnabled(), window->fsaa, window->vblSyncWindowed, window->vblSyncFullScreen}),
                   (std::vector<int32_t>{stored(keys[0]) != 0, stored(keys[1]) != 0, stored(keys[2]), stored(keys[3])}));
     }
-}
 
-TEST_F(Screens, FullScreenBoxFollowsTheWindowAndRevertsWhenTheSwitchFails)
-{
-    ControllerStart(controller);
-    Command('pref');
-    ASSERT_NE(Prefs(), nullptr);
-    Widget *box = WidgetControllerGetWidgetByIdentifier(Prefs()->widgets, 'FScn');
-    EXPECT_FALSE(WidgetIsChecked(box));
+    // The full-screen box follows the window and reverts when the switch fails.
+    Widget *full = WidgetControllerGetWidgetByIdentifier(Prefs()->widgets, 'FScn');
+    EXPECT_FALSE(WidgetIsChecked(full));
     PlatformSetDisplayLimits({-1, true});
     testing::internal::CaptureStdout();
     ClickWidget(Prefs()->widgets, 'FScn');
     testing::internal::GetCapturedStdout();
-    auto state = [&] { return std::make_pair(OpenGLWindowIsFullScreen(window), WidgetIsChecked(box)); };
+    auto state = [&] { return std::make_pair(OpenGLWindowIsFullScreen(window), WidgetIsChecked(full)); };
     EXPECT_EQ(state(), std::make_pair(false, false));
     PlatformSetDisplayLimits({-1, false});
     // The menu command switches; the box follows.
@@ -248,7 +222,7 @@ TEST_F(Screens, FullScreenBoxFollowsTheWindowAndRevertsWhenTheSwitchFails)
     ClickWidget(Prefs()->widgets, 'FScn');
     EXPECT_EQ(state(), std::make_pair(true, true));
     OpenGLWindowToggleFullScreen(window);
-    EXPECT_FALSE(WidgetIsChecked(box));
+    EXPECT_FALSE(WidgetIsChecked(full));
 }
 
 // ---- Menu strip ----------------------------------------------------------------------------
@@ -475,7 +449,7 @@ void ShotOverlay(void *)
     shot = Frame::Read();
 }
 
-TEST_F(Strip, TitleScreenScreenshotShowsButtonsAndText)
+TEST_F(Strip, TitleScreenScreenshotShowsTheBackgroundAndText)
 {
     shotStrip = strip;
     shot = Frame{};
@@ -484,42 +458,28 @@ TEST_F(Strip, TitleScreenScreenshotShowsButtonsAndText)
     Key(kKeyCodeEscape);
     HeadlessRunFor(0.1);
     ASSERT_EQ(shot.width, 800);
-    // Saved for a look by eye, top row first.
-    std::vector<uint8_t> rgb;
-    for (int y = shot.height - 1; y >= 0; y--)
-        for (int x = 0; x < shot.width; x++)
-            for (int c : shot.At(size_t(y) * size_t(shot.width) + size_t(x)))
-                rgb.push_back(uint8_t(c));
-    EXPECT_TRUE(PlatformWritePNG(std::string(BRIMHOLD_BINARY_DIR) + "/title-screen.png", shot.width, shot.height,
-                                 rgb.data()));
-    // Overlay pixels for which the test holds: light text on a blue button,
-    // dark letters.
-    auto count = [](Rect4f b, bool light) {
+    // Overlay pixels for which the test holds: dark letters.
+    auto dark = [](Rect4f b) {
         int n = 0;
         for (size_t p : shot.Pixels(b)) {
             std::array<int, 3> c = shot.At(p);
-            n += light ? c[0] > 160 && c[1] > 160 : c[0] < 90 && c[1] < 90 && c[2] < 140;
+            n += c[0] < 90 && c[1] < 90 && c[2] < 140;
         }
         return n;
     };
-    // The gradient: blue at the bottom left, yellow at the top left.
+    // The gradient: blue at the bottom left, yellow at the top left.  (The
+    // buttons' faces and labels are measured in the button look tests.)
     auto bottom = shot.AtOverlay(-1.3f, -0.97f), top = shot.AtOverlay(-1.3f, 0.85f);
     EXPECT_NEAR(bottom[0], 153, 12);
     EXPECT_NEAR(bottom[2], 229, 12);
     EXPECT_GT(top[0], 235);
     EXPECT_LT(top[2], 120);
-    // Each button: a face unlike the background, with white text on it.
-    for (float x : {-0.6f, -0.2f, 0.2f, 0.6f}) {
-        auto face = shot.AtOverlay(x - 0.14f, -0.8f), background = shot.AtOverlay(x - 0.14f, -0.9f);
-        EXPECT_GT(std::abs(face[0] - background[0]) + std::abs(face[2] - background[2]), 60) << x;
-        EXPECT_GT(count(Rect4f{x - 0.13f, -0.83f, x + 0.13f, -0.77f}, true), 15) << x;
-    }
     // The game's name in dark letters where the title art would be.
-    EXPECT_GT(count(Rect4f{-0.8f, 0.0f, 0.8f, 0.5f}, false), 2000);
+    EXPECT_GT(dark(Rect4f{-0.8f, 0.0f, 0.8f, 0.5f}), 2000);
     // The credit line at the bottom right, the menu strip at the top.
     float r = OpenGLWindowGetRatio(window);
-    EXPECT_GT(count(Rect4f{r - 0.8f, -0.99f, r - 0.01f, -0.93f}, false), 20);
-    EXPECT_GT(count(Rect4f{-r, 1.0f - kMenuStripHeight, -r + 1.0f, 1.0f}, false), 50);
+    EXPECT_GT(dark(Rect4f{r - 0.8f, -0.99f, r - 0.01f, -0.93f}), 20);
+    EXPECT_GT(dark(Rect4f{-r, 1.0f - kMenuStripHeight, -r + 1.0f, 1.0f}), 50);
     auto inStrip = shot.AtOverlay(0.5f, 1.0f - kMenuStripHeight / 2);
     EXPECT_GT(inStrip[0], 220);
     EXPECT_GT(inStrip[2], 220);

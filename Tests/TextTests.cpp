@@ -82,29 +82,41 @@ TEST(Fonts, SansSerifAndNamedFamiliesThroughFontconfig)
     EXPECT_NE(std::string::npos, serif.find("Serif")) << serif;
 }
 
-TEST_F(TextObjects, MetricsFollowTheFace)
+TEST_F(TextObjects, MetricsAndOffsetsFollowTheFaceAndTheCacheIsKeyedByPath)
 {
-    TextObjectSetSize(text, 16);
     Metrics m = Expected(16);
     EXPECT_EQ(16, TextObjectGetSize(text));
     EXPECT_EQ(m.baseline, TextObjectGetBaseline(text));
     EXPECT_EQ(m.lineHeight, TextObjectGetLineHeight(text));
-    EXPECT_FLOAT_EQ(m.advanceA, TextObjectCharIndexToOffset(text, "A", 1));
-    EXPECT_FLOAT_EQ(m.advanceA + m.advanceW, TextObjectCharIndexToOffset(text, "AWx", 2));
+    float a = m.advanceA, w = m.advanceW;
+    EXPECT_FLOAT_EQ(a, TextObjectCharIndexToOffset(text, "A", 1));
+    EXPECT_FLOAT_EQ(a + w, TextObjectCharIndexToOffset(text, "AWx", 2));
     EXPECT_FLOAT_EQ(0.0f, TextObjectCharIndexToOffset(text, "", 0));
     EXPECT_FLOAT_EQ(0.0f, TextObjectCharIndexToOffset(text, "AW", -1));
-    TextObjectSetSize(text, 24);
-    EXPECT_EQ(Expected(24).baseline, TextObjectGetBaseline(text));
-}
+    // From an offset to the character under it, and whether the offset lies
+    // in the character's leading half.
+    const struct {
+        const char *s;
+        float at;
+        int32_t index, leading;
+    } offsets[] = {{"", 3, -1, 0}, {"AW", a * 0.25f, 0, 1}, {"AW", a * 0.75f, 0, 0}, {"AW", a + w * 0.4f, 1, 1},
+                   {"AW", a + w + 50, 1, 0}};
+    for (const auto &o : offsets) {
+        uint8_t leading = 7;
+        int32_t index = TextObjectOffsetToCharIndex(text, o.s, o.at, &leading);
+        EXPECT_EQ(std::make_pair(index, int32_t(leading)), std::make_pair(o.index, o.leading)) << o.at;
+    }
+    EXPECT_EQ(0, TextObjectOffsetToCharIndex(text, "AW", a, nullptr)) << "the right edge belongs to the character";
 
-TEST_F(TextObjects, CacheIsKeyedByPathWhateverTheSize)
-{
+    // The cache is keyed by the path whatever the size: still the first size
+    // until set.
     int before = TextGetNumberOfTextObjects();
-    TextObject *again = TextObjectWithFont(font.c_str(), 24);
-    EXPECT_EQ(text, again);
-    EXPECT_EQ(16, TextObjectGetSize(again)) << "still the first size until set";
+    EXPECT_EQ(text, TextObjectWithFont(font.c_str(), 24));
+    EXPECT_EQ(16, TextObjectGetSize(text));
     EXPECT_EQ(before, TextGetNumberOfTextObjects());
     EXPECT_STREQ(font.c_str(), TextObjectGetFontPath(text));
+    TextObjectSetSize(text, 24);
+    EXPECT_EQ(Expected(24).baseline, TextObjectGetBaseline(text));
 }
 
 TEST_F(TextObjects, UnreadableFontsGiveNullAndAreNotCached)
@@ -122,29 +134,8 @@ TEST_F(TextObjects, UnreadableFontsGiveNullAndAreNotCached)
     EXPECT_EQ(before, TextGetNumberOfTextObjects());
 }
 
-TEST_F(TextObjects, OffsetToCharacterIndex)
+TEST_F(TextObjects, FlipPutsTheTopRowLastAndDrawingClipsAtTheAreaAndRowLength)
 {
-    TextObjectSetSize(text, 16);
-    float a = TextObjectCharIndexToOffset(text, "A", 1);
-    float w = TextObjectCharIndexToOffset(text, "W", 1);
-    uint8_t leading = 7;
-    EXPECT_EQ(-1, TextObjectOffsetToCharIndex(text, "", 3, &leading));
-    EXPECT_EQ(0, leading);
-    EXPECT_EQ(0, TextObjectOffsetToCharIndex(text, "AW", a * 0.25f, &leading));
-    EXPECT_EQ(1, leading);
-    EXPECT_EQ(0, TextObjectOffsetToCharIndex(text, "AW", a * 0.75f, &leading));
-    EXPECT_EQ(0, leading);
-    EXPECT_EQ(0, TextObjectOffsetToCharIndex(text, "AW", a, nullptr)) << "the right edge belongs to the character";
-    EXPECT_EQ(1, TextObjectOffsetToCharIndex(text, "AW", a + w * 0.4f, &leading));
-    EXPECT_EQ(1, leading);
-    leading = 1;
-    EXPECT_EQ(1, TextObjectOffsetToCharIndex(text, "AW", a + w + 50, &leading));
-    EXPECT_EQ(0, leading);
-}
-
-TEST_F(TextObjects, FlipPutsTheTopRowLast)
-{
-    TextObjectSetSize(text, 16);
     int baseline = TextObjectGetBaseline(text);
     std::vector<uint8_t> normal = Draw("Hg", 32, 24, 0, baseline, 32, false);
     std::vector<uint8_t> flipped = Draw("Hg", 32, 24, 0, baseline, 32, true);
@@ -159,12 +150,7 @@ TEST_F(TextObjects, FlipPutsTheTopRowLast)
     EXPECT_FALSE(RowInked(high, 32, 5));
     EXPECT_TRUE(RowInked(highFlipped, 32, 23));
     EXPECT_FALSE(RowInked(highFlipped, 32, 0));
-}
 
-TEST_F(TextObjects, ClippingAtTheAreaAndRowLength)
-{
-    TextObjectSetSize(text, 16);
-    int baseline = TextObjectGetBaseline(text);
     // A string much wider than the area: nothing right of column 30, though
     // the rows are 64 bytes long.
     std::vector<uint8_t> pixels = Draw("WWWWWWWWWW", 30, 20, 0, baseline, 64, false);

@@ -33,7 +33,8 @@ protected:
     }
 };
 
-TEST_F(Widgets, CheckBoxBoundsGrowToTheRightByTheText)
+// Clicks on check boxes are tested on the preferences screen.
+TEST_F(Widgets, CheckBoxBoundsGrowToTheRightByTheTextAndOnlyChangesDispatch)
 {
     Widget *box = Add('Chek', kWidgetCheckBox, 0, 0, "Play sound");
     int32_t textWidth = WidgetGetTextRec(box)->textWidth;
@@ -41,9 +42,18 @@ TEST_F(Widgets, CheckBoxBoundsGrowToTheRightByTheText)
     Rect4f b = WidgetGetBounds(box);
     EXPECT_EQ((std::vector<float>{b.left, b.bottom, b.right, b.top}),
               (std::vector<float>{-0.04f, -0.04f, 0.04f + float(textWidth) / 300.0f + 0.02f, 0.04f}));
+    Counter changes;
+    changes.Install(box, kWidgetCallbackValueChanged);
+    Click(0, 0);
+    EXPECT_EQ(std::make_pair(WidgetIsChecked(box), changes.count), std::make_pair(true, 1));
+    WidgetSetChecked(box, false, true); // silent
+    WidgetSetChecked(box, false, false); // no change, no dispatch
+    EXPECT_EQ(changes.count, 1);
+    WidgetSetChecked(box, true, false);
+    EXPECT_EQ(changes.count, 2);
 }
 
-TEST_F(Widgets, ButtonReleasedOutsideFiresNothingAndDraggedBackFiresOnce)
+TEST_F(Widgets, ButtonReleasedOutsideFiresNothingDraggedBackFiresOnceAndFrozenNothing)
 {
     Widget *button = Add('Butn', kWidgetPushButton, 0, 0, "Go");
     Counter clicks;
@@ -68,30 +78,21 @@ TEST_F(Widgets, ButtonReleasedOutsideFiresNothingAndDraggedBackFiresOnce)
     clicks.result = 0;
     EXPECT_TRUE(WidgetMouseDown(button, 0, 0, 0));
     EXPECT_TRUE(WidgetMouseUp(button, 0, 0));
+    // A frozen controller's buttons do not react until it is defrosted.
+    WidgetControllerFreeze(controller);
+    EXPECT_EQ(controller->eventHandlerRef, 0);
+    Click(0, 0);
+    EXPECT_EQ(clicks.count, 2);
+    WidgetControllerDefrost(controller);
+    Click(0, 0);
+    EXPECT_EQ(clicks.count, 3);
     // Disabled and hidden buttons ignore the mouse.
     WidgetSetEnabled(button, false);
     Click(0, 0);
     WidgetSetEnabled(button, true);
     WidgetSetVisible(button, false);
     Click(0, 0);
-    EXPECT_EQ(clicks.count, 2);
-}
-
-TEST_F(Widgets, CheckBoxTogglesOnEveryClickInside)
-{
-    Widget *box = Add('Chek', kWidgetCheckBox, 0, 0, "Option");
-    Counter changes;
-    changes.Install(box, kWidgetCallbackValueChanged);
-    Click(0, 0);
-    EXPECT_TRUE(WidgetIsChecked(box));
-    Click(0, 0);
-    EXPECT_FALSE(WidgetIsChecked(box));
-    EXPECT_EQ(changes.count, 2);
-    WidgetSetChecked(box, true, true);  // silent
-    WidgetSetChecked(box, true, false); // no change, no dispatch
-    EXPECT_EQ(changes.count, 2);
-    WidgetSetChecked(box, false, false);
-    EXPECT_EQ(changes.count, 3);
+    EXPECT_EQ(clicks.count, 3);
 }
 
 TEST_F(Widgets, RadioButtonsOfAFamilyExcludeEachOther)
@@ -251,7 +252,7 @@ TEST_F(Widgets, ClickPlacesTheCaretAndDraggingSelects)
     EXPECT_EQ(shown, (std::vector<bool>{true, false, true}));
 }
 
-TEST_F(Widgets, SliderFineDragging)
+TEST_F(Widgets, SliderFineDraggingRangeAndMaximum)
 {
     Widget *slider = Add('Sldr', kWidgetSlider, 0, 0);
     WidgetSetMaximum(slider, 10);
@@ -287,12 +288,10 @@ TEST_F(Widgets, SliderFineDragging)
     // A horizontal slider is hit a little beyond its ends.
     EXPECT_TRUE(WidgetHitTest(slider, b.right + 0.01f, 0));
     EXPECT_FALSE(WidgetHitTest(slider, b.right + 0.02f, 0));
-}
 
-TEST_F(Widgets, MaximumBelowTheValueLowersIt)
-{
-    Widget *slider = Add('Sldr', kWidgetSlider, 0, 0), *bar = Add('Prog', kWidgetProgressBar, 0, 0.5f);
-    WidgetSetMaximum(slider, 10);
+    // A maximum below the value lowers it, also on a progress bar (which
+    // takes no clicks).
+    Widget *bar = Add('Prog', kWidgetProgressBar, 0, 0.5f);
     WidgetSetValue(slider, 8);
     WidgetSetMaximum(slider, 5);
     float lowered = WidgetGetValue(slider);
@@ -328,9 +327,7 @@ TEST_F(Widgets, HitTestAndDrawOverrides)
     EXPECT_EQ(clicks.count, 1);
 }
 
-class Focus : public Widgets {};
-
-TEST_F(Focus, TabCyclesThroughTextInputs)
+TEST_F(Widgets, TabCyclesThroughTextInputs)
 {
     Add('Butn', kWidgetPushButton, 0, 0.8f);
     Widget *first = Add('In 1', kWidgetTextInput, 0, 0.5f, "one");
@@ -358,7 +355,7 @@ TEST_F(Focus, TabCyclesThroughTextInputs)
     EXPECT_STREQ(WidgetGetText(third), "three");
 }
 
-TEST_F(Focus, RefusedFocusIsSkipped)
+TEST_F(Widgets, RefusedFocusIsSkipped)
 {
     Widget *first = Add('In 1', kWidgetTextInput, 0, 0.5f);
     Widget *second = Add('In 2', kWidgetTextInput, 0, 0.0f);
@@ -381,7 +378,7 @@ TEST_F(Focus, RefusedFocusIsSkipped)
     EXPECT_FALSE(WidgetFocus(second));
 }
 
-TEST_F(Focus, AClickElsewhereBlursBeforeAnyWidgetSeesIt)
+TEST_F(Widgets, AClickElsewhereBlursBeforeAnyWidgetSeesIt)
 {
     Widget *input = Add('In 1', kWidgetTextInput, 0, 0.5f);
     Widget *button = Add('Butn', kWidgetPushButton, 0, -0.5f);
@@ -405,7 +402,7 @@ TEST_F(Focus, AClickElsewhereBlursBeforeAnyWidgetSeesIt)
     Mouse(kEventMouseUp, 0, -0.5f);
 }
 
-TEST_F(Focus, ARefusedBlurKeepsTheFocusAndGivesTheClickToNobody)
+TEST_F(Widgets, ARefusedBlurKeepsTheFocusAndGivesTheClickToNobody)
 {
     Widget *input = Add('In 1', kWidgetTextInput, 0, 0.5f);
     Widget *other = Add('In 2', kWidgetTextInput, 0, 0.0f);
@@ -425,7 +422,7 @@ TEST_F(Focus, ARefusedBlurKeepsTheFocusAndGivesTheClickToNobody)
               std::make_tuple(false, true));
 }
 
-TEST_F(Focus, RemovingTheFocusedWidgetClearsTheFocus)
+TEST_F(Widgets, RemovingTheFocusedWidgetClearsTheFocus)
 {
     Add('Butn', kWidgetPushButton, 0, -0.5f);
     Widget *input = Add('In 1', kWidgetTextInput, 0, 0.5f);
@@ -438,37 +435,6 @@ TEST_F(Focus, RemovingTheFocusedWidgetClearsTheFocus)
               std::make_tuple(nullptr, 1));
     Key(kKeyCodeA);
     Key(kKeyCodeTab);
-}
-
-class Controllers : public Widgets {};
-
-TEST_F(Controllers, MousePositionsBecomeOverlayPoints)
-{
-    Rect4f b = OpenGLWindowGetBounds(window);
-    float r = OpenGLWindowGetRatio(window);
-    Point2f p = WidgetControllerConvertMouse(controller, Point2f{b.left, b.top});
-    EXPECT_EQ((std::vector<float>{p.x, p.y}), (std::vector<float>{-r, 1.0f}));
-    p = WidgetControllerConvertMouse(controller, Point2f{(b.left + b.right) / 2, b.bottom});
-    EXPECT_NEAR(p.x, 0.0f, 1e-5f);
-    EXPECT_FLOAT_EQ(p.y, -1.0f);
-    // The offset moves the overlay, so mouse points move against it.
-    WidgetControllerSetOffset(controller, 0.5f, 0.25f);
-    p = WidgetControllerConvertMouse(controller, Point2f{b.left, b.top});
-    EXPECT_EQ((std::vector<float>{p.x, p.y}), (std::vector<float>{-r - 0.5f, 0.75f}));
-}
-
-TEST_F(Controllers, AFrozenControllersButtonsDoNotReact)
-{
-    Widget *button = Add('Butn', kWidgetPushButton, 0, 0);
-    Counter clicks;
-    clicks.Install(button, kWidgetCallbackClicked);
-    WidgetControllerFreeze(controller);
-    EXPECT_EQ(controller->eventHandlerRef, 0);
-    Click(0, 0);
-    EXPECT_EQ(clicks.count, 0);
-    WidgetControllerDefrost(controller);
-    Click(0, 0);
-    EXPECT_EQ(clicks.count, 1);
 }
 
 class Anchoring : public WidgetFixture {
