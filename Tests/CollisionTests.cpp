@@ -46,9 +46,11 @@ TEST(CheckCollision, HitsReportTheTravelOnOneAxis)
         ASSERT_EQ(checkCollision(c.from, c.to, c.block, &out), 1) << c.what;
         float got[] = {out.x, out.y, out.z};
         EXPECT_NEAR(got[c.axis], c.travel, 1e-5f) << c.what;
-        for (int other : {0, 2})
-            if (other != c.axis)
+        for (int other : {0, 2}) {
+            if (other != c.axis) {
                 EXPECT_EQ(got[other], kUnset) << c.what;
+            }
+        }
     }
     // With no out the answer is still given.
     EXPECT_EQ(checkCollision(Box(6.5f, 0, 2), Box(5.8f, 0, 2), kBlock, nullptr), 1);

@@ -18,7 +18,6 @@ const std::string kShaderBody = "Shader\n\tMaterial\n\t\tDiffuse: 1, 0, 0, 1\n\t
 const std::string kSkeletonBody = "Bone\n\tIdentifier: 'Root'\n\tLength: 1\n\tBone\n\t\tIdentifier: 'Arm1'\n"
                                   "\t\tLength: 2\n\tEnd\nEnd\n";
 const std::string kAnimationBody = "Animation\n\tSkeleton: 'Skel'\nEnd\n";
-const std::string kBodyBody = "Body\n\tAnimation: 'Humn'\n\tNumSegments: 0\nEnd\n";
 
 class ModelRegistry : public ::testing::Test {
 protected:
@@ -143,20 +142,6 @@ TEST_F(ModelRegistry, AFailedFileKeepsTheFilesItRequired)
     EXPECT_EQ(2, ModelLoadFile(bad));
     ASSERT_EQ(1, ModelGetNumberOfModels());
     EXPECT_EQ(kModelKindSkeleton, ModelGetModelAtIndex(0)->kind);
-}
-
-TEST_F(ModelRegistry, BodyAndAnimationMayShareAnIdentifier)
-{
-    folder.Model("Skel.skel", Header("Skeleton", "Skel") + kSkeletonBody);
-    folder.Model("Humn.anim", Header("Animation", "Humn", {"Skel.skel"}) + kAnimationBody);
-    auto body = folder.Model("Humn.body", Header("Body", "Humn", {"Humn.anim"}) + kBodyBody);
-    ASSERT_EQ(0, ModelLoadFile(body));
-    Model *b = ModelGetModelByIdentifier(kModelKindBody, 'Humn');
-    Model *a = ModelGetModelByIdentifier(kModelKindAnimation, 'Humn');
-    ASSERT_NE(nullptr, a);
-    ASSERT_NE(nullptr, b);
-    EXPECT_NE(a, b);
-    EXPECT_EQ(static_cast<Animation *>(a->data)->skeleton, static_cast<Body *>(b->data)->skeleton);
 }
 
 TEST_F(ModelRegistry, FirstEntryInLoadOrderWinsAndRemovingKeepsOrder)

@@ -64,11 +64,12 @@ TEST(PowerupPickup, SweepWithinThreeQuartersOfAUnitCollects)
 TEST(PowerupPickup, AwardsOfEveryKind)
 {
     Player *player = PlayerAllocate(nullptr);
-    player->lives = 3;
+    player->lives = 9;
+    // Lives stop at ten.
     const struct {
         int32_t kind, points, keys, lives, feather;
-    } awards[] = {{kPowerupGem, 200, 0, 3, 0},       {kPowerupKey, 210, 1, 3, 0}, {kPowerupExtraLife, 260, 1, 4, 0},
-                  {kPowerupFeather, 280, 1, 4, 1}, {2000, 280, 1, 4, 1}};
+    } awards[] = {{kPowerupGem, 200, 0, 9, 0},        {kPowerupKey, 210, 1, 9, 0}, {kPowerupExtraLife, 260, 1, 10, 0},
+                  {kPowerupExtraLife, 310, 1, 10, 0}, {kPowerupFeather, 330, 1, 10, 1}, {2000, 330, 1, 10, 1}};
     for (const auto &a : awards) {
         Powerup *p = PowerupAllocate(a.kind);
         PowerupPickedUp(p, player);
