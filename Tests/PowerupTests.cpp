@@ -97,9 +97,7 @@ TEST(PowerupRecord, SixteenBytesAndBack)
     EXPECT_EQ((std::vector<float>{loaded->position.x, loaded->position.y, loaded->position.z, loaded->spin}),
               (std::vector<float>{1.5f, -2.0f, 100.25f, 0}));
     PowerupDispose(loaded);
-    // An infinite coordinate, and a record cut short, are refused.
-    position = 0;
-    EXPECT_EQ(PowerupLoad(buffer.data, 15, &position), nullptr);
+    // An infinite coordinate is refused (cut records: the level-set file's tests).
     buffer.data[8] = 0x7F;
     buffer.data[9] = 0x80;
     position = 0;
