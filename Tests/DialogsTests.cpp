@@ -1,22 +1,13 @@
-// The save, open and ask-to-save dialogs on the headless platform: the name
-// checks, scripted answers, and each dialog shown for real and driven by
+// The save, open, ask-to-save and form dialogs on the headless platform: the
+// name checks, scripted answers, and each dialog shown for real and driven by
 // injected keys and clicks that its nested loop consumes.
-#include "Dialogs.h"
-
-#include "Folders.h"
-#include "LevelSet.h"
+#include "EditorTestSupport.h"
 #include "WidgetTestSupport.h"
 
-#include <SDL.h>
-#include <gtest/gtest.h>
-
 #include <cctype>
-#include <fstream>
 #include <functional>
-#include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
+using namespace editortest;
 
 namespace {
 
@@ -51,25 +42,16 @@ std::string Texts(WidgetController *widgets)
 
 class Dialogs : public ::testing::Test {
 protected:
-    fs::path root;
-    std::string oldData;
-    bool hadData = false;
+    TemporaryHome home;
     OpenGLWindow *window = nullptr;
     // Runs each time a dialog comes up, with its widgets.
     std::function<void(WidgetController *)> onShow;
     int32_t shown = 0;
+    WidgetController *widgets = nullptr; // the dialog shown last
+    std::string message;
 
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("brimhold-dialogs-" + std::to_string(::getpid()));
-        fs::remove_all(root);
-        fs::create_directories(root / "resources");
-        if (const char *value = std::getenv("XDG_DATA_HOME")) {
-            oldData = value;
-            hadData = true;
-        }
-        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-        PlatformSetResourcesFolder(root / "resources");
         HeadlessPlatformStartUp();
         ASSERT_EQ(0, TextStartUp());
         window = OpenGLWindowAllocate("Brimhold", 800, 600, false, false, kProjectionPerspective);
@@ -85,19 +67,27 @@ protected:
         OpenGLWindowDispose(window);
         TextShutDown();
         HeadlessPlatformShutDown();
-        PlatformSetResourcesFolder("");
-        if (hadData)
-            setenv("XDG_DATA_HOME", oldData.c_str(), 1);
-        else
-            unsetenv("XDG_DATA_HOME");
-        fs::remove_all(root);
     }
     static void Observe(WidgetController *widgets, void *context)
     {
         Dialogs *test = static_cast<Dialogs *>(context);
         test->shown++;
+        test->widgets = widgets;
         if (test->onShow)
             test->onShow(widgets);
+    }
+    // Reads the dialog's message into `message` the given time from now.
+    void ReadMessageAfter(double seconds)
+    {
+        PlatformInstallTimer(
+            seconds, 0,
+            [](PlatformTimerRef, void *context) {
+                Dialogs *test = static_cast<Dialogs *>(context);
+                if (test->widgets)
+                    test->message =
+                        WidgetGetText(WidgetControllerGetWidgetByIdentifier(test->widgets, kDialogsMessage));
+            },
+            this);
     }
     void Click(WidgetController *widgets, FourCharCode identifier, double delay = 0.0)
     {
@@ -109,29 +99,26 @@ protected:
         HeadlessInjectMouse(kEventMouseDown, p.x, p.y, 0, 1, delay);
         HeadlessInjectMouse(kEventMouseUp, p.x, p.y, 0, 1, delay);
     }
-    fs::path Folder(const char *name)
+    // Answers the next dialogs by clicking the button.
+    void ClickOnShow(FourCharCode button)
     {
-        fs::path folder = root / "data" / "Brimhold" / name;
-        fs::create_directories(folder);
-        return folder;
+        onShow = [this, button](WidgetController *widgets) { Click(widgets, button); };
     }
-    static void WriteSet(const fs::path &folder, const char *name, int32_t levels)
+    // The name the save dialog gives, or "(cancelled)".
+    std::string SaveAs(const std::string &defaultName)
     {
-        LevelSet *set = LevelSetAllocate();
-        LevelSetInit(set);
-        while (LevelSetGetLevelCount(set) < levels)
-            LevelSetAppendLevel(set);
-        ASSERT_TRUE(LevelSetSaveToFile(set, folder, name));
-        LevelSetDispose(set);
+        fs::path folder;
+        std::string name;
+        if (!displayModalSaveDialog(defaultName, home.root, &folder, &name))
+            return "(cancelled)";
+        EXPECT_EQ(folder, home.root);
+        return name;
     }
-    bool Save(const std::string &defaultName, const fs::path &folder, std::string *name)
+    // The file the open dialog gives, or "(cancelled)".
+    fs::path Opened()
     {
-        fs::path outFolder;
-        bool saved = displayModalSaveDialog(defaultName, folder, &outFolder, name);
-        if (saved) {
-            EXPECT_EQ(outFolder, folder);
-        }
-        return saved;
+        fs::path file;
+        return displayModalOpenDialog(&file) ? file : fs::path("(cancelled)");
     }
 };
 
@@ -157,17 +144,11 @@ TEST_F(Dialogs, ScriptedAnswersAreTakenInOrderInsteadOfShowing)
     DialogsQueueScriptedAnswer(0);
     EXPECT_EQ(DialogsPendingScriptedAnswers(), 6);
     EXPECT_EQ(displayAskSaveChangesDialog("Set", true), -1);
-    std::string name;
-    EXPECT_TRUE(Save("Set", root, &name));
-    EXPECT_EQ(name, "Other");
-    EXPECT_TRUE(Save("Set", root, &name));
-    EXPECT_EQ(name, "Set");
-    EXPECT_FALSE(Save("Set", root, &name)); // the name checks still apply
-    fs::path file;
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, Folder("User levels") / "Mine");
-    EXPECT_FALSE(displayModalOpenDialog(&file));
-    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(SaveAs("Set"), "Other");
+    EXPECT_EQ(SaveAs("Set"), "Set");
+    EXPECT_EQ(SaveAs("Set"), "(cancelled)"); // the name checks still apply
+    EXPECT_EQ(Opened(), home.UserLevels() / "Mine");
+    EXPECT_EQ(Opened(), "(cancelled)");
 
     // Then the platform's answers.
     HeadlessQueueAnswer(0);
@@ -178,7 +159,7 @@ TEST_F(Dialogs, ScriptedAnswersAreTakenInOrderInsteadOfShowing)
     EXPECT_EQ(shown, 0);
 }
 
-TEST_F(Dialogs, AskIsWordedForQuittingOrClosingAndAnswersByKeyOrClick)
+TEST_F(Dialogs, AskIsWordedForQuittingOrClosingAnswersByKeyOrClickAndKeepsEventsFromTheModes)
 {
     std::string texts;
     onShow = [&](WidgetController *widgets) { texts = Texts(widgets); };
@@ -191,22 +172,17 @@ TEST_F(Dialogs, AskIsWordedForQuittingOrClosingAndAnswersByKeyOrClick)
     EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 0);
     EXPECT_NE(texts.find("\"Test levels\" before closing?"), std::string::npos) << texts;
 
-    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsDontSaveButton); };
-    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), -1);
-    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsSaveButton); };
-    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 1);
-    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsCancelButton); };
-    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 0);
+    for (auto [button, answer] : {std::pair{kDialogsDontSaveButton, -1}, std::pair{kDialogsSaveButton, 1},
+                                  std::pair{kDialogsCancelButton, 0}}) {
+        ClickOnShow(button);
+        EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), answer);
+    }
 
-    // Nothing left to answer it: cancelled, and no window: not shown at all.
+    // Nothing left to answer it: cancelled.
     onShow = nullptr;
     EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), 0);
-    DialogsSetWindow(nullptr);
-    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), kDialogNotShown);
-}
 
-TEST_F(Dialogs, KeysAndCommandsNeverReachTheModesAndControlQDoesNothing)
-{
+    // Keys and commands never reach the modes, and Ctrl+Q does nothing.
     int32_t seen = 0;
     const int32_t kinds[] = {kEventRawKeyDown, kEventCommandProcess, kEventMouseDown};
     PlatformInstallEventHandler(
@@ -227,63 +203,30 @@ TEST_F(Dialogs, KeysAndCommandsNeverReachTheModesAndControlQDoesNothing)
     EXPECT_EQ(seen, 0);
     EXPECT_FALSE(HeadlessRunFor(0.1)); // the program goes on
     EXPECT_EQ(seen, 0);
+
+    // No window: not shown at all.
+    DialogsSetWindow(nullptr);
+    EXPECT_EQ(displayAskSaveChangesDialog("Test levels", false), kDialogNotShown);
 }
 
 TEST_F(Dialogs, SaveTakesTheTypedNameInPlaceOfTheSelectedOne)
 {
-    std::string name;
     Type("Level Two");
     Press(kKeyCodeReturn);
-    EXPECT_TRUE(Save("Test levels", root, &name));
-    EXPECT_EQ(name, "Level Two");
+    EXPECT_EQ(SaveAs("Test levels"), "Level Two");
 
     // Return at once keeps the proposed name; Escape and Cancel cancel.
     Press(kKeyCodeReturn);
-    EXPECT_TRUE(Save("Test levels", root, &name));
-    EXPECT_EQ(name, "Test levels");
+    EXPECT_EQ(SaveAs("Test levels"), "Test levels");
     Type("x");
     Press(kKeyCodeEscape);
-    EXPECT_FALSE(Save("Test levels", root, &name));
-    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsCancelButton); };
-    EXPECT_FALSE(Save("Test levels", root, &name));
-    onShow = [&](WidgetController *widgets) { Click(widgets, kDialogsSaveButton); };
-    EXPECT_TRUE(Save("Test levels", root, &name));
-    EXPECT_EQ(name, "Test levels");
-}
+    EXPECT_EQ(SaveAs("Test levels"), "(cancelled)");
+    ClickOnShow(kDialogsCancelButton);
+    EXPECT_EQ(SaveAs("Test levels"), "(cancelled)");
+    ClickOnShow(kDialogsSaveButton);
+    EXPECT_EQ(SaveAs("Test levels"), "Test levels");
 
-TEST_F(Dialogs, SaveRefusesABadNameInTheDialogAndStaysOpen)
-{
-    WidgetController *widgets = nullptr;
-    onShow = [&](WidgetController *w) { widgets = w; };
-    std::string message;
-    struct Probe {
-        WidgetController **widgets;
-        std::string *message;
-    } probe{&widgets, &message};
-    PlatformInstallTimer(
-        0.5, 0,
-        [](PlatformTimerRef, void *context) {
-            Probe *p = static_cast<Probe *>(context);
-            if (*p->widgets)
-                *p->message = WidgetGetText(WidgetControllerGetWidgetByIdentifier(*p->widgets, kDialogsMessage));
-        },
-        &probe);
-    Type("a/b");
-    Press(kKeyCodeReturn);
-    // A second later, when the message has been read: mend the name.
-    Press(kKeyCodeBackspace, 0, 1.0);
-    Press(kKeyCodeBackspace, 0, 1.0);
-    Press(PlatformCharCodeToKeyCode('c'), 0, 1.0);
-    Press(kKeyCodeReturn, 0, 1.0);
-    std::string name;
-    EXPECT_TRUE(Save("Set", root, &name));
-    EXPECT_EQ(name, "ac");
-    EXPECT_EQ(message, "A name cannot contain a slash (\"/\").");
-    EXPECT_EQ(shown, 1);
-}
-
-TEST_F(Dialogs, TabMovesTheFocusAndTypingWithoutItDoesNothing)
-{
+    // Tab moves the focus, and typing without it does nothing.
     onShow = [&](WidgetController *) {
         // A click on the panel away from the field takes the focus from it.
         Point2f p = widgettest::Global(window, 0.0f, -0.2f);
@@ -294,15 +237,27 @@ TEST_F(Dialogs, TabMovesTheFocusAndTypingWithoutItDoesNothing)
         Type("New");
         Press(kKeyCodeReturn);
     };
-    std::string name;
-    EXPECT_TRUE(Save("Set", root, &name));
-    EXPECT_EQ(name, "New");
+    EXPECT_EQ(SaveAs("Set"), "New");
 }
 
-TEST_F(Dialogs, SavingOverAnExistingFileAsksToReplaceIt)
+// A bad name, a folder or a file already there keeps the save dialog open:
+// the first two are refused in it, the last asks to be replaced.
+TEST_F(Dialogs, SaveRefusesBadNamesAndFoldersAndAsksToReplaceAFile)
 {
-    std::ofstream(root / "Taken") << "old";
-    fs::create_directories(root / "Folder");
+    ReadMessageAfter(0.5);
+    Type("a/b");
+    Press(kKeyCodeReturn);
+    // A second later, when the message has been read: mend the name.
+    Press(kKeyCodeBackspace, 0, 1.0);
+    Press(kKeyCodeBackspace, 0, 1.0);
+    Press(PlatformCharCodeToKeyCode('c'), 0, 1.0);
+    Press(kKeyCodeReturn, 0, 1.0);
+    EXPECT_EQ(SaveAs("Set"), "ac");
+    EXPECT_EQ(message, "A name cannot contain a slash (\"/\").");
+    EXPECT_EQ(shown, 1);
+
+    WriteBytes(home.root / "Taken", "old");
+    fs::create_directories(home.root / "Folder");
     std::vector<std::string> views;
     onShow = [&](WidgetController *widgets) {
         views.push_back(Texts(widgets));
@@ -317,9 +272,7 @@ TEST_F(Dialogs, SavingOverAnExistingFileAsksToReplaceIt)
     Press(kKeyCodeReturn); // the question
     Press(kKeyCodeEscape); // back to the dialog, the name all selected
     Press(kKeyCodeReturn); // the question again, answered by a click
-    std::string name;
-    EXPECT_TRUE(Save("Set", root, &name));
-    EXPECT_EQ(name, "Taken");
+    EXPECT_EQ(SaveAs("Set"), "Taken");
     ASSERT_EQ(views.size(), 4u);
     EXPECT_EQ(views[1].rfind("\"Taken\" already exists. Do you want to replace it?", 0), 0u) << views[1];
     EXPECT_EQ(views[3], views[1]);
@@ -336,180 +289,151 @@ TEST_F(Dialogs, SavingOverAnExistingFileAsksToReplaceIt)
     };
     Type("Taken");
     Press(kKeyCodeReturn);
-    EXPECT_FALSE(Save("Set", root, &name));
+    EXPECT_EQ(SaveAs("Set"), "(cancelled)");
     EXPECT_EQ(views.size(), 3u);
     EXPECT_EQ(views[2].rfind("Save file as:", 0), 0u) << views[2];
 }
 
+// The form the level options use: refused values keep it up until the check
+// takes them.
+TEST_F(Dialogs, FormKeepsRefusedValuesUpUntilTheCheckTakesThem)
+{
+    // The first field starts selected: typing replaces it; Tab goes on to
+    // the next field (and round again), selecting all of it.
+    for (int32_t key : {kKeyCode1 + 3, int32_t(kKeyCode0), int32_t(kKeyCodeTab), kKeyCode1 + 2})
+        Press(key);
+    Press(kKeyCodeReturn); // "40" is refused
+    Press(kKeyCodeTab, 0, 1.0);
+    Press(kKeyCode1 + 3, 0, 1.0);
+    Press(kKeyCodeReturn, 0, 1.0);
+    std::vector<std::vector<std::string>> checked;
+    std::vector<std::string> texts = {"1", "2"};
+    bool accepted = displayModalFormDialog("Sizes", {"First:", "Second:"}, &texts,
+                                           [&](const std::vector<std::string> &values) {
+                                               checked.push_back(values);
+                                               return values[0] == "40" ? std::string("Too big.") : std::string();
+                                           });
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(checked, (std::vector<std::vector<std::string>>{{"40", "3"}, {"4", "3"}}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"4", "3"}));
+
+    // Escape cancels and leaves the texts alone.
+    Press(kKeyCodeEscape);
+    EXPECT_FALSE(displayModalFormDialog("Sizes", {"First:", "Second:"}, &texts, nullptr));
+    EXPECT_EQ(texts, (std::vector<std::string>{"4", "3"}));
+}
+
 class OpenDialog : public Dialogs {
 protected:
-    fs::path user, downloaded;
+    fs::path user = home.UserLevels(), downloaded = home.DownloadedLevels();
     std::vector<std::string> rows;
     void SetUp() override
     {
         Dialogs::SetUp();
-        user = Folder("User levels");
-        downloaded = Folder("Downloaded levels");
         WriteSet(user, "Good", 2);
         WriteSet(user, "Broken", 1);
         fs::resize_file(user / "Broken", fs::file_size(user / "Broken") - 3);
         WriteSet(downloaded, "Fetched", 1);
-        std::ofstream(user / "Notes") << "not a level set";
+        WriteBytes(user / "Notes", "not a level set");
         onShow = [&](WidgetController *widgets) { rows = Rows(widgets); };
     }
+    // Each row as "name | folder | levels".
     static std::vector<std::string> Rows(WidgetController *widgets)
     {
+        auto text = [&](FourCharCode id) {
+            return std::string(WidgetGetText(WidgetControllerGetWidgetByIdentifier(widgets, id)));
+        };
         std::vector<std::string> rows;
-        for (int32_t row = 0; row < kDialogsVisibleRows; row++) {
-            std::string name = WidgetGetText(WidgetControllerGetWidgetByIdentifier(widgets, DialogsRowNameIdentifier(row)));
-            if (name.empty())
-                break;
-            rows.push_back(name + " | " +
-                           WidgetGetText(WidgetControllerGetWidgetByIdentifier(widgets, DialogsRowFolderIdentifier(row))) +
-                           " | " +
-                           WidgetGetText(WidgetControllerGetWidgetByIdentifier(widgets, DialogsRowLevelsIdentifier(row))));
-        }
+        for (int32_t row = 0; row < kDialogsVisibleRows && !text(DialogsRowNameIdentifier(row)).empty(); row++)
+            rows.push_back(text(DialogsRowNameIdentifier(row)) + " | " + text(DialogsRowFolderIdentifier(row)) + " | " +
+                           text(DialogsRowLevelsIdentifier(row)));
         return rows;
     }
 };
 
-TEST_F(OpenDialog, ListsTheSetsWithFolderAndLevelsAndSkipsTheDamagedOne)
+TEST_F(OpenDialog, ListsTheSetsWithFolderAndLevelsSkipsTheDamagedOneAndTakesAPathAfterTab)
 {
     // The first usable set is chosen; Down passes over the damaged one.
     Press(kKeyCodeDown);
     Press(kKeyCodeReturn);
-    fs::path file;
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, user / "Good");
+    EXPECT_EQ(Opened(), user / "Good");
     EXPECT_EQ(rows, (std::vector<std::string>{"Fetched | Downloaded levels | 1 level",
                                               "Broken | User levels | damaged", "Good | User levels | 2 levels"}));
 
     Press(kKeyCodeDown);
     Press(kKeyCodeUp);
     Press(kKeyCodeReturn);
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, downloaded / "Fetched");
+    EXPECT_EQ(Opened(), downloaded / "Fetched");
 
     Press(kKeyCodeEscape);
-    EXPECT_FALSE(displayModalOpenDialog(&file));
-}
+    EXPECT_EQ(Opened(), "(cancelled)");
 
-TEST_F(OpenDialog, RowsAndButtonsWorkWithTheMouse)
-{
-    fs::path file;
-    WidgetController *shownWidgets = nullptr;
-    auto rowPoint = [&](int32_t row) {
-        Rect4f b = WidgetGetBounds(WidgetControllerGetWidgetByIdentifier(shownWidgets, DialogsRowNameIdentifier(row)));
-        return widgettest::Global(window, b.left + 0.01f, (b.bottom + b.top) / 2);
-    };
-    // A click on the damaged row chooses nothing; one on "Good", then Open.
-    onShow = [&](WidgetController *widgets) {
-        shownWidgets = widgets;
-        for (int32_t row : {1, 2}) {
-            Point2f p = rowPoint(row);
-            HeadlessInjectMouse(kEventMouseDown, p.x, p.y, 0, 1, row);
-            HeadlessInjectMouse(kEventMouseUp, p.x, p.y, 0, 1, row);
-        }
-        Click(widgets, kDialogsOpenButton, 3.0);
-    };
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, user / "Good");
-
-    // Two quick clicks on a row open it.
-    onShow = [&](WidgetController *widgets) {
-        shownWidgets = widgets;
-        Point2f p = rowPoint(0);
-        for (double at : {0.0, 0.2}) {
-            HeadlessInjectMouse(kEventMouseDown, p.x, p.y, 0, 1, at);
-            HeadlessInjectMouse(kEventMouseUp, p.x, p.y, 0, 1, at);
-        }
-    };
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, downloaded / "Fetched");
-}
-
-TEST_F(OpenDialog, TabLeadsToThePathFieldWhichTakesAnyPath)
-{
-    fs::path file;
+    // Tab leads to the path field, which takes any path.
     Press(kKeyCodeTab);
     Type("Good");
     Press(kKeyCodeReturn);
-    EXPECT_TRUE(displayModalOpenDialog(&file));
-    EXPECT_EQ(file, user / "Good");
+    EXPECT_EQ(Opened(), user / "Good");
 
     // A path that leads nowhere keeps the dialog open; Tab back to the list
     // and Return opens the chosen set.
-    WidgetController *widgets = nullptr;
-    std::string message;
-    onShow = [&](WidgetController *w) { widgets = w; };
+    onShow = nullptr;
     Press(kKeyCodeTab);
     Type("Missing");
     Press(kKeyCodeReturn);
     Press(kKeyCodeTab, 0, 1.0);
     Press(kKeyCodeDown, 0, 1.0);
     Press(kKeyCodeReturn, 0, 1.0);
-    struct Probe {
-        WidgetController **widgets;
-        std::string *message;
-    } probe{&widgets, &message};
-    PlatformInstallTimer(
-        0.5, 0,
-        [](PlatformTimerRef, void *context) {
-            Probe *p = static_cast<Probe *>(context);
-            *p->message = WidgetGetText(WidgetControllerGetWidgetByIdentifier(*p->widgets, kDialogsMessage));
-        },
-        &probe);
-    EXPECT_TRUE(displayModalOpenDialog(&file));
+    ReadMessageAfter(0.5);
+    EXPECT_EQ(Opened(), downloaded / "Fetched");
     EXPECT_EQ(message, "There is no file at that path.");
-    EXPECT_EQ(file, downloaded / "Fetched");
 }
 
-void PushSDLKey(Uint32 type, SDL_Scancode code, Uint16 modifiers = 0)
+TEST_F(OpenDialog, RowsAndButtonsWorkWithTheMouse)
 {
-    SDL_Event e{};
-    e.type = type;
-    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.scancode = code;
-    e.key.keysym.sym = SDL_GetKeyFromScancode(code);
-    e.key.keysym.mod = modifiers;
-    SDL_PushEvent(&e);
+    // Clicks on the row, each at the given time.
+    auto clickRow = [&](WidgetController *widgets, int32_t row, std::initializer_list<double> times) {
+        Rect4f b = WidgetGetBounds(WidgetControllerGetWidgetByIdentifier(widgets, DialogsRowNameIdentifier(row)));
+        Point2f p = widgettest::Global(window, b.left + 0.01f, (b.bottom + b.top) / 2);
+        for (double at : times) {
+            HeadlessInjectMouse(kEventMouseDown, p.x, p.y, 0, 1, at);
+            HeadlessInjectMouse(kEventMouseUp, p.x, p.y, 0, 1, at);
+        }
+    };
+    // A click on the damaged row chooses nothing; one on "Good", then Open.
+    onShow = [&](WidgetController *widgets) {
+        clickRow(widgets, 1, {1.0});
+        clickRow(widgets, 2, {2.0});
+        Click(widgets, kDialogsOpenButton, 3.0);
+    };
+    EXPECT_EQ(Opened(), user / "Good");
+
+    // Two quick clicks on a row open it.
+    onShow = [&](WidgetController *widgets) { clickRow(widgets, 0, {0.0, 0.2}); };
+    EXPECT_EQ(Opened(), downloaded / "Fetched");
 }
 
 TEST(DialogsDesktop, TheDialogRunsOnTheDisplaysOwnEvents)
 {
+    TemporaryHome home; // an empty folder, so that no "x" there asks to be replaced
     ASSERT_TRUE(PlatformStartUp());
     ASSERT_EQ(0, TextStartUp());
     OpenGLWindow *window = OpenGLWindowAllocate("Brimhold", 640, 480, false, false, kProjectionPerspective);
     ASSERT_NE(window, nullptr);
     DialogsSetWindow(window);
-    PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_Q, KMOD_LCTRL);
-    PushSDLKey(SDL_KEYUP, SDL_SCANCODE_Q, KMOD_LCTRL);
-    PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_X);
-    PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_Q, KMOD_LCTRL);
+    PushKey(SDL_KEYUP, SDL_SCANCODE_Q, KMOD_LCTRL);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_X);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN);
     // Should the keys never arrive, Escape ends the dialog after a while.
     PlatformTimerRef rescue = PlatformInstallTimer(
-        10.0, 0.0, [](PlatformTimerRef, void *) { PushSDLKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE); }, nullptr);
-    // An empty folder of its own, so that no "x" already there asks to be replaced.
-    const fs::path empty = fs::temp_directory_path() / ("brimhold-desktop-dialog-" + std::to_string(::getpid()));
-    fs::create_directories(empty);
+        10.0, 0.0, [](PlatformTimerRef, void *) { PushKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE); }, nullptr);
     fs::path folder;
     std::string name;
-    EXPECT_TRUE(displayModalSaveDialog("Set", empty, &folder, &name));
+    EXPECT_TRUE(displayModalSaveDialog("Set", home.root, &folder, &name));
     EXPECT_EQ(name, "x");
-    fs::remove_all(empty);
     PlatformRemoveTimer(rescue);
     // Ctrl+Q ended nothing: the loop runs until its own timer ends it.
-    bool gaveUp = false;
-    PlatformTimerRef timer = PlatformInstallTimer(
-        0.2, 0.0,
-        [](PlatformTimerRef, void *context) {
-            *static_cast<bool *>(context) = true;
-            PlatformQuitApplicationEventLoop();
-        },
-        &gaveUp);
-    PlatformRunApplicationEventLoop();
-    PlatformRemoveTimer(timer);
-    EXPECT_TRUE(gaveUp);
+    EXPECT_TRUE(RunDesktopLoop(0.2));
     DialogsSetWindow(nullptr);
     OpenGLWindowDispose(window);
     TextShutDown();

@@ -1,7 +1,8 @@
-// The level editor on the headless platform for the edit-history and
-// recovery tests: a temporary home (data, preferences, state and resources
-// with the menu bar), the controller at the title screen, and helpers that
-// send commands and keys.
+// Shared set-up of the level editor, dialog, set chooser and progress tests:
+// a temporary home (data, preferences, state, and resources with the menu
+// bar), level sets written to folders, a disk that takes no more than a given
+// size, the controller at the title screen with helpers that send commands
+// and keys, and key events pushed through the desktop platform.
 #pragma once
 
 #include "Controller.h"
@@ -13,72 +14,166 @@
 #include "Level.h"
 #include "LevelEditor.h"
 #include "LevelSet.h"
+#include "LevelWorldSupport.h"
 #include "MenuBar.h"
+#include "OpenGLWindow.h"
 #include "Preferences.h"
 #include "Sound.h"
 #include "Text.h"
+#include "ToolPalette.h"
+#include "Window.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace editortest {
 
 namespace fs = std::filesystem;
+using levelworld::AddBlock;
 
+inline std::string ReadFile(const fs::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const fs::path &file, const std::string &bytes)
+{
+    std::ofstream(file, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// Saves a new set of the given number of levels into the folder.
+inline void WriteSet(const fs::path &folder, const std::string &name, int32_t levels)
+{
+    fs::create_directories(folder);
+    LevelSet *set = LevelSetAllocate();
+    LevelSetInit(set);
+    while (LevelSetGetLevelCount(set) < levels)
+        LevelSetAppendLevel(set);
+    EXPECT_TRUE(LevelSetSaveToFile(set, folder, name));
+    LevelSetDispose(set);
+}
+
+inline std::vector<int32_t> SizeOf(const Level *level)
+{
+    return {level->sizeX, level->sizeY, level->sizeZ};
+}
+
+// While it lives no file grows past the given size, as on a full disk: with
+// SIGXFSZ ignored, writes fail with EFBIG.
+struct DiskLimit {
+    rlimit old{};
+    void (*oldHandler)(int);
+    explicit DiskLimit(size_t bytes) : oldHandler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~DiskLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+};
+
+// Per-user data, preferences and state in a folder of the test's own, and a
+// resources folder with the menu bar and an empty "Levels" folder.
 struct TemporaryHome {
-    fs::path root = fs::temp_directory_path() / ("brimhold-history-" + std::to_string(getpid()));
-    std::string oldStateHome = std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
+    fs::path root = fs::temp_directory_path() / ("brimhold-home-" + std::to_string(getpid()));
+    std::vector<std::pair<const char *, std::optional<std::string>>> saved;
     TemporaryHome()
     {
         fs::remove_all(root);
-        fs::create_directories(root / "Resources" / "Levels");
-        fs::copy_file(BRIMHOLD_SOURCE_DIR "/Resources/MainMenu", root / "Resources" / "MainMenu");
-        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
-        PlatformSetResourcesFolder(root / "Resources");
+        fs::create_directories(Resources() / "Levels");
+        fs::copy_file(BRIMHOLD_SOURCE_DIR "/Resources/MainMenu", Resources() / "MainMenu");
+        for (auto [name, folder] : {std::pair{"XDG_DATA_HOME", "data"}, std::pair{"XDG_CONFIG_HOME", "config"},
+                                    std::pair{"XDG_STATE_HOME", "state"}}) {
+            const char *value = std::getenv(name);
+            saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+            setenv(name, (root / folder).c_str(), 1);
+        }
+        PlatformSetResourcesFolder(Resources());
     }
     ~TemporaryHome()
     {
         PlatformSetResourcesFolder("");
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("XDG_CONFIG_HOME");
-        if (oldStateHome.empty())
-            unsetenv("XDG_STATE_HOME");
-        else
-            setenv("XDG_STATE_HOME", oldStateHome.c_str(), 1);
+        for (const auto &[name, value] : saved) {
+            if (value)
+                setenv(name, value->c_str(), 1);
+            else
+                unsetenv(name);
+        }
         fs::remove_all(root);
     }
-    fs::path UserLevels() const { return root / "data" / "Brimhold" / "User levels"; }
+    fs::path Resources() const { return root / "Resources"; }
+    fs::path Data() const { return root / "data" / "Brimhold"; }
+    fs::path UserLevels() const { return Data() / "User levels"; }
+    fs::path DownloadedLevels() const { return Data() / "Downloaded levels"; }
 };
 
+// The menu bar loaded, the game and editor modes registered, and a controller
+// with a new set at the title screen.
+inline Controller *StartController()
+{
+    EXPECT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
+    ControllerSetServices(nullptr);
+    GameControllerRegisterMode();
+    LevelEditorRegisterMode();
+    Controller *controller = ControllerAllocate();
+    controller->currentLevelSet = LevelSetAllocate();
+    LevelSetInit(controller->currentLevelSet);
+    if (controller->mainWindow)
+        ControllerStart(controller);
+    return controller;
+}
+
+// Stops the controller with its set taken as saved, and undoes the rest.
+inline void StopController(Controller *controller)
+{
+    DialogsClearScriptedAnswers();
+    if (controller) {
+        LevelSet *set = controller->currentLevelSet;
+        if (set)
+            LevelSetMakeClean(set);
+        EXPECT_TRUE(ControllerStop(controller));
+        ControllerDispose(controller);
+        LevelSetDispose(set);
+    }
+    for (int32_t mode : {ModeGame, ModeLevelEditor})
+        ControllerRegisterMode(mode, nullptr);
+    PlatformMenuBarClear();
+}
+
+// The controller at the title screen; OpenEditor goes on to the editor.
 class EditorTest : public testing::Test {
 protected:
     TemporaryHome home;
     Controller *controller = nullptr;
     LevelEditor *editor = nullptr;
 
-    // The controller at the title screen; OpenEditor goes on to the editor.
     void SetUp() override
     {
         HeadlessPlatformStartUp();
         TextStartUp();
         PrefsStartUp();
         SoundSetEnabled(false);
-        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        ControllerSetServices(nullptr);
-        GameControllerRegisterMode();
-        LevelEditorRegisterMode();
-        controller = ControllerAllocate();
+        controller = StartController();
         ASSERT_NE(controller->mainWindow, nullptr);
-        controller->currentLevelSet = LevelSetAllocate();
-        LevelSetInit(controller->currentLevelSet);
-        ControllerStart(controller);
     }
     void OpenEditor()
     {
@@ -88,18 +183,7 @@ protected:
     }
     void TearDown() override
     {
-        DialogsClearScriptedAnswers();
-        if (controller) {
-            if (controller->currentLevelSet)
-                LevelSetMakeClean(controller->currentLevelSet);
-            LevelSet *set = controller->currentLevelSet;
-            EXPECT_TRUE(ControllerStop(controller));
-            ControllerDispose(controller);
-            LevelSetDispose(set);
-        }
-        for (int32_t mode : {ModeGame, ModeLevelEditor})
-            ControllerRegisterMode(mode, nullptr);
-        PlatformMenuBarClear();
+        StopController(controller);
         PrefsShutDown();
         TextShutDown();
         HeadlessPlatformShutDown();
@@ -117,11 +201,16 @@ protected:
         HeadlessInjectKey(kEventRawKeyUp, keyCode, modifiers);
         HeadlessRunFor(0.0);
     }
+    // Space pressed or released alone, or (with no argument) both.
+    void Space(bool down)
+    {
+        HeadlessInjectKey(down ? kEventRawKeyDown : kEventRawKeyUp, kKeyCodeSpace);
+        HeadlessRunFor(0.0);
+    }
     void Space()
     {
-        HeadlessInjectKey(kEventRawKeyDown, kKeyCodeSpace);
-        HeadlessInjectKey(kEventRawKeyUp, kKeyCodeSpace);
-        HeadlessRunFor(0.0);
+        Space(true);
+        Space(false);
     }
     void PlaceAt(int32_t x, int32_t y, int32_t z)
     {
@@ -135,6 +224,8 @@ protected:
         editor->cursor[1] = y;
         editor->cursor[2] = z;
     }
+    std::vector<int32_t> Size() { return SizeOf(CurrentLevel()); }
+    std::vector<int32_t> Cursor() { return {editor->cursor[0], editor->cursor[1], editor->cursor[2]}; }
     Block *BlockAt(int32_t x, int32_t y, int32_t z) { return LevelGetBlockAtPos(CurrentLevel(), x, y, z, 0); }
     std::vector<uint8_t> Bytes()
     {
@@ -146,6 +237,64 @@ protected:
     {
         return std::vector<int32_t>(controller->modeStack, controller->modeStack + controller->modeStackTop + 1);
     }
+    std::string Title() { return PlatformWindowGetTitle(controller->mainWindow->window); }
+    std::string MenuTitle(FourCharCode command) { return PlatformGetMenuCommandTitle(command); }
+    // Which of the menu commands are enabled, as a string of 1 and 0.
+    std::string Enabled(std::initializer_list<FourCharCode> commands)
+    {
+        std::string enabled;
+        for (FourCharCode command : commands)
+            enabled += PlatformIsMenuCommandEnabled(command) ? '1' : '0';
+        return enabled;
+    }
+    // The blocks and powerups of the current level.
+    std::pair<int32_t, int32_t> Counts() { return {CurrentLevel()->blockCount, CurrentLevel()->powerupCount}; }
+    void UseBlock(int32_t type)
+    {
+        editor->palette->tool = ToolBlock;
+        editor->palette->selectedType = type;
+    }
 };
+
+// The same with the editor open.
+class OpenEditorTest : public EditorTest {
+protected:
+    void SetUp() override
+    {
+        EditorTest::SetUp();
+        if (!HasFatalFailure())
+            OpenEditor();
+    }
+};
+
+// A key event pushed into the desktop platform's queue.
+inline void PushKey(Uint32 type, SDL_Scancode code, Uint16 modifiers = 0, Uint32 windowId = 0)
+{
+    SDL_Event e{};
+    e.type = type;
+    e.key.windowID = windowId;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.scancode = code;
+    e.key.keysym.sym = SDL_GetKeyFromScancode(code);
+    e.key.keysym.mod = modifiers;
+    SDL_PushEvent(&e);
+}
+
+// Runs the desktop event loop for the given time; true when that timer, not
+// something else, ended it.
+inline bool RunDesktopLoop(double seconds)
+{
+    bool timedOut = false;
+    PlatformTimerRef timer = PlatformInstallTimer(
+        seconds, 0.0,
+        [](PlatformTimerRef, void *context) {
+            *static_cast<bool *>(context) = true;
+            PlatformQuitApplicationEventLoop();
+        },
+        &timedOut);
+    PlatformRunApplicationEventLoop();
+    PlatformRemoveTimer(timer);
+    return timedOut;
+}
 
 } // namespace editortest

@@ -1,51 +1,25 @@
 // The editor's helpers for authors: the level checks, the link lines, the
 // level options, test play from the cursor and the findings list, the last
 // ones driven through the editor on the headless platform.
-#include "Block.h"
-#include "Controller.h"
-#include "Dialogs.h"
-#include "Folders.h"
-#include "GameController.h"
-#include "Headless.h"
-#include "Keyboard.h"
-#include "Level.h"
+#include "EditorTestSupport.h"
+
+#include "EditHistory.h"
 #include "LevelCheckPanel.h"
 #include "LevelChecks.h"
-#include "LevelEditor.h"
 #include "LevelOptionsDialog.h"
-#include "LevelSet.h"
-#include "LevelWorldSupport.h"
 #include "LinkLines.h"
-#include "MenuBar.h"
-#include "OpenGLWindow.h"
 #include "Player.h"
 #include "Powerup.h"
-#include "Preferences.h"
-#include "Sound.h"
 #include "TestStart.h"
-#include "Text.h"
 #include "Water.h"
 #include "WaterController.h"
-#include "Widget.h"
-#include "WidgetController.h"
 #include "WidgetTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <memory>
-#include <unistd.h>
 
-namespace fs = std::filesystem;
-using levelworld::AddBlock;
+using namespace editortest;
 
 namespace {
-
-constexpr uint32_t Id(const char (&text)[5])
-{
-    return uint32_t(uint8_t(text[0])) << 24 | uint32_t(uint8_t(text[1])) << 16 | uint32_t(uint8_t(text[2])) << 8 |
-           uint32_t(uint8_t(text[3]));
-}
 
 struct LevelDeleter {
     void operator()(Level *level) const { LevelDispose(level); }
@@ -91,11 +65,19 @@ std::vector<int32_t> Kinds(const std::vector<LevelFinding> &findings)
     return kinds;
 }
 
-void ExpectCell(const LevelFinding &finding, int32_t x, int32_t y, int32_t z)
+std::vector<int32_t> Cell(const LevelFinding &finding)
 {
-    EXPECT_EQ(finding.cell[0], x);
-    EXPECT_EQ(finding.cell[1], y);
-    EXPECT_EQ(finding.cell[2], z);
+    return {finding.cell[0], finding.cell[1], finding.cell[2]};
+}
+
+// Each finding as "x y z: message".
+std::vector<std::string> Described(const std::vector<LevelFinding> &findings)
+{
+    std::vector<std::string> described;
+    for (const LevelFinding &f : findings)
+        described.push_back(std::to_string(f.cell[0]) + " " + std::to_string(f.cell[1]) + " " +
+                            std::to_string(f.cell[2]) + ": " + f.message);
+    return described;
 }
 
 } // namespace
@@ -108,9 +90,8 @@ TEST(LevelChecks, PortalStartAndWater)
     LevelPtr bare(LevelAllocate(5, 3, 5, 16, 8));
     WaterControllerSetInitialWaterLevel(bare->waterController, 0.0);
     std::vector<LevelFinding> findings = LevelChecksRun(bare.get());
-    ASSERT_EQ(Kinds(findings), std::vector<int32_t>{kLevelCheckNoPortal});
-    ExpectCell(findings[0], 2, 0, 2);
-    EXPECT_EQ(findings[0].message, "The level has no level portal.");
+    EXPECT_EQ(Kinds(findings), std::vector<int32_t>{kLevelCheckNoPortal});
+    EXPECT_EQ(Described(findings), std::vector<std::string>{"2 0 2: The level has no level portal."});
 
     // Standing on a block is fine; standing in one is not.
     AddBlock(level.get(), kBlockStone, 2, 0, 1);
@@ -120,12 +101,12 @@ TEST(LevelChecks, PortalStartAndWater)
     level->playerStartY = 0;
     findings = LevelChecksRun(level.get());
     ASSERT_EQ(Kinds(findings), std::vector<int32_t>{kLevelCheckStartBlocked});
-    ExpectCell(findings[0], 2, 0, 2);
+    EXPECT_EQ(Cell(findings[0]), (std::vector<int32_t>{2, 0, 2}));
     // A switched-off block does not stop the player.
     LevelRemoveBlock(level.get(), level->blockCount - 1, true);
-    AddSwitchBlock(level.get(), kBlockSwitchable, 2, 0, 2, Id("0000"));
+    AddSwitchBlock(level.get(), kBlockSwitchable, 2, 0, 2, '0000');
     static_cast<SwitchableBlockData *>(level->blocks[level->blockCount - 1].data)->on = 0;
-    AddSwitchBlock(level.get(), kBlockSwitch, 0, 0, 0, Id("0000"));
+    AddSwitchBlock(level.get(), kBlockSwitch, 0, 0, 0, '0000');
     EXPECT_TRUE(LevelChecksRun(level.get()).empty());
 
     // Water over the head at the start (feet at 0, head at 5.6).
@@ -134,7 +115,7 @@ TEST(LevelChecks, PortalStartAndWater)
     WaterControllerSetInitialWaterLevel(level->waterController, 5.7);
     findings = LevelChecksRun(level.get());
     ASSERT_EQ(Kinds(findings), std::vector<int32_t>{kLevelCheckWaterOverStart});
-    ExpectCell(findings[0], 2, 0, 2);
+    EXPECT_EQ(Cell(findings[0]), (std::vector<int32_t>{2, 0, 2}));
 
     // Water boxes: only a box over the start's head counts.
     WaterControllerDispose(level->waterController);
@@ -150,10 +131,10 @@ TEST(LevelChecks, PortalStartAndWater)
 TEST(LevelChecks, LinksThatGoNowhereAndTooFewKeys)
 {
     LevelPtr level = CleanLevel();
-    AddTeleport(level.get(), 0, 0, 0, Id("TPA1"), Id("TPB1"));
-    AddTeleport(level.get(), 1, 0, 3, Id("SELF"), Id("SELF")); // leads to itself: has a target
-    AddSwitchBlock(level.get(), kBlockSwitch, 3, 1, 0, Id("SW01"));
-    AddSwitchBlock(level.get(), kBlockSwitchable, 3, 0, 0, Id("SW02"));
+    AddTeleport(level.get(), 0, 0, 0, 'TPA1', 'TPB1');
+    AddTeleport(level.get(), 1, 0, 3, 'SELF', 'SELF'); // leads to itself: has a target
+    AddSwitchBlock(level.get(), kBlockSwitch, 3, 1, 0, 'SW01');
+    AddSwitchBlock(level.get(), kBlockSwitchable, 3, 0, 0, 'SW02');
     AddBlock(level.get(), kBlockLocked, 0, 1, 4);
     AddBlock(level.get(), kBlockLocked, 1, 1, 4);
     Powerup *key = PowerupAllocate(kPowerupKey);
@@ -163,15 +144,13 @@ TEST(LevelChecks, LinksThatGoNowhereAndTooFewKeys)
     std::vector<LevelFinding> findings = LevelChecksRun(level.get());
     ASSERT_EQ(Kinds(findings), (std::vector<int32_t>{kLevelCheckTeleportWithoutTarget, kLevelCheckSwitchWithoutBlocks,
                                                     kLevelCheckTooFewKeys}));
-    ExpectCell(findings[0], 0, 0, 0);
-    EXPECT_EQ(findings[0].message, "Teleport \"TPA1\" leads to \"TPB1\", which no teleport has.");
-    ExpectCell(findings[1], 3, 1, 0);
-    EXPECT_EQ(findings[1].message, "Switch \"SW01\" has no switchable block with its identifier.");
-    ExpectCell(findings[2], 0, 1, 4);
-    EXPECT_EQ(findings[2].message, "2 locked blocks but only 1 key.");
+    EXPECT_EQ(Described(findings),
+              (std::vector<std::string>{"0 0 0: Teleport \"TPA1\" leads to \"TPB1\", which no teleport has.",
+                                        "3 1 0: Switch \"SW01\" has no switchable block with its identifier.",
+                                        "0 1 4: 2 locked blocks but only 1 key."}));
 
-    AddTeleport(level.get(), 4, 2, 4, Id("TPB1"), Id("TPA1"));
-    AddSwitchBlock(level.get(), kBlockSwitchable, 4, 2, 0, Id("SW01"));
+    AddTeleport(level.get(), 4, 2, 4, 'TPB1', 'TPA1');
+    AddSwitchBlock(level.get(), kBlockSwitchable, 4, 2, 0, 'SW01');
     Powerup *second = PowerupAllocate(kPowerupKey);
     PowerupSetPosition(second, 9, 3, 3);
     LevelAddPowerup(level.get(), second);
@@ -182,26 +161,21 @@ TEST(LevelChecks, LinksThatGoNowhereAndTooFewKeys)
 TEST(LinkLines, SwitchesTeleportsAndABrokenTeleport)
 {
     LevelPtr level = CleanLevel();
-    int32_t sw = AddSwitchBlock(level.get(), kBlockSwitch, 0, 0, 0, Id("DOOR"));
-    int32_t doorA = AddSwitchBlock(level.get(), kBlockSwitchable, 2, 0, 0, Id("DOOR"));
-    AddSwitchBlock(level.get(), kBlockSwitchable, 3, 0, 0, Id("GATE"));
-    int32_t doorB = AddSwitchBlock(level.get(), kBlockSwitchable, 2, 1, 0, Id("DOOR"));
-    int32_t a = AddTeleport(level.get(), 0, 0, 4, Id("TPA1"), Id("TPB1"));
-    int32_t b = AddTeleport(level.get(), 3, 2, 4, Id("TPB1"), Id("TPA1"));
-    int32_t broken = AddTeleport(level.get(), 1, 1, 1, Id("LOST"), Id("NONE"));
+    int32_t sw = AddSwitchBlock(level.get(), kBlockSwitch, 0, 0, 0, 'DOOR');
+    int32_t doorA = AddSwitchBlock(level.get(), kBlockSwitchable, 2, 0, 0, 'DOOR');
+    AddSwitchBlock(level.get(), kBlockSwitchable, 3, 0, 0, 'GATE');
+    int32_t doorB = AddSwitchBlock(level.get(), kBlockSwitchable, 2, 1, 0, 'DOOR');
+    int32_t a = AddTeleport(level.get(), 0, 0, 4, 'TPA1', 'TPB1');
+    int32_t b = AddTeleport(level.get(), 3, 2, 4, 'TPB1', 'TPA1');
+    int32_t broken = AddTeleport(level.get(), 1, 1, 1, 'LOST', 'NONE');
 
     std::vector<LinkLine> lines = LinkLinesCompute(level.get());
-    ASSERT_EQ(lines.size(), 5u);
-    auto expectLine = [](const LinkLine &line, int32_t kind, int32_t from, int32_t to) {
-        EXPECT_EQ(line.kind, kind);
-        EXPECT_EQ(line.fromBlock, from);
-        EXPECT_EQ(line.toBlock, to);
-    };
-    expectLine(lines[0], kLinkSwitch, sw, doorA);
-    expectLine(lines[1], kLinkSwitch, sw, doorB);
-    expectLine(lines[2], kLinkTeleport, a, b);
-    expectLine(lines[3], kLinkTeleport, b, a);
-    expectLine(lines[4], kLinkBroken, broken, -1);
+    std::vector<std::vector<int32_t>> links; // kind, from and to block
+    for (const LinkLine &line : lines)
+        links.push_back({line.kind, line.fromBlock, line.toBlock});
+    ASSERT_EQ(links, (std::vector<std::vector<int32_t>>{{kLinkSwitch, sw, doorA}, {kLinkSwitch, sw, doorB},
+                                                        {kLinkTeleport, a, b}, {kLinkTeleport, b, a},
+                                                        {kLinkBroken, broken, -1}}));
     // From box centre to box centre; a broken link rises above its block.
     EXPECT_FLOAT_EQ(lines[2].from.x, 3.0f);
     EXPECT_FLOAT_EQ(lines[2].to.x, 21.0f);
@@ -233,9 +207,7 @@ TEST(LevelOptions, LimitsParsingAndApplying)
 {
     LevelPtr level = CleanLevel();
     LevelOptions options = LevelOptionsGet(level.get());
-    EXPECT_EQ(options.width, 5);
-    EXPECT_EQ(options.height, 3);
-    EXPECT_EQ(options.depth, 5);
+    EXPECT_EQ((std::vector<int32_t>{options.width, options.height, options.depth}), (std::vector<int32_t>{5, 3, 5}));
 
     LevelOptions big{40, 40, 40, 0.0, 0.0};
     EXPECT_EQ(LevelOptionsCheck(big), "40 x 40 x 40 is 64000 cells; a level may have at most 32768.");
@@ -254,9 +226,7 @@ TEST(LevelOptions, LimitsParsingAndApplying)
     ASSERT_TRUE(LevelOptionsParse({" 10", "5", "10 ", "12.5", "-3"}, &options, &why));
 
     ASSERT_TRUE(LevelOptionsApply(level.get(), options));
-    EXPECT_EQ(level->sizeX, 10);
-    EXPECT_EQ(level->sizeY, 5);
-    EXPECT_EQ(level->sizeZ, 10);
+    EXPECT_EQ(SizeOf(level.get()), (std::vector<int32_t>{10, 5, 10}));
     EXPECT_EQ(WaterControllerGetInitialWaterLevel(level->waterController), 12.5);
     EXPECT_EQ(WaterControllerGetCurrentWaterLevel(level->waterController), 12.5);
     EXPECT_EQ(WaterControllerGetRiseSpeed(level->waterController), -3.0);
@@ -267,74 +237,8 @@ TEST(LevelOptions, LimitsParsingAndApplying)
 
 namespace {
 
-class EditorHelpersTest : public testing::Test {
+class EditorHelpersTest : public OpenEditorTest {
 protected:
-    fs::path root = fs::temp_directory_path() / ("brimhold-helpers-" + std::to_string(getpid()));
-    Controller *controller = nullptr;
-    LevelEditor *editor = nullptr;
-    int dirtyCalls = 0;
-
-    void SetUp() override
-    {
-        fs::remove_all(root);
-        fs::create_directories(root / "Resources");
-        fs::copy_file(BRIMHOLD_SOURCE_DIR "/Resources/MainMenu", root / "Resources" / "MainMenu");
-        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        PlatformSetResourcesFolder(root / "Resources");
-        HeadlessPlatformStartUp();
-        TextStartUp();
-        PrefsStartUp();
-        SoundSetEnabled(false);
-        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        ControllerSetServices(nullptr);
-        GameControllerRegisterMode();
-        LevelEditorRegisterMode();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller->mainWindow, nullptr);
-        controller->currentLevelSet = LevelSetAllocate();
-        LevelSetInit(controller->currentLevelSet);
-        ControllerStart(controller);
-        Command('LEdt');
-        editor = controller->levelEditor;
-        ASSERT_NE(editor, nullptr);
-    }
-    void TearDown() override
-    {
-        DialogsClearScriptedAnswers();
-        if (controller) {
-            LevelSet *set = controller->currentLevelSet;
-            if (set)
-                LevelSetMakeClean(set);
-            EXPECT_TRUE(ControllerStop(controller));
-            ControllerDispose(controller);
-            LevelSetDispose(set);
-        }
-        for (int32_t mode : {ModeGame, ModeLevelEditor})
-            ControllerRegisterMode(mode, nullptr);
-        PlatformMenuBarClear();
-        PrefsShutDown();
-        TextShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
-        PlatformSetResourcesFolder("");
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(root);
-    }
-    void Command(FourCharCode command)
-    {
-        HeadlessInjectCommand(command);
-        HeadlessRunFor(0.0);
-    }
-    Level *CurrentLevel() { return LevelSetGetCurrentLevelCopy(editor->levelSet); }
-    void SetCursor(int32_t x, int32_t y, int32_t z)
-    {
-        editor->cursor[0] = x;
-        editor->cursor[1] = y;
-        editor->cursor[2] = z;
-    }
-    int32_t TopMode() { return ControllerGetTopMode(controller); }
     void ClickPanelButton(FourCharCode identifier)
     {
         WidgetController *widgets = editor->checkPanel->widgets;
@@ -349,14 +253,17 @@ protected:
 
 TEST_F(EditorHelpersTest, TestFromCursorStartsThereAndKeepsTheLevelStart)
 {
-    Level *level = CurrentLevel();
-    int32_t start[3] = {level->playerStartX, level->playerStartY, level->playerStartZ};
-    LevelSetInitialPlayerFacing(level, 1); // +x
+    auto start = [&] {
+        Level *level = CurrentLevel();
+        return std::vector<int32_t>{level->playerStartX, level->playerStartY, level->playerStartZ};
+    };
+    const std::vector<int32_t> levelStart = start();
+    LevelSetInitialPlayerFacing(CurrentLevel(), 1); // +x
     SetCursor(1, 2, 3);
-    ASSERT_FALSE(start[0] == 1 && start[1] == 2 && start[2] == 3);
+    ASSERT_NE(levelStart, Cursor());
     HeadlessInjectKey(kEventRawKeyDown, kKeyCodeA + ('r' - 'a'), kModifierControl | kModifierShift);
     HeadlessRunFor(0.0);
-    ASSERT_EQ(TopMode(), ModeGame);
+    ASSERT_EQ(ControllerGetTopMode(controller), ModeGame);
     Player *player = controller->gameController->player;
     Vector p = PlayerGetPosition(player);
     EXPECT_FLOAT_EQ(p.x, 9.0f);
@@ -368,23 +275,20 @@ TEST_F(EditorHelpersTest, TestFromCursorStartsThereAndKeepsTheLevelStart)
     EXPECT_FLOAT_EQ(PlayerGetPosition(player).z, 21.0f);
 
     Command('EGam');
-    ASSERT_EQ(TopMode(), ModeLevelEditor);
+    ASSERT_EQ(ControllerGetTopMode(controller), ModeLevelEditor);
     EXPECT_FALSE(TestStartIsSet());
-    level = CurrentLevel();
-    EXPECT_EQ(level->playerStartX, start[0]);
-    EXPECT_EQ(level->playerStartY, start[1]);
-    EXPECT_EQ(level->playerStartZ, start[2]);
+    EXPECT_EQ(start(), levelStart);
     // The ordinary test play starts at the level's start again.
     Command('TLvl');
-    ASSERT_EQ(TopMode(), ModeGame);
-    EXPECT_FLOAT_EQ(PlayerGetPosition(controller->gameController->player).x, 6.0f * float(start[0]) + 3.0f);
+    ASSERT_EQ(ControllerGetTopMode(controller), ModeGame);
+    EXPECT_FLOAT_EQ(PlayerGetPosition(controller->gameController->player).x, 6.0f * float(levelStart[0]) + 3.0f);
     Command('EGam');
 }
 
 TEST_F(EditorHelpersTest, ChecksListFindingsAndGoToMovesTheCursor)
 {
     Level *level = CurrentLevel();
-    AddTeleport(level, 1, 2, 3, Id("TPA1"), Id("TPB1"));
+    AddTeleport(level, 1, 2, 3, 'TPA1', 'TPB1');
     Command('ChkL');
     LevelCheckPanel *panel = editor->checkPanel;
     ASSERT_TRUE(LevelCheckPanelIsVisible(panel));
@@ -394,14 +298,12 @@ TEST_F(EditorHelpersTest, ChecksListFindingsAndGoToMovesTheCursor)
     ASSERT_NE(row, nullptr);
     EXPECT_STREQ(WidgetGetText(row), panel->findings[1].message.c_str());
     ClickPanelButton(LevelCheckGoToIdentifier(1));
-    EXPECT_EQ(editor->cursor[0], 1);
-    EXPECT_EQ(editor->cursor[1], 2);
-    EXPECT_EQ(editor->cursor[2], 3);
+    EXPECT_EQ(Cursor(), (std::vector<int32_t>{1, 2, 3}));
 
     // Warnings never stop a test play; the list shows on return.
     LevelCheckPanelHide(panel);
     Command('TLvl');
-    EXPECT_EQ(TopMode(), ModeGame);
+    EXPECT_EQ(ControllerGetTopMode(controller), ModeGame);
     Command('EGam');
     EXPECT_TRUE(LevelCheckPanelIsVisible(panel));
 
@@ -419,67 +321,24 @@ TEST_F(EditorHelpersTest, ChecksListFindingsAndGoToMovesTheCursor)
 TEST_F(EditorHelpersTest, LevelOptionsRefuseTooBigAndApplyInOneStep)
 {
     LevelSetMakeClean(editor->levelSet);
-    Level *before = CurrentLevel();
-    int32_t size[3] = {before->sizeX, before->sizeY, before->sizeZ};
+    const std::vector<int32_t> size = Size();
     DialogsQueueScriptedAnswer(1, "40,40,40,0,0");
     Command('SLvl');
-    EXPECT_EQ(CurrentLevel()->sizeX, size[0]);
-    EXPECT_EQ(CurrentLevel()->sizeY, size[1]);
+    EXPECT_EQ(Size(), size);
     EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
 
     SetCursor(size[0] - 1, 0, size[2] - 1);
+    const std::vector<uint8_t> original = Bytes();
     DialogsQueueScriptedAnswer(1, "10,5,10,12,-3");
     Command('SLvl');
-    Level *level = CurrentLevel();
-    EXPECT_EQ(level->sizeX, 10);
-    EXPECT_EQ(level->sizeY, 5);
-    EXPECT_EQ(level->sizeZ, 10);
-    EXPECT_EQ(WaterControllerGetInitialWaterLevel(level->waterController), 12.0);
-    EXPECT_EQ(WaterControllerGetRiseSpeed(level->waterController), -3.0);
+    EXPECT_EQ(Size(), (std::vector<int32_t>{10, 5, 10}));
+    EXPECT_EQ(WaterControllerGetInitialWaterLevel(CurrentLevel()->waterController), 12.0);
+    EXPECT_EQ(WaterControllerGetRiseSpeed(CurrentLevel()->waterController), -3.0);
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
     EXPECT_LE(editor->cursor[0], 9);
     EXPECT_EQ(LevelEditorGetMaxWaterLevel(editor), 30.0f);
-}
-
-// The form the level options use, shown for real and driven by keys.
-TEST(DialogsForm, RefusedValuesKeepTheFormUpUntilTheCheckTakesThem)
-{
-    HeadlessPlatformStartUp();
-    ASSERT_EQ(0, TextStartUp());
-    OpenGLWindow *window = OpenGLWindowAllocate("Brimhold", 800, 600, false, false, kProjectionPerspective);
-    ASSERT_NE(window, nullptr);
-    DialogsSetWindow(window);
-    auto press = [](int32_t keyCode, double delay) {
-        HeadlessInjectKey(kEventRawKeyDown, keyCode, 0, delay);
-        HeadlessInjectKey(kEventRawKeyUp, keyCode, 0, delay);
-    };
-    // The first field starts selected: typing replaces it; Tab goes on to
-    // the next field (and round again), selecting all of it.
-    press(kKeyCode1 + 3, 0.0); // 4
-    press(kKeyCode0, 0.0);
-    press(kKeyCodeTab, 0.0);
-    press(kKeyCode1 + 2, 0.0); // 3
-    press(kKeyCodeReturn, 0.0);
-    press(kKeyCodeTab, 1.0);
-    press(kKeyCode1 + 3, 1.0);
-    press(kKeyCodeReturn, 1.0);
-    std::vector<std::vector<std::string>> checked;
-    std::vector<std::string> texts = {"1", "2"};
-    bool accepted = displayModalFormDialog("Sizes", {"First:", "Second:"}, &texts,
-                                           [&](const std::vector<std::string> &values) {
-                                               checked.push_back(values);
-                                               return values[0] == "40" ? std::string("Too big.") : std::string();
-                                           });
-    EXPECT_TRUE(accepted);
-    EXPECT_EQ(checked, (std::vector<std::vector<std::string>>{{"40", "3"}, {"4", "3"}}));
-    EXPECT_EQ(texts, (std::vector<std::string>{"4", "3"}));
-
-    // Escape cancels and leaves the texts alone.
-    press(kKeyCodeEscape, 0.0);
-    EXPECT_FALSE(displayModalFormDialog("Sizes", {"First:", "Second:"}, &texts, nullptr));
-    EXPECT_EQ(texts, (std::vector<std::string>{"4", "3"}));
-    DialogsSetWindow(nullptr);
-    OpenGLWindowDispose(window);
-    TextShutDown();
-    HeadlessPlatformShutDown();
+    EXPECT_EQ(EditHistoryStepCount(editor->history), 1);
+    EXPECT_EQ(MenuTitle('undo'), "Undo Set Level Options");
+    Command('undo');
+    EXPECT_EQ(Bytes(), original);
 }

@@ -1,150 +1,19 @@
 // The level editor driven through the application controller on the headless
 // platform (scripted dialogs, a temporary per-user folder), and once through
 // real key events of the desktop platform.
+#include "EditorTestSupport.h"
+
 #include "Block.h"
 #include "CameraController.h"
-#include "Controller.h"
-#include "Dialogs.h"
-#include "Folders.h"
-#include "GameController.h"
-#include "Headless.h"
-#include "Keyboard.h"
-#include "Level.h"
-#include "LevelEditor.h"
-#include "LevelSet.h"
-#include "MenuBar.h"
-#include "OpenGLWindow.h"
 #include "Player.h"
 #include "Powerup.h"
-#include "Preferences.h"
-#include "Sound.h"
-#include "Text.h"
 #include "ToolPalette.h"
-#include "Window.h"
 
-#include <SDL.h>
-#include <gtest/gtest.h>
-
-#include <csignal>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sys/resource.h>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
+using namespace editortest;
 
 namespace {
 
-std::string ReadFile(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A temporary home: per-user data, preferences and a resources folder with
-// the menu bar and one shipped set, "Shipped".
-struct TemporaryHome {
-    fs::path root = fs::temp_directory_path() / ("brimhold-editor-" + std::to_string(getpid()));
-    TemporaryHome()
-    {
-        fs::remove_all(root);
-        fs::create_directories(root / "Resources" / "Levels");
-        fs::copy_file(BRIMHOLD_SOURCE_DIR "/Resources/MainMenu", root / "Resources" / "MainMenu");
-        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        PlatformSetResourcesFolder(root / "Resources");
-        LevelSet *shipped = LevelSetAllocate();
-        LevelSetInit(shipped);
-        LevelSetSaveToFile(shipped, root / "Resources" / "Levels", "Shipped");
-        LevelSetDispose(shipped);
-    }
-    ~TemporaryHome()
-    {
-        PlatformSetResourcesFolder("");
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(root);
-    }
-    fs::path UserLevels() const { return root / "data" / "Brimhold" / "User levels"; }
-};
-
-class LevelEditorTest : public testing::Test {
-protected:
-    TemporaryHome home;
-    Controller *controller = nullptr;
-    LevelEditor *editor = nullptr;
-
-    void SetUp() override
-    {
-        HeadlessPlatformStartUp();
-        TextStartUp(); // the palette's labels
-        PrefsStartUp();
-        SoundSetEnabled(false);
-        ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-        ControllerSetServices(nullptr);
-        GameControllerRegisterMode();
-        LevelEditorRegisterMode();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller->mainWindow, nullptr);
-        controller->currentLevelSet = LevelSetAllocate();
-        LevelSetInit(controller->currentLevelSet);
-        ControllerStart(controller); // the title screen, empty here
-        Command('LEdt');
-        editor = controller->levelEditor;
-        ASSERT_NE(editor, nullptr);
-    }
-    void TearDown() override
-    {
-        DialogsClearScriptedAnswers();
-        if (controller) {
-            if (controller->currentLevelSet)
-                LevelSetMakeClean(controller->currentLevelSet);
-            LevelSet *set = controller->currentLevelSet;
-            EXPECT_TRUE(ControllerStop(controller));
-            ControllerDispose(controller);
-            LevelSetDispose(set);
-        }
-        for (int32_t mode : {ModeGame, ModeLevelEditor})
-            ControllerRegisterMode(mode, nullptr);
-        PlatformMenuBarClear();
-        PrefsShutDown();
-        TextShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
-    }
-
-    void Command(FourCharCode command)
-    {
-        HeadlessInjectCommand(command);
-        HeadlessRunFor(0.0);
-    }
-    void Key(int32_t keyCode, uint32_t modifiers = 0)
-    {
-        HeadlessInjectKey(kEventRawKeyDown, keyCode, modifiers);
-        HeadlessInjectKey(kEventRawKeyUp, keyCode, modifiers);
-        HeadlessRunFor(0.0);
-    }
-    void Space(bool down)
-    {
-        HeadlessInjectKey(down ? kEventRawKeyDown : kEventRawKeyUp, kKeyCodeSpace);
-        HeadlessRunFor(0.0);
-    }
-    Level *CurrentLevel() { return LevelSetGetCurrentLevelCopy(editor->levelSet); }
-    void SetCursor(int32_t x, int32_t y, int32_t z)
-    {
-        editor->cursor[0] = x;
-        editor->cursor[1] = y;
-        editor->cursor[2] = z;
-    }
-    Block *BlockAt(int32_t x, int32_t y, int32_t z) { return LevelGetBlockAtPos(CurrentLevel(), x, y, z, 0); }
-    std::string Title() { return PlatformWindowGetTitle(controller->mainWindow->window); }
-    std::vector<int32_t> Stack()
-    {
-        return std::vector<int32_t>(controller->modeStack, controller->modeStack + controller->modeStackTop + 1);
-    }
-};
+using LevelEditorTest = OpenEditorTest;
 
 TEST_F(LevelEditorTest, CursorMovesFollowTheView)
 {
@@ -163,26 +32,21 @@ TEST_F(LevelEditorTest, CursorMovesFollowTheView)
     SetCursor(2, 0, 2);
     editor->cameraController->camera->forward = VectorWithValues(1, 0, 0);
     LevelEditorMoveBlockCursor(editor, CursorMoveMinusX);
-    EXPECT_EQ(editor->cursor[2], 1);
-    EXPECT_EQ(editor->cursor[0], 2);
+    EXPECT_EQ(Cursor(), (std::vector<int32_t>{2, 0, 1}));
 }
 
 TEST_F(LevelEditorTest, SpaceHeldPlacesABoxAndTheSameTypeClears)
 {
-    Block deadly{};
-    BlockInit(&deadly, kBlockDeadly, 1, 1, 0);
-    LevelAddBlock(CurrentLevel(), &deadly);
+    AddBlock(CurrentLevel(), kBlockDeadly, 1, 1, 0);
     SetCursor(0, 0, 0);
     // The camera looks along -z at start: arrows are not turned.
     Space(true);
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
-    Key(kKeyCodeRight);
-    Key(kKeyCodeRight);
-    Key(kKeyCodeRight);
+    for (int32_t i = 0; i < 3; i++)
+        Key(kKeyCodeRight);
     Key(PlatformCharCodeToKeyCode('q'));
     Space(false);
-    Level *level = CurrentLevel();
-    EXPECT_EQ(level->blockCount, 8);
+    EXPECT_EQ(CurrentLevel()->blockCount, 8);
     for (int32_t y = 0; y < 2; y++)
         for (int32_t x = 0; x < 4; x++) {
             ASSERT_NE(BlockAt(x, y, 0), nullptr);
@@ -192,13 +56,12 @@ TEST_F(LevelEditorTest, SpaceHeldPlacesABoxAndTheSameTypeClears)
     EXPECT_EQ(editor->placing, 0);
 
     // Pressing and releasing on a stone clears it.
-    Space(true);
-    Space(false);
+    Space();
     EXPECT_EQ(CurrentLevel()->blockCount, 7);
     EXPECT_EQ(BlockAt(3, 1, 0), nullptr);
 }
 
-TEST_F(LevelEditorTest, LaddersTakeTheOrientationOfTheArrows)
+TEST_F(LevelEditorTest, LaddersAndThePlayerStartTakeTheOrientationOfTheArrowsAndPowerupsToggle)
 {
     editor->palette->selectedType = kBlockLadder;
     SetCursor(2, 0, 2);
@@ -210,23 +73,17 @@ TEST_F(LevelEditorTest, LaddersTakeTheOrientationOfTheArrows)
     EXPECT_EQ(BlockAt(2, 0, 2)->type, kBlockLadder);
     EXPECT_EQ(static_cast<LadderData *>(BlockAt(2, 0, 2)->data)->orientation, 1);
     EXPECT_EQ(editor->orienting, 0);
-}
 
-TEST_F(LevelEditorTest, PowerupsToggleAndThePlayerStartTakesAFacing)
-{
-    editor->palette->selectedType = kPowerupFeather;
-    SetCursor(1, 2, 3);
-    Space(true);
-    Space(false);
-    ASSERT_EQ(CurrentLevel()->powerupCount, 1);
+    // Powerups toggle; the player start takes a facing.
+    UseBlock(kPowerupFeather);
+    PlaceAt(1, 2, 3);
+    ASSERT_EQ(Counts(), std::pair(1, 1));
     EXPECT_EQ(CurrentLevel()->powerups[0]->kind, kPowerupFeather);
     EXPECT_FLOAT_EQ(CurrentLevel()->powerups[0]->position.z, 21.0f);
-    Space(true);
-    Space(false);
-    EXPECT_EQ(CurrentLevel()->powerupCount, 0);
-    Space(true);
-    Space(false);
-    EXPECT_EQ(CurrentLevel()->powerupCount, 1);
+    Space();
+    EXPECT_EQ(Counts(), std::pair(1, 0));
+    Space();
+    EXPECT_EQ(Counts(), std::pair(1, 1));
 
     editor->palette->tool = ToolPlayerStart;
     Space(true);
@@ -248,8 +105,7 @@ TEST_F(LevelEditorTest, LevelCommandsAndResizing)
     EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
 
     // The inspector follows the cursor's cell into other levels.
-    Space(true);
-    Space(false);
+    PlaceAt(2, 0, 2);
     editor->palette->tool = ToolInspector;
     LevelEditorNewToolSelected(editor, ToolBlock, ToolInspector);
     EXPECT_EQ(editor->palette->inspectedBlock, BlockAt(2, 0, 2));
@@ -270,12 +126,9 @@ TEST_F(LevelEditorTest, LevelCommandsAndResizing)
     LevelChangeGridSize(CurrentLevel(), 32, 32, 32);
     Key(kKeyCodeRight, kModifierAlt);
     EXPECT_EQ(CurrentLevel()->sizeX, 32);
-    Key(kKeyCodeLeft, kModifierAlt);
-    Key(kKeyCodeDown, kModifierAlt);
-    Key(PlatformCharCodeToKeyCode('z'), kModifierAlt);
-    EXPECT_EQ(CurrentLevel()->sizeX, 31);
-    EXPECT_EQ(CurrentLevel()->sizeY, 31);
-    EXPECT_EQ(CurrentLevel()->sizeZ, 31);
+    for (int32_t key : std::vector<int32_t>{kKeyCodeLeft, kKeyCodeDown, PlatformCharCodeToKeyCode('z')})
+        Key(key, kModifierAlt);
+    EXPECT_EQ(Size(), (std::vector<int32_t>{31, 31, 31}));
     SetCursor(31, 31, 31);
     Key(kKeyCodeUp, kModifierAlt);
     EXPECT_EQ(CurrentLevel()->sizeZ, 32);
@@ -283,32 +136,32 @@ TEST_F(LevelEditorTest, LevelCommandsAndResizing)
     EXPECT_EQ(editor->cursor[0], 30);
 }
 
+// The play changes its copy only: the edits, the undo steps, the cursor and
+// the camera are as they were when it began.
 TEST_F(LevelEditorTest, TestPlayComesBackWithTheEditsAndWithoutThePlay)
 {
     Command('NLvl');
-    SetCursor(1, 0, 1);
-    Space(true);
-    Space(false);
+    const std::vector<uint8_t> original = Bytes();
+    PlaceAt(1, 0, 1);
+    const std::vector<uint8_t> placed = Bytes();
     HeadlessRunFor(2.0); // the camera settles on the cursor
     Vector camera = editor->cameraController->camera->position;
     Command('TLvl');
     ASSERT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor, ModeGame}));
     EXPECT_EQ(LevelSetGetCurrentLevelIndex(editor->levelSet), 1);
     EXPECT_EQ(BlockAt(1, 0, 1)->type, kBlockStone);
-    // The play changes its copy: a new block and water risen.
-    Block extra{};
-    BlockInit(&extra, kBlockDeadly, 4, 0, 4);
-    LevelAddBlock(CurrentLevel(), &extra);
-    HeadlessRunFor(0.5);
+    EXPECT_FALSE(PlatformIsMenuCommandEnabled('undo'));
+    AddBlock(CurrentLevel(), kBlockDeadly, 4, 0, 4);
+    HeadlessRunFor(0.5); // and the water rises
     Command('EGam');
     ASSERT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
     EXPECT_EQ(LevelSetGetCurrentLevelIndex(editor->levelSet), 1);
-    EXPECT_EQ(CurrentLevel()->blockCount, 1);
-    EXPECT_EQ(BlockAt(1, 0, 1)->type, kBlockStone);
-    EXPECT_EQ(editor->cursor[0], 1);
-    EXPECT_EQ(editor->cursor[2], 1);
+    EXPECT_EQ(Bytes(), placed);
+    EXPECT_EQ(Cursor(), (std::vector<int32_t>{1, 0, 1}));
     EXPECT_NEAR(editor->cameraController->camera->position.x, camera.x, 1e-3);
     EXPECT_NEAR(editor->cameraController->camera->position.z, camera.z, 1e-3);
+    EXPECT_EQ(MenuTitle('undo'), "Undo Place Blocks");
+    EXPECT_FALSE(PlatformIsMenuCommandEnabled('redo'));
 
     // A completed level (or a restarted game) returns to the edited level.
     Command('TLvl');
@@ -317,14 +170,15 @@ TEST_F(LevelEditorTest, TestPlayComesBackWithTheEditsAndWithoutThePlay)
     HeadlessRunFor(0.0);
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
     EXPECT_EQ(LevelSetGetCurrentLevelIndex(editor->levelSet), 1);
-    EXPECT_EQ(CurrentLevel()->blockCount, 1);
+    EXPECT_EQ(Bytes(), placed);
+    Command('undo');
+    EXPECT_EQ(Bytes(), original);
 }
 
 TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
 {
     EXPECT_EQ(Title(), "Brimhold level set");
-    Space(true);
-    Space(false);
+    Space();
     EXPECT_EQ(Title(), "*Brimhold level set");
     EXPECT_TRUE(PlatformIsMenuCommandEnabled('save'));
 
@@ -334,13 +188,11 @@ TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
     ASSERT_TRUE(fs::exists(file));
     EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
     EXPECT_EQ(Title(), "My set");
-    EXPECT_FALSE(PlatformIsMenuCommandEnabled('save'));
-    EXPECT_FALSE(PlatformIsMenuCommandEnabled('rvrt'));
+    EXPECT_EQ(Enabled({'save', 'rvrt'}), "00");
 
     // A set with a file of the user's is saved in place without a dialog.
     Key(kKeyCodeRight);
-    Space(true);
-    Space(false);
+    Space();
     EXPECT_EQ(Title(), "*My set");
     Command('save');
     EXPECT_EQ(DialogsPendingScriptedAnswers(), 0);
@@ -348,8 +200,7 @@ TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
     const std::string saved = ReadFile(file);
 
     Key(kKeyCodeRight);
-    Space(true);
-    Space(false);
+    Space();
     Command('rvrt');
     EXPECT_EQ(CurrentLevel()->blockCount, 2);
     EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
@@ -360,7 +211,7 @@ TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
     EXPECT_EQ(ControllerGetCurrentLevelSet(), editor->levelSet);
 
     // A file that is no level set is refused and changes nothing.
-    std::ofstream(home.root / "junk") << "not a level set";
+    WriteBytes(home.root / "junk", "not a level set");
     LevelSet *before = editor->levelSet;
     DialogsQueueScriptedAnswer(1, (home.root / "junk").string());
     Command('open');
@@ -380,76 +231,60 @@ TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
     EXPECT_EQ(ReadFile(file), saved);
 }
 
-TEST_F(LevelEditorTest, ShippedSetsAreNeverWritten)
+// A shipped set is saved into the user's folder; a failed save keeps the set
+// dirty and the old file whole.
+TEST_F(LevelEditorTest, ShippedSetsAreNeverWrittenAndAFailedSaveKeepsTheOldFile)
 {
-    const fs::path shipped = home.root / "Resources" / "Levels" / "Shipped";
+    WriteSet(home.Resources() / "Levels", "Shipped", 1);
+    const fs::path shipped = home.Resources() / "Levels" / "Shipped", file = home.UserLevels() / "Shipped";
     const std::string original = ReadFile(shipped);
     ASSERT_TRUE(LevelSetReInitWithFile(editor->levelSet, shipped));
-    Space(true);
-    Space(false);
+    Space();
     DialogsQueueScriptedAnswer(1);
     Command('save');
     EXPECT_EQ(ReadFile(shipped), original);
-    EXPECT_TRUE(fs::exists(home.UserLevels() / "Shipped"));
-    EXPECT_EQ(*editor->levelSet->file, home.UserLevels() / "Shipped");
-}
+    ASSERT_TRUE(fs::exists(file));
+    EXPECT_EQ(*editor->levelSet->file, file);
 
-TEST_F(LevelEditorTest, AFailedSaveKeepsTheSetDirtyAndTheOldFile)
-{
-    DialogsQueueScriptedAnswer(1, "Full");
-    Command('save');
-    const fs::path file = home.UserLevels() / "Full";
-    const std::string original = ReadFile(file);
-    ASSERT_FALSE(original.empty());
+    const std::string saved = ReadFile(file);
     LevelChangeGridSize(CurrentLevel(), 20, 20, 20);
-    for (int32_t x = 0; x < 20; x++) {
-        SetCursor(x, 0, 0);
-        Space(true);
-        Space(false);
+    for (int32_t x = 0; x < 20; x++)
+        PlaceAt(x, 0, 0);
+    {
+        DiskLimit full(saved.size());
+        Command('save');
     }
-    // A disk that takes no more than the old file's size.
-    struct rlimit old;
-    getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit small = old;
-    small.rlim_cur = original.size();
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    Command('save');
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
-    EXPECT_EQ(Title(), "*Full");
-    EXPECT_EQ(ReadFile(file), original);
+    EXPECT_EQ(Title(), "*Shipped");
+    EXPECT_EQ(ReadFile(file), saved);
     ASSERT_FALSE(HeadlessAlerts().empty());
-    EXPECT_EQ(HeadlessAlerts().back(), "There was a problem saving the file \"Full\".");
+    EXPECT_EQ(HeadlessAlerts().back(), "There was a problem saving the file \"Shipped\".");
 }
 
 TEST_F(LevelEditorTest, CancellingTheQuestionKeepsTheEditorAndTheModesBelow)
 {
-    Space(true);
-    Space(false);
+    Space();
     DialogsQueueScriptedAnswer(0);
     Command('LEdt');
     EXPECT_EQ(controller->levelEditor, editor);
 
-    HeadlessInjectCommand('quit');
-    EXPECT_TRUE(HeadlessRunFor(0.0));
-    DialogsQueueScriptedAnswer(0);
-    EXPECT_FALSE(ControllerStop(controller));
-    EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
-    EXPECT_EQ(controller->levelEditor, editor);
-    EXPECT_FALSE(ControllerIsQuitting(controller));
-    EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
-    // The window's close button asks the same way.
-    HeadlessInjectSimple(kEventWindowClose);
-    EXPECT_TRUE(HeadlessRunFor(0.0));
-    DialogsQueueScriptedAnswer(0);
-    EXPECT_FALSE(ControllerStop(controller));
-    EXPECT_EQ(controller->levelEditor, editor);
-    EXPECT_EQ(DialogsPendingScriptedAnswers(), 0);
+    // Quitting, and the window's close button, ask the same way.
+    for (bool quit : {true, false}) {
+        if (quit)
+            HeadlessInjectCommand('quit');
+        else
+            HeadlessInjectSimple(kEventWindowClose);
+        EXPECT_TRUE(HeadlessRunFor(0.0));
+        DialogsQueueScriptedAnswer(0);
+        EXPECT_FALSE(ControllerStop(controller));
+        EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeLevelEditor}));
+        EXPECT_EQ(controller->levelEditor, editor);
+        EXPECT_FALSE(ControllerIsQuitting(controller));
+        EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
+        EXPECT_EQ(DialogsPendingScriptedAnswers(), 0);
+    }
     // The editor still works.
-    Space(true);
-    Space(false);
+    Space();
     EXPECT_EQ(CurrentLevel()->blockCount, 0);
 
     // "Do not save" lets it go, and the title is the program's again.
@@ -459,79 +294,6 @@ TEST_F(LevelEditorTest, CancellingTheQuestionKeepsTheEditorAndTheModesBelow)
     EXPECT_EQ(Title(), "Brimhold");
     editor = nullptr;
 }
-
-// Real key events through the desktop platform's event queue.
-TEST(LevelEditorDesktop, KeysMoveResizeAndPlace)
-{
-    TemporaryHome home;
-    ASSERT_TRUE(PlatformStartUp());
-    TextStartUp();
-    // Tests running beside this one on the same display take the focus
-    // away, which rightly suspends the editor: focus changes are left out.
-    SDL_SetEventFilter(
-        [](void *, SDL_Event *e) {
-            return int(e->type != SDL_WINDOWEVENT || (e->window.event != SDL_WINDOWEVENT_FOCUS_LOST &&
-                                                      e->window.event != SDL_WINDOWEVENT_FOCUS_GAINED));
-        },
-        nullptr);
-    ASSERT_EQ(PlatformMenuBarLoad("MainMenu"), 0);
-    ControllerSetServices(nullptr);
-    LevelEditorRegisterMode();
-    Controller *controller = ControllerAllocate();
-    ASSERT_NE(controller->mainWindow, nullptr);
-    controller->currentLevelSet = LevelSetAllocate();
-    LevelSetInit(controller->currentLevelSet);
-    ControllerStart(controller);
-    ControllerPushMode(controller, ModeLevelEditor);
-    LevelEditor *editor = controller->levelEditor;
-    Uint32 windowId = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
-    auto push = [&](Uint32 type, SDL_Scancode code, Uint16 mod) {
-        SDL_Event e{};
-        e.type = type;
-        e.key.windowID = windowId;
-        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.key.keysym.scancode = code;
-        e.key.keysym.sym = SDL_GetKeyFromScancode(code);
-        e.key.keysym.mod = mod;
-        SDL_PushEvent(&e);
-    };
-    auto run = [](double seconds) {
-        PlatformTimerRef timer =
-            PlatformInstallTimer(seconds, 0.0, [](PlatformTimerRef, void *) { PlatformQuitApplicationEventLoop(); },
-                                 nullptr);
-        PlatformRunApplicationEventLoop();
-        PlatformRemoveTimer(timer);
-    };
-    run(0.2);
-    ASSERT_EQ(editor->suspendCount, 0);
-    const int32_t startX = editor->cursor[0];
-    push(SDL_KEYDOWN, SDL_SCANCODE_SPACE, 0);
-    push(SDL_KEYDOWN, SDL_SCANCODE_RIGHT, 0);
-    push(SDL_KEYUP, SDL_SCANCODE_RIGHT, 0);
-    push(SDL_KEYUP, SDL_SCANCODE_SPACE, 0);
-    push(SDL_KEYDOWN, SDL_SCANCODE_UP, KMOD_LALT);
-    push(SDL_KEYUP, SDL_SCANCODE_UP, KMOD_LALT);
-    push(SDL_KEYDOWN, SDL_SCANCODE_Q, KMOD_LCTRL); // quits; no cursor move
-    run(3.0);
-    Level *level = LevelSetGetCurrentLevelCopy(editor->levelSet);
-    EXPECT_EQ(editor->cursor[0], startX + 1);
-    EXPECT_EQ(editor->cursor[1], 0);
-    EXPECT_EQ(level->blockCount, 2);
-    EXPECT_EQ(level->sizeZ, 6);
-    EXPECT_EQ(std::string(PlatformWindowGetTitle(controller->mainWindow->window)), "*Brimhold level set");
-    SDL_SetEventFilter(nullptr, nullptr);
-    LevelSetMakeClean(controller->currentLevelSet);
-    LevelSet *set = controller->currentLevelSet;
-    EXPECT_TRUE(ControllerStop(controller));
-    ControllerDispose(controller);
-    LevelSetDispose(set);
-    ControllerRegisterMode(ModeLevelEditor, nullptr);
-    PlatformMenuBarClear();
-    TextShutDown();
-    PlatformShutDown();
-}
-
-} // namespace
 
 TEST_F(LevelEditorTest, APadPlacesABoxAndChoosesFromThePalette)
 {
@@ -546,12 +308,11 @@ TEST_F(LevelEditorTest, APadPlacesABoxAndChoosesFromThePalette)
     SetCursor(0, 0, 0);
     // A held, the d-pad right twice and the right shoulder: a box of 3 x 2.
     pad(kPadButtonA, true);
-    tap(kPadButtonDPadRight);
-    tap(kPadButtonDPadRight);
-    tap(kPadButtonRightShoulder);
+    for (int32_t button : {kPadButtonDPadRight, kPadButtonDPadRight, kPadButtonRightShoulder})
+        tap(button);
     pad(kPadButtonA, false);
     EXPECT_EQ(CurrentLevel()->blockCount, 6);
-    EXPECT_EQ((std::vector<int32_t>{editor->cursor[0], editor->cursor[1]}), (std::vector<int32_t>{2, 1}));
+    EXPECT_EQ(Cursor(), (std::vector<int32_t>{2, 1, 0}));
     tap(kPadButtonLeftShoulder);
     EXPECT_EQ(editor->cursor[1], 0);
     // B opens the choice on the stone type; the d-pad moves over it without
@@ -568,3 +329,47 @@ TEST_F(LevelEditorTest, APadPlacesABoxAndChoosesFromThePalette)
     tap(kPadButtonDPadLeft);
     EXPECT_EQ(editor->cursor[0], 1);
 }
+
+// Real key events through the desktop platform's event queue.
+TEST(LevelEditorDesktop, KeysMoveResizeAndPlace)
+{
+    TemporaryHome home;
+    ASSERT_TRUE(PlatformStartUp());
+    TextStartUp();
+    // Tests running beside this one on the same display take the focus
+    // away, which rightly suspends the editor: focus changes are left out.
+    SDL_SetEventFilter(
+        [](void *, SDL_Event *e) {
+            return int(e->type != SDL_WINDOWEVENT || (e->window.event != SDL_WINDOWEVENT_FOCUS_LOST &&
+                                                      e->window.event != SDL_WINDOWEVENT_FOCUS_GAINED));
+        },
+        nullptr);
+    Controller *controller = StartController();
+    ASSERT_NE(controller->mainWindow, nullptr);
+    ControllerPushMode(controller, ModeLevelEditor);
+    LevelEditor *editor = controller->levelEditor;
+    Uint32 window = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+    RunDesktopLoop(0.2);
+    ASSERT_EQ(editor->suspendCount, 0);
+    const int32_t startX = editor->cursor[0];
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_SPACE, 0, window);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_RIGHT, 0, window);
+    PushKey(SDL_KEYUP, SDL_SCANCODE_RIGHT, 0, window);
+    PushKey(SDL_KEYUP, SDL_SCANCODE_SPACE, 0, window);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_UP, KMOD_LALT, window);
+    PushKey(SDL_KEYUP, SDL_SCANCODE_UP, KMOD_LALT, window);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_Q, KMOD_LCTRL, window); // quits; no cursor move
+    RunDesktopLoop(3.0);
+    Level *level = LevelSetGetCurrentLevelCopy(editor->levelSet);
+    EXPECT_EQ(editor->cursor[0], startX + 1);
+    EXPECT_EQ(editor->cursor[1], 0);
+    EXPECT_EQ(level->blockCount, 2);
+    EXPECT_EQ(level->sizeZ, 6);
+    EXPECT_EQ(std::string(PlatformWindowGetTitle(controller->mainWindow->window)), "*Brimhold level set");
+    SDL_SetEventFilter(nullptr, nullptr);
+    StopController(controller);
+    TextShutDown();
+    PlatformShutDown();
+}
+
+} // namespace

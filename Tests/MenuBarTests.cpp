@@ -73,7 +73,7 @@ protected:
     }
 };
 
-TEST_F(ShippedMenu, KeyEquivalentsUseCtrl)
+TEST_F(ShippedMenu, KeyEquivalentsUseCtrlAndFollowTheEnabledItems)
 {
     FourCharCode command = 0;
     const struct {
@@ -91,13 +91,10 @@ TEST_F(ShippedMenu, KeyEquivalentsUseCtrl)
     }
     EXPECT_FALSE(PlatformMenuCommandForKey('q', 0, &command));
     EXPECT_FALSE(PlatformMenuCommandForKey('q', kModifierAlt, &command));
-}
 
-TEST_F(ShippedMenu, EnablingAndDisablingActsOnTheItemOfTheCode)
-{
+    // Enabling and disabling act on the item of the code and its key.
     EXPECT_TRUE(PlatformDisableMenuCommand('save'));
     EXPECT_FALSE(PlatformIsMenuCommandEnabled('save'));
-    FourCharCode command = 0;
     EXPECT_FALSE(PlatformMenuCommandForKey('s', kModifierControl, &command));
     EXPECT_TRUE(PlatformEnableMenuCommand('save'));
     EXPECT_TRUE(PlatformIsMenuCommandEnabled('save'));

@@ -2,32 +2,16 @@
 // damaged one does, a completed level recorded, kept across a restart and
 // forgotten when the set changes, its best run replayed, and the ten-entry
 // score list.
-#include "Block.h"
-#include "Controller.h"
-#include "GameController.h"
-#include "Headless.h"
+#include "EditorTestSupport.h"
+
 #include "HighScores.h"
-#include "Keyboard.h"
-#include "Level.h"
-#include "LevelSet.h"
 #include "ListPanel.h"
 #include "Player.h"
-#include "Preferences.h"
 #include "Progress.h"
 #include "Replay.h"
-#include "Sound.h"
 #include "WaterController.h"
 
-#include <gtest/gtest.h>
-
-#include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sys/resource.h>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
+using namespace editortest;
 
 namespace {
 
@@ -45,61 +29,40 @@ void WriteCorridors(const fs::path &folder, const std::string &name, int32_t cou
         WaterControllerSetInitialWaterLevel(level->waterController, -100);
         WaterControllerSetCurrentWaterLevel(level->waterController, -100);
         WaterControllerSetRiseSpeed(level->waterController, 0);
-        Block block;
-        BlockInit(&block, kBlockLevelPortal, 2, 0, 0);
-        LevelAddBlock(level, &block);
+        AddBlock(level, kBlockLevelPortal, 2, 0, 0);
     }
     LevelSetSetCurrentLevel(set, 0);
+    fs::create_directories(folder);
     ASSERT_TRUE(LevelSetSaveToFile(set, folder, name));
     LevelSetDispose(set);
 }
 
-class ProgressGame : public testing::Test {
+// The title screen with the set of corridors (of the given depth) loaded.
+class ProgressGame : public EditorTest {
 protected:
-    fs::path root;
-    Controller *controller = nullptr;
     LevelSet *set = nullptr;
 
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("brimhold-progress-" + std::to_string(getpid()));
-        fs::remove_all(root);
-        fs::create_directories(root / "sets");
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-        HeadlessPlatformStartUp();
-        PrefsStartUp();
+        EditorTest::SetUp();
         ProgressStartUp();
-        SoundSetEnabled(false);
-        GameControllerRegisterMode();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller, nullptr);
-        set = LevelSetAllocate();
-        LevelSetInit(set);
-        controller->currentLevelSet = set;
+        set = controller->currentLevelSet;
     }
     void TearDown() override
     {
         ListPanelClearScriptedAnswers();
-        ControllerStop(controller);
-        ControllerDispose(controller);
-        LevelSetDispose(set);
-        ControllerRegisterMode(ModeGame, nullptr);
+        EditorTest::TearDown();
         ProgressShutDown();
-        PrefsShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("XDG_DATA_HOME");
-        fs::remove_all(root);
     }
-
-    void Load(const std::string &name) { ASSERT_TRUE(LevelSetReInitWithFile(set, root / "sets" / name)); }
+    void LoadCorridors(int32_t count, int32_t sizeZ = 1)
+    {
+        WriteCorridors(home.root / "sets", "Corridors", count, sizeZ);
+        ASSERT_TRUE(LevelSetReInitWithFile(set, home.root / "sets" / "Corridors"));
+    }
 
     // Starts a game at level and runs right until the level is left.
     GameController *PlayLevel(int32_t level)
     {
-        ControllerStart(controller);
         ControllerSetStartingLevel(controller, level);
         ControllerPushMode(controller, ModeGame);
         GameController *game = controller->gameController;
@@ -183,8 +146,7 @@ TEST(HighScoreList, KeepsTheTenBestWithEarlierEqualScoresAbove)
 
 TEST_F(ProgressGame, ACompletedLevelIsKeptAcrossARestartAndForgottenWhenTheSetChanges)
 {
-    WriteCorridors(root / "sets", "Corridors", 3);
-    Load("Corridors");
+    LoadCorridors(3);
     GameController *game = PlayLevel(1);
     ASSERT_NE(game, nullptr);
     ASSERT_EQ(game->levelsCompleted, 1);
@@ -201,7 +163,7 @@ TEST_F(ProgressGame, ACompletedLevelIsKeptAcrossARestartAndForgottenWhenTheSetCh
     // Half a second standing, then a few tenths of running.
     EXPECT_GT(level.fastestSteps, 60);
     EXPECT_LT(level.fastestSteps, 200);
-    EXPECT_EQ(ProgressGetStore()->lastPlayed, (root / "sets" / "Corridors").string());
+    EXPECT_EQ(ProgressGetStore()->lastPlayed, (home.root / "sets" / "Corridors").string());
 
     // The best run completes the level at exactly its recorded step.
     Replay replay{};
@@ -223,38 +185,52 @@ TEST_F(ProgressGame, ACompletedLevelIsKeptAcrossARestartAndForgottenWhenTheSetCh
     EXPECT_EQ(ProgressForLevelSet(set, false)->levels.size(), 2u); // watching recorded nothing
 
     // The same name with other contents starts afresh.
-    WriteCorridors(root / "sets", "Corridors", 3, 2);
-    Load("Corridors");
+    LoadCorridors(3, 2);
     EXPECT_EQ(ProgressForLevelSet(set, false), nullptr);
 }
 
-TEST_F(ProgressGame, ADamagedFileIsKeptAsideAndReportedOnce)
+// A damaged file is kept aside and reported once; play goes on, and a full
+// disk then loses only the newest result.
+TEST_F(ProgressGame, ADamagedFileIsKeptAsideAndAFullDiskLosesOnlyTheNewestResult)
 {
     fs::path file = ProgressGetFilePath();
     fs::create_directories(file.parent_path());
-    const std::string damaged("BRMHProg\0\1 not what it should be", 32);
-    std::ofstream(file, std::ios::binary).write(damaged.data(), std::streamsize(damaged.size()));
+    WriteBytes(file, std::string("BRMHProg\0\1 not what it should be", 32));
     ProgressForget();
     EXPECT_TRUE(ProgressGetStore()->sets.empty());
     ASSERT_EQ(HeadlessAlerts().size(), 1u);
     EXPECT_NE(HeadlessAlerts()[0].find("Progress.damaged"), std::string::npos);
-    EXPECT_TRUE(fs::exists(root / "data" / "Brimhold" / "Progress.damaged"));
+    EXPECT_TRUE(fs::exists(home.Data() / "Progress.damaged"));
     EXPECT_FALSE(fs::exists(file));
-    // Play goes on and the next save makes a sound file again.
-    WriteCorridors(root / "sets", "Corridors", 1);
-    Load("Corridors");
-    ASSERT_NE(ProgressForLevelSet(set, true), nullptr);
+    // The next save makes a sound file again.
+    LoadCorridors(1);
+    ProgressSet *progress = ProgressForLevelSet(set, true);
+    ASSERT_NE(progress, nullptr);
+    ProgressRecordLevel(progress, 0, 10, 100, nullptr);
     EXPECT_TRUE(ProgressSave());
     ProgressForget();
     EXPECT_EQ(ProgressGetStore()->sets.size(), 1u);
     EXPECT_EQ(HeadlessAlerts().size(), 1u);
+
+    progress = ProgressForLevelSet(set, false);
+    const std::string before = ReadFile(file);
+    HighScoresInsert(&progress->scores, HighScore{5, 0, std::string(60, 'x')});
+    {
+        DiskLimit full(before.size()); // no room for the new name
+        EXPECT_FALSE(ProgressSave());
+    }
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_FALSE(fs::exists(file.string() + ".new"));
+    ProgressForget();
+    ProgressSet *kept = ProgressForLevelSet(set, false);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->levels[0].bestPoints, 10);
+    EXPECT_TRUE(kept->scores.entries.empty());
 }
 
 TEST_F(ProgressGame, AFinishedGameEntersItsScoreUnderTheNameGiven)
 {
-    WriteCorridors(root / "sets", "Corridors", 1);
-    Load("Corridors");
-    ControllerStart(controller);
+    LoadCorridors(1);
     ControllerPushMode(controller, ModeGame);
     GameController *game = controller->gameController;
     PlayerAwardPoints(game->player, 120);
@@ -275,39 +251,4 @@ TEST_F(ProgressGame, AFinishedGameEntersItsScoreUnderTheNameGiven)
     ListPanelQueueScriptedAnswer('Cler');
     HighScoresClearCommand();
     EXPECT_TRUE(HighScoresGetList(set).entries.empty());
-}
-
-TEST_F(ProgressGame, AFullDiskLosesOnlyTheNewestResult)
-{
-    WriteCorridors(root / "sets", "Corridors", 1);
-    Load("Corridors");
-    ProgressSet *progress = ProgressForLevelSet(set, true);
-    ProgressRecordLevel(progress, 0, 10, 100, nullptr);
-    ASSERT_TRUE(ProgressSave());
-    fs::path file = ProgressGetFilePath();
-    auto read = [&] {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    std::string before = read();
-    HighScoresInsert(&progress->scores, HighScore{5, 0, std::string(60, 'x')});
-    // Files cannot grow past the old file's size (SIGXFSZ ignored: writes
-    // fail with EFBIG instead).
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limit = old;
-    limit.rlim_cur = before.size();
-    setrlimit(RLIMIT_FSIZE, &limit);
-    bool saved = ProgressSave();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(read(), before);
-    EXPECT_FALSE(fs::exists(file.string() + ".new"));
-    ProgressForget();
-    ProgressSet *kept = ProgressForLevelSet(set, false);
-    ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->levels[0].bestPoints, 10);
-    EXPECT_TRUE(kept->scores.entries.empty());
 }

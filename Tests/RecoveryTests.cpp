@@ -3,15 +3,8 @@
 // discarded; a damaged file kept aside, a full disk survived.
 #include "EditorTestSupport.h"
 #include "LevelEditorHistory.h"
-#include "OpenGLWindow.h"
 #include "Recovery.h"
 #include "ToolPalette.h"
-#include "Window.h"
-
-#include <csignal>
-#include <fstream>
-#include <iterator>
-#include <sys/resource.h>
 
 using namespace editortest;
 
@@ -29,18 +22,6 @@ const fs::path testStateHome = [] {
     return folder;
 }();
 
-std::string ReadFile(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<uint8_t> FileBytes(const fs::path &file)
-{
-    std::string text = ReadFile(file);
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
 // The bytes a set read from the file writes back.
 std::vector<uint8_t> SetBytesOfFile(const fs::path &file)
 {
@@ -54,21 +35,24 @@ std::vector<uint8_t> SetBytesOfFile(const fs::path &file)
 
 class RecoveryTest : public EditorTest {
 protected:
-    void Stone() { editor->palette->selectedType = kBlockStone; }
+    void OpenAndPlaceAStone()
+    {
+        OpenEditor();
+        UseBlock(kBlockStone);
+        PlaceAt(1, 0, 1);
+    }
 };
 
 TEST_F(RecoveryTest, AnEditIsWrittenSoonAfterAndRemovedOnSave)
 {
     EXPECT_EQ(RecoveryFolder(), home.root / "state" / "Brimhold" / "Recovery");
-    OpenEditor();
-    Stone();
-    PlaceAt(1, 0, 1);
+    OpenAndPlaceAStone();
     HeadlessRunFor(kLevelEditorAutosaveDelay - 0.5);
     EXPECT_FALSE(RecoveryExists());
     PlaceAt(2, 0, 1);
     HeadlessRunFor(1.0);
     ASSERT_TRUE(RecoveryExists());
-    EXPECT_EQ(FileBytes(RecoveryFile()), Bytes());
+    EXPECT_EQ(levelworld::ReadBytes(RecoveryFile()), Bytes());
     EXPECT_EQ(SetBytesOfFile(RecoveryFile()), Bytes());
 
     DialogsQueueScriptedAnswer(1, "Mine");
@@ -82,25 +66,9 @@ TEST_F(RecoveryTest, AnEditIsWrittenSoonAfterAndRemovedOnSave)
     EXPECT_FALSE(RecoveryExists());
 }
 
-TEST_F(RecoveryTest, ATestPlayWritesItFirstAndDiscardingRemovesIt)
-{
-    OpenEditor();
-    Stone();
-    PlaceAt(1, 0, 1);
-    Command('TLvl');
-    ASSERT_EQ(Stack().back(), ModeGame);
-    EXPECT_TRUE(RecoveryExists());
-    Command('EGam');
-    DialogsQueueScriptedAnswer(-1); // do not save
-    Command('new ');
-    EXPECT_FALSE(RecoveryExists());
-}
-
 TEST_F(RecoveryTest, ChangesNobodyCouldBeAskedAboutAreKeptWhenTheProgramEnds)
 {
-    OpenEditor();
-    Stone();
-    PlaceAt(1, 0, 1);
+    OpenAndPlaceAStone();
     std::vector<uint8_t> edited = Bytes();
     EXPECT_FALSE(RecoveryExists());
     // The quit question cannot be shown: the program ends, the changes stay.
@@ -119,9 +87,7 @@ TEST_F(RecoveryTest, RestoredAtStartWithItsNameAndFolder)
     ASSERT_TRUE(LevelSetSaveToFile(set, home.UserLevels(), "Mine"));
     const fs::path mine = home.UserLevels() / "Mine";
     LevelSetAppendLevel(set);
-    Block block{};
-    BlockInit(&block, kBlockStone, 1, 1, 1);
-    LevelAddBlock(LevelSetGetLevel(set, 1), &block);
+    AddBlock(LevelSetGetLevel(set, 1), kBlockStone, 1, 1, 1);
     std::vector<uint8_t> edited;
     ASSERT_TRUE(LevelSetWriteToBuffer(set, &edited));
     ASSERT_TRUE(RecoveryWrite(edited, set->file));
@@ -136,7 +102,7 @@ TEST_F(RecoveryTest, RestoredAtStartWithItsNameAndFolder)
     ASSERT_NE(editor->levelSet->file, nullptr);
     EXPECT_EQ(*editor->levelSet->file, mine);
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
-    EXPECT_EQ(PlatformWindowGetTitle(controller->mainWindow->window), std::string("*Mine"));
+    EXPECT_EQ(Title(), "*Mine");
     EXPECT_EQ(Bytes(), edited);
     EXPECT_FALSE(PlatformIsMenuCommandEnabled('undo'));
 
@@ -146,15 +112,16 @@ TEST_F(RecoveryTest, RestoredAtStartWithItsNameAndFolder)
     EXPECT_EQ(SetBytesOfFile(mine), edited);
 }
 
-TEST_F(RecoveryTest, DiscardRemovesItAndCancelKeepsIt)
+// Cancel keeps the file and discard removes it. Restoring saves to the
+// original path unasked, so a path that names anything but a level set is
+// not taken.
+TEST_F(RecoveryTest, CancelKeepsItDiscardRemovesItAndAnOriginThatIsNoLevelSetIsNotTaken)
 {
-    LevelSet *set = LevelSetAllocate();
-    LevelSetInit(set);
+    const fs::path notes = home.root / "notes.txt";
+    WriteBytes(notes, "not a level set");
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(LevelSetWriteToBuffer(set, &bytes));
-    LevelSetDispose(set);
-    ASSERT_TRUE(RecoveryWrite(bytes, nullptr));
-
+    ASSERT_TRUE(LevelSetWriteToBuffer(controller->currentLevelSet, &bytes));
+    ASSERT_TRUE(RecoveryWrite(bytes, &notes));
     DialogsQueueScriptedAnswer(0);
     EXPECT_FALSE(RecoveryOfferAtStart(controller));
     EXPECT_TRUE(RecoveryExists());
@@ -166,18 +133,8 @@ TEST_F(RecoveryTest, DiscardRemovesItAndCancelKeepsIt)
     DialogsQueueScriptedAnswer(1);
     EXPECT_FALSE(RecoveryOfferAtStart(controller));
     EXPECT_EQ(DialogsPendingScriptedAnswers(), 1);
-}
 
-// Saving writes to the original path unasked: a path that names anything
-// but a level set is not taken.
-TEST_F(RecoveryTest, AnOriginThatIsNoLevelSetIsNotTaken)
-{
-    const fs::path notes = home.root / "notes.txt";
-    std::ofstream(notes) << "not a level set";
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(LevelSetWriteToBuffer(controller->currentLevelSet, &bytes));
     ASSERT_TRUE(RecoveryWrite(bytes, &notes));
-    DialogsQueueScriptedAnswer(1);
     ASSERT_TRUE(RecoveryOfferAtStart(controller));
     EXPECT_EQ(controller->currentLevelSet->file, nullptr);
     EXPECT_EQ(LevelSetGetLevelSetName(controller->currentLevelSet), "Brimhold level set");
@@ -189,9 +146,9 @@ TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
     const std::string damaged =
         std::string("BRMHLevl") + std::string(64, '\0') + std::string("\x00\x02\xff\xff\xff\xff", 6);
     fs::create_directories(RecoveryFolder());
-    std::ofstream(RecoveryFile(), std::ios::binary) << damaged;
+    WriteBytes(RecoveryFile(), damaged);
     LevelSet *set = controller->currentLevelSet;
-    std::vector<uint8_t> before;
+    std::vector<uint8_t> before, after;
     LevelSetWriteToBuffer(set, &before);
 
     DialogsQueueScriptedAnswer(1);
@@ -202,38 +159,40 @@ TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
     fs::path aside = RecoveryFile();
     aside += ".damaged";
     EXPECT_EQ(ReadFile(aside), damaged);
-    std::vector<uint8_t> after;
     LevelSetWriteToBuffer(set, &after);
     EXPECT_EQ(after, before);
     EXPECT_FALSE(RecoveryOfferAtStart(controller));
     EXPECT_EQ(HeadlessAlerts().size(), 1u);
 }
 
-TEST_F(RecoveryTest, AFullDiskKeepsThePreviousFileQuietlyAndIsRetried)
+TEST_F(RecoveryTest, AFullDiskKeepsThePreviousFileQuietlyATestPlayWritesItAndDiscardRemovesIt)
 {
-    OpenEditor();
-    Stone();
-    PlaceAt(1, 0, 1);
+    OpenAndPlaceAStone();
     HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
     const std::string first = ReadFile(RecoveryFile());
     ASSERT_FALSE(first.empty());
     for (int32_t x = 0; x < 5; x++)
         PlaceAt(x, 0, 3);
 
-    struct rlimit old;
-    getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit small = old;
-    small.rlim_cur = first.size();
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        DiskLimit full(first.size());
+        HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
+    }
     EXPECT_EQ(ReadFile(RecoveryFile()), first);
     EXPECT_TRUE(HeadlessAlerts().empty());
 
     HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
-    EXPECT_EQ(FileBytes(RecoveryFile()), Bytes());
+    EXPECT_EQ(levelworld::ReadBytes(RecoveryFile()), Bytes());
+
+    // A test play writes it first; discarding the changes removes it.
+    PlaceAt(4, 0, 4);
+    Command('TLvl');
+    ASSERT_EQ(Stack().back(), ModeGame);
+    EXPECT_EQ(levelworld::ReadBytes(RecoveryFile()), Bytes());
+    Command('EGam');
+    DialogsQueueScriptedAnswer(-1); // do not save
+    Command('new ');
+    EXPECT_FALSE(RecoveryExists());
 }
 
 } // namespace

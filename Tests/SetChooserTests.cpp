@@ -1,99 +1,38 @@
 // The set chooser: its list from folders of good, damaged and same-named
 // sets, the first selection, and the panel worked by keys and the mouse.
-#include "Controller.h"
-#include "Folders.h"
-#include "Headless.h"
-#include "Keyboard.h"
-#include "LevelSet.h"
+#include "EditorTestSupport.h"
+
 #include "ListPanel.h"
-#include "Preferences.h"
 #include "Progress.h"
 #include "SetChooser.h"
-#include "Sound.h"
 #include "WidgetTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
+using namespace editortest;
 
 namespace {
 
-void WriteSet(const fs::path &folder, const std::string &name, int32_t levels)
-{
-    fs::create_directories(folder);
-    LevelSet *set = LevelSetAllocate();
-    LevelSetInit(set);
-    for (int32_t i = 1; i < levels; i++)
-        LevelSetAppendLevel(set);
-    ASSERT_TRUE(LevelSetSaveToFile(set, folder, name));
-    LevelSetDispose(set);
-}
-
-void WriteBytes(const fs::path &file, const std::string &bytes)
-{
-    std::ofstream(file, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-class Chooser : public testing::Test {
+// Standard, user and downloaded sets: good, damaged, and one name in two
+// folders; the controller at the title screen.
+class Chooser : public EditorTest {
 protected:
-    fs::path root;
-    Controller *controller = nullptr;
     LevelSet *set = nullptr;
-    OpenGLWindow *window = nullptr;
 
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("brimhold-chooser-" + std::to_string(getpid()));
-        fs::remove_all(root);
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-        fs::create_directories(root / "resources" / "Levels");
-        PlatformSetResourcesFolder(root / "resources");
-        HeadlessPlatformStartUp();
-        PrefsStartUp();
-        SoundSetEnabled(false);
-        TextStartUp();
-        controller = ControllerAllocate();
-        ASSERT_NE(controller, nullptr);
-        window = ControllerGetMainWindow(controller);
-        set = LevelSetAllocate();
-        LevelSetInit(set);
-        controller->currentLevelSet = set;
-
-        fs::path user, downloaded;
-        ASSERT_TRUE(LevelSetGetUserLevelsFolder(&user));
-        ASSERT_TRUE(LevelSetGetDownloadedLevelsFolder(&downloaded));
-        WriteSet(root / "resources" / "Levels", "Test levels", 3);
-        WriteSet(user, "Set 10", 2);
-        WriteSet(user, "Set 2", 1);
-        WriteBytes(user / "Broken", "BRMHLevl" + std::string(64, '\0') + std::string("\0\3\0\0", 4));
-        WriteBytes(user / "notes.txt", "not a level set");
-        WriteSet(downloaded, "Set 2", 4); // the same name in another folder
+        EditorTest::SetUp();
+        set = controller->currentLevelSet;
+        WriteSet(home.Resources() / "Levels", "Test levels", 3);
+        WriteSet(home.UserLevels(), "Set 10", 2);
+        WriteSet(home.UserLevels(), "Set 2", 1);
+        WriteBytes(home.UserLevels() / "Broken", "BRMHLevl" + std::string(64, '\0') + std::string("\0\3\0\0", 4));
+        WriteBytes(home.UserLevels() / "notes.txt", "not a level set");
+        WriteSet(home.DownloadedLevels(), "Set 2", 4); // the same name in another folder
     }
     void TearDown() override
     {
         ListPanelSetObserver(nullptr, nullptr);
         ListPanelClearScriptedAnswers();
-        ControllerStop(controller);
-        ControllerDispose(controller);
-        LevelSetDispose(set);
-        TextShutDown();
-        PrefsShutDown();
-        HeadlessPlatformShutDown();
-        SoundSetEnabled(true);
-        PlatformSetResourcesFolder(fs::path());
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("XDG_DATA_HOME");
-        fs::remove_all(root);
-    }
-
-    std::vector<int32_t> Stack()
-    {
-        return std::vector<int32_t>(controller->modeStack, controller->modeStack + controller->modeStackTop + 1);
+        EditorTest::TearDown();
     }
 };
 
@@ -126,9 +65,8 @@ TEST_F(Chooser, ListsEverySetByFolderWithDamagedOnesShownAsSuch)
               (std::vector<std::string>{"Set 10", "User levels", "2 levels", "1 completed", "best 345"}));
 }
 
-TEST_F(Chooser, KeysChooseASetAndEscapeLeavesEverythingAsItWas)
+TEST_F(Chooser, KeysChooseASetEscapeLeavesEverythingAsItWasAndALongListScrolls)
 {
-    ControllerStart(controller);
     // Escape: nothing changes.
     HeadlessInjectKey(kEventRawKeyDown, kKeyCodeEscape, 0, 0.1);
     EXPECT_FALSE(SetChooserRun());
@@ -144,13 +82,22 @@ TEST_F(Chooser, KeysChooseASetAndEscapeLeavesEverythingAsItWas)
     EXPECT_EQ(LevelSetGetLevelCount(set), 1);
     EXPECT_EQ(Stack(), (std::vector<int32_t>{ModeSplashScreen, ModeGame}));
     EXPECT_EQ(controller->startingLevel, 0);
+    ControllerPopMode(controller);
+
+    // A long list scrolls to the selection: of 15 sets, 14 can be chosen, the
+    // last is "Set 2" of "Downloaded levels".
+    for (int i = 11; i <= 20; i++)
+        WriteSet(home.UserLevels(), "Set " + std::to_string(i), 1);
+    for (int i = 0; i < 20; i++)
+        HeadlessInjectKey(kEventRawKeyDown, kKeyCodeDown, 0, 0.05 * (i + 1));
+    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeReturn, 0, 1.5);
+    ASSERT_TRUE(SetChooserRun());
+    EXPECT_EQ(LevelSetGetLevelCount(set), 4);
 }
 
 TEST_F(Chooser, ADoubleClickPlaysAndStartAtLevelOffersTheLevelsReached)
 {
-    fs::path downloaded;
-    LevelSetGetDownloadedLevelsFolder(&downloaded);
-    ProgressSet *progress = ProgressForFile(downloaded / "Set 2", true);
+    ProgressSet *progress = ProgressForFile(home.DownloadedLevels() / "Set 2", true);
     ProgressNoteReached(progress, 2);
 
     // "Start at level...", then the third level from the list of three.
@@ -160,7 +107,6 @@ TEST_F(Chooser, ADoubleClickPlaysAndStartAtLevelOffersTheLevelsReached)
     ListPanelQueueScriptedAnswer('Play', 2);
     ListPanelSetObserver([](const ListPanelSpec *spec, void *) { rowsShown.push_back(int32_t(spec->rows.size())); },
                          nullptr);
-    ControllerStart(controller);
     EXPECT_TRUE(SetChooserRun());
     EXPECT_EQ(rowsShown, (std::vector<int32_t>{5, 3}));
     EXPECT_EQ(LevelSetGetLevelCount(set), 4);
@@ -176,30 +122,14 @@ TEST_F(Chooser, ADoubleClickPlaysAndStartAtLevelOffersTheLevelsReached)
             for (int32_t kind : {kEventMouseDown, kEventMouseUp, kEventMouseDown, kEventMouseUp})
                 HeadlessInjectMouse(kind, p.x, p.y, 0, 1, 0.05);
         },
-        window);
+        controller->mainWindow);
     EXPECT_TRUE(SetChooserRun());
     EXPECT_EQ(LevelSetGetLevelSetName(set), "Set 10");
     EXPECT_EQ(controller->startingLevel, 0);
 }
 
-TEST_F(Chooser, ALongListScrollsToTheSelection)
-{
-    fs::path user;
-    LevelSetGetUserLevelsFolder(&user);
-    for (int i = 11; i <= 20; i++)
-        WriteSet(user, "Set " + std::to_string(i), 1);
-    // 15 sets, 14 that can be chosen: the last is "Set 2" of "Downloaded levels".
-    ControllerStart(controller);
-    for (int i = 0; i < 20; i++)
-        HeadlessInjectKey(kEventRawKeyDown, kKeyCodeDown, 0, 0.05 * (i + 1));
-    HeadlessInjectKey(kEventRawKeyDown, kKeyCodeReturn, 0, 1.5);
-    ASSERT_TRUE(SetChooserRun());
-    EXPECT_EQ(LevelSetGetLevelCount(set), 4);
-}
-
 TEST_F(Chooser, APanelsFieldStartsSelectedAndTakesTypedText)
 {
-    ControllerStart(controller);
     ListPanelSpec spec;
     spec.title = "Your name:";
     spec.hasField = true;

@@ -161,6 +161,46 @@ TEST(WaterPools, SettlingRunsOffABlockIntoTheLowestCell)
     EXPECT_EQ(outside.Box(0), (std::vector<float>{0, 6, 0, 1, 0, 6}));
 }
 
+TEST(WaterPools, SettledWaterRestsUntilTheBlocksThatHoldItChange)
+{
+    // Stone pillars three cells high, a slab of water on the floor and a
+    // block of water above: it spreads into more than 64 pieces and settles.
+    Pond pond(16, 8, 16);
+    for (int32_t z = 1; z < 16; z += 3)
+        for (int32_t x = 1; x < 16; x += 3)
+            for (int32_t y = 0; y < 3; y++)
+                AddBlock(pond.level, kBlockStone, x, y, z);
+    pond.Add(0, 6, 0, 4, 0, 6);
+    pond.Add(42, 54, 20, 30, 42, 54);
+    const double volume = WaterControllerGetTotalVolume(pond.water);
+    auto all = [&pond] {
+        std::vector<float> bounds;
+        for (int32_t i = 0; i < pond.water->boxCount; i++) {
+            std::vector<float> box = pond.Box(i);
+            bounds.insert(bounds.end(), box.begin(), box.end());
+        }
+        return bounds;
+    };
+    int32_t tick = 0;
+    for (; tick < 120 * 60 && !pond.water->atRest; tick++) {
+        LevelRun(pond.level, 1.0f / 120);
+        WaterControllerRun(pond.water, 1.0f / 120);
+        ASSERT_LE(pond.water->boxCount, 64);
+    }
+    ASSERT_TRUE(pond.water->atRest);
+    const std::vector<float> rested = all();
+    for (int32_t k = 0; k < 120; k++)
+        WaterControllerRun(pond.water, 1.0f / 120);
+    EXPECT_EQ(all(), rested);
+
+    // Taking away the foot of a pillar opens a cell the water runs into.
+    LevelRemoveBlock(pond.level, 0, true);
+    for (int32_t k = 0; k < 120; k++)
+        WaterControllerRun(pond.water, 1.0f / 120);
+    EXPECT_NE(all(), rested);
+    EXPECT_NEAR(WaterControllerGetTotalVolume(pond.water), volume, volume * 0.001);
+}
+
 TEST(WaterPools, CisternStaysWithinSixtyFourBoxesAndKeepsItsWater)
 {
     LevelSet *set = LevelSetAllocate();

@@ -106,6 +106,11 @@ float WaterControllerGetWaterCoverage(const WaterController *controller, float, 
 
 static void WaterControllerRunBoxes(WaterController *controller)
 {
+    if (controller->atRest) {
+        if (WaterPoolBlockSignature(controller->level) == controller->restBlocks)
+            return;
+        controller->atRest = false;
+    }
     int32_t i = 0;
     while (i < controller->boxCount) {
         WaterBox *box = controller->boxes[i];
@@ -125,8 +130,11 @@ static void WaterControllerRunBoxes(WaterController *controller)
     WaterPoolAbsorbDroplets(controller);
     // Resting pieces on one floor become one pool again.
     WaterPoolGatherAll(controller);
-    if (controller->boxCount > kWaterPoolSettleCount)
+    if (controller->boxCount > kWaterPoolSettleCount) {
         WaterPoolSettle(controller);
+        controller->atRest = true;
+        controller->restBlocks = WaterPoolBlockSignature(controller->level);
+    }
 }
 
 void WaterControllerRun(WaterController *controller, float dt)
@@ -216,6 +224,7 @@ WaterBox *WaterControllerAddBox(WaterController *controller, WaterBox *box)
     }
     box->controller = controller;
     controller->boxes[controller->boxCount++] = box;
+    controller->atRest = false; // new water moves
     return box;
 }
 

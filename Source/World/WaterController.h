@@ -32,6 +32,10 @@ struct WaterController {
     int32_t boxCount;
     int32_t boxCapacity;
     WaterBox **boxes; // owned
+    // Set when the water was settled at rest; it then stays as it is until
+    // the blocks that stop water change (restBlocks no longer matches).
+    bool atRest;
+    uint64_t restBlocks;
 };
 
 WaterController *WaterControllerAllocate(Level *level, int32_t mode);

@@ -414,6 +414,27 @@ int32_t WaterPoolGatherAll(WaterController *controller)
     return before - controller->boxCount;
 }
 
+// ---- Rest ----
+
+uint64_t WaterPoolBlockSignature(const Level *level)
+{
+    // FNV-1a over the bounds of every block that stops water.
+    uint64_t hash = 14695981039346656037ull;
+    if (!level)
+        return hash;
+    for (int32_t i = 0; i < level->blockCount; i++) {
+        Block *block = &level->blocks[i];
+        if (!BlockStopsWater(block))
+            continue;
+        AABB b = BlockGetBounds(block);
+        const float bounds[6] = {b.minX, b.maxX, b.minY, b.maxY, b.minZ, b.maxZ};
+        const auto *bytes = reinterpret_cast<const uint8_t *>(bounds);
+        for (size_t k = 0; k < sizeof bounds; k++)
+            hash = (hash ^ bytes[k]) * 1099511628211ull;
+    }
+    return hash;
+}
+
 // ---- Droplets ----
 
 namespace {

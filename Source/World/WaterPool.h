@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+struct Level;
 struct WaterController;
 
 // Gathers every pool of the controller (water-box form only): pieces whose
@@ -29,7 +30,12 @@ constexpr float kWaterDropletVolume = 1.0f;
 // still pours over edges.  Returns how many boxes the controller lost.
 int32_t WaterPoolAbsorbDroplets(WaterController *controller);
 
-// Above this many boxes the water settles at once (WaterPoolSettle).
+// A hash of where the blocks are that stop water, to tell when water settled
+// at rest may have to move again.
+uint64_t WaterPoolBlockSignature(const Level *level);
+
+// Above this many boxes the water settles at once (WaterPoolSettle), and then
+// stays at rest until the blocks that stop water change.
 constexpr int32_t kWaterPoolSettleCount = 64;
 
 // Moves all the water of the controller to where it comes to rest, worked
