@@ -178,7 +178,6 @@ TEST(LevelSetObject, NewSetHasOneEmptyLevelItsFacingsAndAWorkingCopy)
     EXPECT_EQ((std::vector<float>{float(copy->sizeX), float(copy->sizeY), float(copy->sizeZ), start.x, start.y, start.z,
                                   facing.z}),
               (std::vector<float>{5, 5, 5, 15, 0, 15, -1}));
-    EXPECT_EQ(LevelSetGetLevelSetName(set), "Brimhold level set");
 
     const float expected[][3] = {{-1, 0, 0}, {1, 0, 0}, {0, 0, -1}, {0, 0, 1}, {0, 0, -1}};
     for (uint8_t code = 0; code < 5; code++) {
