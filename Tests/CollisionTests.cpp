@@ -63,16 +63,8 @@ TEST(CheckCollision, StoppingShortOrPassingBesideIsNoHit)
     EXPECT_EQ(checkCollision(Box(6.5f, 0, 7), Box(5.8f, 0, 7), kBlock, nullptr), 0);
 }
 
-TEST(BoxHelpers, InsideAndIntersects)
-{
-    EXPECT_TRUE(AABBInside(kBlock, kBlock));
-    EXPECT_TRUE(AABBInside(AABB{1, 2, 1, 2, 1, 2}, kBlock));
-    EXPECT_FALSE(AABBInside(AABB{1, 6.01f, 1, 2, 1, 2}, kBlock));
-    EXPECT_TRUE(AABBIntersects(kBlock, AABB{6, 12, 0, 6, 0, 6})); // a shared face counts
-    EXPECT_FALSE(AABBIntersects(kBlock, AABB{6.01f, 12, 0, 6, 0, 6}));
-    EXPECT_FALSE(AABBIntersects(kBlock, AABB{0, 6, 0, 6, 7, 8}));
-}
-
+// AABBInside and AABBIntersects (a shared face counts) shape the water's free
+// space: see the WaterEmptySpace tests.
 TEST(BoxHelpers, NextPowerOfTwoIsAboveTheValue)
 {
     for (auto [value, next] : {std::pair{-5, 1}, {0, 1}, {1, 2}, {5, 8}, {8, 16}, {64, 128}, {4096, 8192}})

@@ -3,7 +3,7 @@
 // every texture is a power-of-two picture. The tools that write them are run
 // a second time to show that they write the same bytes.
 #include "Image.h"
-#include "PlatformFileSupport.h"
+#include "LevelWorldSupport.h"
 #include "Sound.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using platformfiles::ReadText;
+using levelworld::ReadBytes;
 
 namespace {
 
@@ -112,7 +112,8 @@ TEST(ContentTextures, EveryImageIsAPowerOfTwoPictureAndShadowsFadeOut)
 // goes missing): each file's name appears in the build's resource list.
 TEST(ContentTools, TheBuildDeclaresEveryFileTheToolsWrite)
 {
-    std::string list = ReadText(fs::path(BRIMHOLD_SOURCE_DIR) / "Tools" / "ResourceList.cmake");
+    std::vector<uint8_t> listBytes = ReadBytes(fs::path(BRIMHOLD_SOURCE_DIR) / "Tools" / "ResourceList.cmake");
+    std::string list(listBytes.begin(), listBytes.end());
     ASSERT_FALSE(list.empty());
     std::set<std::string> tokens;
     std::string token;
@@ -129,7 +130,8 @@ TEST(ContentTools, TheBuildDeclaresEveryFileTheToolsWrite)
             EXPECT_TRUE(tokens.count(e.path().stem().string()) || tokens.count(e.path().filename().string()))
                 << e.path().filename();
     // Sounds are declared by the game's own sound list, which the build reads.
-    std::string sounds = ReadText(fs::path(BRIMHOLD_SOURCE_DIR) / "Source" / "Sound" / "SoundFiles.inc");
+    std::vector<uint8_t> soundBytes = ReadBytes(fs::path(BRIMHOLD_SOURCE_DIR) / "Source" / "Sound" / "SoundFiles.inc");
+    std::string sounds(soundBytes.begin(), soundBytes.end());
     for (const fs::directory_entry &e : fs::directory_iterator(kResources / "Sounds"))
         EXPECT_NE(sounds.find("\"" + e.path().filename().string() + "\""), std::string::npos) << e.path().filename();
 }
@@ -153,7 +155,7 @@ TEST(ContentTools, EveryToolWritesTheSameBytesOnEveryRun)
         for (const fs::directory_entry &e : fs::directory_iterator(out)) {
             fs::path shipped = kResources / run.folder / e.path().filename();
             ASSERT_TRUE(fs::is_regular_file(shipped)) << shipped;
-            EXPECT_TRUE(ReadText(e.path()) == ReadText(shipped)) << shipped << " differs from the first run";
+            EXPECT_TRUE(ReadBytes(e.path()) == ReadBytes(shipped)) << shipped << " differs from the first run";
             files++;
         }
         EXPECT_EQ(files, std::distance(fs::directory_iterator(kResources / run.folder), fs::directory_iterator()));

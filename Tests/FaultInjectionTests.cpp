@@ -9,7 +9,7 @@
 #include "Level.h"
 #include "LevelSet.h"
 #include "OpenGLWindow.h"
-#include "PlatformFileSupport.h"
+#include "LevelWorldSupport.h"
 #include "Preferences.h"
 #include "Replay.h"
 
@@ -28,10 +28,10 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using platformfiles::FullDisk;
-using platformfiles::ReadText;
-using platformfiles::ScopedEnv;
-using platformfiles::WriteText;
+using levelworld::FullDisk;
+using levelworld::ReadBytes;
+using levelworld::ScopedEnv;
+using levelworld::WriteBytes;
 
 namespace {
 
@@ -76,24 +76,16 @@ private:
 
 class FaultInjection : public ::testing::Test {
 protected:
-    fs::path root;
+    levelworld::TemporaryFolder temporary;
+    const fs::path &root = temporary.path();
 
-    void SetUp() override
-    {
-        root = fs::temp_directory_path() / ("brimhold-faults-" + std::to_string(getpid()));
-        fs::remove_all(root);
-        fs::create_directories(root / "folder");
-    }
-    void TearDown() override
-    {
-        fs::permissions(root / "folder", fs::perms::owner_all);
-        fs::remove_all(root);
-    }
+    void SetUp() override { fs::create_directories(root / "folder"); }
+    void TearDown() override { fs::permissions(root / "folder", fs::perms::owner_all); }
     fs::path Folder() const { return root / "folder"; }
     // A path whose parent is a plain file, so no folder can be made there.
     fs::path Unmakeable() const
     {
-        WriteText(root / "plain file", "not a folder");
+        WriteBytes(root / "plain file", {1});
         return root / "plain file" / "sub";
     }
     void MakeReadOnly(const fs::path &folder)
@@ -108,7 +100,7 @@ protected:
                                     const std::function<void()> &change, const std::string &name)
     {
         ASSERT_TRUE(save(Folder()));
-        std::string old = ReadText(Folder() / name);
+        std::vector<uint8_t> old = ReadBytes(Folder() / name);
         ASSERT_FALSE(old.empty());
         for (int fault = 0; fault < 2; fault++) {
             SCOPED_TRACE(fault ? "read-only folder" : "full disk");
@@ -121,7 +113,7 @@ protected:
                 PermissionsCount permissions;
                 EXPECT_FALSE(save(Folder()));
             }
-            EXPECT_EQ(ReadText(Folder() / name), old);
+            EXPECT_EQ(ReadBytes(Folder() / name), old);
             EXPECT_EQ(Listing(Folder()), std::vector<std::string>{name});
         }
         fs::permissions(Folder(), fs::perms::owner_all);
@@ -133,7 +125,7 @@ TEST_F(FaultInjection, PreferencesFaultsReportTheFileAndKeepTheOldOne)
 {
     const fs::path file = Folder() / "Brimhold" / "Brimhold Preferences";
     const fs::path nowhere = Unmakeable();
-    const std::string oldBytes(kPrefsFileSize, '\1');
+    const std::vector<uint8_t> oldBytes(kPrefsFileSize, 1);
     const struct {
         const char *what;
         fs::path config;
@@ -157,7 +149,7 @@ TEST_F(FaultInjection, PreferencesFaultsReportTheFileAndKeepTheOldOne)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         fs::create_directories(file.parent_path());
-        WriteText(file, oldBytes);
+        WriteBytes(file, oldBytes);
         ScopedEnv xdg("XDG_CONFIG_HOME", Folder().c_str());
         PrefsStartUp();
         PrefsSetValue(kPrefsKeySound, 0);
@@ -167,7 +159,7 @@ TEST_F(FaultInjection, PreferencesFaultsReportTheFileAndKeepTheOldOne)
         std::string said = testing::internal::GetCapturedStderr();
         fs::permissions(file.parent_path(), fs::perms::owner_all);
         EXPECT_NE(said.find((c.config / "Brimhold" / "Brimhold Preferences").string()), std::string::npos) << said;
-        EXPECT_EQ(ReadText(file), oldBytes);
+        EXPECT_EQ(ReadBytes(file), oldBytes);
         EXPECT_EQ(Listing(file.parent_path()), std::vector<std::string>{"Brimhold Preferences"});
     }
 }
@@ -203,18 +195,15 @@ TEST_F(FaultInjection, PictureWriterLeavesNoHalfPicture)
     std::vector<uint8_t> rgb(size_t(64) * 64 * 3);
     for (size_t i = 0; i < rgb.size(); i++)
         rgb[i] = uint8_t(i * 7919 % 251); // hardly compressible
-    WriteText(Folder() / "Picture 1.png", "an older picture");
-    {
-        FullDisk full(200);
-        EXPECT_FALSE(PlatformWritePNG(Folder() / "Picture 2.png", 64, 64, rgb.data()));
-    }
+    // A full disk is met through the snapshot below.
+    WriteBytes(Folder() / "Picture 1.png", {1, 2, 3});
     MakeReadOnly(Folder());
     {
         PermissionsCount permissions;
         EXPECT_FALSE(PlatformWritePNG(Folder() / "Picture 2.png", 64, 64, rgb.data()));
     }
     EXPECT_EQ(Listing(Folder()), std::vector<std::string>{"Picture 1.png"});
-    EXPECT_EQ(ReadText(Folder() / "Picture 1.png"), "an older picture");
+    EXPECT_EQ(ReadBytes(Folder() / "Picture 1.png"), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST_F(FaultInjection, SnapshotOnAFullDiskBeepsAndNamesThePicture)

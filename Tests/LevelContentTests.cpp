@@ -147,16 +147,12 @@ TEST(TestLevels, EveryLevelStartsOnFirmGroundAndTheLessonsUseEveryKind)
     LevelSetDispose(set);
 }
 
-TEST(TestLevels, LoadAndSaveAndEveryCompilerRunGiveTheSameBytes)
+// Loading and saving again give the same bytes for any set (LevelSetFile and
+// the level-set fuzz target); the compiler does too on every run.
+TEST(TestLevels, EveryCompilerRunGivesTheSameBytes)
 {
     std::vector<uint8_t> bytes = ReadBytes(kShippedSet);
     ASSERT_GT(bytes.size(), 74u);
-    LevelSet *set = LevelSetAllocate();
-    ASSERT_TRUE(LevelSetInitWithData(set, bytes.data(), int32_t(bytes.size())));
-    std::vector<uint8_t> saved;
-    ASSERT_TRUE(LevelSetWriteToBuffer(set, &saved));
-    EXPECT_TRUE(saved == bytes);
-    LevelSetDispose(set);
     Scratch scratch;
     ToolRun run = RunLevelMaker(kSource, scratch.root);
     ASSERT_EQ(run.status, 0) << run.output;
@@ -364,26 +360,12 @@ TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
     }
 }
 
-TEST(LevelMaker, AnyBytesAreRefusedWithoutACrash)
+// Any text is refused with a message by the level-text fuzz target; the tool
+// itself reports a file it cannot read.
+TEST(LevelMaker, AMissingFileIsRefused)
 {
     Scratch scratch;
-    uint32_t state = 12345;
-    for (int round = 0; round < 12; round++) {
-        std::string text;
-        size_t length = 1 + round * 97;
-        for (size_t i = 0; i < length; i++) {
-            state = state * 1664525u + 1013904223u;
-            text += char(state >> 24);
-        }
-        // Half the rounds start like a level so that the maps are reached.
-        if (round % 2)
-            text = "level x\nsize 3 2 2\nwater rising 0 1\nlayer 0\n" + text;
-        ToolRun run = CompileText(scratch, text);
-        EXPECT_EQ(run.status, 1) << "round " << round << ": " << run.output;
-        EXPECT_NE(run.output.find(", line "), std::string::npos) << run.output;
-    }
-    fs::path missing = scratch.root / "no such file.txt";
-    ToolRun run = RunLevelMaker(missing, scratch.root / "out");
+    ToolRun run = RunLevelMaker(scratch.root / "no such file.txt", scratch.root / "out");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("cannot read"), std::string::npos);
 }

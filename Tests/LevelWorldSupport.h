@@ -1,5 +1,6 @@
-// Helpers shared by the level-world suites: temporary folders, blocks placed
-// in levels, reading a file's bytes, and levels whose water is kept as boxes.
+// Helpers shared by the level-world and file suites: temporary folders, a
+// file's bytes, an environment variable set for a scope, a full disk, blocks
+// placed in levels, and levels whose water is kept as boxes.
 #pragma once
 
 #include "Block.h"
@@ -8,14 +9,18 @@
 #include "WaterController.h"
 
 #include <array>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace levelworld {
 
@@ -60,6 +65,57 @@ inline void WriteBytes(const std::filesystem::path &file, const std::vector<uint
     std::ofstream out(file, std::ios::binary);
     out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
 }
+
+// Sets (or, with nullptr, unsets) an environment variable while it lives.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const char *value) : name(name)
+    {
+        if (const char *old = std::getenv(name))
+            previous = old;
+        Set(value);
+    }
+    ~ScopedEnv() { Set(previous ? previous->c_str() : nullptr); }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+    void Set(const char *value)
+    {
+        if (value)
+            setenv(name.c_str(), value, 1);
+        else
+            unsetenv(name.c_str());
+    }
+
+private:
+    std::string name;
+    std::optional<std::string> previous;
+};
+
+// A full disk: files cannot grow past a few bytes while it lives (SIGXFSZ is
+// ignored, so writes fail with EFBIG instead of ending the process).
+class FullDisk {
+public:
+    explicit FullDisk(rlim_t bytes)
+    {
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit = old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FullDisk()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    FullDisk(const FullDisk &) = delete;
+    FullDisk &operator=(const FullDisk &) = delete;
+
+private:
+    rlimit old{};
+    void (*oldHandler)(int) = nullptr;
+};
 
 inline std::vector<uint8_t> SaveRecord(const Block *block)
 {

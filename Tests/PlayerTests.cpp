@@ -294,3 +294,17 @@ TEST_F(LadderGrab, JumpingOffPushesAway)
                                   player->velocity.y}),
               (std::vector<float>{0, 0.3f, 0, 0.35f}));
 }
+
+TEST(PlayerPosition, SetPositionCentresTheBoxAndKeepsTheVelocity)
+{
+    Player *player = PlayerAllocate(nullptr);
+    player->velocity = VectorWithValues(1, 2, 3);
+    PlayerSetPosition(player, 10, 10, 10);
+    const AABB &b = player->bounds;
+    EXPECT_EQ((std::vector<float>{player->position.x, b.minX, b.maxX, player->velocity.y}),
+              (std::vector<float>{10, 9.25f, 10.75f, 2}));
+    EXPECT_FLOAT_EQ(player->position.y, 7.2f);
+    EXPECT_FLOAT_EQ(b.minY, 7.2f);
+    EXPECT_FLOAT_EQ(b.maxY, 12.8f);
+    PlayerDispose(player);
+}

@@ -1,18 +1,14 @@
-// The world's step on its own: what it reports through the world's events
-// instead of acting on the game, and a shipped replay played without a
-// window, step for step the same as through the game mode.
-#include "Block.h"
+// The world's step on its own: a shipped replay played without a window,
+// step for step the same as through the game mode.  (Deaths, the last life,
+// portals and keys are played through the game mode in GameFlow.)
 #include "Folders.h"
 #include "GameController.h"
 #include "Level.h"
 #include "LevelSet.h"
-#include "LevelWorldSupport.h"
 #include "ModelParser.h"
 #include "Player.h"
 #include "Replay.h"
 #include "Sound.h"
-#include "WaterController.h"
-#include "WorldEvents.h"
 #include "WorldStep.h"
 
 #include <gtest/gtest.h>
@@ -27,95 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kResources = fs::path(BRIMHOLD_BINARY_DIR) / "Resources";
-
-struct WorldStep : testing::Test {
-    LevelSet *set = nullptr;
-    Player *player = nullptr;
-
-    void SetUp() override
-    {
-        WorldEventsClear(WorldEventsCurrent());
-        set = LevelSetAllocate();
-        ASSERT_TRUE(LevelSetInitWithFile(set, kResources / "Levels" / "Test levels"));
-        player = PlayerAllocate(nullptr);
-        player->levelSet = set;
-        PlayerInit(player);
-    }
-    void TearDown() override
-    {
-        PlayerDispose(player);
-        LevelSetDispose(set);
-        WorldEventsClear(WorldEventsCurrent());
-    }
-    Level *CurrentLevel() { return LevelSetGetCurrentLevelCopy(set); }
-    // A block of the type in the cell where the player starts, with the
-    // player dropped onto it from above.
-    void PutBlockUnderPlayer(int32_t type)
-    {
-        WorldPlacePlayerAtStart(player, set);
-        Vector p = PlayerGetPosition(player);
-        levelworld::AddBlock(CurrentLevel(), type, int32_t(p.x / CellSize), int32_t(p.y / CellSize),
-                             int32_t(p.z / CellSize));
-        PlayerStartAtPos(player, VectorWithValues(p.x, p.y + CellSize + 1, p.z), VectorWithValues(0, 0, -1));
-    }
-    // Steps until a touched block ends the step; false if none does.
-    bool StepUntilEnded()
-    {
-        for (int i = 0; i < 240; i++)
-            if (WorldRunStep(CurrentLevel(), player))
-                return true;
-        return false;
-    }
-};
-
-TEST_F(WorldStep, ADeadlyBlockReportsTheDeathAndLeavesTheLevelInPlace)
-{
-    PutBlockUnderPlayer(kBlockDeadly);
-    Level *level = CurrentLevel();
-    EXPECT_TRUE(StepUntilEnded());
-    const WorldEvents *events = WorldEventsCurrent();
-    EXPECT_EQ(std::make_pair(events->playerDied, events->gameOver), std::make_pair(true, false));
-    EXPECT_EQ(WorldEventsCountSound(events, kSoundYell), 1);
-    EXPECT_EQ(PlayerGetNumberOfLives(player), 2);
-    // The world restarts nothing itself: the level played is still the set's.
-    EXPECT_EQ(CurrentLevel(), level);
-}
-
-TEST_F(WorldStep, TheLastLifeEndsTheGameAPortalCompletesTheLevelAndOutsideAGameNeither)
-{
-    // A player outside a game neither dies nor completes.
-    player->levelSet = nullptr;
-    PlayerDie(player);
-    PlayerLevelCompleted(player);
-    const WorldEvents *events = WorldEventsCurrent();
-    EXPECT_FALSE(events->playerDied || events->gameOver || events->levelCompleted);
-    EXPECT_EQ(PlayerGetNumberOfLives(player), 3);
-
-    player->levelSet = set;
-    WorldPlacePlayerAtStart(player, set);
-    player->lives = 0;
-    PlayerDie(player);
-    EXPECT_EQ(std::make_pair(events->playerDied, events->gameOver), std::make_pair(false, true));
-    WorldEventsClear(WorldEventsCurrent());
-    PutBlockUnderPlayer(kBlockLevelPortal);
-    EXPECT_TRUE(StepUntilEnded());
-    EXPECT_TRUE(events->levelCompleted);
-    EXPECT_EQ(LevelSetGetCurrentLevelIndex(set), 0); // the game mode moves on, not the world
-}
-
-TEST_F(WorldStep, KeysMapToPlayerActionsAndSoundsWaitInTheEvents)
-{
-    WorldPlacePlayerAtStart(player, set);
-    WorldHandleKey(player, nullptr, 30, true);
-    EXPECT_EQ(player->forwardKey, kPlayerActionForward);
-    WorldHandleKey(player, nullptr, 32, true);
-    EXPECT_EQ(WorldEventsCountSound(WorldEventsCurrent(), kSoundJump), 1);
-    WorldResetModifiers();
-    WorldHandleModifiers(player, 0x0200);
-    EXPECT_EQ(player->walking, 1);
-    WorldHandleModifiers(player, 0);
-    EXPECT_EQ(player->walking, 0);
-}
 
 // Loads the shipped models that the world uses (every one but the shaders,
 // which need a drawing context).
