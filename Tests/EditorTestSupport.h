@@ -72,24 +72,8 @@ inline std::vector<int32_t> SizeOf(const Level *level)
     return {level->sizeX, level->sizeY, level->sizeZ};
 }
 
-// While it lives no file grows past the given size, as on a full disk: with
-// SIGXFSZ ignored, writes fail with EFBIG.
-struct DiskLimit {
-    rlimit old{};
-    void (*oldHandler)(int);
-    explicit DiskLimit(size_t bytes) : oldHandler(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~DiskLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-};
+// While it lives no file grows past the given size, as on a full disk.
+using DiskLimit = levelworld::FullDisk;
 
 // Per-user data, preferences and state in a folder of the test's own, and a
 // resources folder with the menu bar and an empty "Levels" folder.

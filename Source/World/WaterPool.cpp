@@ -286,6 +286,22 @@ std::vector<AABB> Rectangles(Pool *pool)
     return result;
 }
 
+// Removes the boxes that were emptied and links the rest anew; returns how
+// many of the `before` boxes are gone.
+int32_t RemoveEmptied(WaterController *controller, int32_t before)
+{
+    int32_t k = 0;
+    while (k < controller->boxCount) {
+        if (WaterBoxGetVolume(controller->boxes[k]) < kWaterMinimumVolume)
+            WaterControllerRemoveBoxAtIndex(controller, k);
+        else
+            k++;
+    }
+    for (int32_t j = 0; j < controller->boxCount; j++)
+        WaterBoxRelinkSides(controller->boxes[j]);
+    return before - controller->boxCount;
+}
+
 void Empty(WaterBox *box)
 {
     WaterBoxClearNeighbors(box);
@@ -402,16 +418,7 @@ int32_t WaterPoolGatherAll(WaterController *controller)
     }
     if (!changed)
         return 0;
-    int32_t k = 0;
-    while (k < controller->boxCount) {
-        if (WaterBoxGetVolume(controller->boxes[k]) < kWaterMinimumVolume)
-            WaterControllerRemoveBoxAtIndex(controller, k);
-        else
-            k++;
-    }
-    for (int32_t j = 0; j < controller->boxCount; j++)
-        WaterBoxRelinkSides(controller->boxes[j]);
-    return before - controller->boxCount;
+    return RemoveEmptied(controller, before);
 }
 
 // ---- Rest ----
@@ -517,16 +524,7 @@ int32_t WaterPoolAbsorbDroplets(WaterController *controller)
     }
     if (!changed)
         return 0;
-    int32_t k = 0;
-    while (k < controller->boxCount) {
-        if (WaterBoxGetVolume(controller->boxes[k]) < kWaterMinimumVolume)
-            WaterControllerRemoveBoxAtIndex(controller, k);
-        else
-            k++;
-    }
-    for (int32_t j = 0; j < controller->boxCount; j++)
-        WaterBoxRelinkSides(controller->boxes[j]);
-    return before - controller->boxCount;
+    return RemoveEmptied(controller, before);
 }
 
 // ---- Settling on the cells ----
