@@ -1,5 +1,6 @@
 #include "LevelEditor.h"
 
+#include "Backdrop.h"
 #include "Bindings.h"
 #include "Block.h"
 #include "Camera.h"
@@ -778,6 +779,7 @@ void LevelEditorDraw(LevelEditor *editor)
         return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     CameraControllerApplyCamera(editor->cameraController);
+    BackdropDraw(editor->cameraController->camera->position);
     LevelApplyLighting(level);
     LevelDrawBoundaries(level);
     DrawCells(editor, level);
