@@ -2,6 +2,7 @@
 // through SDL's own queue: Ctrl+Q and the close button end the loop, keys
 // carry their codes and modifiers, a resize reaches the window.
 #include "Controller.h"
+#include "EditorTestSupport.h"
 #include "Events.h"
 #include "Folders.h"
 #include "Keyboard.h"
@@ -61,17 +62,7 @@ protected:
         PlatformRunApplicationEventLoop();
         PlatformRemoveTimer(timer);
     }
-    void PushKey(Uint32 type, SDL_Scancode code, Uint16 mod)
-    {
-        SDL_Event e{};
-        e.type = type;
-        e.key.windowID = windowId;
-        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.key.keysym.scancode = code;
-        e.key.keysym.sym = SDL_GetKeyFromScancode(code);
-        e.key.keysym.mod = mod;
-        SDL_PushEvent(&e);
-    }
+    void PushKey(Uint32 type, SDL_Scancode code, Uint16 mod) { editortest::PushKey(type, code, mod, windowId); }
     void PushWindowEvent(Uint8 event)
     {
         SDL_Event e{};
