@@ -317,6 +317,7 @@ TEST(LevelMaker, MalformedTextIsRefusedNamingTheLine)
         {7, "@.O", 1, "exactly one start '@', it has 2"},
         {7, "#..", 1, "no level portal"},
         {2, "sise 3 2 2", 2, "unknown keyword \"sise\""},
+        {2, "\f", 2, "unknown keyword \"\f\""},
         {2, "size 100 100 100", 2, "at most 32768 cells"},
         {2, "size 3 0 2", 2, "at least 1"},
         {2, "size 3 two 2", 2, "whole numbers"},

@@ -14,7 +14,6 @@
 #include <cstring>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,13 +42,18 @@ bool Refuse(Fault *fault, int line, const std::string &message)
     return false;
 }
 
+// Splits on the same blanks Trim strips, so a trimmed line that is not empty
+// always has a first word; other control characters such as a form feed stay
+// inside words and are refused as unknown keywords or glyphs.
 std::vector<std::string> SplitWords(const std::string &text)
 {
     std::vector<std::string> words;
-    std::istringstream in(text);
-    std::string word;
-    while (in >> word)
-        words.push_back(word);
+    size_t at = 0;
+    while ((at = text.find_first_not_of(" \t\r", at)) != std::string::npos) {
+        size_t end = text.find_first_of(" \t\r", at);
+        words.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        at = end;
+    }
     return words;
 }
 
