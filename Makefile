@@ -56,7 +56,8 @@ fuzz: deps
 	  mkdir -p Fuzz/Corpus/$$t; \
 	  echo "== $$t for $(FUZZ_SECONDS) s"; \
 	  (cd $(FUZZ_BUILD) && ./$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=2048 \
-	    -print_final_stats=1 $(CURDIR)/Fuzz/Corpus/$$t $(CURDIR)/Fuzz/Seeds/$$t) || exit 1; \
+	    -print_final_stats=1 $(CURDIR)/Fuzz/Corpus/$$t $(CURDIR)/Fuzz/Seeds/$$t \
+	    $$(test -d $(CURDIR)/Fuzz/Regressions/$$t && echo $(CURDIR)/Fuzz/Regressions/$$t)) || exit 1; \
 	done
 
 # The soak test: SOAK_MINUTES (default 30) of random input through the whole
