@@ -45,13 +45,16 @@ bool Refuse(Fault *fault, int line, const std::string &message)
 // Splits on the same blanks Trim strips, so a trimmed line that is not empty
 // always has a first word; other control characters such as a form feed stay
 // inside words and are refused as unknown keywords or glyphs.
+// The blanks between words and around a line.
+const char *const kBlanks = " \t\r";
+
 std::vector<std::string> SplitWords(const std::string &text)
 {
     std::vector<std::string> words;
     size_t at = 0;
-    while ((at = text.find_first_not_of(" \t\r", at)) != std::string::npos) {
-        size_t end = text.find_first_of(" \t\r", at);
-        words.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    while ((at = text.find_first_not_of(kBlanks, at)) != std::string::npos) {
+        size_t end = text.find_first_of(kBlanks, at);
+        words.push_back(text.substr(at, end - at)); // substr stops at the end when end is npos
         at = end;
     }
     return words;
@@ -59,10 +62,10 @@ std::vector<std::string> SplitWords(const std::string &text)
 
 std::string Trim(const std::string &text)
 {
-    size_t first = text.find_first_not_of(" \t\r");
+    size_t first = text.find_first_not_of(kBlanks);
     if (first == std::string::npos)
         return "";
-    size_t last = text.find_last_not_of(" \t\r");
+    size_t last = text.find_last_not_of(kBlanks);
     return text.substr(first, last - first + 1);
 }
 
