@@ -5,12 +5,12 @@
 #include "Folders.h"
 #include "Utilities.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace assettest {
@@ -29,13 +29,11 @@ inline void RecordAlert(const char *message)
 // Creates a fresh resources folder and points the program at it; removes it
 // again on destruction.
 struct Folder {
-    std::filesystem::path root;
+    testfiles::TemporaryFolder temporary;
+    std::filesystem::path root = temporary.path();
 
-    explicit Folder(const char *name)
+    Folder()
     {
-        root = std::filesystem::temp_directory_path() /
-               ("brimhold-" + std::string(name) + "-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root);
         for (const char *subfolder : {"Models", "Textures", "Sounds"})
             std::filesystem::create_directories(root / subfolder);
         PlatformSetResourcesFolder(root);
@@ -46,15 +44,12 @@ struct Folder {
     {
         setAlertPresenter(nullptr);
         PlatformSetResourcesFolder(std::filesystem::path());
-        std::error_code error;
-        std::filesystem::remove_all(root, error);
     }
 
     std::filesystem::path Write(const std::string &subfolder, const std::string &name, const std::string &bytes) const
     {
         std::filesystem::path file = root / subfolder / name;
-        std::ofstream out(file, std::ios::binary);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
+        testfiles::WriteText(file, bytes);
         return file;
     }
     std::filesystem::path Model(const std::string &name, const std::string &text) const

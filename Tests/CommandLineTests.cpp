@@ -68,7 +68,7 @@ TEST(CommandLine, BadArgumentsAreUsageErrorsNamingTheProblem)
 // and the game opens with "Test levels"; a good one becomes the set.
 TEST(CommandLine, AFileThatCannotBeLoadedLeavesTheDefaultSet)
 {
-    assettest::Folder folder("command-line-set");
+    assettest::Folder folder;
     std::filesystem::create_directories(folder.root / "Levels");
     LevelSet *made = LevelSetAllocate();
     LevelSetInit(made);

@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <set>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -145,8 +144,8 @@ TEST(ContentTools, EveryToolWritesTheSameBytesOnEveryRun)
                 {"TextureMaker", "Textures", " /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"}};
     for (const auto &run : runs) {
         SCOPED_TRACE(run.tool);
-        fs::path out = fs::temp_directory_path() / ("brimhold-content-" + std::to_string(getpid()) + "-" + run.folder);
-        fs::remove_all(out);
+        levelworld::TemporaryFolder temporary;
+        fs::path out = temporary.path() / run.folder;
         fs::path program = fs::path(BRIMHOLD_BINARY_DIR) / "Tools" / run.tool;
         ASSERT_TRUE(fs::is_regular_file(program)) << program;
         std::string command = "\"" + program.string() + "\" \"" + out.string() + "\"" + run.extra + " > /dev/null";
@@ -159,7 +158,6 @@ TEST(ContentTools, EveryToolWritesTheSameBytesOnEveryRun)
             files++;
         }
         EXPECT_EQ(files, std::distance(fs::directory_iterator(kResources / run.folder), fs::directory_iterator()));
-        fs::remove_all(out);
     }
 }
 

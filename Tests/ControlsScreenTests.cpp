@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -89,10 +87,7 @@ TEST_F(ControlsScreen, KeysAreTakenByPressingThemAndAClashIsOfferedToSwap)
                                     BindingsGetKey(kActionPlaceBlocks)}),
               (std::vector<int32_t>{q, j, kKeyCodeTab}));
     // Saved on closing.
-    std::ifstream in(BindingsGetFilePath());
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), BindingsWriteToText());
+    EXPECT_EQ(testfiles::ReadText(BindingsGetFilePath()), BindingsWriteToText());
     // The preferences screen is back and takes clicks again.
     EXPECT_EQ(controller->prefsScreen->suspendCount, 0);
 

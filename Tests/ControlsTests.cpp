@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -110,7 +109,7 @@ protected:
     void Write(const std::string &text)
     {
         fs::create_directories(File().parent_path());
-        std::ofstream(File(), std::ios::binary) << text;
+        testfiles::WriteText(File(), text);
     }
 };
 

@@ -256,7 +256,7 @@ TEST_F(Dialogs, SaveRefusesBadNamesAndFoldersAndAsksToReplaceAFile)
     EXPECT_EQ(message, "A name cannot contain a slash (\"/\").");
     EXPECT_EQ(shown, 1);
 
-    WriteBytes(home.root / "Taken", "old");
+    WriteText(home.root / "Taken", "old");
     fs::create_directories(home.root / "Folder");
     std::vector<std::string> views;
     onShow = [&](WidgetController *widgets) {
@@ -334,7 +334,7 @@ protected:
         WriteSet(user, "Broken", 1);
         fs::resize_file(user / "Broken", fs::file_size(user / "Broken") - 3);
         WriteSet(downloaded, "Fetched", 1);
-        WriteBytes(user / "Notes", "not a level set");
+        WriteText(user / "Notes", "not a level set");
         onShow = [&](WidgetController *widgets) { rows = Rows(widgets); };
     }
     // Each row as "name | folder | levels".

@@ -43,17 +43,9 @@ namespace editortest {
 
 namespace fs = std::filesystem;
 using levelworld::AddBlock;
-
-inline std::string ReadFile(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const fs::path &file, const std::string &bytes)
-{
-    std::ofstream(file, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
+using testfiles::FullDisk;
+using testfiles::ReadText;
+using testfiles::WriteText;
 
 // Saves a new set of the given number of levels into the folder.
 inline void WriteSet(const fs::path &folder, const std::string &name, int32_t levels)
@@ -72,38 +64,21 @@ inline std::vector<int32_t> SizeOf(const Level *level)
     return {level->sizeX, level->sizeY, level->sizeZ};
 }
 
-// While it lives no file grows past the given size, as on a full disk.
-using DiskLimit = levelworld::FullDisk;
-
 // Per-user data, preferences and state in a folder of the test's own, and a
 // resources folder with the menu bar and an empty "Levels" folder.
 struct TemporaryHome {
-    fs::path root = fs::temp_directory_path() / ("brimhold-home-" + std::to_string(getpid()));
-    std::vector<std::pair<const char *, std::optional<std::string>>> saved;
+    testfiles::TemporaryFolder folder;
+    fs::path root = folder.path();
+    testfiles::ScopedEnv data{"XDG_DATA_HOME", (root / "data").c_str()};
+    testfiles::ScopedEnv config{"XDG_CONFIG_HOME", (root / "config").c_str()};
+    testfiles::ScopedEnv state{"XDG_STATE_HOME", (root / "state").c_str()};
     TemporaryHome()
     {
-        fs::remove_all(root);
         fs::create_directories(Resources() / "Levels");
         fs::copy_file(BRIMHOLD_SOURCE_DIR "/Resources/MainMenu", Resources() / "MainMenu");
-        for (auto [name, folder] : {std::pair{"XDG_DATA_HOME", "data"}, std::pair{"XDG_CONFIG_HOME", "config"},
-                                    std::pair{"XDG_STATE_HOME", "state"}}) {
-            const char *value = std::getenv(name);
-            saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-            setenv(name, (root / folder).c_str(), 1);
-        }
         PlatformSetResourcesFolder(Resources());
     }
-    ~TemporaryHome()
-    {
-        PlatformSetResourcesFolder("");
-        for (const auto &[name, value] : saved) {
-            if (value)
-                setenv(name, value->c_str(), 1);
-            else
-                unsetenv(name);
-        }
-        fs::remove_all(root);
-    }
+    ~TemporaryHome() { PlatformSetResourcesFolder(""); }
     fs::path Resources() const { return root / "Resources"; }
     fs::path Data() const { return root / "data" / "Brimhold"; }
     fs::path UserLevels() const { return Data() / "User levels"; }

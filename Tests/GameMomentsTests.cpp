@@ -17,8 +17,6 @@
 #include "Widget.h"
 #include "WidgetTestSupport.h"
 
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 using namespace gamemode;
@@ -29,13 +27,7 @@ const int32_t kKeyCodeX = kKeyCodeA + ('x' - 'a');
 
 using Lines = std::vector<std::string>;
 
-std::string ReadText(const std::filesystem::path &file)
-{
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testfiles::ReadText;
 
 class GameMoments : public HeadlessGame {
 protected:

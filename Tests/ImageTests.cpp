@@ -14,7 +14,7 @@ using levelworld::ReadBytes;
 // through the shader's texture in Shaders.TextureSectionSettings.
 TEST(Images, WrittenPicturesAreTwentyFourBitPNGs)
 {
-    assettest::Folder folder("images");
+    assettest::Folder folder;
     const uint8_t rgb[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 128, 128, 128};
     auto file = folder.root / "Textures" / "small.png";
     ASSERT_TRUE(PlatformWritePNG(file, 3, 2, rgb));
@@ -26,7 +26,7 @@ TEST(Images, WrittenPicturesAreTwentyFourBitPNGs)
 
 TEST(Images, BadInputFailsCleanly)
 {
-    assettest::Folder folder("badimages");
+    assettest::Folder folder;
     PlatformImage image;
     EXPECT_FALSE(PlatformReadPNG(folder.root / "Textures" / "none.png", &image));
     EXPECT_FALSE(PlatformReadPNG(folder.root / "Textures", &image)) << "a folder";

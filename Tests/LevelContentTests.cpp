@@ -17,7 +17,6 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -63,7 +62,7 @@ ToolRun RunLevelMaker(const fs::path &source, const fs::path &folder)
 ToolRun CompileText(const Scratch &scratch, const std::string &text)
 {
     fs::path source = scratch.root / "levels.txt";
-    std::ofstream(source, std::ios::binary) << text;
+    testfiles::WriteText(source, text);
     return RunLevelMaker(source, scratch.root / "out");
 }
 

@@ -214,7 +214,7 @@ TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
     Command('save');
     EXPECT_EQ(DialogsPendingScriptedAnswers(), 0);
     EXPECT_FALSE(LevelSetIsDirty(editor->levelSet));
-    const std::string saved = ReadFile(file);
+    const std::string saved = ReadText(file);
 
     Key(kKeyCodeRight);
     Space();
@@ -228,7 +228,7 @@ TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
     EXPECT_EQ(ControllerGetCurrentLevelSet(), editor->levelSet);
 
     // A file that is no level set is refused and changes nothing.
-    WriteBytes(home.root / "junk", "not a level set");
+    WriteText(home.root / "junk", "not a level set");
     LevelSet *before = editor->levelSet;
     DialogsQueueScriptedAnswer(1, (home.root / "junk").string());
     Command('open');
@@ -245,7 +245,7 @@ TEST_F(LevelEditorTest, SaveRevertNewAndOpenRoundTrips)
     EXPECT_EQ(ControllerGetCurrentLevelSet(), editor->levelSet);
     EXPECT_EQ(CurrentLevel()->blockCount, 2);
     EXPECT_EQ(Title(), "My set");
-    EXPECT_EQ(ReadFile(file), saved);
+    EXPECT_EQ(ReadText(file), saved);
 }
 
 // A shipped set is saved into the user's folder; a failed save keeps the set
@@ -254,26 +254,26 @@ TEST_F(LevelEditorTest, ShippedSetsAreNeverWrittenAndAFailedSaveKeepsTheOldFile)
 {
     WriteSet(home.Resources() / "Levels", "Shipped", 1);
     const fs::path shipped = home.Resources() / "Levels" / "Shipped", file = home.UserLevels() / "Shipped";
-    const std::string original = ReadFile(shipped);
+    const std::string original = ReadText(shipped);
     ASSERT_TRUE(LevelSetReInitWithFile(editor->levelSet, shipped));
     Space();
     DialogsQueueScriptedAnswer(1);
     Command('save');
-    EXPECT_EQ(ReadFile(shipped), original);
+    EXPECT_EQ(ReadText(shipped), original);
     ASSERT_TRUE(fs::exists(file));
     EXPECT_EQ(*editor->levelSet->file, file);
 
-    const std::string saved = ReadFile(file);
+    const std::string saved = ReadText(file);
     LevelChangeGridSize(CurrentLevel(), 20, 20, 20);
     for (int32_t x = 0; x < 20; x++)
         PlaceAt(x, 0, 0);
     {
-        DiskLimit full(saved.size());
+        FullDisk full(saved.size());
         Command('save');
     }
     EXPECT_TRUE(LevelSetIsDirty(editor->levelSet));
     EXPECT_EQ(Title(), "*Shipped");
-    EXPECT_EQ(ReadFile(file), saved);
+    EXPECT_EQ(ReadText(file), saved);
     ASSERT_FALSE(HeadlessAlerts().empty());
     EXPECT_EQ(HeadlessAlerts().back(), "There was a problem saving the file \"Shipped\".");
 }

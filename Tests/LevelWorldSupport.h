@@ -1,6 +1,5 @@
-// Helpers shared by the level-world and file suites: temporary folders, a
-// file's bytes, an environment variable set for a scope, a full disk, blocks
-// placed in levels, and levels whose water is kept as boxes.
+// Helpers shared by the level-world and file suites: the test files and
+// folders, blocks placed in levels, and levels whose water is kept as boxes.
 #pragma once
 
 #include "Block.h"
@@ -8,42 +7,19 @@
 #include "Water.h"
 #include "WaterController.h"
 
-#include <array>
-#include <csignal>
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <optional>
-#include <string>
-#include <system_error>
-#include <vector>
+#include "TestFiles.h"
 
-#include <sys/resource.h>
+#include <array>
+#include <cstdint>
+#include <vector>
 
 namespace levelworld {
 
-// A fresh folder under the system's temporary folder, removed at the end.
-class TemporaryFolder {
-public:
-    TemporaryFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brimhold-test-XXXXXX").string();
-        char *made = ::mkdtemp(pattern.data());
-        path_ = made ? std::filesystem::path(made) : std::filesystem::path();
-    }
-    ~TemporaryFolder()
-    {
-        std::error_code error;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, error);
-    }
-    const std::filesystem::path &path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using testfiles::FullDisk;
+using testfiles::ReadBytes;
+using testfiles::ScopedEnv;
+using testfiles::TemporaryFolder;
+using testfiles::WriteBytes;
 
 // Places a fresh block of the type in the cell and returns its index.
 inline int32_t AddBlock(Level *level, int32_t type, int32_t x, int32_t y, int32_t z)
@@ -53,69 +29,6 @@ inline int32_t AddBlock(Level *level, int32_t type, int32_t x, int32_t y, int32_
     LevelAddBlock(level, &block);
     return level->blockCount - 1;
 }
-
-inline std::vector<uint8_t> ReadBytes(const std::filesystem::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::filesystem::path &file, const std::vector<uint8_t> &bytes)
-{
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-// Sets (or, with nullptr, unsets) an environment variable while it lives.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const char *value) : name(name)
-    {
-        if (const char *old = std::getenv(name))
-            previous = old;
-        Set(value);
-    }
-    ~ScopedEnv() { Set(previous ? previous->c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-    void Set(const char *value)
-    {
-        if (value)
-            setenv(name.c_str(), value, 1);
-        else
-            unsetenv(name.c_str());
-    }
-
-private:
-    std::string name;
-    std::optional<std::string> previous;
-};
-
-// A full disk: files cannot grow past a few bytes while it lives (SIGXFSZ is
-// ignored, so writes fail with EFBIG instead of ending the process).
-class FullDisk {
-public:
-    explicit FullDisk(rlim_t bytes)
-    {
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit limit = old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FullDisk()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-    FullDisk(const FullDisk &) = delete;
-    FullDisk &operator=(const FullDisk &) = delete;
-
-private:
-    rlimit old{};
-    void (*oldHandler)(int) = nullptr;
-};
 
 inline std::vector<uint8_t> SaveRecord(const Block *block)
 {

@@ -19,7 +19,7 @@ const std::string kAnimationBody = "Animation\n\tSkeleton: 'Skel'\nEnd\n";
 
 class ModelRegistry : public ::testing::Test {
 protected:
-    assettest::Folder folder{"registry"};
+    assettest::Folder folder;
     void TearDown() override { ModelDisposeAllModels(); }
 };
 

@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -285,7 +284,7 @@ bool RecordingWriter(const fs::path &file, int32_t width, int32_t height, const 
     written.firstRow.assign(rgbRows, rgbRows + width * 3);
     written.lastRow.assign(rgbRows + size_t(height - 1) * width * 3, rgbRows + size_t(height) * width * 3);
     if (written.succeed)
-        std::ofstream(file) << "png";
+        testfiles::WriteText(file, "png");
     return written.succeed;
 }
 
@@ -295,24 +294,22 @@ class SnapshotTest : public WindowTest {
 protected:
     widgettest::PreferencesFolder folder;
     fs::path home = folder.root;
-    std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    testfiles::ScopedEnv homeEnv{"HOME", home.c_str()};
 
     void SetUp() override
     {
         WindowTest::SetUp();
         written = WrittenImage{};
         fs::create_directories(home / "Desktop");
-        setenv("HOME", home.c_str(), 1);
         OpenGLWindowSetImageWriter(RecordingWriter);
         Open();
     }
     void TearDown() override
     {
         OpenGLWindowSetImageWriter(nullptr);
-        setenv("HOME", oldHome.c_str(), 1);
         WindowTest::TearDown();
     }
-    void Touch(int number) { std::ofstream(home / "Desktop" / ("Picture " + std::to_string(number) + ".png")); }
+    void Touch(int number) { testfiles::WriteText(home / "Desktop" / ("Picture " + std::to_string(number) + ".png"), ""); }
 };
 
 TEST_F(SnapshotTest, LandsAsPicture3WhenOneAndTwoExist)

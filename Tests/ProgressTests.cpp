@@ -195,7 +195,7 @@ TEST_F(ProgressGame, ADamagedFileIsKeptAsideAndAFullDiskLosesOnlyTheNewestResult
 {
     fs::path file = ProgressGetFilePath();
     fs::create_directories(file.parent_path());
-    WriteBytes(file, std::string("BRMHProg\0\1 not what it should be", 32));
+    WriteText(file, std::string("BRMHProg\0\1 not what it should be", 32));
     ProgressForget();
     EXPECT_TRUE(ProgressGetStore()->sets.empty());
     ASSERT_EQ(HeadlessAlerts().size(), 1u);
@@ -213,13 +213,13 @@ TEST_F(ProgressGame, ADamagedFileIsKeptAsideAndAFullDiskLosesOnlyTheNewestResult
     EXPECT_EQ(HeadlessAlerts().size(), 1u);
 
     progress = ProgressForLevelSet(set, false);
-    const std::string before = ReadFile(file);
+    const std::string before = ReadText(file);
     HighScoresInsert(&progress->scores, HighScore{5, 0, std::string(60, 'x')});
     {
-        DiskLimit full(before.size()); // no room for the new name
+        FullDisk full(before.size()); // no room for the new name
         EXPECT_FALSE(ProgressSave());
     }
-    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(ReadText(file), before);
     EXPECT_FALSE(fs::exists(file.string() + ".new"));
     ProgressForget();
     ProgressSet *kept = ProgressForLevelSet(set, false);

@@ -12,15 +12,8 @@ namespace {
 
 // Every test of this program keeps its recovery files in a folder of its
 // own, never in the user's.
-const fs::path testStateHome = [] {
-    fs::path folder = fs::temp_directory_path() / ("brimhold-state-" + std::to_string(getpid()));
-    setenv("XDG_STATE_HOME", folder.c_str(), 1);
-    std::atexit([] {
-        std::error_code error;
-        fs::remove_all(fs::temp_directory_path() / ("brimhold-state-" + std::to_string(getpid())), error);
-    });
-    return folder;
-}();
+const testfiles::TemporaryFolder testStateHome;
+const testfiles::ScopedEnv testStateEnv{"XDG_STATE_HOME", testStateHome.path().c_str()};
 
 // The bytes a set read from the file writes back.
 std::vector<uint8_t> SetBytesOfFile(const fs::path &file)
@@ -118,7 +111,7 @@ TEST_F(RecoveryTest, RestoredAtStartWithItsNameAndFolder)
 TEST_F(RecoveryTest, CancelKeepsItDiscardRemovesItAndAnOriginThatIsNoLevelSetIsNotTaken)
 {
     const fs::path notes = home.root / "notes.txt";
-    WriteBytes(notes, "not a level set");
+    WriteText(notes, "not a level set");
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(LevelSetWriteToBuffer(controller->currentLevelSet, &bytes));
     ASSERT_TRUE(RecoveryWrite(bytes, &notes));
@@ -138,7 +131,7 @@ TEST_F(RecoveryTest, CancelKeepsItDiscardRemovesItAndAnOriginThatIsNoLevelSetIsN
     ASSERT_TRUE(RecoveryOfferAtStart(controller));
     EXPECT_EQ(controller->currentLevelSet->file, nullptr);
     EXPECT_EQ(LevelSetGetLevelSetName(controller->currentLevelSet), "Brimhold level set");
-    EXPECT_EQ(ReadFile(notes), "not a level set");
+    EXPECT_EQ(ReadText(notes), "not a level set");
 }
 
 TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
@@ -146,7 +139,7 @@ TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
     const std::string damaged =
         std::string("BRMHLevl") + std::string(64, '\0') + std::string("\x00\x02\xff\xff\xff\xff", 6);
     fs::create_directories(RecoveryFolder());
-    WriteBytes(RecoveryFile(), damaged);
+    WriteText(RecoveryFile(), damaged);
     LevelSet *set = controller->currentLevelSet;
     std::vector<uint8_t> before, after;
     LevelSetWriteToBuffer(set, &before);
@@ -158,7 +151,7 @@ TEST_F(RecoveryTest, ADamagedFileIsReportedOnceAndKeptAside)
     EXPECT_FALSE(RecoveryExists());
     fs::path aside = RecoveryFile();
     aside += ".damaged";
-    EXPECT_EQ(ReadFile(aside), damaged);
+    EXPECT_EQ(ReadText(aside), damaged);
     LevelSetWriteToBuffer(set, &after);
     EXPECT_EQ(after, before);
     EXPECT_FALSE(RecoveryOfferAtStart(controller));
@@ -169,16 +162,16 @@ TEST_F(RecoveryTest, AFullDiskKeepsThePreviousFileQuietlyATestPlayWritesItAndDis
 {
     OpenAndPlaceAStone();
     HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
-    const std::string first = ReadFile(RecoveryFile());
+    const std::string first = ReadText(RecoveryFile());
     ASSERT_FALSE(first.empty());
     for (int32_t x = 0; x < 5; x++)
         PlaceAt(x, 0, 3);
 
     {
-        DiskLimit full(first.size());
+        FullDisk full(first.size());
         HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);
     }
-    EXPECT_EQ(ReadFile(RecoveryFile()), first);
+    EXPECT_EQ(ReadText(RecoveryFile()), first);
     EXPECT_TRUE(HeadlessAlerts().empty());
 
     HeadlessRunFor(kLevelEditorAutosaveDelay + 0.5);

@@ -1,9 +1,7 @@
 #include "Replay.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <unistd.h>
 
 TEST(Replay, RoundTripsThroughTextAndFilesAndAcceptsCommentsAndCarriageReturns)
 {
@@ -25,13 +23,12 @@ TEST(Replay, RoundTripsThroughTextAndFilesAndAcceptsCommentsAndCarriageReturns)
     EXPECT_EQ(back->seed, -42);
     EXPECT_EQ(ReplaySaveToText(back), text);
 
-    std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("brimhold-replay-" + std::to_string(getpid()));
+    testfiles::TemporaryFolder folder;
+    std::filesystem::path file = folder.path() / "replay";
     ASSERT_TRUE(ReplaySaveToFile(r, file.string()));
     Replay *fromFile = ReplayAllocate();
     ASSERT_TRUE(ReplayLoadFromFile(fromFile, file.string(), &error)) << error;
     EXPECT_EQ(ReplaySaveToText(fromFile), text);
-    std::filesystem::remove(file);
     // Comments, blank lines and carriage returns are accepted.
     text = "# made by hand\r\nBrimhold replay 1\r\n\r\n  10 down 32\r\nend 20\r\n";
     ASSERT_TRUE(ReplayLoadFromText(back, text, &error)) << error;

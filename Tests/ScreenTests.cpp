@@ -96,7 +96,7 @@ TEST_F(Screens, AClickDuringTheIntroOnlySkipsIt)
     EXPECT_EQ(Stack(), Modes{ModeSplashScreen});
 
     // Now the button works: it opens the set chooser (cancelled here).
-    setenv("XDG_DATA_HOME", (prefsFolder.root / "data").c_str(), 1);
+    testfiles::ScopedEnv data{"XDG_DATA_HOME", (prefsFolder.root / "data").c_str()};
     static int panelsShown = 0;
     panelsShown = 0;
     ListPanelSetObserver([](const ListPanelSpec *, void *) { panelsShown++; }, nullptr);
@@ -104,7 +104,6 @@ TEST_F(Screens, AClickDuringTheIntroOnlySkipsIt)
     Click(newGame);
     HeadlessRunFor(0.0);
     ListPanelSetObserver(nullptr, nullptr);
-    unsetenv("XDG_DATA_HOME");
     EXPECT_EQ(panelsShown, 1);
     EXPECT_EQ(Stack(), Modes{ModeSplashScreen});
 }

@@ -24,8 +24,8 @@ protected:
         WriteSet(home.Resources() / "Levels", "Test levels", 3);
         WriteSet(home.UserLevels(), "Set 10", 2);
         WriteSet(home.UserLevels(), "Set 2", 1);
-        WriteBytes(home.UserLevels() / "Broken", "BRMHLevl" + std::string(64, '\0') + std::string("\0\3\0\0", 4));
-        WriteBytes(home.UserLevels() / "notes.txt", "not a level set");
+        WriteText(home.UserLevels() / "Broken", "BRMHLevl" + std::string(64, '\0') + std::string("\0\3\0\0", 4));
+        WriteText(home.UserLevels() / "notes.txt", "not a level set");
         WriteSet(home.DownloadedLevels(), "Set 2", 4); // the same name in another folder
     }
     void TearDown() override

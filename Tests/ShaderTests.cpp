@@ -33,7 +33,7 @@ void WriteImage(const std::filesystem::path &file, int width, int height,
 
 class Shaders : public ::testing::Test {
 protected:
-    assettest::Folder folder{"shaders"};
+    assettest::Folder folder;
     void TearDown() override { ModelDisposeAllModels(); }
 
     // Parses a shader body with a fresh shader; returns the code and keeps

@@ -129,7 +129,7 @@ const std::string kAnimationFile =
 
 class Animated : public ::testing::Test {
 protected:
-    assettest::Folder folder{"animation"};
+    assettest::Folder folder;
     Animation *animation = nullptr;
 
     void SetUp() override

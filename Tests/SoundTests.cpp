@@ -45,7 +45,7 @@ ALint SourceValue(int voice, ALenum parameter)
 // The sound system started on a Sounds folder with every effect but one.
 class SoundSystem : public ::testing::Test {
 protected:
-    assettest::Folder folder{"sounds"};
+    assettest::Folder folder;
     std::string output; // what the start-up printed
 
     void TearDown() override { SoundShutDown(); }

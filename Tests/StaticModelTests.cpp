@@ -154,7 +154,7 @@ namespace {
 
 class StaticModelDrawing : public ::testing::Test {
 protected:
-    assettest::Folder folder{"static"};
+    assettest::Folder folder;
     void TearDown() override { ModelDisposeAllModels(); }
 
     StaticModel *Load(const std::string &name, const std::string &body)

@@ -126,7 +126,7 @@ TEST_F(TextObjects, UnreadableFontsGiveNullAndAreNotCached)
     EXPECT_EQ(nullptr, TextObjectWithFont("/nonexistent/font.ttf", 12));
     std::string missing = testing::internal::GetCapturedStdout();
     EXPECT_EQ(0u, missing.find("Error: FT_New_Face returned ")) << missing;
-    assettest::Folder folder("fonts");
+    assettest::Folder folder;
     auto notAFont = folder.Write("Textures", "plain.ttf", "this is not a font file at all");
     testing::internal::CaptureStdout();
     EXPECT_EQ(nullptr, TextObjectWithFont(notAFont.c_str(), 12));

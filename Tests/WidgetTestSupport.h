@@ -10,12 +10,12 @@
 #include "Widget.h"
 #include "WidgetController.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace widgettest {
 
@@ -57,29 +57,9 @@ inline void Type(const std::string &text)
 // A preferences folder of the test's own, so that no test reads or writes
 // the user's preferences.
 struct PreferencesFolder {
-    std::filesystem::path root;
-    std::string old;
-    bool hadOld = false;
-    PreferencesFolder()
-    {
-        root = std::filesystem::temp_directory_path() / ("brimhold-widget-prefs-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root);
-        if (const char *value = std::getenv("XDG_CONFIG_HOME")) {
-            old = value;
-            hadOld = true;
-        }
-        setenv("XDG_CONFIG_HOME", root.c_str(), 1);
-    }
-    ~PreferencesFolder()
-    {
-        if (hadOld)
-            setenv("XDG_CONFIG_HOME", old.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-        std::error_code error;
-        std::filesystem::remove_all(root, error);
-    }
+    testfiles::TemporaryFolder folder;
+    std::filesystem::path root = folder.path();
+    testfiles::ScopedEnv config{"XDG_CONFIG_HOME", root.c_str()};
 };
 
 // The headless platform, text, and a window of the given size with a widget
