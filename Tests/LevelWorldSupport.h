@@ -40,6 +40,11 @@ inline std::vector<uint8_t> SaveRecord(const Block *block)
     return bytes;
 }
 
+inline std::vector<float> Extent(const WaterBox *b)
+{
+    return {b->minX, b->maxX, b->minY, b->maxY, b->minZ, b->maxZ};
+}
+
 // A level of the size whose water is kept as boxes, with stone blocks in the
 // given cells.
 struct BoxWaterLevel {
@@ -63,6 +68,7 @@ struct BoxWaterLevel {
         for (int32_t i = 0; i < water->boxCount; i++)
             WaterBoxRelinkSides(water->boxes[i]);
     }
+    std::vector<float> Box(int32_t i) const { return Extent(water->boxes[i]); }
     void Run(int ticks)
     {
         for (int i = 0; i < ticks; i++)
@@ -90,10 +96,5 @@ struct BoxWaterLevel {
         return true;
     }
 };
-
-inline std::vector<float> Extent(const WaterBox *b)
-{
-    return {b->minX, b->maxX, b->minY, b->maxY, b->minZ, b->maxZ};
-}
 
 } // namespace levelworld

@@ -13,50 +13,20 @@
 
 using namespace levelworld;
 
-namespace {
-
-struct Pond {
-    Level *level;
-    WaterController *water;
-    Pond(int32_t sx, int32_t sy, int32_t sz)
-    {
-        level = LevelAllocate(sx, sy, sz, 0, 0);
-        WaterControllerDispose(level->waterController);
-        water = level->waterController = WaterControllerAllocate(level, kWaterModeBoxes);
-    }
-    ~Pond() { LevelDispose(level); }
-    void Add(float minX, float maxX, float minY, float maxY, float minZ, float maxZ)
-    {
-        WaterControllerAddBox(water, WaterBoxAllocate(water, minX, maxX, minY, maxY, minZ, maxZ));
-    }
-    void Relink()
-    {
-        for (int32_t i = 0; i < water->boxCount; i++)
-            WaterBoxRelinkSides(water->boxes[i]);
-    }
-    std::vector<float> Box(int32_t i) const
-    {
-        const WaterBox *b = water->boxes[i];
-        return {b->minX, b->maxX, b->minY, b->maxY, b->minZ, b->maxZ};
-    }
-};
-
-} // namespace
-
 TEST(WaterPools, RestingPiecesOnOneFloorBecomeOneLevelBox)
 {
     // Side by side at one height, and at two heights in a closed trough.
-    Pond even(2, 1, 1);
-    even.Add(0, 6, 0, 2, 0, 6);
-    even.Add(6, 12, 0, 2, 0, 6);
+    BoxWaterLevel even(2, 1, 1);
+    even.Add({0, 6, 0, 2, 0, 6});
+    even.Add({6, 12, 0, 2, 0, 6});
     WaterControllerRun(even.water, 1.0f / 120);
     WaterControllerRun(even.water, 1.0f / 120);
     ASSERT_EQ(even.water->boxCount, 1);
     EXPECT_EQ(even.Box(0), (std::vector<float>{0, 12, 0, 2, 0, 6}));
 
-    Pond uneven(2, 1, 1);
-    uneven.Add(0, 6, 0, 3, 0, 6);
-    uneven.Add(6, 12, 0, 1, 0, 6);
+    BoxWaterLevel uneven(2, 1, 1);
+    uneven.Add({0, 6, 0, 3, 0, 6});
+    uneven.Add({6, 12, 0, 1, 0, 6});
     uneven.Relink();
     EXPECT_EQ(WaterPoolGatherAll(uneven.water), 1);
     ASSERT_EQ(uneven.water->boxCount, 1);
@@ -66,9 +36,9 @@ TEST(WaterPools, RestingPiecesOnOneFloorBecomeOneLevelBox)
 
 TEST(WaterPools, WaterLyingOnAPoolJoinsIt)
 {
-    Pond pond(2, 1, 1);
-    pond.Add(0, 12, 0, 2, 0, 6);
-    pond.Add(3, 9, 2, 3, 0, 6);
+    BoxWaterLevel pond(2, 1, 1);
+    pond.Add({0, 12, 0, 2, 0, 6});
+    pond.Add({3, 9, 2, 3, 0, 6});
     pond.Relink();
     EXPECT_EQ(WaterPoolGatherAll(pond.water), 1);
     ASSERT_EQ(pond.water->boxCount, 1);
@@ -79,11 +49,11 @@ TEST(WaterPools, AGatheredPoolKeepsAllItsWaterWhenItNeedsMoreBoxesThanItHadOnIts
 {
     // One floor piece whose far side faces a block and open floor becomes
     // two boxes; the water lying on it must go into both.
-    Pond pond(2, 1, 2);
+    BoxWaterLevel pond(2, 1, 2);
     AddBlock(pond.level, kBlockStone, 0, 0, 1);
-    pond.Add(0, 12, 0, 1, 0, 6);
-    pond.Add(2, 10, 1, 2, 1, 5);
-    pond.Add(4, 8, 2, 3, 2, 4);
+    pond.Add({0, 12, 0, 1, 0, 6});
+    pond.Add({2, 10, 1, 2, 1, 5});
+    pond.Add({4, 8, 2, 3, 2, 4});
     pond.Relink();
     EXPECT_EQ(WaterPoolGatherAll(pond.water), 1);
     ASSERT_EQ(pond.water->boxCount, 2);
@@ -95,10 +65,10 @@ TEST(WaterPools, PiecesFacingDifferentThingsStaySeparate)
 {
     // The piece beside the block may not spread; the other may, so they
     // stay apart.
-    Pond pond(2, 1, 2);
+    BoxWaterLevel pond(2, 1, 2);
     AddBlock(pond.level, kBlockStone, 0, 0, 1);
-    pond.Add(0, 6, 0, 1, 0, 6);
-    pond.Add(6, 12, 0, 1, 0, 6);
+    pond.Add({0, 6, 0, 1, 0, 6});
+    pond.Add({6, 12, 0, 1, 0, 6});
     pond.Relink();
     EXPECT_EQ(WaterPoolGatherAll(pond.water), 0);
     EXPECT_EQ(pond.water->boxCount, 2);
@@ -108,10 +78,10 @@ TEST(WaterPools, PiecesFacingDifferentThingsStaySeparate)
 TEST(WaterPools, DropletsJoinTheWaterNearThem)
 {
     // On a pool, and beside it: both go into the pool's surface.
-    Pond pond(2, 2, 1);
-    pond.Add(0, 12, 0, 2, 0, 6);
-    pond.Add(5, 5.5f, 2, 2.5f, 0, 0.5f);
-    pond.Add(0, 0.5f, 4, 4.5f, 0, 0.5f);
+    BoxWaterLevel pond(2, 2, 1);
+    pond.Add({0, 12, 0, 2, 0, 6});
+    pond.Add({5, 5.5f, 2, 2.5f, 0, 0.5f});
+    pond.Add({0, 0.5f, 4, 4.5f, 0, 0.5f});
     pond.Relink();
     EXPECT_EQ(WaterPoolAbsorbDroplets(pond.water), 2);
     ASSERT_EQ(pond.water->boxCount, 1);
@@ -120,12 +90,12 @@ TEST(WaterPools, DropletsJoinTheWaterNearThem)
 
     // A droplet stays when the only water near it is too narrow to take it
     // without rising visibly, or more than a cell away.
-    Pond apart(3, 3, 1);
-    apart.Add(0, 0.5f, 0, 10, 0, 0.5f);    // a narrow column
-    apart.Add(0.5f, 1.5f, 0, 0.5f, 0, 1);  // a droplet beside it
-    apart.Add(17, 18, 17, 17.5f, 5, 6);    // a droplet far from all water
-    apart.Add(12, 18, 0, 6, 0, 6);         // a cell of water
-    apart.Add(12, 13, 6, 6.5f, 0, 1);      // a droplet on it
+    BoxWaterLevel apart(3, 3, 1);
+    apart.Add({0, 0.5f, 0, 10, 0, 0.5f});    // a narrow column
+    apart.Add({0.5f, 1.5f, 0, 0.5f, 0, 1});  // a droplet beside it
+    apart.Add({17, 18, 17, 17.5f, 5, 6});    // a droplet far from all water
+    apart.Add({12, 18, 0, 6, 0, 6});         // a cell of water
+    apart.Add({12, 13, 6, 6.5f, 0, 1});      // a droplet on it
     apart.Relink();
     const double volume = WaterControllerGetTotalVolume(apart.water);
     EXPECT_EQ(WaterPoolAbsorbDroplets(apart.water), 1);
@@ -136,26 +106,26 @@ TEST(WaterPools, DropletsJoinTheWaterNearThem)
 
 TEST(WaterPools, SettlingRunsOffABlockIntoTheLowestCell)
 {
-    Pond pond(2, 2, 1);
+    BoxWaterLevel pond(2, 2, 1);
     AddBlock(pond.level, kBlockStone, 0, 0, 0);
-    pond.Add(0, 6, 8, 9, 0, 6);   // over the block
-    pond.Add(6, 12, 10, 11, 0, 6); // in the air beside it
+    pond.Add({0, 6, 8, 9, 0, 6});   // over the block
+    pond.Add({6, 12, 10, 11, 0, 6}); // in the air beside it
     WaterPoolSettle(pond.water);
     ASSERT_EQ(pond.water->boxCount, 1);
     EXPECT_EQ(pond.Box(0), (std::vector<float>{6, 12, 0, 2, 0, 6}));
 
     // More than a cell holds overflows onto the block's top.
-    Pond full(2, 2, 1);
+    BoxWaterLevel full(2, 2, 1);
     AddBlock(full.level, kBlockStone, 0, 0, 0);
-    full.Add(6, 12, 0, 7, 0, 6);
+    full.Add({6, 12, 0, 7, 0, 6});
     WaterPoolSettle(full.water);
     EXPECT_NEAR(WaterControllerGetTotalVolume(full.water), 252.0, 1e-3);
     ASSERT_EQ(full.water->boxCount, 2);
     EXPECT_EQ(full.Box(1), (std::vector<float>{0, 12, 6, 6.5f, 0, 6}));
 
     // Water lying outside the level comes in at its nearest edge.
-    Pond outside(1, 1, 1);
-    outside.Add(100, 103, 50, 52, -40, -34);
+    BoxWaterLevel outside(1, 1, 1);
+    outside.Add({100, 103, 50, 52, -40, -34});
     WaterPoolSettle(outside.water);
     ASSERT_EQ(outside.water->boxCount, 1);
     EXPECT_EQ(outside.Box(0), (std::vector<float>{0, 6, 0, 1, 0, 6}));
@@ -165,13 +135,13 @@ TEST(WaterPools, SettledWaterRestsUntilTheBlocksThatHoldItChange)
 {
     // Stone pillars three cells high, a slab of water on the floor and a
     // block of water above: it spreads into more than 64 pieces and settles.
-    Pond pond(16, 8, 16);
+    BoxWaterLevel pond(16, 8, 16);
     for (int32_t z = 1; z < 16; z += 3)
         for (int32_t x = 1; x < 16; x += 3)
             for (int32_t y = 0; y < 3; y++)
                 AddBlock(pond.level, kBlockStone, x, y, z);
-    pond.Add(0, 6, 0, 4, 0, 6);
-    pond.Add(42, 54, 20, 30, 42, 54);
+    pond.Add({0, 6, 0, 4, 0, 6});
+    pond.Add({42, 54, 20, 30, 42, 54});
     const double volume = WaterControllerGetTotalVolume(pond.water);
     auto all = [&pond] {
         std::vector<float> bounds;
