@@ -6,6 +6,7 @@
 
 #include "Block.h"
 #include "Level.h"
+#include "LevelWorldSupport.h"
 #include "ScreenTestSupport.h"
 #include "WaterController.h"
 #include "WorldStep.h"
@@ -37,17 +38,9 @@ protected:
         for (int32_t type : blocks) {
             LevelSetAppendLevel(set);
             Level *level = LevelSetGetLevel(set, LevelSetGetLevelCount(set) - 1);
-            LevelChangeGridSize(level, 5, 2, 1);
-            level->playerStartX = level->playerStartY = level->playerStartZ = 0;
-            LevelSetInitialPlayerFacing(level, 1);
-            WaterControllerSetInitialWaterLevel(level->waterController, -100);
-            WaterControllerSetCurrentWaterLevel(level->waterController, -100);
-            WaterControllerSetRiseSpeed(level->waterController, 0);
-            if (type >= 0) {
-                Block block;
-                BlockInit(&block, type, 2, 0, 0);
-                LevelAddBlock(level, &block);
-            }
+            levelworld::MakeCorridor(level);
+            if (type >= 0)
+                levelworld::AddBlock(level, type, 2, 0, 0);
         }
         LevelSetDeleteLevel(set, 0);
         LevelSetSetCurrentLevel(set, 0);

@@ -30,6 +30,18 @@ inline int32_t AddBlock(Level *level, int32_t type, int32_t x, int32_t y, int32_
     return level->blockCount - 1;
 }
 
+// Makes the level a corridor 5 x 2 x sizeZ: the player starts in cell 0
+// facing +x, the water far below and still.
+inline void MakeCorridor(Level *level, int32_t sizeZ = 1)
+{
+    LevelChangeGridSize(level, 5, 2, sizeZ);
+    level->playerStartX = level->playerStartY = level->playerStartZ = 0;
+    LevelSetInitialPlayerFacing(level, 1);
+    WaterControllerSetInitialWaterLevel(level->waterController, -100);
+    WaterControllerSetCurrentWaterLevel(level->waterController, -100);
+    WaterControllerSetRiseSpeed(level->waterController, 0);
+}
+
 inline std::vector<uint8_t> SaveRecord(const Block *block)
 {
     ByteBuffer buffer;

@@ -151,13 +151,7 @@ TEST_F(WindowTest, ResizeEventKeepsTheProjectionsAspectRatio)
 {
     Open();
     LogAllCallbacks(window);
-    PlatformWindowSetContentSize(window->window, 1000, 500);
-    // The size change as the desktop reports it.
-    PlatformEvent event{};
-    event.kind = kEventWindowBoundsChanged;
-    event.sizeChanged = true;
-    HeadlessInjectEvent(event);
-    HeadlessRunFor(0.0);
+    widgettest::Resize(window, 1000, 500);
     ASSERT_EQ(Size(window), (std::vector<float>{1000, 500}));
     ExpectPerspective(2.0f);
     EXPECT_EQ(Viewport(), (std::vector<GLint>{0, 0, 1000, 500}));
@@ -165,8 +159,9 @@ TEST_F(WindowTest, ResizeEventKeepsTheProjectionsAspectRatio)
 
     // A pure move is not handled and raises nothing.
     callbackLog.clear();
-    event.sizeChanged = false;
-    HeadlessInjectEvent(event);
+    PlatformEvent move{};
+    move.kind = kEventWindowBoundsChanged;
+    HeadlessInjectEvent(move);
     HeadlessRunFor(0.0);
     EXPECT_TRUE(callbackLog.empty());
 }

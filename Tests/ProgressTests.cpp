@@ -23,12 +23,7 @@ void WriteCorridors(const fs::path &folder, const std::string &name, int32_t cou
     LevelSetInit(set);
     for (int32_t i = 0; i < count; i++) {
         Level *level = i == 0 ? LevelSetGetLevel(set, 0) : LevelSetAppendLevel(set);
-        LevelChangeGridSize(level, 5, 2, sizeZ);
-        level->playerStartX = level->playerStartY = level->playerStartZ = 0;
-        LevelSetInitialPlayerFacing(level, 1);
-        WaterControllerSetInitialWaterLevel(level->waterController, -100);
-        WaterControllerSetCurrentWaterLevel(level->waterController, -100);
-        WaterControllerSetRiseSpeed(level->waterController, 0);
+        levelworld::MakeCorridor(level, sizeZ);
         AddBlock(level, kBlockLevelPortal, 2, 0, 0);
     }
     LevelSetSetCurrentLevel(set, 0);

@@ -9,6 +9,7 @@
 #include "Text.h"
 #include "Widget.h"
 #include "WidgetController.h"
+#include "Window.h"
 
 #include "TestFiles.h"
 
@@ -45,6 +46,18 @@ inline void Key(int32_t keyCode, uint32_t modifiers = 0)
 {
     HeadlessInjectKey(kEventRawKeyDown, keyCode, modifiers);
     HeadlessInjectKey(kEventRawKeyUp, keyCode, modifiers);
+    HeadlessRunFor(0.0);
+}
+
+// The window's content resized, and the size change reported as the desktop
+// reports it.
+inline void Resize(OpenGLWindow *window, int32_t width, int32_t height)
+{
+    PlatformWindowSetContentSize(window->window, width, height);
+    PlatformEvent event{};
+    event.kind = kEventWindowBoundsChanged;
+    event.sizeChanged = true;
+    HeadlessInjectEvent(event);
     HeadlessRunFor(0.0);
 }
 

@@ -450,12 +450,7 @@ TEST_F(Anchoring, WidgetsFollowTheirEdgeWhenTheRatioChanges)
     Widget *free = Add('Free', kWidgetStaticText, 0.3f, 0);
     WidgetControllerSetWidgetRelativity(controller, left, kWidgetRelativeLeft);
     WidgetControllerSetWidgetRelativity(controller, right, kWidgetRelativeRight);
-    PlatformWindowSetContentSize(window->window, 960, 600);
-    PlatformEvent event{};
-    event.kind = kEventWindowBoundsChanged;
-    event.sizeChanged = true;
-    HeadlessInjectEvent(event);
-    HeadlessRunFor(0.0);
+    widgettest::Resize(window, 960, 600);
     ASSERT_FLOAT_EQ(OpenGLWindowGetRatio(window), 1.6f);
     EXPECT_FLOAT_EQ(controller->ratio, 1.6f);
     EXPECT_FLOAT_EQ(WidgetGetLocation(left).x, -1.5f);
