@@ -304,7 +304,10 @@ protected:
         OpenGLWindowSetImageWriter(nullptr);
         WindowTest::TearDown();
     }
-    void Touch(int number) { testfiles::WriteText(home / "Desktop" / ("Picture " + std::to_string(number) + ".png"), ""); }
+    void Touch(int number)
+    {
+        testfiles::WriteText(home / "Desktop" / ("Picture " + std::to_string(number) + ".png"), "");
+    }
 };
 
 TEST_F(SnapshotTest, LandsAsPicture3WhenOneAndTwoExist)

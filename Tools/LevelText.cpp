@@ -42,12 +42,12 @@ bool Refuse(Fault *fault, int line, const std::string &message)
     return false;
 }
 
-// Splits on the same blanks Trim strips, so a trimmed line that is not empty
-// always has a first word; other control characters such as a form feed stay
-// inside words and are refused as unknown keywords or glyphs.
 // The blanks between words and around a line.
 const char *const kBlanks = " \t\r";
 
+// Splits on the same blanks Trim strips, so a trimmed line that is not empty
+// always has a first word; other control characters such as a form feed stay
+// inside words and are refused as unknown keywords or glyphs.
 std::vector<std::string> SplitWords(const std::string &text)
 {
     std::vector<std::string> words;
